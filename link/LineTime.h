@@ -1,0 +1,24 @@
+// The one rule for how long an exchange waits. Each request has its fixed wait;
+// at low baud rates that wait can be shorter than the time its bytes need on the
+// line (an 87-byte reply takes about 800 ms at 1200 baud), so the wait is never
+// shorter than the request and its expected reply on the line plus the time the
+// instrument needs to turn round. At 2400 baud and above every fixed wait of the
+// programs stands unchanged.
+#pragma once
+
+#include <cstdint>
+
+namespace rdlink {
+
+constexpr uint32_t kTurnaroundMs = 30;
+
+// Milliseconds that `bytes` bytes take on the line: 11 bits per byte with
+// parity, 10 without, rounded up.
+uint32_t LineTimeMs(int bytes, int baudRate, bool parity);
+
+// max(fixedMs, line time of requestBytes + replyBytes + turnaround). A reply
+// length of 0 means the reply is not read.
+uint32_t EffectiveWaitMs(uint32_t fixedMs, int baudRate, bool parity, int requestBytes,
+                         int replyBytes);
+
+} // namespace rdlink

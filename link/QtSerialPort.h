@@ -1,0 +1,53 @@
+// SerialPort on QSerialPort, usable without an event loop: writes are flushed to
+// the line before write() returns and the waiting count pulls in what the system
+// has received. A device that vanishes while open is closed and its reason kept.
+#pragma once
+
+#include "SerialPort.h"
+
+#include <QStringList>
+#include <memory>
+
+class QSerialPort;
+
+namespace rdlink {
+
+// The device that port number n names: $RD5800_COM<n> when set; COM<n> on
+// Windows; otherwise the n-th serial device the system lists, USB and ACM
+// adapters first, then the rest by name. Empty when there is none.
+QString ResolvePortDevice(int portNumber);
+
+// The order used above, for the devices the system lists (exposed for tests).
+QStringList OrderSerialDevices(QStringList systemLocations);
+
+class QtSerialPort : public SerialPort {
+public:
+    QtSerialPort();
+    ~QtSerialPort() override;
+
+    void setPortNumber(int number) override;
+    int portNumber() const override { return m_portNumber; }
+    void setSettings(const QString &settings) override { m_settings = settings; }
+    QString settings() const override { return m_settings; }
+    bool open() override;
+    void close() override;
+    bool isOpen() const override;
+    void setReadAllMode() override {}
+    void discardInput() override;
+    int bytesWaiting() override;
+    QByteArray readAll() override;
+    void write(const QByteArray &bytes) override;
+    QString deviceName() const override;
+    QString errorString() const override { return m_error; }
+
+private:
+    bool checkVanished();
+
+    std::unique_ptr<QSerialPort> m_port;
+    int m_portNumber = 1;
+    QString m_settings = QStringLiteral("9600,N,8,1");
+    QString m_device;
+    QString m_error;
+};
+
+} // namespace rdlink

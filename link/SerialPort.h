@@ -1,0 +1,72 @@
+// The one interface to a serial line. Its operations are those of the serial
+// control the windows host: port number, settings text, open/close, is-open,
+// read-all mode, empty and count the waiting bytes, read every waiting byte,
+// write bytes. Failures are reported by return value and errorString(), never
+// by exceptions, so a window can tell the user what went wrong.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace rdlink {
+
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // Port number, 1 = COM1; set before opening.
+    virtual void setPortNumber(int number) = 0;
+    virtual int portNumber() const = 0;
+
+    // Line settings text: baud rate, parity letter N/O/E, data bits, stop bits,
+    // e.g. "9600,N,8,1". Applied at the next open.
+    virtual void setSettings(const QString &settings) = 0;
+    virtual QString settings() const = 0;
+
+    // Opens the port with the current number and settings. Returns false when the
+    // port cannot be opened; errorString() then gives the system's reason.
+    virtual bool open() = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Each readAll() returns everything waiting (the control's read-all mode).
+    virtual void setReadAllMode() = 0;
+    // Drops every byte received and not yet read.
+    virtual void discardInput() = 0;
+    // Bytes received and not yet read, including what the system has received
+    // but not yet handed over. 0 while closed.
+    virtual int bytesWaiting() = 0;
+    // All waiting bytes, which are then removed. Empty while closed.
+    virtual QByteArray readAll() = 0;
+    // Puts the bytes on the line before returning. Nothing happens while closed.
+    virtual void write(const QByteArray &bytes) = 0;
+
+    // The device the port number names (e.g. "/dev/ttyUSB0"), empty when none.
+    virtual QString deviceName() const = 0;
+    // The reason of the last failure (open refused, device vanished), empty if none.
+    virtual QString errorString() const = 0;
+};
+
+// The opening sequence every window uses on initialisation and on Run: port
+// number, settings, open, read-all mode, empty the receive buffer.
+bool OpenPort(SerialPort &port, int portNumber, const QString &settings);
+
+// Closes the port when it reports open (Stop, module settings, destruction).
+void ClosePortIfOpen(SerialPort &port);
+
+// The settings text for a baud rate and the dialog's parity code
+// (0 none, 1 odd, 2 even): "9600,N,8,1".
+QString SettingsText(int baudRate, int parityCode);
+
+struct LineSettings {
+    int baudRate = 9600;
+    char parity = 'N';   // 'N', 'O' or 'E'
+    int dataBits = 8;
+    int stopBits = 1;
+};
+
+// Parses a settings text; returns false for a text that is not of the form
+// "<baud>,<N|O|E>,<data bits>,<stop bits>".
+bool ParseSettings(const QString &text, LineSettings *out);
+
+} // namespace rdlink

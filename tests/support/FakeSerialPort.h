@@ -1,0 +1,85 @@
+// A scripted serial port for tests. It records every frame written and answers
+// from a script: given bytes at once or later, stray bytes, nothing, or more than
+// a receive buffer holds. Bytes become "waiting" when the fake clock reaches
+// their arrival time.
+#pragma once
+
+#include "FakeClock.h"
+#include "link/SerialPort.h"
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace rdtest {
+
+struct Chunk {
+    QByteArray bytes;
+    uint32_t delayMs = 0;   // after the write that triggers it
+};
+
+class FakeSerialPort : public rdlink::SerialPort {
+public:
+    explicit FakeSerialPort(FakeClock &clock) : m_clock(clock) {}
+
+    // Script: each write takes the next queued answer (possibly empty = silence);
+    // when the queue is empty the responder, if set, computes the answer.
+    void queueReply(const QByteArray &bytes, uint32_t delayMs = 0) { m_queue.push_back({{bytes, delayMs}}); }
+    void queueChunks(std::vector<Chunk> chunks) { m_queue.push_back(std::move(chunks)); }
+    void queueSilence() { m_queue.push_back({}); }
+    std::function<std::vector<Chunk>(const QByteArray &request)> responder;
+
+    // Bytes that arrive on their own, delayMs after now.
+    void inject(const QByteArray &bytes, uint32_t delayMs = 0);
+    // The device disappears: the port reads closed and keeps the reason.
+    void vanish(const QString &reason = QStringLiteral("device vanished"));
+
+    bool failOpen = false;
+    QString openFailure = QStringLiteral("Permission denied");
+    QString device = QStringLiteral("/dev/ttyFAKE0");
+
+    std::vector<QByteArray> written;     // every write while open
+    std::vector<uint32_t> writeTimes;    // clock tick of each write
+    std::vector<QString> openedWith;     // settings text of each successful open
+    int openCount = 0;
+    int closeCount = 0;
+    int discardCount = 0;
+    int readCount = 0;
+
+    // SerialPort
+    void setPortNumber(int number) override { m_number = number; }
+    int portNumber() const override { return m_number; }
+    void setSettings(const QString &s) override { m_settings = s; }
+    QString settings() const override { return m_settings; }
+    bool open() override;
+    void close() override;
+    bool isOpen() const override { return m_open; }
+    void setReadAllMode() override {}
+    void discardInput() override;
+    int bytesWaiting() override;
+    QByteArray readAll() override;
+    void write(const QByteArray &bytes) override;
+    QString deviceName() const override { return device; }
+    QString errorString() const override { return m_error; }
+
+    // Bytes scheduled and not yet arrived or read (for tests of late bytes).
+    int pendingCount() const;
+
+private:
+    struct Timed {
+        uint32_t at;
+        QByteArray bytes;
+    };
+    void collect();
+
+    FakeClock &m_clock;
+    std::deque<std::vector<Chunk>> m_queue;
+    std::vector<Timed> m_scheduled;
+    QByteArray m_arrived;
+    bool m_open = false;
+    int m_number = 1;
+    QString m_settings = QStringLiteral("9600,N,8,1");
+    QString m_error;
+};
+
+} // namespace rdtest
