@@ -1,0 +1,90 @@
+#include "CommandRules.h"
+
+namespace rdcmd {
+
+int BaudRateCode(int baudRate)
+{
+    switch (baudRate) {
+    case 1200: return 0;
+    case 2400: return 1;
+    case 4800: return 2;
+    case 9600: return 3;
+    case 19200: return 4;
+    default: return -1;
+    }
+}
+
+int InstrumentParityCode(int dialogParity)
+{
+    switch (dialogParity) {
+    case 1: return 2;   // odd
+    case 2: return 1;   // even
+    default: return 0;  // none
+    }
+}
+
+QString LinkStatusText(int commPort, int baudRate, int dialogParity, bool spaced)
+{
+    QString text = spaced
+        ? QStringLiteral("串行口: %1 \r\n\r\n波特率: %2 \r\n\r\n").arg(commPort).arg(baudRate)
+        : QStringLiteral("串行口:%1\r\n\r\n波特率:%2\r\n\r\n").arg(commPort).arg(baudRate);
+    switch (dialogParity) {
+    case 0: text += QStringLiteral("校验位:无校验"); break;
+    case 1: text += QStringLiteral("校验位:奇校验"); break;
+    case 2: text += QStringLiteral("校验位:偶校验"); break;
+    default: break;
+    }
+    return text;
+}
+
+NumberCheck CheckWholeNumber(const QString &text, uint32_t min, uint32_t max)
+{
+    NumberCheck result;
+    const QString t = text.trimmed();
+    int i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-'))) {
+        negative = t[i] == QLatin1Char('-');
+        ++i;
+    }
+    if (i == t.size()) {
+        result.notANumber = true;
+        return result;
+    }
+    uint64_t value = 0;
+    bool huge = false;
+    for (; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            result.notANumber = true;
+            return result;
+        }
+        if (!huge) {
+            value = value * 10 + static_cast<uint64_t>(c.unicode() - '0');
+            if (value > 0xFFFFFFFFull)
+                huge = true;
+        }
+    }
+    if (huge || (negative && value != 0) || value < min || value > max)
+        return result;   // a number, but out of range
+    result.ok = true;
+    result.value = static_cast<uint32_t>(value);
+    return result;
+}
+
+QString NotANumberMessage()
+{
+    return QStringLiteral("请输入一个整数。");
+}
+
+QString OutOfRangeMessage(uint32_t min, uint32_t max)
+{
+    return QStringLiteral("请输入一个在 %1 和 %2 之间的整数。").arg(min).arg(max);
+}
+
+QString PulseWidthRefusedMessage()
+{
+    return QStringLiteral("脉冲宽度请输入 0 到 255 之间的整数 (ms)。");
+}
+
+} // namespace rdcmd

@@ -1,0 +1,59 @@
+// The widget-free rules of the configuration commands: the instrument's registers
+// and value codes, the link status texts, and the checks that turn an entered text
+// into a register value (or into the message that refuses it).
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace rdcmd {
+
+// Registers the configuration commands write (function 6) or probe (function 3).
+constexpr uint16_t kRegSlaveAddress = 0x0300;
+constexpr uint16_t kRegWiringMode = 0x0301;
+constexpr uint16_t kRegParity = 0x0303;
+constexpr uint16_t kRegBaudRate = 0x0304;
+constexpr uint16_t kRegPulseWidth = 0x0306;
+constexpr uint16_t kRegPtRatio = 0x0307;
+constexpr uint16_t kRegCtRatio = 0x0308;
+
+// Fixed waits of the commands, in ms.
+constexpr uint32_t kSettingsWaitMs = 300;   // busy wait: line settings, PT/CT/wiring, probe
+constexpr uint32_t kAddressWaitMs = 300;    // sleep: slave address change
+constexpr uint32_t kPulseWaitMs = 100;      // sleep: pulse width write
+
+constexpr uint32_t kRatioMin = 1;
+constexpr uint32_t kRatioMax = 64000;
+constexpr int kWiringModes = 6;
+
+// The instrument's baud rate code (0 = 1200 ... 4 = 19200), -1 for another rate.
+int BaudRateCode(int baudRate);
+
+// The instrument's parity code for the dialog's parity (0 none, 1 odd, 2 even):
+// the instrument numbers them 0 none, 1 even, 2 odd.
+int InstrumentParityCode(int dialogParity);
+
+// The link status text of edit 1057. spaced: the form of start-up and of the line
+// settings command ("串行口: 1 \r\n..."); unspaced: the form the address search
+// writes ("串行口:1\r\n...").
+QString LinkStatusText(int commPort, int baudRate, int dialogParity, bool spaced);
+
+// Outcome of checking an entered whole number.
+struct NumberCheck {
+    bool ok = false;
+    uint32_t value = 0;
+    bool notANumber = false;   // the text is not a whole number at all
+};
+
+// A whole number in [min, max]: optional blanks around, an optional sign, digits
+// only. Anything else ("12ms", "", "1.5") is not a number; a number outside the
+// range (including negative ones and very long digit runs) is out of range.
+NumberCheck CheckWholeNumber(const QString &text, uint32_t min, uint32_t max);
+
+// The refusal messages of the entry dialogs, worded as the toolkit words them.
+QString NotANumberMessage();
+QString OutOfRangeMessage(uint32_t min, uint32_t max);
+// The message of "写入" when the pulse width text is not a whole number 0..255.
+QString PulseWidthRefusedMessage();
+
+} // namespace rdcmd
