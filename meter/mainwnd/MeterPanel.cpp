@@ -153,7 +153,7 @@ void MeterPanel::Build(QWidget *w)
     pulseModify = Button(QStringLiteral("修改"), w, QRect(570, 366, 86, 26));
     pulseWrite = Button(QStringLiteral("写入"), w, QRect(664, 366, 86, 26));
     status = new QPlainTextEdit(w);
-    status->setGeometry(570, 398, 180, 86);
+    status->setGeometry(570, 396, 180, 94);
     status->setReadOnly(true);
     status->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     status->setAccessibleName(QStringLiteral("通讯状态"));
