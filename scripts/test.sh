@@ -2,7 +2,7 @@
 # Installs what is missing, builds everything with AddressSanitizer and
 # UndefinedBehaviorSanitizer in build-test/, and runs every test with ctest.
 # When clang is present the fuzz targets are built in build-fuzz/ and each runs
-# for a bounded time (FUZZ_SECONDS, default 20).
+# for a bounded time first (FUZZ_SECONDS, default 20).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,7 +16,6 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp}
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRD_SANITIZE=ON -DRD_BENCH=ON >/dev/null
 cmake --build build-test -j"$jobs"
-ctest --test-dir build-test --output-on-failure -j"$jobs" --timeout 600
 
 if command -v clang++ >/dev/null 2>&1 && [ -d tests/fuzz ]; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRD_FUZZ=ON >/dev/null
@@ -25,3 +24,6 @@ if command -v clang++ >/dev/null 2>&1 && [ -d tests/fuzz ]; then
 else
   echo "clang not found: fuzz targets skipped"
 fi
+
+# The test run comes last so that its summary closes the output.
+ctest --test-dir build-test --output-on-failure -j"$jobs" --timeout 600
