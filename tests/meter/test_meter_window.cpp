@@ -271,6 +271,32 @@ TEST_F(MeterWindow, NoInstrumentKeepsTheBoxesAndLowersTheRate)
     EXPECT_TRUE(prompter.messages.empty());
 }
 
+TEST_F(MeterWindow, DeviceThatVanishesMidTickStopsPollingWithOneMessage)
+{
+    Open();
+    Run();
+    int requests = 0;
+    port.responder = [&](const QByteArray &) {
+        if (++requests == 2)
+            port.vanish(QStringLiteral("No such device"));
+        return std::vector<Chunk>{};
+    };
+    dlg->OnTimer1();
+    EXPECT_EQ(port.written.size(), 2u);
+    EXPECT_EQ(clock.waits.size(), 2u);
+    EXPECT_FALSE(dlg->timer1Active());
+    EXPECT_EQ(dlg->panel().runStop->text(), QStringLiteral("运行"));
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_TRUE(prompter.messages[0].contains(QStringLiteral("No such device")));
+    EXPECT_EQ(dlg->panel().attemptCount->text(), QStringLiteral("0"));   // step 3 never ran
+
+    // Run opens it again and polling resumes.
+    port.responder = nullptr;
+    dlg->panel().runStop->click();
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_TRUE(dlg->timer1Active());
+}
+
 TEST_F(MeterWindow, SuccessRateAfterTenTicks)
 {
     Open();
