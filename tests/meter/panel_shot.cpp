@@ -1,9 +1,11 @@
 // Renders the main window offscreen after one poll tick against a register map and
 // saves it as PNG: a quick look at the layout without a display or an instrument.
-// Usage: meter_panel_shot OUT.png
+// Usage: meter_panel_shot OUT.png [SETTINGS.png [NOTES.png]]
 #include "FakeSerialPort.h"
 #include "RegisterBytes.h"
+#include "meter/app/CommSetDlg.h"
 #include "meter/app/MeterApp.h"
+#include "meter/mainwnd/HelpDlg.h"
 #include "meter/app/Prompter.h"
 #include "meter/mainwnd/MeterDlg.h"
 
@@ -61,5 +63,18 @@ int main(int argc, char **argv)
     window.show();
     QApplication::processEvents();
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("meter.png");
-    return window.grab().save(out) ? 0 : 1;
+    bool saved = window.grab().save(out);
+    if (argc > 2) {
+        CCommSetDlg settings;
+        settings.m_commPort = 1;
+        settings.loadFields();
+        settings.show();
+        saved = settings.grab().save(QString::fromLocal8Bit(argv[2])) && saved;
+    }
+    if (argc > 3) {
+        CHelpDlg notes;
+        notes.show();
+        saved = notes.grab().save(QString::fromLocal8Bit(argv[3])) && saved;
+    }
+    return saved ? 0 : 1;
 }
