@@ -52,8 +52,7 @@ HarmonicView DecodeHarmonics(const uint8_t *data, double fundamental, int &scale
 
     // The bar: the truncated fundamental picks a band of 500; above 2000 the band
     // stays as it was.
-    const double truncated = h.fundamental;
-    const long v = static_cast<long>(truncated);
+    const long v = static_cast<long>(h.fundamental);   // truncated toward zero
     if (v <= 500)
         scale = 1;
     else if (v <= 1000)
