@@ -36,7 +36,11 @@ Encoded Fit(double scaled, bool isSigned, double perUnit)
     const double hi = isSigned ? 32767.0 : 65535.0;
     out.minValue = lo / perUnit;
     out.maxValue = hi / perUnit;
-    const double t = std::trunc(scaled);
+    // Truncation toward zero applies to the digits the user typed, not to the error
+    // of their binary approximation: 1.001 A is 1000.9999999999999 in double and
+    // must give 1001, so that a value read and written back unchanged stays the same.
+    const double nearest = std::round(scaled);
+    const double t = std::fabs(scaled - nearest) < 1e-9 ? nearest : std::trunc(scaled);
     if (!std::isfinite(t) || t < lo || t > hi) {
         out.status = EncodeStatus::OutOfRange;
         return out;

@@ -229,3 +229,30 @@ TEST(ModConversions, StrictNumberTexts)
         EXPECT_EQ(v ? *v : -1, w.value) << w.text;
     }
 }
+
+TEST(ModConversions, ValueReadAndWrittenBackUnchangedKeepsItsRegister)
+{
+    // 1.001 A is 1000.9999999999999 x 1000 in double: plain truncation would write
+    // 1000 and silently change a setting the user never touched.
+    EXPECT_EQ(EncodeValue(Kind::Current, 1.001, {1, 1}, Scale::Kilo).reg, 1001);
+    EXPECT_EQ(EncodeValue(Kind::Voltage, 230.46, {1, 1}, Scale::Kilo).reg, 2304);   // still truncates
+    struct Case {
+        Kind kind;
+        Ratios ratios;
+        Scale scale;
+    };
+    const Case cases[] = {
+        {Kind::Current, {1, 1}, Scale::Kilo},      {Kind::Voltage, {3, 1}, Scale::Kilo},
+        {Kind::ActivePower, {10, 20}, Scale::Kilo}, {Kind::PowerFactor, {1, 1}, Scale::Base},
+        {Kind::Frequency, {1, 1}, Scale::Base},
+    };
+    for (const Case &c : cases) {
+        int drifted = 0;
+        for (int r = 0; r <= 0xFFFF; ++r) {
+            const auto shown = ParseNumber(FormatValue(DecodeValue(c.kind, uint16_t(r), c.ratios, c.scale)));
+            const Encoded back = EncodeValue(c.kind, *shown, c.ratios, c.scale);
+            drifted += back.status != EncodeStatus::Ok || back.reg != r;
+        }
+        EXPECT_EQ(drifted, 0) << int(c.kind);
+    }
+}
