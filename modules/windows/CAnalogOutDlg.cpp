@@ -40,11 +40,9 @@ CAnalogOutDlg::CAnalogOutDlg(ModuleContext &context, QWidget *parent)
 
     m_outputs[0] = BuildOutputGroup(QString::fromUtf8(kOutputGroups[0]), 12, 54);
     m_outputs[1] = BuildOutputGroup(QString::fromUtf8(kOutputGroups[1]), 12, 180);
-    for (OutputControls &output : m_outputs) {
-        QLabel *unit = output.unit;
-        connect(output.quantity, qOverload<int>(&QComboBox::currentIndexChanged), this,
-                [unit](int position) { unit->setText(AnalogUnitAt(position)); });
-    }
+    for (int o = 0; o < 2; ++o)
+        connect(m_outputs[o].quantity, qOverload<int>(&QComboBox::currentIndexChanged), this,
+                [this, o](int position) { UpdateUnitLabels(o, position); });
 
     auto *ok = PlaceButton(this, QStringLiteral("确认"), 274, 316);
     ok->setDefault(true);
@@ -80,7 +78,7 @@ bool CAnalogOutDlg::OpenPort(PortSession &session)
     return false;
 }
 
-void CAnalogOutDlg::Initialize()
+void CAnalogOutDlg::OnInitDialog()
 {
     m_ptRatio = 1;
     m_ctRatio = 1;
@@ -101,6 +99,11 @@ void CAnalogOutDlg::Initialize()
         m_moduleList->setCurrentIndex(m_moduleIndex);
     }
     ReadOutputSettings();
+}
+
+void CAnalogOutDlg::UpdateUnitLabels(int output, int position)
+{
+    m_outputs[output].unit->setText(AnalogUnitAt(position));
 }
 
 void CAnalogOutDlg::OnModuleSelected(int index)

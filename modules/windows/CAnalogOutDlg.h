@@ -23,7 +23,7 @@ public:
 
     // Reads this window's own PT/CT and the presence register (module 2# wins over
     // 1#), then the selected module's settings.
-    void Initialize();
+    void OnInitDialog();
     void ReadOutputSettings();
     void WriteOutputSettings();
 
@@ -39,6 +39,8 @@ private:
 
     OutputControls BuildOutputGroup(const QString &caption, int x, int y);
     void OnModuleSelected(int index);
+    // A choice in an output's quantity list sets that output's unit label.
+    void UpdateUnitLabels(int output, int position);
     bool OpenPort(PortSession &session);
 
     ModuleContext &m_context;

@@ -13,7 +13,7 @@ int CModuleSetApp::Run()
                           prompter};
     CModuleSetDlg dialog(context);
     dialog.show();
-    dialog.Initialize();
+    dialog.OnInitDialog();
     dialog.exec();
     return 0;
 }

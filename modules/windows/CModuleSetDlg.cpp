@@ -95,7 +95,7 @@ CModuleSetDlg::RelayControls CModuleSetDlg::BuildRelayGroup(const QString &capti
     return c;
 }
 
-void CModuleSetDlg::Initialize()
+void CModuleSetDlg::OnInitDialog()
 {
     m_moduleIndex = 0;
     m_ptRatio = 1;
@@ -118,12 +118,12 @@ void CModuleSetDlg::Initialize()
     if (p & kPresencePulse) {
         m_pulseDlg = new CPulseSetDlg(m_context, this);
         m_pulseDlg->show();
-        m_pulseDlg->Initialize();
+        m_pulseDlg->OnInitDialog();
     }
     if (p & (kPresenceAnalog1 | kPresenceAnalog2)) {
         m_analogDlg = new CAnalogOutDlg(m_context, this);
         m_analogDlg->show();
-        m_analogDlg->Initialize();
+        m_analogDlg->OnInitDialog();
     }
     m_moduleIndex = RelayModuleFromPresence(p);
     if (m_moduleIndex != kNoRelayModule) {

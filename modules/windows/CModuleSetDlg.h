@@ -29,7 +29,7 @@ public:
     // The window's initialisation: reads PT/CT and the presence register, opens the
     // pulse and analog output windows of the modules found, selects the relay
     // module (the highest relay bit wins) and reads its settings.
-    void Initialize();
+    void OnInitDialog();
 
     void ReadModuleSettings(int moduleIndex);
     void WriteModuleSettings();

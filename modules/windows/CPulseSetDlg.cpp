@@ -50,7 +50,7 @@ bool CPulseSetDlg::OpenPort(PortSession &session)
     return false;
 }
 
-void CPulseSetDlg::Initialize()
+void CPulseSetDlg::OnInitDialog()
 {
     PortSession session(*m_port);
     if (!OpenPort(session))

@@ -18,7 +18,7 @@ public:
     explicit CPulseSetDlg(ModuleContext &context, QWidget *parent = nullptr);
     ~CPulseSetDlg() override;
 
-    void Initialize();
+    void OnInitDialog();
     void WritePulseSettings();
 
 private:

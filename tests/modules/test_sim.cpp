@@ -108,7 +108,7 @@ private:
 TEST_F(SimulatedMeter, RelayFollowsTheWrittenU1Setting)
 {
     CModuleSetDlg dialog(m_context);
-    dialog.Initialize();
+    dialog.OnInitDialog();
     ASSERT_EQ(dialog.moduleIndex(), 0);
     ASSERT_NE(dialog.pulseWindow(), nullptr);
     ASSERT_NE(dialog.analogWindow(), nullptr);
@@ -147,7 +147,7 @@ TEST_F(SimulatedMeter, AnalogRangeAndPulseSettingsReadBack)
 {
     {
         CAnalogOutDlg analog(m_context);
-        analog.Initialize();
+        analog.OnInitDialog();
         ASSERT_EQ(analog.moduleIndex(), 0);
         Named<QComboBox>(&analog, "电流输出1路 输出参数选择")->setCurrentIndex(3);    // "P1有功"
         Type(&analog, "电流输出1路 4mA", "-500");
@@ -164,7 +164,7 @@ TEST_F(SimulatedMeter, AnalogRangeAndPulseSettingsReadBack)
         Named<QPushButton>(&pulse, "确认")->click();
     }
     CAnalogOutDlg analog(m_context);
-    analog.Initialize();
+    analog.OnInitDialog();
     EXPECT_EQ(Named<QComboBox>(&analog, "电流输出1路 输出参数选择")->currentText(), U("P1有功"));
     EXPECT_EQ(Named<QLineEdit>(&analog, "电流输出1路 4mA")->text(), U("-500.000"));
     EXPECT_EQ(Named<QLineEdit>(&analog, "电流输出1路 20mA")->text(), U("2000.000"));
@@ -173,7 +173,7 @@ TEST_F(SimulatedMeter, AnalogRangeAndPulseSettingsReadBack)
     EXPECT_EQ(Named<QLineEdit>(&analog, "电流输出2路 20mA")->text(), U("55.000"));
 
     CPulseSetDlg pulse(m_context);
-    pulse.Initialize();
+    pulse.OnInitDialog();
     EXPECT_EQ(Named<QLineEdit>(&pulse, "电能脉冲值")->text(), U("3"));
     EXPECT_EQ(Named<QLineEdit>(&pulse, "电能脉冲宽度")->text(), U("7"));
     EXPECT_EQ(m_prompter.messages.size(), 1u);

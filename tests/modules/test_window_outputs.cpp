@@ -71,7 +71,7 @@ TEST(ModAnalogWindow, ReadsAndWritesTheBlockInRegisterOrder)
     ModuleBench bench;
     LoadAnalogModule(bench.instrument, 0x04);
     CAnalogOutDlg dialog(bench.context);
-    dialog.Initialize();
+    dialog.OnInitDialog();
     FakeSerialPort &port = *bench.ports.at(0);
     EXPECT_EQ(port.written, (std::vector<QByteArray>{ReadRequest(0x0307, 2), ReadRequest(0x0100, 1),
                                                      ReadRequest(0x0337, 6)}));
@@ -110,7 +110,7 @@ TEST(ModAnalogWindow, UnknownCodeEmptiesListAndUnit)
     bench.instrument.regs[0x0340] = 19;     // no quantity
     bench.instrument.regs[0x0341] = 0xFFFF;
     CAnalogOutDlg dialog(bench.context);
-    dialog.Initialize();
+    dialog.OnInitDialog();
     EXPECT_EQ(dialog.moduleIndex(), 1);
     EXPECT_EQ(Text(&dialog, "电流输出1路 输出参数选择"), U("U1电压控制"));
     EXPECT_EQ(Text(&dialog, "电流输出1路 20mA"), U("2300.000"));
@@ -132,7 +132,7 @@ TEST(ModAnalogWindow, MissingEchoAndUnknownModule)
     LoadAnalogModule(bench.instrument, 0x00);   // no analog bit: no module known
     bench.instrument.noEcho = {0x033A};
     CAnalogOutDlg dialog(bench.context);
-    dialog.Initialize();
+    dialog.OnInitDialog();
     EXPECT_EQ(dialog.moduleIndex(), 5);
     EXPECT_EQ(bench.ports[0]->written.size(), 2u);   // ratios and presence, no block read
 
@@ -174,7 +174,7 @@ TEST(ModPulseWindow, ReadsLowBytesAndWritesWithoutConfirmation)
     bench.instrument.regs[0x0335] = 0x0103;
     bench.instrument.regs[0x0336] = 5;
     CPulseSetDlg dialog(bench.context);
-    dialog.Initialize();
+    dialog.OnInitDialog();
     FakeSerialPort &port = *bench.ports.at(0);
     EXPECT_EQ(port.written, (std::vector<QByteArray>{ReadRequest(0x0335, 2)}));
     EXPECT_EQ(Text(&dialog, "电能脉冲值"), U("3"));

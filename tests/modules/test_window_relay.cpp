@@ -90,7 +90,7 @@ TEST(ModRelayWindow, StartUpFollowsThePresenceBits)
         ModuleBench bench;
         bench.instrument.regs[0x0100] = uint16_t(0xFF00 | c.presence);   // the high byte never counts
         CModuleSetDlg dialog(bench.context);
-        dialog.Initialize();
+        dialog.OnInitDialog();
 
         FakeSerialPort &main = *bench.ports.at(0);
         EXPECT_EQ(main.written, c.mainFrames);
@@ -117,7 +117,7 @@ TEST(ModRelayWindow, StartUpWaitsAndSubWindowReads)
     ModuleBench bench;
     bench.instrument.regs[0x0100] = 0x0D;   // pulse module, analog outputs 1# and 2#
     CModuleSetDlg dialog(bench.context);
-    dialog.Initialize();
+    dialog.OnInitDialog();
     ASSERT_EQ(bench.ports.size(), 3u);
     EXPECT_EQ(bench.ports[1]->written, (std::vector<QByteArray>{ReadRequest(0x0335, 2)}));
     EXPECT_EQ(bench.ports[2]->written,
@@ -134,7 +134,7 @@ TEST(ModRelayWindow, NoReplyLeavesOnlyTheMainWindowAndSelectionStillReads)
     ModuleBench bench;
     bench.instrument.silent = true;
     CModuleSetDlg dialog(bench.context);
-    dialog.Initialize();
+    dialog.OnInitDialog();
     EXPECT_EQ(dialog.ratios().pt, 1);
     EXPECT_EQ(dialog.ratios().ct, 1);
     EXPECT_EQ(dialog.moduleIndex(), 0);
@@ -156,7 +156,7 @@ TEST(ModRelayWindow, ReadShowsBothRelaysScaledByTheRatios)
     LoadRelayModule(bench.instrument, 0x10);
     bench.instrument.stray = QByteArray("\x55\x01\x03", 3);   // a reply behind stray bytes
     CModuleSetDlg dialog(bench.context);
-    dialog.Initialize();
+    dialog.OnInitDialog();
 
     const std::pair<const char *, const char *> shown[] = {
         {"继电器OUT1 控制方式", "U1电压控制"}, {"继电器OUT1 启动值", "3800.000"},
@@ -176,7 +176,7 @@ TEST(ModRelayWindow, WriteSendsTwelveRegistersInOrderAndConfirms)
     ModuleBench bench;
     LoadRelayModule(bench.instrument, 0x10);
     CModuleSetDlg dialog(bench.context);
-    dialog.Initialize();
+    dialog.OnInitDialog();
     FakeSerialPort &port = *bench.ports[0];
     const size_t before = port.written.size();
     const size_t waitsBefore = bench.clock.waits.size();
@@ -209,7 +209,7 @@ TEST(ModRelayWindow, MissingEchoIsReportedByRegister)
         bench.instrument.regs[uint16_t(0x031D + k)] = bench.instrument.regs[uint16_t(0x0311 + k)];
     bench.instrument.noEcho = {0x0320, 0x0328};
     CModuleSetDlg dialog(bench.context);
-    dialog.Initialize();
+    dialog.OnInitDialog();
     const size_t before = bench.ports[0]->written.size();
     Press(&dialog, "确定");
 
@@ -248,7 +248,7 @@ TEST(ModRelayWindow, RefusedWritesSendNothing)
         LoadRelayModule(bench.instrument, c.presence);
         bench.instrument.regs[0x0307] = c.pt;
         CModuleSetDlg dialog(bench.context);
-        dialog.Initialize();
+        dialog.OnInitDialog();
         if (c.field)
             Type(&dialog, c.field, c.text);
         const size_t sent = bench.ports[0]->written.size();
@@ -267,7 +267,7 @@ TEST(ModRelayWindow, ZeroPtReadsAsZeroAndOtherKindsStillWrite)
     LoadRelayModule(bench.instrument, 0x10);
     bench.instrument.regs[0x0307] = 0;
     CModuleSetDlg dialog(bench.context);
-    dialog.Initialize();
+    dialog.OnInitDialog();
     EXPECT_EQ(Text(&dialog, "继电器OUT1 启动值"), U("0.000"));
     FindNamed<QComboBox>(&dialog, U("继电器OUT1 控制方式"))->setCurrentIndex(25);   // "F频率"
     Type(&dialog, "继电器OUT1 启动值", "50");
@@ -284,7 +284,7 @@ TEST(ModRelayWindow, PortThatWillNotOpenIsNamedAndNothingIsSent)
     ModuleBench bench;
     bench.failOpen = true;
     CModuleSetDlg dialog(bench.context);
-    dialog.Initialize();
+    dialog.OnInitDialog();
     FindNamed<QComboBox>(&dialog, U("模块名称"))->setCurrentIndex(0);
     EXPECT_TRUE(bench.AllWritten().empty());
     ASSERT_EQ(bench.prompter.messages.size(), 2u);   // start-up and the selection's read
