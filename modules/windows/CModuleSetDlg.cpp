@@ -117,11 +117,14 @@ void CModuleSetDlg::OnInitDialog()
     const uint8_t p = static_cast<uint8_t>((*presence)[0] & 0xFF);
     if (p & kPresencePulse) {
         m_pulseDlg = new CPulseSetDlg(m_context, this);
+        // Beside the main window rather than on top of it.
+        m_pulseDlg->move(frameGeometry().topRight() + QPoint(12, 0));
         m_pulseDlg->show();
         m_pulseDlg->OnInitDialog();
     }
     if (p & (kPresenceAnalog1 | kPresenceAnalog2)) {
         m_analogDlg = new CAnalogOutDlg(m_context, this);
+        m_analogDlg->move(frameGeometry().topRight() + QPoint(12, m_pulseDlg ? m_pulseDlg->frameGeometry().height() + 12 : 0));
         m_analogDlg->show();
         m_analogDlg->OnInitDialog();
     }
