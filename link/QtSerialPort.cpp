@@ -152,28 +152,34 @@ bool QtSerialPort::checkVanished()
 
 void QtSerialPort::discardInput()
 {
-    if (!m_port->isOpen())
+    if (!m_port->isOpen() || !pullReceived())
         return;
     m_port->clear(QSerialPort::Input);
+    m_port->readAll();
     checkVanished();
 }
 
-int QtSerialPort::bytesWaiting()
+bool QtSerialPort::pullReceived()
 {
-    if (!m_port->isOpen())
-        return 0;
     // Without an event loop nothing moves bytes from the system into QSerialPort's
     // buffer; a zero wait does, as often as there is something to take.
     for (int guard = 0; guard < 64 && m_port->waitForReadyRead(0); ++guard) {
     }
-    if (checkVanished())
+    return !checkVanished();
+}
+
+int QtSerialPort::bytesWaiting()
+{
+    if (!m_port->isOpen() || !pullReceived())
         return 0;
     return static_cast<int>(std::min<qint64>(m_port->bytesAvailable(), 1 << 30));
 }
 
 QByteArray QtSerialPort::readAll()
 {
-    if (!m_port->isOpen())
+    // Everything the system has received too, so that a discard really empties
+    // the line and nothing stale survives into the next exchange.
+    if (!m_port->isOpen() || !pullReceived())
         return {};
     const QByteArray data = m_port->readAll();
     checkVanished();

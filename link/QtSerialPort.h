@@ -42,6 +42,7 @@ public:
 
 private:
     bool checkVanished();
+    bool pullReceived();
 
     std::unique_ptr<QSerialPort> m_port;
     int m_portNumber = 1;

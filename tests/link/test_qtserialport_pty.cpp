@@ -95,6 +95,11 @@ TEST_F(PtyPort, WriteIsOnTheLineAndRepliesAreCountedWithoutEventLoop)
     port.discardInput();
     EXPECT_EQ(port.bytesWaiting(), 0);
     EXPECT_TRUE(port.readAll().isEmpty());
+
+    // Bytes still in the system's buffer are read (and so discarded) too.
+    ASSERT_EQ(::write(pty.master, reply.constData(), size_t(reply.size())), reply.size());
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(port.readAll(), reply);
 }
 
 TEST_F(PtyPort, LineSettingsReachTheDevice)

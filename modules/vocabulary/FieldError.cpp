@@ -1,0 +1,12 @@
+#include "FieldError.h"
+
+namespace rdmod {
+
+QString FieldErrorMessage(const FieldError &error)
+{
+    if (!error.problem.isEmpty())
+        return QStringLiteral("%1: %2。\n参数未发送。").arg(error.field, error.problem);
+    return QStringLiteral("%1: 只接受%2。\n参数未发送。").arg(error.field, error.accepts);
+}
+
+} // namespace rdmod

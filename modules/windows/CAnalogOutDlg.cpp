@@ -1,0 +1,180 @@
+#include "CAnalogOutDlg.h"
+
+#include "WindowParts.h"
+#include "WriteReport.h"
+#include "meter/app/Prompter.h"
+#include "modules/vocabulary/Registers.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace rdmod {
+
+namespace {
+
+const char *const kOutputGroups[2] = {"电流输出1路", "电流输出2路"};
+
+} // namespace
+
+CAnalogOutDlg::CAnalogOutDlg(ModuleContext &context, QWidget *parent)
+    : QDialog(parent, Qt::Window), m_context(context), m_port(context.makePort()),
+      m_link(*m_port, context.clock), m_moduleIndex(kNoAnalogModule)
+{
+    setWindowTitle(QStringLiteral("电流输出参数设置"));
+    setWindowIcon(QIcon(QStringLiteral(":/modules/nolvex.xpm")));
+    setAttribute(Qt::WA_DeleteOnClose);
+    connect(this, &QDialog::finished, this, &QWidget::close);
+
+    setFixedSize(470, 356);
+    PlaceLabel(this, QStringLiteral("模块名称"), 20, 18, 70);
+    m_moduleList = PlaceCombo(this, AccessibleName(QString(), QStringLiteral("模块名称")), 90, 16, 190, false);
+    m_moduleList->addItems({QStringLiteral("2AO(4-20mA)模块1#"), QStringLiteral("2AO(4-20mA)模块2#")});
+    m_moduleList->setCurrentIndex(-1);
+    connect(m_moduleList, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CAnalogOutDlg::OnModuleSelected);
+
+    m_outputs[0] = BuildOutputGroup(QString::fromUtf8(kOutputGroups[0]), 12, 54);
+    m_outputs[1] = BuildOutputGroup(QString::fromUtf8(kOutputGroups[1]), 12, 180);
+    for (int o = 0; o < 2; ++o)
+        connect(m_outputs[o].quantity, qOverload<int>(&QComboBox::currentIndexChanged), this,
+                [this, o](int position) { UpdateUnitLabels(o, position); });
+
+    auto *ok = PlaceButton(this, QStringLiteral("确认"), 274, 316);
+    ok->setDefault(true);
+    auto *quit = PlaceButton(this, QStringLiteral("退出"), 374, 316);
+    connect(ok, &QPushButton::clicked, this, &CAnalogOutDlg::WriteOutputSettings);
+    connect(quit, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+CAnalogOutDlg::~CAnalogOutDlg() = default;
+
+CAnalogOutDlg::OutputControls CAnalogOutDlg::BuildOutputGroup(const QString &caption, int x, int y)
+{
+    auto *group = new QGroupBox(caption, this);
+    group->setGeometry(x, y, 446, 114);
+    OutputControls c;
+    PlaceLabel(group, QStringLiteral("输出参数选择"), 12, 30, 96);
+    c.quantity = PlaceCombo(group, AccessibleName(caption, QStringLiteral("输出参数选择")), 110, 28, 170, true);
+    c.quantity->addItems(QuantityTexts());
+    c.quantity->setCurrentIndex(-1);
+    c.at4mA = PlaceEdit(group, AccessibleName(caption, QStringLiteral("4mA")), 12, 72, 110);
+    PlaceLabel(group, QStringLiteral(" 4 ---------------- 20 mA"), 128, 73, 180);
+    c.at20mA = PlaceEdit(group, AccessibleName(caption, QStringLiteral("20mA")), 312, 72, 90);
+    c.unit = PlaceLabel(group, QStringLiteral("V"), 406, 73, 36);
+    c.unit->setAccessibleName(AccessibleName(caption, QStringLiteral("单位")));
+    return c;
+}
+
+bool CAnalogOutDlg::OpenPort(PortSession &session)
+{
+    if (session.isOpen())
+        return true;
+    m_context.prompter.message(this, PortOpenFailureText(*m_port));
+    return false;
+}
+
+void CAnalogOutDlg::OnInitDialog()
+{
+    m_ptRatio = 1;
+    m_ctRatio = 1;
+    m_moduleIndex = kNoAnalogModule;
+    {
+        PortSession session(*m_port);
+        if (!OpenPort(session))
+            return;
+        if (const auto ratios = m_link.read(kRatioRegister, 2, 200)) {
+            m_ptRatio = (*ratios)[0];
+            m_ctRatio = (*ratios)[1];
+        }
+        if (const auto presence = m_link.read(kPresenceRegister, 1, 100))
+            m_moduleIndex = AnalogModuleFromPresence(static_cast<uint8_t>((*presence)[0] & 0xFF));
+    }
+    if (m_moduleIndex != kNoAnalogModule) {
+        const QSignalBlocker block(m_moduleList);
+        m_moduleList->setCurrentIndex(m_moduleIndex);
+    }
+    ReadOutputSettings();
+}
+
+void CAnalogOutDlg::UpdateUnitLabels(int output, int position)
+{
+    m_outputs[output].unit->setText(AnalogUnitAt(position));
+}
+
+void CAnalogOutDlg::OnModuleSelected(int index)
+{
+    if (index < 0)
+        return;
+    m_moduleIndex = index;
+    ReadOutputSettings();
+}
+
+void CAnalogOutDlg::ReadOutputSettings()
+{
+    // With no module known there is no block to read.
+    if (m_moduleIndex < 0 || m_moduleIndex >= kAnalogModuleCount)
+        return;
+    std::optional<std::vector<uint16_t>> regs;
+    {
+        PortSession session(*m_port);
+        if (!OpenPort(session))
+            return;
+        regs = m_link.read(AnalogBlockAddress(m_moduleIndex), kAnalogBlockSize, 200);
+    }
+    if (!regs)
+        return;
+    for (int o = 0; o < 2; ++o) {
+        const AnalogRegisters three{(*regs)[3 * o], (*regs)[3 * o + 1], (*regs)[3 * o + 2]};
+        const AnalogView view = DecodeAnalog(three, {m_ptRatio, m_ctRatio});
+        OutputControls &c = m_outputs[o];
+        {
+            const QSignalBlocker block(c.quantity);
+            c.quantity->setCurrentIndex(c.quantity->findText(view.texts.quantity));
+            c.quantity->setEditText(view.texts.quantity);
+        }
+        c.at4mA->setText(view.texts.at4mA);
+        c.at20mA->setText(view.texts.at20mA);
+        c.unit->setText(view.unit);
+    }
+}
+
+void CAnalogOutDlg::WriteOutputSettings()
+{
+    if (m_moduleIndex < 0 || m_moduleIndex >= kAnalogModuleCount) {
+        m_context.prompter.message(this, QStringLiteral("请先在“模块名称”中选择一个模块。\n参数未发送。"));
+        return;
+    }
+    std::array<uint16_t, kAnalogBlockSize> values{};
+    for (int o = 0; o < 2; ++o) {
+        const OutputControls &c = m_outputs[o];
+        const auto encoded = EncodeAnalog({c.quantity->currentText(), c.at4mA->text(), c.at20mA->text()},
+                                          {m_ptRatio, m_ctRatio}, QString::fromUtf8(kOutputGroups[o]));
+        if (const auto *error = std::get_if<FieldError>(&encoded)) {
+            m_context.prompter.message(this, FieldErrorMessage(*error));
+            return;
+        }
+        const auto &three = std::get<AnalogRegisters>(encoded);
+        std::copy(three.begin(), three.end(), values.begin() + 3 * o);
+    }
+
+    const uint16_t base = AnalogBlockAddress(m_moduleIndex);
+    std::vector<uint16_t> missing;
+    {
+        PortSession session(*m_port);
+        if (!OpenPort(session))
+            return;
+        for (int k = 0; k < kAnalogBlockSize; ++k) {
+            const uint16_t reg = static_cast<uint16_t>(base + k);
+            if (!m_link.write(reg, values[k], 200))
+                missing.push_back(reg);
+        }
+    }
+    m_context.prompter.message(this, WriteReportText(missing));
+}
+
+} // namespace rdmod

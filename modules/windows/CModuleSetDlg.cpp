@@ -1,0 +1,241 @@
+#include "CModuleSetDlg.h"
+
+#include "CAnalogOutDlg.h"
+#include "CPulseSetDlg.h"
+#include "WindowParts.h"
+#include "WriteReport.h"
+#include "meter/app/Prompter.h"
+#include "modules/vocabulary/Registers.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace rdmod {
+
+namespace {
+
+const char *const kRelayGroups[2] = {"继电器OUT1", "继电器OUT2"};
+
+QString ModuleEntry(int index)
+{
+    return QStringLiteral("2DI/2DO 模块%1#").arg(index + 1);
+}
+
+} // namespace
+
+CModuleSetDlg::CModuleSetDlg(ModuleContext &context, QWidget *parent)
+    : QDialog(parent), m_context(context), m_port(context.makePort()), m_link(*m_port, context.clock)
+{
+    setWindowTitle(QStringLiteral("RD5800模块参数设置-Velmora"));
+    setWindowIcon(QIcon(QStringLiteral(":/modules/nolvex.xpm")));
+    BuildLayout();
+}
+
+CModuleSetDlg::~CModuleSetDlg() = default;
+
+void CModuleSetDlg::BuildLayout()
+{
+    setFixedSize(560, 372);
+    PlaceLabel(this, QStringLiteral("模块名称"), 20, 18, 70);
+    m_moduleList = PlaceCombo(this, AccessibleName(QString(), QStringLiteral("模块名称")), 90, 16, 170, false);
+    for (int i = 0; i < kRelayModuleCount; ++i)
+        m_moduleList->addItem(ModuleEntry(i));
+    m_moduleList->setCurrentIndex(-1);
+    connect(m_moduleList, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CModuleSetDlg::OnModuleSelected);
+
+    m_relays[0] = BuildRelayGroup(QString::fromUtf8(kRelayGroups[0]), 12, 54);
+    m_relays[1] = BuildRelayGroup(QString::fromUtf8(kRelayGroups[1]), 286, 54);
+    // A choice in a mode list changes that relay's unit labels, nothing else.
+    for (RelayControls &relay : m_relays) {
+        RelayControls *r = &relay;
+        connect(relay.mode, qOverload<int>(&QComboBox::currentIndexChanged), this,
+                [this, r](int position) { UpdateUnitLabels(*r, position); });
+    }
+
+    auto *ok = PlaceButton(this, QStringLiteral("确定"), 364, 330);
+    ok->setDefault(true);
+    auto *quit = PlaceButton(this, QStringLiteral("退出"), 464, 330);
+    connect(ok, &QPushButton::clicked, this, &CModuleSetDlg::WriteModuleSettings);
+    connect(quit, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+CModuleSetDlg::RelayControls CModuleSetDlg::BuildRelayGroup(const QString &caption, int x, int y)
+{
+    auto *group = new QGroupBox(caption, this);
+    group->setGeometry(x, y, 262, 262);
+    RelayControls c;
+    const auto name = [&](const char *label) { return AccessibleName(caption, QString::fromUtf8(label)); };
+    const int lx = 12, ex = 88, ux = 212;
+    PlaceLabel(group, QStringLiteral("控制方式"), lx, 30, 74);
+    c.mode = PlaceCombo(group, name("控制方式"), ex, 28, 160, true);
+    c.mode->addItems(RelayModeTexts());
+    c.mode->setCurrentIndex(-1);
+    PlaceLabel(group, QStringLiteral("启动值"), lx, 68, 74);
+    c.operate = PlaceEdit(group, name("启动值"), ex, 67, 118);
+    c.operateUnit = PlaceLabel(group, QStringLiteral("V"), ux, 68, 44);
+    c.operateUnit->setAccessibleName(name("启动值单位"));
+    PlaceLabel(group, QStringLiteral("复归值"), lx, 104, 74);
+    c.reset = PlaceEdit(group, name("复归值"), ex, 103, 118);
+    c.resetUnit = PlaceLabel(group, QStringLiteral("V"), ux, 104, 44);
+    c.resetUnit->setAccessibleName(name("复归值单位"));
+    QLineEdit **seconds[3] = {&c.operateDelay, &c.resetDelay, &c.pulseWidth};
+    const char *labels[3] = {"启动延时", "复归延时", "脉冲宽度"};
+    for (int i = 0; i < 3; ++i) {
+        const int ry = 140 + 36 * i;
+        PlaceLabel(group, QString::fromUtf8(labels[i]), lx, ry + 1, 74);
+        *seconds[i] = PlaceEdit(group, name(labels[i]), ex, ry, 118);
+        PlaceLabel(group, QStringLiteral("s"), ux, ry + 1, 30);
+    }
+    return c;
+}
+
+void CModuleSetDlg::OnInitDialog()
+{
+    m_moduleIndex = 0;
+    m_ptRatio = 1;
+    m_ctRatio = 1;
+    std::optional<std::vector<uint16_t>> presence;
+    {
+        PortSession session(*m_port);
+        if (!OpenPort(session))
+            return;
+        if (const auto ratios = m_link.read(kRatioRegister, 2, 200)) {
+            m_ptRatio = (*ratios)[0];
+            m_ctRatio = (*ratios)[1];
+        }
+        presence = m_link.read(kPresenceRegister, 1, 200);
+    }
+    if (!presence)
+        return;   // only this window, no module selected; the user may still choose one
+
+    const uint8_t p = static_cast<uint8_t>((*presence)[0] & 0xFF);
+    if (p & kPresencePulse) {
+        m_pulseDlg = new CPulseSetDlg(m_context, this);
+        // Beside the main window rather than on top of it.
+        m_pulseDlg->move(frameGeometry().topRight() + QPoint(12, 0));
+        m_pulseDlg->show();
+        m_pulseDlg->OnInitDialog();
+    }
+    if (p & (kPresenceAnalog1 | kPresenceAnalog2)) {
+        m_analogDlg = new CAnalogOutDlg(m_context, this);
+        m_analogDlg->move(frameGeometry().topRight() + QPoint(12, m_pulseDlg ? m_pulseDlg->frameGeometry().height() + 12 : 0));
+        m_analogDlg->show();
+        m_analogDlg->OnInitDialog();
+    }
+    m_moduleIndex = RelayModuleFromPresence(p);
+    if (m_moduleIndex != kNoRelayModule) {
+        const QSignalBlocker block(m_moduleList);
+        m_moduleList->setCurrentIndex(m_moduleIndex);
+        ReadModuleSettings(m_moduleIndex);
+    }
+}
+
+bool CModuleSetDlg::OpenPort(PortSession &session)
+{
+    if (session.isOpen())
+        return true;
+    m_context.prompter.message(this, PortOpenFailureText(*m_port));
+    return false;
+}
+
+void CModuleSetDlg::OnModuleSelected(int index)
+{
+    if (index < 0)
+        return;
+    m_moduleIndex = index;
+    ReadModuleSettings(index);
+}
+
+void CModuleSetDlg::ReadModuleSettings(int moduleIndex)
+{
+    if (moduleIndex < 0 || moduleIndex >= kRelayModuleCount)
+        return;
+    std::optional<std::vector<uint16_t>> regs;
+    {
+        PortSession session(*m_port);
+        if (!OpenPort(session))
+            return;
+        regs = m_link.read(RelayBlockAddress(moduleIndex), kRelayBlockSize, 200);
+    }
+    // A read without reply leaves every field as it stands, typing included.
+    if (!regs)
+        return;
+    for (int r = 0; r < 2; ++r) {
+        RelayRegisters six{};
+        std::copy_n(regs->begin() + kRelayRegisters * r, kRelayRegisters, six.begin());
+        ShowRelay(m_relays[r], DecodeRelay(six, ratios()));
+    }
+}
+
+void CModuleSetDlg::ShowRelay(RelayControls &relay, const RelayView &view)
+{
+    {
+        const QSignalBlocker block(relay.mode);
+        const int position = relay.mode->findText(view.texts.mode);
+        relay.mode->setCurrentIndex(position);
+        relay.mode->setEditText(view.texts.mode);
+    }
+    relay.operate->setText(view.texts.operate);
+    relay.reset->setText(view.texts.reset);
+    relay.operateDelay->setText(view.texts.operateDelay);
+    relay.resetDelay->setText(view.texts.resetDelay);
+    relay.pulseWidth->setText(view.texts.pulseWidth);
+    relay.operateUnit->setText(view.unit);
+    relay.resetUnit->setText(view.unit);
+}
+
+void CModuleSetDlg::UpdateUnitLabels(RelayControls &relay, int position)
+{
+    const QString unit = RelayUnitAt(position);
+    relay.operateUnit->setText(unit);
+    relay.resetUnit->setText(unit);
+}
+
+RelayTexts CModuleSetDlg::TakeRelay(const RelayControls &relay) const
+{
+    return {relay.mode->currentText(),      relay.operate->text(),    relay.reset->text(),
+            relay.operateDelay->text(),     relay.resetDelay->text(), relay.pulseWidth->text()};
+}
+
+void CModuleSetDlg::WriteModuleSettings()
+{
+    // Without a module shown in the list there is no block to write: the module
+    // index would point at the pulse and analog output registers (index 3) or at a
+    // module the user never chose.
+    if (m_moduleIndex == kNoRelayModule || m_moduleList->currentIndex() < 0) {
+        m_context.prompter.message(this, QStringLiteral("请先在“模块名称”中选择一个模块。\n参数未发送。"));
+        return;
+    }
+    std::array<uint16_t, kRelayBlockSize> values{};
+    for (int r = 0; r < 2; ++r) {
+        const auto encoded = EncodeRelay(TakeRelay(m_relays[r]), ratios(), QString::fromUtf8(kRelayGroups[r]));
+        if (const auto *error = std::get_if<FieldError>(&encoded)) {
+            m_context.prompter.message(this, FieldErrorMessage(*error));
+            return;
+        }
+        const auto &six = std::get<RelayRegisters>(encoded);
+        std::copy(six.begin(), six.end(), values.begin() + kRelayRegisters * r);
+    }
+
+    const uint16_t base = RelayBlockAddress(m_moduleIndex);
+    std::vector<uint16_t> missing;
+    {
+        PortSession session(*m_port);
+        if (!OpenPort(session))
+            return;
+        for (int k = 0; k < kRelayBlockSize; ++k) {
+            const uint16_t reg = static_cast<uint16_t>(base + k);
+            if (!m_link.write(reg, values[k], 200))
+                missing.push_back(reg);
+        }
+    }
+    m_context.prompter.message(this, WriteReportText(missing));
+}
+
+} // namespace rdmod

@@ -1,0 +1,52 @@
+#include "ModuleLink.h"
+
+#include "modules/vocabulary/Registers.h"
+
+namespace rdmod {
+
+QString PortOpenFailureText(const rdlink::SerialPort &port)
+{
+    const QString device = port.deviceName().isEmpty() ? QStringLiteral("无对应设备") : port.deviceName();
+    QString text = QStringLiteral("无法打开串口COM%1 (%2): %3")
+                       .arg(port.portNumber())
+                       .arg(device, port.errorString());
+    if (port.errorString().contains(QStringLiteral("ermission")))
+        text += QStringLiteral("\n请确认当前用户属于 dialout 组。");
+    return text + QStringLiteral("\n未发送任何请求。");
+}
+
+std::optional<std::vector<uint16_t>> ModuleLink::read(uint16_t reg, uint16_t count, uint32_t waitMs)
+{
+    rdlink::ExchangeOptions options;
+    options.discardFirst = true;
+    options.wait = rdlink::WaitKind::Sleep;
+    options.waitMs = waitMs;
+    const int pos = m_link.Exchange(rdlink::BuildRead(kSlaveAddress, reg, count), options);
+    if (pos < 0)
+        return std::nullopt;
+    std::vector<uint16_t> regs(count);
+    for (int n = 0; n < count; ++n)
+        regs[n] = rdlink::ReplyRegister(m_link.rxBuffer(), pos, n);
+    return regs;
+}
+
+bool ModuleLink::write(uint16_t reg, uint16_t value, uint32_t waitMs)
+{
+    rdlink::ExchangeOptions options;
+    options.discardFirst = true;
+    options.wait = rdlink::WaitKind::Sleep;
+    options.waitMs = waitMs;
+    return m_link.Exchange(rdlink::BuildWrite(kSlaveAddress, reg, value), options) >= 0;
+}
+
+PortSession::PortSession(rdlink::SerialPort &port)
+    : m_port(port), m_open(rdlink::OpenPort(port, kModulePort, ModulePortSettings()))
+{
+}
+
+PortSession::~PortSession()
+{
+    rdlink::ClosePortIfOpen(m_port);
+}
+
+} // namespace rdmod

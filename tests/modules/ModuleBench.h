@@ -1,0 +1,55 @@
+// A bench for the module windows: one simulated instrument (a register map that
+// answers reads and echoes writes), a fake port per window that reaches it, one
+// fake clock and a scripted prompter.
+#pragma once
+
+#include "FakeClock.h"
+#include "FakeSerialPort.h"
+#include "meter/app/Prompter.h"
+#include "modules/windows/ModuleLink.h"
+
+#include <QWidget>
+
+#include <map>
+#include <set>
+#include <vector>
+
+namespace rdtest {
+
+class FakeInstrument {
+public:
+    std::map<uint16_t, uint16_t> regs;
+    std::set<uint16_t> noEcho;   // writes to these are taken but not echoed
+    bool silent = false;         // answers nothing at all
+    QByteArray stray;            // sent in front of every answer
+
+    std::vector<Chunk> Answer(const QByteArray &request);
+};
+
+QByteArray ReadRequest(uint16_t reg, uint16_t count);
+QByteArray WriteRequest(uint16_t reg, uint16_t value);
+
+struct ModuleBench {
+    ModuleBench();
+
+    FakeClock clock;
+    ScriptedPrompter prompter;
+    FakeInstrument instrument;
+    std::vector<FakeSerialPort *> ports;   // in the order the windows made them
+    bool failOpen = false;
+    rdmod::ModuleContext context;
+
+    // Every frame written on every port, in order.
+    std::vector<QByteArray> AllWritten() const;
+};
+
+template <class T>
+T *FindNamed(QWidget *root, const QString &name)
+{
+    for (T *child : root->findChildren<T *>())
+        if (child->accessibleName() == name)
+            return child;
+    return nullptr;
+}
+
+} // namespace rdtest

@@ -1,0 +1,180 @@
+// nolvex's windows over the real serial adapter against the simulated meter: the
+// relay follows what was written, and the analog output and energy pulse settings
+// read back as written. Real time: each block write takes its twelve or six waits.
+#include "link/Exchange.h"
+#include "link/QtSerialPort.h"
+#include "meter/app/Prompter.h"
+#include "modules/windows/CModuleSetDlg.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using rdmod::CAnalogOutDlg;
+using rdmod::CModuleSetDlg;
+using rdmod::CPulseSetDlg;
+
+namespace {
+
+QString U(const char *s) { return QString::fromUtf8(s); }
+
+template <class T>
+T *Named(QWidget *root, const char *name)
+{
+    for (T *child : root->findChildren<T *>())
+        if (child->accessibleName() == U(name))
+            return child;
+    ADD_FAILURE() << "no control named " << name;
+    return nullptr;
+}
+
+void Type(QWidget *root, const char *name, const char *text)
+{
+    for (QLineEdit *edit : root->findChildren<QLineEdit *>()) {
+        if (edit->accessibleName() == U(name)) {
+            edit->setText(U(text));
+            return;
+        }
+    }
+    Named<QComboBox>(root, name)->setEditText(U(text));
+}
+
+class SimulatedMeter : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_log = m_dir.filePath(QStringLiteral("sim.log"));
+        m_sim.setProgram(QStringLiteral(RD_SIM_PATH));
+        m_sim.setArguments({QStringLiteral("--freeze"), QStringLiteral("--modules"), QStringLiteral("0x15"),
+                            QStringLiteral("--log"), m_log});
+        m_sim.start();
+        ASSERT_TRUE(m_sim.waitForStarted(5000));
+        while (!m_sim.canReadLine())
+            ASSERT_TRUE(m_sim.waitForReadyRead(5000)) << "the simulator printed no device";
+        const QString device = QString::fromUtf8(m_sim.readLine()).trimmed();
+        ASSERT_FALSE(device.isEmpty());
+        qputenv("RD5800_COM1", device.toUtf8());
+    }
+
+    void TearDown() override
+    {
+        m_sim.terminate();
+        if (!m_sim.waitForFinished(3000))
+            m_sim.kill();
+        m_sim.waitForFinished(3000);
+    }
+
+    // The relay outputs: high byte of register 0x0020, read on a port of its own.
+    int RelayOutputs()
+    {
+        rdlink::QtSerialPort port;
+        if (!rdlink::OpenPort(port, 1, QStringLiteral("9600,N,8,1")))
+            return -1;
+        rdlink::Link link(port, rdlink::SystemClock());
+        rdlink::ExchangeOptions options;
+        options.discardFirst = true;
+        options.waitMs = 200;
+        const int pos = link.Exchange(rdlink::BuildRead(1, 0x0020, 1), options);
+        rdlink::ClosePortIfOpen(port);
+        return pos < 0 ? -1 : rdlink::ReplyRegister(link.rxBuffer(), pos, 0) >> 8;
+    }
+
+    QString Log()
+    {
+        QFile file(m_log);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    ScriptedPrompter m_prompter;
+    rdmod::ModuleContext m_context{[] { return std::make_unique<rdlink::QtSerialPort>(); },
+                                   rdlink::SystemClock(), m_prompter};
+
+private:
+    QTemporaryDir m_dir;
+    QString m_log;
+    QProcess m_sim;
+};
+
+} // namespace
+
+TEST_F(SimulatedMeter, RelayFollowsTheWrittenU1Setting)
+{
+    CModuleSetDlg dialog(m_context);
+    dialog.OnInitDialog();
+    ASSERT_EQ(dialog.moduleIndex(), 0);
+    ASSERT_NE(dialog.pulseWindow(), nullptr);
+    ASSERT_NE(dialog.analogWindow(), nullptr);
+
+    // Operate at 100 V, reset at 50 V: U1 (about 230 V) keeps the relay operated.
+    Named<QComboBox>(&dialog, "继电器OUT1 控制方式")->setCurrentIndex(1);   // "U1电压控制"
+    Type(&dialog, "继电器OUT1 启动值", "100");
+    Type(&dialog, "继电器OUT1 复归值", "50");
+    for (const char *field : {"继电器OUT1 启动延时", "继电器OUT1 复归延时", "继电器OUT1 脉冲宽度",
+                              "继电器OUT2 启动值", "继电器OUT2 复归值", "继电器OUT2 启动延时",
+                              "继电器OUT2 复归延时", "继电器OUT2 脉冲宽度"})
+        Type(&dialog, field, "0");
+    Named<QComboBox>(&dialog, "继电器OUT2 控制方式")->setCurrentIndex(0);   // "复归(断开)"
+    Named<QPushButton>(&dialog, "确定")->click();
+    ASSERT_EQ(m_prompter.messages, (std::vector<QString>{U("参数设置成功")}));
+    EXPECT_TRUE(Log().contains(QLatin1String("write 1000 to 0x0312"))) << Log().toStdString();
+    EXPECT_EQ(RelayOutputs() & 0x03, 0x01);
+
+    // Operate at 6000 V, reset at 5000 V: the relay resets.
+    Type(&dialog, "继电器OUT1 启动值", "6000");
+    Type(&dialog, "继电器OUT1 复归值", "5000");
+    Named<QPushButton>(&dialog, "确定")->click();
+    ASSERT_EQ(m_prompter.messages.size(), 2u);
+    EXPECT_EQ(m_prompter.messages[1], U("参数设置成功"));
+    EXPECT_EQ(RelayOutputs() & 0x03, 0x00);
+
+    // Read back through a module selection.
+    Type(&dialog, "继电器OUT1 启动值", "1");
+    Named<QComboBox>(&dialog, "模块名称")->setCurrentIndex(1);
+    Named<QComboBox>(&dialog, "模块名称")->setCurrentIndex(0);
+    EXPECT_EQ(Named<QLineEdit>(&dialog, "继电器OUT1 启动值")->text(), U("6000.000"));
+    EXPECT_EQ(Named<QLineEdit>(&dialog, "继电器OUT1 复归值")->text(), U("5000.000"));
+}
+
+TEST_F(SimulatedMeter, AnalogRangeAndPulseSettingsReadBack)
+{
+    {
+        CAnalogOutDlg analog(m_context);
+        analog.OnInitDialog();
+        ASSERT_EQ(analog.moduleIndex(), 0);
+        Named<QComboBox>(&analog, "电流输出1路 输出参数选择")->setCurrentIndex(3);    // "P1有功"
+        Type(&analog, "电流输出1路 4mA", "-500");
+        Type(&analog, "电流输出1路 20mA", "2000");
+        Named<QComboBox>(&analog, "电流输出2路 输出参数选择")->setCurrentIndex(24);   // "F频率"
+        Type(&analog, "电流输出2路 4mA", "45");
+        Type(&analog, "电流输出2路 20mA", "55");
+        Named<QPushButton>(&analog, "确认")->click();
+        ASSERT_EQ(m_prompter.messages, (std::vector<QString>{U("参数设置成功")}));
+
+        CPulseSetDlg pulse(m_context);
+        Type(&pulse, "电能脉冲值", "3");
+        Type(&pulse, "电能脉冲宽度", "7");
+        Named<QPushButton>(&pulse, "确认")->click();
+    }
+    CAnalogOutDlg analog(m_context);
+    analog.OnInitDialog();
+    EXPECT_EQ(Named<QComboBox>(&analog, "电流输出1路 输出参数选择")->currentText(), U("P1有功"));
+    EXPECT_EQ(Named<QLineEdit>(&analog, "电流输出1路 4mA")->text(), U("-500.000"));
+    EXPECT_EQ(Named<QLineEdit>(&analog, "电流输出1路 20mA")->text(), U("2000.000"));
+    EXPECT_EQ(Named<QComboBox>(&analog, "电流输出2路 输出参数选择")->currentText(), U("F频率"));
+    EXPECT_EQ(Named<QLineEdit>(&analog, "电流输出2路 4mA")->text(), U("45.000"));
+    EXPECT_EQ(Named<QLineEdit>(&analog, "电流输出2路 20mA")->text(), U("55.000"));
+
+    CPulseSetDlg pulse(m_context);
+    pulse.OnInitDialog();
+    EXPECT_EQ(Named<QLineEdit>(&pulse, "电能脉冲值")->text(), U("3"));
+    EXPECT_EQ(Named<QLineEdit>(&pulse, "电能脉冲宽度")->text(), U("7"));
+    EXPECT_EQ(m_prompter.messages.size(), 1u);
+}
