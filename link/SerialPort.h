@@ -70,3 +70,9 @@ struct LineSettings {
 bool ParseSettings(const QString &text, LineSettings *out);
 
 } // namespace rdlink
+
+namespace rdlink {
+// The message a user sees when a port cannot be opened: port number, device and
+// the system's reason, with the dialout hint when access was refused.
+QString PortOpenFailureText(int portNumber, const QString &device, const QString &reason);
+} // namespace rdlink

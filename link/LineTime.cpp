@@ -1,0 +1,23 @@
+#include "LineTime.h"
+
+#include <algorithm>
+
+namespace rdlink {
+
+uint32_t LineTimeMs(int bytes, int baudRate, bool parity)
+{
+    if (bytes <= 0 || baudRate <= 0)
+        return 0;
+    const uint64_t bits = static_cast<uint64_t>(bytes) * (parity ? 11u : 10u);
+    return static_cast<uint32_t>((bits * 1000u + static_cast<uint64_t>(baudRate) - 1) / baudRate);
+}
+
+uint32_t EffectiveWaitMs(uint32_t fixedMs, int baudRate, bool parity, int requestBytes,
+                         int replyBytes)
+{
+    const uint32_t onLine =
+        LineTimeMs(requestBytes + std::max(replyBytes, 0), baudRate, parity) + kTurnaroundMs;
+    return std::max(fixedMs, onLine);
+}
+
+} // namespace rdlink

@@ -1,0 +1,197 @@
+#include "QtSerialPort.h"
+
+#include <QSerialPort>
+#include <QSerialPortInfo>
+#include <QtGlobal>
+#include <algorithm>
+
+namespace rdlink {
+namespace {
+
+bool IsAdapter(const QString &location)
+{
+    return location.contains(QLatin1String("ttyUSB")) || location.contains(QLatin1String("ttyACM"));
+}
+
+// "ttyUSB2" before "ttyUSB10": compare the text before the trailing number, then the number.
+bool NaturalLess(const QString &a, const QString &b)
+{
+    auto split = [](const QString &s) {
+        int k = s.size();
+        while (k > 0 && s.at(k - 1).isDigit())
+            --k;
+        return std::make_pair(s.left(k), s.mid(k).toLongLong());
+    };
+    const auto pa = split(a);
+    const auto pb = split(b);
+    if (pa.first != pb.first)
+        return pa.first < pb.first;
+    return pa.second < pb.second;
+}
+
+QSerialPort::Parity ParityOf(char letter)
+{
+    switch (letter) {
+    case 'E': return QSerialPort::EvenParity;
+    case 'O': return QSerialPort::OddParity;
+    default: return QSerialPort::NoParity;
+    }
+}
+
+} // namespace
+
+QStringList OrderSerialDevices(QStringList locations)
+{
+    std::stable_sort(locations.begin(), locations.end(), [](const QString &a, const QString &b) {
+        const bool adapterA = IsAdapter(a);
+        const bool adapterB = IsAdapter(b);
+        if (adapterA != adapterB)
+            return adapterA;
+        return NaturalLess(a, b);
+    });
+    return locations;
+}
+
+QString ResolvePortDevice(int portNumber)
+{
+    if (portNumber < 1)
+        return {};
+    const QByteArray fromEnv = qgetenv(QStringLiteral("RD5800_COM%1").arg(portNumber).toLatin1().constData());
+    if (!fromEnv.isEmpty())
+        return QString::fromLocal8Bit(fromEnv);
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(portNumber);
+#else
+    QStringList locations;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts())
+        locations << info.systemLocation();
+    locations = OrderSerialDevices(locations);
+    if (portNumber > locations.size())
+        return {};
+    return locations.at(portNumber - 1);
+#endif
+}
+
+QtSerialPort::QtSerialPort() : m_port(std::make_unique<QSerialPort>()) {}
+
+QtSerialPort::~QtSerialPort()
+{
+    if (m_port->isOpen())
+        m_port->close();
+}
+
+void QtSerialPort::setPortNumber(int number)
+{
+    m_portNumber = number;
+}
+
+QString QtSerialPort::deviceName() const
+{
+    return m_port->isOpen() ? m_device : ResolvePortDevice(m_portNumber);
+}
+
+bool QtSerialPort::open()
+{
+    if (m_port->isOpen())
+        m_port->close();
+    m_device = ResolvePortDevice(m_portNumber);
+    if (m_device.isEmpty()) {
+        m_error = QStringLiteral("no serial device for COM%1").arg(m_portNumber);
+        return false;
+    }
+    LineSettings line;
+    if (!ParseSettings(m_settings, &line)) {
+        m_error = QStringLiteral("invalid line settings \"%1\"").arg(m_settings);
+        return false;
+    }
+    m_port->setPortName(m_device);
+    // Everything is set before opening: a pseudo-terminal refuses some of these
+    // once it is open, and the settings are then applied in one go.
+    m_port->setBaudRate(line.baudRate);
+    m_port->setParity(ParityOf(line.parity));
+    m_port->setDataBits(static_cast<QSerialPort::DataBits>(line.dataBits));
+    m_port->setStopBits(line.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    m_port->setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        m_error = m_port->errorString();
+        m_port->clearError();
+        return false;
+    }
+    m_error.clear();
+    return true;
+}
+
+void QtSerialPort::close()
+{
+    if (m_port->isOpen())
+        m_port->close();
+}
+
+bool QtSerialPort::isOpen() const
+{
+    return m_port->isOpen();
+}
+
+bool QtSerialPort::checkVanished()
+{
+    const QSerialPort::SerialPortError error = m_port->error();
+    if (error == QSerialPort::ResourceError || error == QSerialPort::DeviceNotFoundError
+        || error == QSerialPort::ReadError || error == QSerialPort::WriteError) {
+        // The adapter was pulled or the pseudo-terminal closed (a hung-up line
+        // reports read and write errors): keep the reason and read as closed from
+        // now on, so nothing is sent into a dead device.
+        m_error = m_port->errorString();
+        m_port->clearError();
+        m_port->close();
+        return true;
+    }
+    // A 0 ms wait with nothing pending reports a timeout; that is no failure.
+    m_port->clearError();
+    return false;
+}
+
+void QtSerialPort::discardInput()
+{
+    if (!m_port->isOpen())
+        return;
+    m_port->clear(QSerialPort::Input);
+    checkVanished();
+}
+
+int QtSerialPort::bytesWaiting()
+{
+    if (!m_port->isOpen())
+        return 0;
+    // Without an event loop nothing moves bytes from the system into QSerialPort's
+    // buffer; a zero wait does, as often as there is something to take.
+    for (int guard = 0; guard < 64 && m_port->waitForReadyRead(0); ++guard) {
+    }
+    if (checkVanished())
+        return 0;
+    return static_cast<int>(std::min<qint64>(m_port->bytesAvailable(), 1 << 30));
+}
+
+QByteArray QtSerialPort::readAll()
+{
+    if (!m_port->isOpen())
+        return {};
+    const QByteArray data = m_port->readAll();
+    checkVanished();
+    return data;
+}
+
+void QtSerialPort::write(const QByteArray &bytes)
+{
+    if (!m_port->isOpen())
+        return;
+    m_port->write(bytes);
+    // Put the bytes on the line now: without an event loop they would otherwise
+    // stay in QSerialPort's buffer and leave in front of the next request.
+    for (int guard = 0; guard < 100 && m_port->bytesToWrite() > 0; ++guard) {
+        if (!m_port->waitForBytesWritten(20) && checkVanished())
+            return;
+    }
+    checkVanished();
+}
+
+} // namespace rdlink

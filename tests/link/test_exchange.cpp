@@ -1,0 +1,158 @@
+// The request/reply sequence with a scripted port and a clock that never waits.
+#include "FakeSerialPort.h"
+#include "link/Exchange.h"
+
+#include <gtest/gtest.h>
+
+using namespace rdlink;
+using rdtest::FakeClock;
+using rdtest::FakeSerialPort;
+
+namespace {
+
+QByteArray Framed(QByteArray body)
+{
+    const uint16_t c = ComputeCrc(reinterpret_cast<const uint8_t *>(body.constData()), uint16_t(body.size()));
+    body.append(char(c >> 8));
+    body.append(char(c & 0xFF));
+    return body;
+}
+
+QByteArray ReadReply(uint8_t address, std::initializer_list<uint16_t> registers)
+{
+    QByteArray body;
+    body.append(char(address));
+    body.append(char(3));
+    body.append(char(2 * registers.size()));
+    for (uint16_t r : registers) {
+        body.append(char(r >> 8));
+        body.append(char(r & 0xFF));
+    }
+    return Framed(body);
+}
+
+QByteArray Bytes(const Frame &f)
+{
+    return QByteArray(reinterpret_cast<const char *>(f.data()), int(f.size()));
+}
+
+struct Rig {
+    FakeClock clock;
+    FakeSerialPort port{clock};
+    Link link{port, clock};
+    Rig() { OpenPort(port, 1, QStringLiteral("9600,N,8,1")); }
+};
+
+} // namespace
+
+TEST(Exchange, ReadFindsReplyAndRecordsWait)
+{
+    Rig rig;
+    rig.port.queueReply(ReadReply(1, {0x1234}), 40);
+    const Frame req = BuildRead(1, 0x0100, 1);
+    const int pos = rig.link.Exchange(req, {false, WaitKind::Sleep, 100});
+    ASSERT_EQ(pos, 0);
+    EXPECT_EQ(ReplyRegister(rig.link.rxBuffer(), pos, 0), 0x1234);
+    ASSERT_EQ(rig.port.written.size(), 1u);
+    EXPECT_EQ(rig.port.written[0], Bytes(req));
+    ASSERT_EQ(rig.clock.waits.size(), 1u);
+    EXPECT_FALSE(rig.clock.waits[0].busy);
+    EXPECT_EQ(rig.clock.waits[0].ms, 100u);
+    EXPECT_EQ(rig.link.sentTrace(), TraceText(req.data(), 8));
+}
+
+TEST(Exchange, DiscardFirstDropsStaleBytesOnlyWhenAsked)
+{
+    for (bool discard : {false, true}) {
+        Rig rig;
+        // A stale copy of a valid reply is waiting before the request goes out.
+        rig.port.inject(ReadReply(1, {0x0001}));
+        rig.port.queueReply(ReadReply(1, {0x0002}), 10);
+        const int pos = rig.link.Exchange(BuildRead(1, 0x0100, 1), {discard, WaitKind::BusyWait, 300});
+        ASSERT_GE(pos, 0);
+        EXPECT_EQ(ReplyRegister(rig.link.rxBuffer(), pos, 0), discard ? 0x0002 : 0x0001) << discard;
+        EXPECT_TRUE(rig.clock.waits.at(0).busy);
+    }
+}
+
+TEST(Exchange, LateBytesAreReadByTheNextExchangeWhichSkipsThem)
+{
+    Rig rig;
+    // The first reply arrives after the wait, the second in time.
+    rig.port.queueReply(ReadReply(1, {0xAAAA}), 150);
+    rig.port.queueReply(ReadReply(1, {0x5555, 0x6666}), 50);
+    EXPECT_EQ(rig.link.Exchange(BuildRead(1, 0x0100, 1), {false, WaitKind::Sleep, 100}), -1);
+    const int pos = rig.link.Exchange(BuildRead(1, 0x0300, 2), {false, WaitKind::Sleep, 300});
+    EXPECT_EQ(pos, 7);   // behind the late 7-byte reply
+    EXPECT_EQ(ReplyRegister(rig.link.rxBuffer(), pos, 1), 0x6666);
+}
+
+TEST(Exchange, KeepsTheFirst200Bytes)
+{
+    Rig rig;
+    QByteArray flood(230, char(0x55));
+    const QByteArray reply = ReadReply(1, {0x0102});
+    flood.replace(190, reply.size(), reply);   // frame ends at 197: inside the buffer
+    rig.port.queueReply(flood);
+    EXPECT_EQ(rig.link.Exchange(BuildRead(1, 0x0100, 1), {false, WaitKind::Sleep, 100}), 190);
+    EXPECT_EQ(rig.link.rxCount(), 200);
+
+    QByteArray beyond(230, char(0x55));
+    beyond.replace(196, reply.size(), reply);  // frame crosses byte 200: not kept
+    rig.port.queueReply(beyond);
+    EXPECT_EQ(rig.link.Exchange(BuildRead(1, 0x0100, 1), {false, WaitKind::Sleep, 100}), -1);
+    EXPECT_EQ(rig.link.rxCount(), 200);
+}
+
+TEST(Exchange, ClosedPortSendsNothingButStillTracesAndWaits)
+{
+    Rig rig;
+    rig.port.close();
+    const Frame req = BuildWrite(1, 0x0306, 5);
+    EXPECT_EQ(rig.link.Exchange(req, {true, WaitKind::BusyWait, 300}), -1);
+    EXPECT_TRUE(rig.port.written.empty());
+    EXPECT_EQ(rig.link.sentTrace(), TraceText(req.data(), 8));
+    EXPECT_EQ(rig.clock.waits.size(), 1u);
+    EXPECT_EQ(rig.link.rxCount(), 0);
+}
+
+TEST(Exchange, WriteEchoAndVariants)
+{
+    Rig rig;
+    const Frame req = BuildWrite(7, 0x0307, 100);
+    rig.port.queueReply(Bytes(req), 20);                  // echo
+    EXPECT_EQ(rig.link.Exchange(req, {true, WaitKind::BusyWait, 300}), 0);
+
+    rig.port.queueReply(Framed(QByteArray::fromHex("078602")), 20);   // exception reply
+    EXPECT_EQ(rig.link.Exchange(req, {true, WaitKind::BusyWait, 300}), -1);
+
+    rig.port.queueReply(Bytes(req), 20);                  // not read: no search, no result
+    EXPECT_EQ(rig.link.Exchange(req, {true, WaitKind::Sleep, 100, true, false}), -1);
+    EXPECT_EQ(rig.port.bytesWaiting(), 8);
+
+    rig.port.queueReply(Bytes(req), 20);                  // read but not searched
+    EXPECT_EQ(rig.link.Exchange(req, {true, WaitKind::BusyWait, 300, false, true}), -1);
+    EXPECT_EQ(rig.link.rxCount(), 8);
+}
+
+TEST(Exchange, WaitFollowsTheLineAtLowBaudRates)
+{
+    Rig rig;
+    rig.port.close();
+    OpenPort(rig.port, 1, QStringLiteral("1200,E,8,1"));
+    rig.link.Exchange(BuildRead(1, 0x0000, 41), {false, WaitKind::Sleep, 500});
+    rig.link.Exchange(BuildWrite(1, 0x0306, 5), {true, WaitKind::Sleep, 100, true, false});
+    ASSERT_EQ(rig.clock.waits.size(), 2u);
+    EXPECT_EQ(rig.clock.waits[0].ms, 871u + 30u);
+    EXPECT_EQ(rig.clock.waits[1].ms, 74u + 30u);
+}
+
+TEST(Exchange, VanishedDeviceReadsEmptyAndKeepsTheReason)
+{
+    Rig rig;
+    rig.port.queueReply(ReadReply(1, {1}), 200);
+    rig.port.vanish(QStringLiteral("Input/output error"));
+    EXPECT_EQ(rig.link.Exchange(BuildRead(1, 0x0100, 1), {false, WaitKind::Sleep, 300}), -1);
+    EXPECT_FALSE(rig.port.isOpen());
+    EXPECT_EQ(rig.port.errorString(), QStringLiteral("Input/output error"));
+}
