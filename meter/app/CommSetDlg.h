@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class Prompter;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -24,6 +25,10 @@ public:
     QLineEdit *portEdit() const { return m_portEdit; }
     QRadioButton *baudButton(int index) const { return m_baud[index]; }      // 0..4
     QRadioButton *parityButton(int index) const { return m_parityBtn[index]; } // 0..2
+    QLabel *deviceLabel() const { return m_deviceLabel; }
+
+    // Where the validation message of OK goes (a plain message box when unset).
+    void setPrompter(Prompter *prompter) { m_prompter = prompter; }
 
 public slots:
     void accept() override;
@@ -36,4 +41,5 @@ private:
     QRadioButton *m_parityBtn[3] = {};
     QLineEdit *m_portEdit = nullptr;
     QLabel *m_deviceLabel = nullptr;
+    Prompter *m_prompter = nullptr;
 };

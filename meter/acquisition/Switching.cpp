@@ -1,0 +1,24 @@
+#include "Switching.h"
+
+#include "Registers.h"
+
+namespace rdacq {
+
+std::array<bool, 6> ModuleLamps(uint16_t presence)
+{
+    static const uint8_t kBits[6] = {0x01, 0x04, 0x08, 0x10, 0x20, 0x40};
+    std::array<bool, 6> lit{};
+    for (int i = 0; i < 6; ++i)
+        lit[i] = (presence & kBits[i]) != 0;
+    return lit;
+}
+
+std::array<QString, 6> CounterTexts(const uint8_t *data)
+{
+    std::array<QString, 6> texts;
+    for (int j = 0; j < 6; ++j)
+        texts[j] = QString::asprintf("%u", static_cast<unsigned>(U32HighWordFirst(data, 2 * j)));
+    return texts;
+}
+
+} // namespace rdacq

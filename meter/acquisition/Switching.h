@@ -1,0 +1,22 @@
+// The switching side of the instrument: which plug-in modules it reports and the
+// six input pulse counters.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+namespace rdacq {
+
+constexpr uint16_t kModuleRegister = 0x0100;
+constexpr uint16_t kCounterRegister = 0x0760;
+constexpr uint16_t kCounterCount = 12;
+
+// Lamps 7 to 12: E2, A20_1#, A20_2#, K2_1#, K2_2#, K2_3#. Bits 1 and 7 and the
+// high byte of the register mean nothing.
+std::array<bool, 6> ModuleLamps(uint16_t presence);
+
+// Six counters, each two registers with the high word first, as "%u".
+std::array<QString, 6> CounterTexts(const uint8_t *data);
+
+} // namespace rdacq

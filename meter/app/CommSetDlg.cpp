@@ -1,0 +1,130 @@
+#include "CommSetDlg.h"
+
+#include "Prompter.h"
+#include "link/QtSerialPort.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+
+namespace {
+
+const int kBaudRates[5] = {1200, 2400, 4800, 9600, 19200};
+
+QRadioButton *MakeRadio(const QString &text, QWidget *parent, const QRect &geometry)
+{
+    auto *radio = new QRadioButton(text, parent);
+    // Each button is its own group; the dialog keeps the choice exclusive itself.
+    radio->setAutoExclusive(false);
+    radio->setGeometry(geometry);
+    radio->setAccessibleName(text);
+    return radio;
+}
+
+} // namespace
+
+CCommSetDlg::CCommSetDlg(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("通讯设置"));
+    setFixedSize(330, 250);
+
+    auto *baudGroup = new QGroupBox(QStringLiteral("波特率"), this);
+    baudGroup->setGeometry(10, 8, 150, 160);
+    baudGroup->setAccessibleName(QStringLiteral("波特率"));
+    for (int i = 0; i < 5; ++i) {
+        m_baud[i] = MakeRadio(QStringLiteral("%1bps").arg(kBaudRates[i]), baudGroup,
+                              QRect(15, 22 + 26 * i, 120, 22));
+        connect(m_baud[i], &QRadioButton::clicked, this, [this, i] {
+            for (int k = 0; k < 5; ++k)
+                m_baud[k]->setChecked(k == i);
+            m_baudRate = kBaudRates[i];
+        });
+    }
+
+    auto *parityGroup = new QGroupBox(QStringLiteral("校验位"), this);
+    parityGroup->setGeometry(170, 8, 150, 110);
+    parityGroup->setAccessibleName(QStringLiteral("校验位"));
+    const QString parityTexts[3] = {QStringLiteral("无校验"), QStringLiteral("奇校验"),
+                                    QStringLiteral("偶校验")};
+    for (int i = 0; i < 3; ++i) {
+        m_parityBtn[i] = MakeRadio(parityTexts[i], parityGroup, QRect(15, 22 + 26 * i, 120, 22));
+        connect(m_parityBtn[i], &QRadioButton::clicked, this, [this, i] {
+            for (int k = 0; k < 3; ++k)
+                m_parityBtn[k]->setChecked(k == i);
+            m_parity = i;
+        });
+    }
+
+    auto *portGroup = new QGroupBox(QStringLiteral("串口选择"), this);
+    portGroup->setAccessibleName(QStringLiteral("串口选择"));
+    portGroup->setGeometry(170, 122, 150, 84);
+    auto *comLabel = new QLabel(QStringLiteral("COM："), portGroup);
+    comLabel->setGeometry(12, 24, 40, 22);
+    m_portEdit = new QLineEdit(portGroup);
+    m_portEdit->setGeometry(55, 24, 60, 22);
+    m_portEdit->setAccessibleName(QStringLiteral("串口选择 COM："));
+    // Whole numbers only, as the toolkit's integer field; the range is not checked.
+    m_portEdit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]{0,9}")), m_portEdit));
+    m_deviceLabel = new QLabel(portGroup);
+    m_deviceLabel->setGeometry(12, 52, 134, 22);
+    m_deviceLabel->setAccessibleName(QStringLiteral("串口选择 设备"));
+    connect(m_portEdit, &QLineEdit::textChanged, this, [this] { updateDeviceLabel(); });
+
+    auto *ok = new QPushButton(QStringLiteral("确    定"), this);
+    ok->setGeometry(40, 214, 100, 28);
+    ok->setDefault(true);
+    ok->setAccessibleName(ok->text());
+    auto *cancel = new QPushButton(QStringLiteral("退    出"), this);
+    cancel->setGeometry(190, 214, 100, 28);
+    cancel->setAccessibleName(cancel->text());
+    connect(ok, &QPushButton::clicked, this, &CCommSetDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &CCommSetDlg::reject);
+}
+
+void CCommSetDlg::loadFields()
+{
+    for (int i = 0; i < 5; ++i)
+        m_baud[i]->setChecked(kBaudRates[i] == m_baudRate);
+    for (int i = 0; i < 3; ++i)
+        m_parityBtn[i]->setChecked(i == m_parity);
+    m_portEdit->setText(QString::number(m_commPort));
+    updateDeviceLabel();
+}
+
+void CCommSetDlg::updateDeviceLabel()
+{
+    bool ok = false;
+    const int number = m_portEdit->text().toInt(&ok);
+    const QString device = ok ? rdlink::ResolvePortDevice(number) : QString();
+    const QString text = device.isEmpty() ? QStringLiteral("设备：无") : QStringLiteral("设备：%1").arg(device);
+    m_deviceLabel->setText(text);
+    m_deviceLabel->setToolTip(text);
+    m_deviceLabel->setAccessibleDescription(text);
+}
+
+void CCommSetDlg::accept()
+{
+    bool ok = false;
+    const int number = m_portEdit->text().trimmed().toInt(&ok);
+    if (!ok) {
+        const QString text = QStringLiteral("请输入一个整数。");
+        if (m_prompter)
+            m_prompter->message(this, text);
+        else
+            QtPrompter(QStringLiteral("RD5800")).message(this, text);
+        m_portEdit->setFocus();
+        return;   // the dialog stays open
+    }
+    m_commPort = number;
+    QDialog::accept();
+}
+
+int CCommSetDlg::exec()
+{
+    loadFields();
+    return QDialog::exec();
+}

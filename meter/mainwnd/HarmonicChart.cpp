@@ -1,0 +1,67 @@
+#include "HarmonicChart.h"
+
+#include "meter/acquisition/Harmonics.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QValueAxis>
+#include <algorithm>
+
+CHarmonicChart::CHarmonicChart(QWidget *parent) : QChartView(parent)
+{
+    auto *chart = new QChart;
+    chart->setBackgroundBrush(Qt::white);
+    chart->setBackgroundRoundness(0);
+    chart->legend()->hide();
+    chart->setMargins(QMargins(2, 2, 2, 2));
+    chart->setAnimationOptions(QChart::NoAnimation);
+
+    m_set = new QBarSet(QStringLiteral("%"));
+    m_set->setColor(QColor(0, 0, 160));
+    for (int i = 0; i < rdacq::kChartRows; ++i)
+        m_set->append(0.0);
+    auto *series = new QBarSeries;
+    series->append(m_set);
+    series->setBarWidth(0.6);
+    chart->addSeries(series);
+
+    m_rows = new QBarCategoryAxis;
+    m_rows->append(rdacq::ChartRowLabels());
+    chart->addAxis(m_rows, Qt::AlignBottom);
+    series->attachAxis(m_rows);
+    m_values = new QValueAxis;
+    m_values->setLabelFormat(QStringLiteral("%.1f"));
+    chart->addAxis(m_values, Qt::AlignLeft);
+    series->attachAxis(m_values);
+
+    QFont small = font();
+    small.setPointSize(8);
+    m_rows->setLabelsFont(small);
+    m_values->setLabelsFont(small);
+
+    setChart(chart);
+    setBackgroundBrush(Qt::white);
+    setRenderHint(QPainter::Antialiasing, false);
+    setRowValues(rdacq::ChartStartValues());
+}
+
+void CHarmonicChart::setRowValues(const std::array<double, 18> &values)
+{
+    for (int i = 0; i < rdacq::kChartRows; ++i)
+        m_set->replace(i, values[i]);
+    // The value axis follows the tallest bar, as an auto-scaled chart does.
+    const double top = *std::max_element(values.begin(), values.end());
+    m_values->setRange(0, top > 0 ? top * 1.1 : 1.0);
+    m_values->applyNiceNumbers();
+}
+
+double CHarmonicChart::rowValue(int row) const
+{
+    return m_set->at(row);
+}
+
+QStringList CHarmonicChart::rowLabels() const
+{
+    return m_rows->categories();
+}

@@ -1,0 +1,228 @@
+#include "MeterPanel.h"
+
+#include "HarmonicChart.h"
+#include "Lamp.h"
+#include "meter/acquisition/Harmonics.h"
+
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+
+// Lamp positions in the window's client area: DI1..DI6, then the modules.
+const int kLampX[12] = {48, 78, 105, 133, 160, 190, 368, 426, 481, 538, 586, 636};
+const int kLampY[12] = {392, 392, 392, 392, 392, 392, 30, 30, 30, 30, 30, 30};
+const char *const kLampCaptions[12] = {"DI1", "DI2", "DI3", "DI4", "DI5", "DI6",
+                                       "E2", "A20_1#", "A20_2#", "K2_1#", "K2_2#", "K2_3#"};
+
+QString NoBlanks(QString text)
+{
+    text.remove(QLatin1Char(' '));
+    return text;
+}
+
+QLabel *Label(const QString &text, QWidget *parent, const QRect &geometry,
+              Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
+{
+    auto *label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    label->setAlignment(align);
+    return label;
+}
+
+QLineEdit *Box(QWidget *parent, const QRect &geometry, const QString &name, bool readOnly = true)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setGeometry(geometry);
+    edit->setReadOnly(readOnly);
+    edit->setAccessibleName(name);
+    return edit;
+}
+
+QPushButton *Button(const QString &text, QWidget *parent, const QRect &geometry)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setGeometry(geometry);
+    button->setAccessibleName(text);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QGroupBox *Group(const QString &title, QWidget *parent, const QRect &geometry)
+{
+    auto *group = new QGroupBox(title, parent);
+    group->setGeometry(geometry);
+    group->setAccessibleName(title);
+    return group;
+}
+
+} // namespace
+
+void MeterPanel::Build(QWidget *w)
+{
+    w->setFixedSize(kWidth, kHeight);
+
+    // Top row: slave address, success rate, module lamps with their captions.
+    Label(QStringLiteral("子机地址"), w, QRect(10, 30, 56, 20));
+    slaveAddress = Box(w, QRect(68, 28, 44, 22), QStringLiteral("子机地址"), false);
+    slaveAddress->setValidator(new QIntValidator(0, 255, slaveAddress));
+    Label(QStringLiteral("通讯成功率"), w, QRect(124, 30, 70, 20));
+    successRate = Label(QString(), w, QRect(196, 30, 52, 20), Qt::AlignRight | Qt::AlignVCenter);
+    successRate->setFrameShape(QFrame::Panel);
+    successRate->setFrameShadow(QFrame::Sunken);
+    successRate->setAccessibleName(QStringLiteral("通讯成功率"));
+    Label(QStringLiteral("%"), w, QRect(250, 30, 14, 20));
+    auto *attemptsCaption = Label(QStringLiteral("总次数"), w, QRect(270, 30, 40, 20));
+    attemptsCaption->hide();
+    attemptCount = Label(QString(), w, QRect(312, 30, 40, 20));
+    attemptCount->setAccessibleName(QStringLiteral("总次数"));
+    attemptCount->hide();
+
+    // "基本数据": column headings, row labels, a grid of read-only boxes.
+    auto *basic = Group(QStringLiteral("基本数据"), w, QRect(10, 58, 540, 270));
+    const QString columns[4] = {QStringLiteral("  合相"), QStringLiteral("A相/CA线"),
+                                QStringLiteral("B相/AB线"), QStringLiteral("C相/BC线")};
+    const QString rows[8] = {QStringLiteral("相 电 压"), QStringLiteral("线 电 压"),
+                             QStringLiteral("相 电 流"), QStringLiteral("有功功率"),
+                             QStringLiteral("无功功率"), QStringLiteral("视在功率"),
+                             QStringLiteral("功率因数"), QStringLiteral("频    率")};
+    for (int c = 0; c < 4; ++c)
+        Label(columns[c], basic, QRect(85 + 112 * c, 20, 106, 18), Qt::AlignCenter);
+    for (int r = 0; r < 8; ++r) {
+        const int y = 42 + 27 * r;
+        Label(rows[r], basic, QRect(10, y, 70, 22));
+        const int count = r < 7 ? 4 : 1;
+        for (int c = 0; c < count; ++c) {
+            QLineEdit *box = Box(basic, QRect(85 + 112 * c, y, 106, 22),
+                                 NoBlanks(columns[c]) + QLatin1Char(' ') + NoBlanks(rows[r]));
+            if (r < 7)
+                grid[r][c] = box;
+            else
+                frequency = box;
+        }
+    }
+
+    // "电能数据".
+    auto *energyGroup = Group(QStringLiteral("电能数据"), w, QRect(560, 58, 190, 270));
+    const QString energyCaptions[4] = {QStringLiteral("正向有功电能"), QStringLiteral("负向有功电能"),
+                                       QStringLiteral("正向无功电能"), QStringLiteral("负向无功电能")};
+    for (int i = 0; i < 4; ++i) {
+        Label(energyCaptions[i], energyGroup, QRect(10, 22 + 62 * i, 170, 18));
+        energy[i] = Box(energyGroup, QRect(10, 42 + 62 * i, 170, 22), energyCaptions[i]);
+    }
+
+    // "遥信部分": input state lamps (painted at fixed positions) and the counters.
+    auto *inputs = Group(QStringLiteral("遥信部分"), w, QRect(10, 336, 360, 140));
+    Label(QStringLiteral("状"), w, QRect(22, 380, 16, 16), Qt::AlignCenter);
+    Label(QStringLiteral("态"), w, QRect(22, 398, 16, 16), Qt::AlignCenter);
+    Label(QStringLiteral("计"), w, QRect(22, 432, 16, 16), Qt::AlignCenter);
+    Label(QStringLiteral("数"), w, QRect(22, 450, 16, 16), Qt::AlignCenter);
+    for (int j = 0; j < 6; ++j) {
+        const QString di = QStringLiteral("DI%1").arg(j + 1);
+        Label(di, w, QRect(44 + 54 * j, 422, 50, 16), Qt::AlignCenter);
+        counters[j] = Box(w, QRect(44 + 54 * j, 440, 50, 22), QStringLiteral("计数 ") + di);
+    }
+    Q_UNUSED(inputs);
+
+    // "继电器输出状态".
+    auto *relayGroup = Group(QStringLiteral("继电器输出状态"), w, QRect(380, 336, 180, 140));
+    const QString relayCaptions[6] = {QStringLiteral("DO1"), QStringLiteral("DO2#"), QStringLiteral("DO3"),
+                                      QStringLiteral("DO4"), QStringLiteral("DO5"), QStringLiteral("DO6")};
+    for (int i = 0; i < 6; ++i) {
+        const int x = 8 + 57 * (i % 3);
+        const int y = 36 + 50 * (i / 3);
+        Label(relayCaptions[i], relayGroup, QRect(x, y, 32, 22));
+        relays[i] = Box(relayGroup, QRect(x + 32, y, 22, 22), relayCaptions[i]);
+        relays[i]->setAlignment(Qt::AlignCenter);
+    }
+
+    // Pulse width and the link status.
+    Label(QStringLiteral("脉冲宽度"), w, QRect(570, 340, 56, 20));
+    pulseWidth = Box(w, QRect(628, 338, 48, 22), QStringLiteral("脉冲宽度"));
+    Label(QStringLiteral("(ms)"), w, QRect(680, 340, 40, 20));
+    pulseModify = Button(QStringLiteral("修改"), w, QRect(570, 366, 86, 26));
+    pulseWrite = Button(QStringLiteral("写入"), w, QRect(664, 366, 86, 26));
+    status = new QPlainTextEdit(w);
+    status->setGeometry(570, 398, 180, 86);
+    status->setReadOnly(true);
+    status->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    status->setAccessibleName(QStringLiteral("通讯状态"));
+
+    // Harmonics: item, fundamental, the fundamental bar with its scale, the chart.
+    Label(QStringLiteral("选择谐波项目:"), w, QRect(12, 492, 88, 20));
+    harmonicItem = new QComboBox(w);
+    harmonicItem->setGeometry(100, 490, 62, 22);
+    harmonicItem->setEditable(true);
+    harmonicItem->setInsertPolicy(QComboBox::NoInsert);
+    harmonicItem->addItems(rdacq::HarmonicItemTexts());
+    harmonicItem->setAccessibleName(QStringLiteral("选择谐波项目"));
+    Label(QStringLiteral("基波值"), w, QRect(172, 492, 44, 20));
+    fundamental = Box(w, QRect(216, 490, 76, 22), QStringLiteral("基波值"));
+    Label(QStringLiteral("(A或V)"), w, QRect(296, 492, 50, 20));
+
+    // The tick row is set in a fixed-pitch font so that the bar and the scale
+    // labels can be placed under its ticks.
+    const QString ticks = QStringLiteral("|    |    |    |    |    |");
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(9);
+    const QFontMetrics fm(fixed);
+    const int tickLeft = 356;
+    auto *tickRow = Label(ticks, w, QRect(tickLeft, 510, fm.horizontalAdvance(ticks) + 2, 14));
+    tickRow->setFont(fixed);
+    int tickX[6];
+    for (int i = 0, k = 0; i < ticks.size(); ++i) {
+        if (ticks[i] == QLatin1Char('|'))
+            tickX[k++] = tickLeft + fm.horizontalAdvance(ticks.left(i)) + fm.horizontalAdvance(QLatin1Char('|')) / 2;
+    }
+    fundamentalBar = new QProgressBar(w);
+    fundamentalBar->setGeometry(tickX[0], 494, tickX[5] - tickX[0] + 1, 14);
+    fundamentalBar->setTextVisible(false);
+    fundamentalBar->setRange(0, 1);
+    fundamentalBar->setValue(0);
+    fundamentalBar->setAccessibleName(QStringLiteral("基波值 棒"));
+    for (int i = 0; i < 6; ++i) {
+        scaleLabels[i] = Label(QString(), w, QRect(tickX[i] - 17, 524, 34, 14), Qt::AlignCenter);
+        QFont small = scaleLabels[i]->font();
+        small.setPointSize(8);
+        scaleLabels[i]->setFont(small);
+    }
+    chart = new CHarmonicChart(w);
+    chart->setGeometry(10, 542, 550, 208);
+    chart->setAccessibleName(QStringLiteral("谐波含量"));
+
+    // Buttons.
+    const QString buttonTexts[8] = {QStringLiteral("运行"), QStringLiteral("轮询地址"),
+                                    QStringLiteral("更改子机地址"), QStringLiteral("通讯设置"),
+                                    QStringLiteral("仪表设置"), QStringLiteral("模块设置"),
+                                    QStringLiteral("使用说明"), QStringLiteral("退  出")};
+    QPushButton **buttons[8] = {&runStop, &search, &changeAddress, &commSettings,
+                                &meterSettings, &moduleSettings, &help, &exit};
+    for (int i = 0; i < 8; ++i)
+        *buttons[i] = Button(buttonTexts[i], w, QRect(580, 496 + 32 * i, 170, 28));
+
+    // Hidden controls that something still writes.
+    accuracy = Button(QStringLiteral("修改精度"), w, QRect(580, 10, 80, 20));
+    accuracy->hide();
+    sentTrace = Box(w, QRect(580, 10, 160, 20), QStringLiteral("发送帧:"));
+    sentTrace->hide();
+
+    // The lamps last, so that they lie above the group frames; each caption is
+    // centred over its lamp.
+    for (int i = 0; i < 12; ++i) {
+        const QString caption = QString::fromLatin1(kLampCaptions[i]);
+        lamps[i] = new CLamp(caption, w);
+        lamps[i]->move(kLampX[i], kLampY[i]);
+        const int width = i < 6 ? 26 : 48;
+        Label(caption, w, QRect(kLampX[i] + CLamp::kSize / 2 - width / 2, kLampY[i] - 18, width, 16),
+              Qt::AlignCenter);
+        lamps[i]->raise();
+    }
+}
