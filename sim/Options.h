@@ -1,0 +1,29 @@
+// The simulator's command line.
+#pragma once
+
+#include "sim/Device.h"
+#include "sim/FaultInjector.h"
+
+#include <string>
+#include <vector>
+
+namespace rdsim {
+
+struct Options {
+    DeviceConfig device;
+    FaultRates faults;
+    std::string linkPath;           // --link: symlink to the pseudo-terminal
+    std::string logPath;            // --log: request log, "-" for standard output
+    int turnaroundMs = 10;          // --turnaround
+    int lateMs = 2000;              // --late-ms: how late a late reply comes
+    long vanishAfterMs = -1;        // --vanish-after: device vanishes after this
+    std::vector<std::string> program;  // after "--": run with RD5800_COM1 set
+    bool help = false;
+};
+
+// Parses argv[1..]. Returns false and a message for the user on a bad option.
+bool ParseOptions(int argc, const char *const *argv, Options *out, std::string *error);
+
+const char *UsageText();
+
+} // namespace rdsim

@@ -1,0 +1,285 @@
+#include "sim/Server.h"
+
+#include "sim/RequestHandler.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <limits>
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace rdsim {
+
+namespace {
+constexpr uint64_t kTickNs = 100000000;  // the world moves on at least this often
+
+sigset_t HandledSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGCHLD})
+        sigaddset(&set, s);
+    return set;
+}
+} // namespace
+
+Server::Server(const Options &options)
+    : m_options(options), m_device(options.device), m_faults(options.faults, options.device.seed)
+{
+}
+
+uint64_t Server::NowNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return uint64_t(ts.tv_sec) * 1000000000ull + uint64_t(ts.tv_nsec);
+}
+
+bool Server::start(std::string *error)
+{
+    m_startNs = NowNs();
+    if (!m_log.open(m_options.logPath, error))
+        return false;
+    if (!m_line.open(m_device.baud(), error))
+        return false;
+    if (!m_options.linkPath.empty() && !m_line.makeLink(m_options.linkPath, error)) {
+        m_line.close();
+        return false;
+    }
+    const sigset_t set = HandledSignals();
+    sigprocmask(SIG_BLOCK, &set, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    m_signalFd = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
+    if (m_signalFd < 0) {
+        *error = std::string("signalfd: ") + std::strerror(errno);
+        return false;
+    }
+    m_framer.setGapNs(FrameGapNs(charNs()));
+    if (m_options.vanishAfterMs >= 0)
+        m_vanishAtNs = m_startNs + uint64_t(m_options.vanishAfterMs) * 1000000u;
+    m_device.advanceTo(0);
+    return true;
+}
+
+bool Server::spawnProgram(std::string *error)
+{
+    if (m_options.program.empty())
+        return true;
+    std::fflush(nullptr);
+    m_child = fork();
+    if (m_child < 0) {
+        *error = std::string("fork: ") + std::strerror(errno);
+        return false;
+    }
+    if (m_child == 0) {
+        const sigset_t set = HandledSignals();
+        sigprocmask(SIG_UNBLOCK, &set, nullptr);
+        setenv("RD5800_COM1", m_line.devicePath().c_str(), 1);
+        std::vector<char *> argv;
+        for (const std::string &a : m_options.program)
+            argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        std::fprintf(stderr, "rd5800-sim: cannot start %s: %s\n", argv[0], std::strerror(errno));
+        _exit(127);
+    }
+    return true;
+}
+
+void Server::vanish(const char *why)
+{
+    if (!m_line.isOpen())
+        return;
+    m_line.close();
+    m_pacing.clear();
+    m_log.write(msSinceStart(NowNs()), "--", {}, std::string("vanished (") + why + ")");
+}
+
+bool Server::handleSignals()
+{
+    signalfd_siginfo info{};
+    while (read(m_signalFd, &info, sizeof info) == ssize_t(sizeof info)) {
+        switch (info.ssi_signo) {
+        case SIGUSR1:
+            vanish("SIGUSR1");
+            break;
+        case SIGCHLD: {
+            int status = 0;
+            if (m_child > 0 && waitpid(m_child, &status, WNOHANG) == m_child) {
+                m_child = -1;
+                m_exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+                return false;
+            }
+            break;
+        }
+        default:  // SIGINT, SIGTERM, SIGHUP
+            if (m_child > 0)
+                kill(m_child, SIGTERM);
+            m_exitStatus = 0;
+            return false;
+        }
+    }
+    return true;
+}
+
+void Server::readLine(uint64_t nowNs)
+{
+    uint8_t buf[512];
+    for (;;) {
+        const ssize_t n = read(m_line.masterFd(), buf, sizeof buf);
+        if (n > 0) {
+            m_framer.add(buf, size_t(n), nowNs);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        break;  // EAGAIN; EIO cannot happen while our own slave end is open
+    }
+}
+
+void Server::handleFrame(const std::vector<uint8_t> &frame, uint64_t nowNs)
+{
+    const uint64_t ms = msSinceStart(nowNs);
+    const uint64_t cn = charNs();
+    const uint8_t address = m_device.address();
+    Burst burst;
+    burst.charNs = cn;
+    // The request reached us at once through the pseudo-terminal; on a real line
+    // its last byte arrives one request's line time after the master wrote it.
+    burst.startNs = nowNs + frame.size() * cn + uint64_t(m_options.turnaroundMs) * 1000000u;
+
+    const int lineBaud = m_line.lineBaud();
+    if (lineBaud != m_device.baud()) {
+        m_log.write(ms, "rx", frame,
+                    "not understood: line at " + std::to_string(lineBaud) + " baud, device at " +
+                        std::to_string(m_device.baud()));
+        // What a mismatched instrument hears is noise; it answers noise or nothing.
+        burst.bytes = m_faults.garbage(address, frame.size() * 2);
+        if (!burst.bytes.empty()) {
+            burst.lineChars = burst.bytes.size();
+            burst.logged = burst.bytes;
+            burst.meaning = "garbage";
+            m_pacing.schedule(std::move(burst));
+        }
+        return;
+    }
+
+    const Request request = ParseRequest(frame.data(), frame.size(), address);
+    m_log.write(ms, "rx", frame, request.meaning);
+    if (!request.forUs)
+        return;
+
+    m_device.advanceTo(ms);
+    const Fault fault = m_faults.decide();
+    Reply reply;
+    if (fault == Fault::Exception) {
+        reply.exception = kDeviceFailure;
+        reply.bytes = ExceptionFrame(address, request.function, kDeviceFailure);
+    } else {
+        reply = ExecuteRequest(request, m_device);
+    }
+    burst.hasLineChange = reply.hasLineChange;
+    burst.lineChange = reply.lineChange;
+    burst.meaning = reply.exception ? "exception " + std::to_string(reply.exception) : "reply";
+    burst.bytes = reply.bytes;
+    switch (fault) {
+    case Fault::Drop:
+        burst.bytes.clear();
+        burst.meaning = "dropped";
+        break;
+    case Fault::BadCrc:
+        FaultInjector::CorruptCrc(burst.bytes);
+        burst.meaning = "bad-crc";
+        break;
+    case Fault::Stray: {
+        std::vector<uint8_t> noise = m_faults.strayBytes(address);
+        burst.bytes.insert(burst.bytes.begin(), noise.begin(), noise.end());
+        burst.meaning = "stray";
+        break;
+    }
+    case Fault::Late:
+        burst.startNs += uint64_t(m_options.lateMs) * 1000000u;
+        burst.meaning = "late";
+        break;
+    case Fault::None:
+    case Fault::Exception:
+        break;
+    }
+    burst.logged = fault == Fault::Drop ? reply.bytes : burst.bytes;
+    burst.lineChars = std::max(burst.bytes.size(), reply.bytes.size());
+    m_pacing.schedule(std::move(burst));
+}
+
+void Server::pump(uint64_t nowNs)
+{
+    for (;;) {
+        LinePacing::Due due = m_pacing.take(nowNs);
+        if (due.started)
+            m_log.write(msSinceStart(nowNs), "tx", due.loggedBytes, due.meaning);
+        if (!due.bytes.empty() && m_line.isOpen()) {
+            size_t off = 0;
+            while (off < due.bytes.size()) {
+                const ssize_t n = write(m_line.masterFd(), due.bytes.data() + off, due.bytes.size() - off);
+                if (n > 0)
+                    off += size_t(n);
+                else if (n < 0 && errno == EINTR)
+                    continue;
+                else
+                    break;  // the slave's input is full: the bytes are lost, as on a line
+            }
+        }
+        if (!due.finished)
+            break;
+        if (due.hasLineChange) {
+            m_device.applyLineChange(due.lineChange);
+            m_framer.setGapNs(FrameGapNs(charNs()));
+        }
+    }
+}
+
+int Server::run()
+{
+    uint64_t nextTickNs = NowNs();
+    while (!m_quit) {
+        const uint64_t now = NowNs();
+        if (m_vanishAtNs && now >= m_vanishAtNs) {
+            vanish("--vanish-after");
+            m_vanishAtNs = 0;
+        }
+        if (now >= nextTickNs) {
+            m_device.advanceTo(msSinceStart(now));
+            nextTickNs = now + kTickNs;
+        }
+        std::vector<uint8_t> frame;
+        while (m_framer.next(now, &frame))
+            handleFrame(frame, now);
+        pump(now);
+
+        uint64_t wake = std::min({nextTickNs, m_pacing.nextDueNs(), m_framer.gapDueNs()});
+        if (m_vanishAtNs)
+            wake = std::min(wake, m_vanishAtNs);
+        const uint64_t waitNs = wake > now ? wake - now : 0;
+        timespec timeout{time_t(waitNs / 1000000000u), long(waitNs % 1000000000u)};
+
+        pollfd fds[2] = {{m_signalFd, POLLIN, 0}, {m_line.masterFd(), POLLIN, 0}};
+        const nfds_t count = m_line.isOpen() ? 2 : 1;
+        const int ready = ppoll(fds, count, &timeout, nullptr);
+        if (ready < 0 && errno != EINTR)
+            break;
+        const uint64_t after = NowNs();
+        if (ready > 0 && (fds[0].revents & POLLIN) && !handleSignals())
+            break;
+        if (count == 2 && (fds[1].revents & POLLIN))
+            readLine(after);
+    }
+    m_line.close();
+    return m_exitStatus;
+}
+
+} // namespace rdsim

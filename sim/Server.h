@@ -1,0 +1,60 @@
+// The simulator at run time: one thread, one poll loop over the pseudo-terminal
+// master and a signal descriptor. Requests are cut into frames, answered by the
+// device (through the fault injector) and the replies paced out at line speed.
+#pragma once
+
+#include "sim/Device.h"
+#include "sim/FaultInjector.h"
+#include "sim/LinePacing.h"
+#include "sim/Options.h"
+#include "sim/PtyLine.h"
+#include "sim/RxFramer.h"
+#include "sim/SimLog.h"
+
+#include <string>
+#include <sys/types.h>
+
+namespace rdsim {
+
+class Server {
+public:
+    explicit Server(const Options &options);
+
+    // Opens the line, the link and the log; prints nothing.
+    bool start(std::string *error);
+    const std::string &devicePath() const { return m_line.devicePath(); }
+
+    // Starts the program of "-- PROGRAM ARGS" with RD5800_COM1 set to the device.
+    bool spawnProgram(std::string *error);
+
+    // Serves until a terminating signal or, with a program, until it exits.
+    // Returns the process exit status.
+    int run();
+
+private:
+    static uint64_t NowNs();
+    uint64_t msSinceStart(uint64_t ns) const { return (ns - m_startNs) / 1000000u; }
+    uint64_t charNs() const { return CharTimeNs(m_device.baud(), m_device.parity() != 'N'); }
+
+    void readLine(uint64_t nowNs);
+    void handleFrame(const std::vector<uint8_t> &frame, uint64_t nowNs);
+    void pump(uint64_t nowNs);
+    void vanish(const char *why);
+    bool handleSignals();  // false when the loop should end
+
+    Options m_options;
+    Device m_device;
+    FaultInjector m_faults;
+    PtyLine m_line;
+    RxFramer m_framer;
+    LinePacing m_pacing;
+    SimLog m_log;
+    int m_signalFd = -1;
+    pid_t m_child = -1;
+    int m_exitStatus = 0;
+    bool m_quit = false;
+    uint64_t m_startNs = 0;
+    uint64_t m_vanishAtNs = 0;
+};
+
+} // namespace rdsim
