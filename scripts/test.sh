@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with AddressSanitizer and
+# UndefinedBehaviorSanitizer in build-test/, and runs every test with ctest.
+# When clang is present the fuzz targets are built in build-fuzz/ and each runs
+# for a bounded time first (FUZZ_SECONDS, default 20).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp}
+
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRD_SANITIZE=ON -DRD_BENCH=ON >/dev/null
+cmake --build build-test -j"$jobs"
+
+if command -v clang++ >/dev/null 2>&1 && [ -d tests/fuzz ]; then
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRD_FUZZ=ON >/dev/null
+  cmake --build build-fuzz -j"$jobs" --target fuzzers
+  bash scripts/fuzz.sh "${FUZZ_SECONDS:-20}" build-fuzz
+else
+  echo "clang not found: fuzz targets skipped"
+fi
+
+# The test run comes last so that its summary closes the output.
+ctest --test-dir build-test --output-on-failure -j"$jobs" --timeout 600
