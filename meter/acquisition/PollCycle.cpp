@@ -8,13 +8,16 @@ namespace rdacq {
 
 void PollCycle::RunTick()
 {
-    if (!m_link.port().isOpen())
-        return;
-    StepModules();
-    StepDeviceInfo();
-    StepMeasurements();
-    StepCounters();
-    StepHarmonics();
+    // A device that goes away mid-tick closes the port; the rest of the tick
+    // would only wait for nothing and count failures, so it stops there.
+    void (PollCycle::*const steps[])() = {&PollCycle::StepModules, &PollCycle::StepDeviceInfo,
+                                          &PollCycle::StepMeasurements, &PollCycle::StepCounters,
+                                          &PollCycle::StepHarmonics};
+    for (auto step : steps) {
+        if (!m_link.port().isOpen())
+            return;
+        (this->*step)();
+    }
 }
 
 const uint8_t *PollCycle::Read(uint16_t reg, uint16_t count, uint32_t waitMs)

@@ -23,6 +23,7 @@ bool CMeterApp::InitInstance()
     settings.m_baudRate = 9600;
     settings.m_parity = 0;
     settings.m_commPort = 1;
+    settings.loadFields();
     if (m_prompter.exec(settings) != QDialog::Accepted)
         return false;   // no port has been opened
 

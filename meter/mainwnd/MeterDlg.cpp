@@ -173,8 +173,20 @@ void CMeterDlg::OnHelp()
 
 void CMeterDlg::OnTimer1()
 {
+    rdlink::SerialPort &port = m_link.port();
+    const bool wasOpen = port.isOpen();
     m_poll.RunTick();
     ShowTrace();
+    if (wasOpen && !port.isOpen()) {
+        // The device went away (unplugged adapter): polling stops first, so this
+        // one message cannot repeat, and Run opens the port again.
+        stopTimer1();
+        m_state.running = false;
+        m_panel.runStop->setText(kRun);
+        m_prompter.message(this, QStringLiteral("串口 COM%1 (%2) 已断开：%3\r\n轮询已停止，接好后请按\"运行\"。")
+                                     .arg(m_state.commPort)
+                                     .arg(port.deviceName(), port.errorString()));
+    }
 }
 
 void CMeterDlg::OnTimer2()

@@ -8,12 +8,12 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGroupBox>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 
 namespace {
 
@@ -73,7 +73,9 @@ void MeterPanel::Build(QWidget *w)
     // Top row: slave address, success rate, module lamps with their captions.
     Label(QStringLiteral("子机地址"), w, QRect(10, 30, 56, 20));
     slaveAddress = Box(w, QRect(68, 28, 44, 22), QStringLiteral("子机地址"), false);
-    slaveAddress->setValidator(new QIntValidator(0, 255, slaveAddress));
+    // Only whole numbers 0 to 255 can be typed.
+    slaveAddress->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,2}|[01][0-9]{2}|2[0-4][0-9]|25[0-5]")), slaveAddress));
     Label(QStringLiteral("通讯成功率"), w, QRect(124, 30, 70, 20));
     successRate = Label(QString(), w, QRect(196, 30, 52, 20), Qt::AlignRight | Qt::AlignVCenter);
     successRate->setFrameShape(QFrame::Panel);
@@ -151,7 +153,7 @@ void MeterPanel::Build(QWidget *w)
     pulseModify = Button(QStringLiteral("修改"), w, QRect(570, 366, 86, 26));
     pulseWrite = Button(QStringLiteral("写入"), w, QRect(664, 366, 86, 26));
     status = new QPlainTextEdit(w);
-    status->setGeometry(570, 398, 180, 86);
+    status->setGeometry(570, 396, 180, 94);
     status->setReadOnly(true);
     status->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     status->setAccessibleName(QStringLiteral("通讯状态"));

@@ -1,0 +1,95 @@
+// Measures the monitor as it runs: starts rd5800-sim, opens the main window with
+// the real serial adapter and the real clock, presses Run and lets the event loop
+// drive the poll timer for a while. Prints the time of each tick against the sum
+// of its waits, the CPU time used and the peak memory. Not a test: it asserts
+// nothing and only reports.
+// Usage: meter_run_probe [SECONDS] [BAUD] [PARITY N|E|O]
+#include "../sim/SimProcess.h"
+#include "link/Clock.h"
+#include "link/QtSerialPort.h"
+#include "meter/app/MeterApp.h"
+#include "meter/app/Prompter.h"
+#include "meter/mainwnd/MeterDlg.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+// Wraps the system clock and adds up the waits it is asked for.
+class CountingClock : public rdlink::Clock {
+public:
+    void sleepMs(uint32_t ms) override { waited += ms; rdlink::SystemClock().sleepMs(ms); }
+    void busyWaitMs(uint32_t ms) override { waited += ms; rdlink::SystemClock().busyWaitMs(ms); }
+    uint32_t tickMs() override { return rdlink::SystemClock().tickMs(); }
+    uint64_t waited = 0;
+};
+
+double CpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int seconds = argc > 1 ? atoi(argv[1]) : 20;
+    const std::string baud = argc > 2 ? argv[2] : "9600";
+    const std::string parity = argc > 3 ? argv[3] : "N";
+    const int parityCode = parity == "O" ? 1 : parity == "E" ? 2 : 0;
+
+    simtest::SimProcess sim({"--baud", baud, "--parity", parity});
+    if (!sim.started()) {
+        std::fprintf(stderr, "rd5800-sim did not start\n");
+        return 1;
+    }
+    qputenv("RD5800_COM1", QByteArray::fromStdString(sim.device()));
+
+    rdlink::QtSerialPort port;
+    CountingClock clock;
+    QtPrompter prompter(QStringLiteral("RD5800"));
+    CMeterDlg window(port, clock, prompter);
+    window.setLineSettings(std::stoi(baud), parityCode, 1);
+    window.OnInitDialog();
+    window.show();
+    window.panel().slaveAddress->setText(QStringLiteral("1"));
+
+    // Ticks follow each other as fast as the event loop allows at 9600 baud (the
+    // waits exceed the period), so wall time per tick is the time of one tick.
+    window.panel().runStop->click();
+    const double cpu0 = CpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QTimer::singleShot(seconds * 1000, &app, &QApplication::quit);
+    app.exec();
+    const double wallSeconds = wall.elapsed() / 1000.0;
+    const double cpu = CpuSeconds() - cpu0;
+
+    const int ticks = window.poll().stats().attemptCount() - 1;
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    std::printf("line %s,%s: %d ticks in %.1f s, period %d ms\n", baud.c_str(), parity.c_str(), ticks,
+                wallSeconds, window.state().pollPeriodMs);
+    if (ticks > 0)
+        std::printf("mean tick %.0f ms, mean waits per tick %.0f ms\n", wallSeconds * 1000 / ticks,
+                    double(clock.waited) / ticks);
+    std::printf("CPU %.2f s over %.1f s = %.1f %% of one core\n", cpu, wallSeconds, 100 * cpu / wallSeconds);
+    std::printf("peak RSS %ld KiB\n", u.ru_maxrss);
+    std::printf("success rate shown %s%%\n", qPrintable(window.poll().stats().attemptCount() > 0
+                                                           ? QString::number(100.0 * window.poll().stats().successCount()
+                                                                             / window.poll().stats().attemptCount(), 'f', 2)
+                                                           : QString()));
+    window.panel().runStop->click();
+    return 0;
+}
