@@ -32,7 +32,8 @@ const char *UsageText()
         "  --late P           probability that a reply comes too late for any wait\n"
         "  --late-ms MS       how late a late reply comes (default 2000)\n"
         "  --exception P      probability of an exception reply (code 4)\n"
-        "  --vanish-after MS  the device vanishes after MS milliseconds (as SIGUSR1 does)\n"
+        "  --vanish-after MS  the device vanishes after MS milliseconds (as SIGUSR1 does);\n"
+        "                     SIGUSR2 brings it back on a new device (the link follows)\n"
         "  --seed N           seed of every random choice (default 1)\n"
         "  --log FILE         request log, one line per request and reply ('-': stdout)\n"
         "  --help             this text\n";

@@ -23,7 +23,7 @@ sigset_t HandledSignals()
 {
     sigset_t set;
     sigemptyset(&set);
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGCHLD})
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2, SIGCHLD})
         sigaddset(&set, s);
     return set;
 }
@@ -101,6 +101,23 @@ void Server::vanish(const char *why)
     m_log.write(msSinceStart(NowNs()), "--", {}, std::string("vanished (") + why + ")");
 }
 
+void Server::reappear()
+{
+    if (m_line.isOpen())
+        return;
+    std::string error;
+    if (!m_line.open(m_device.baud(), &error) ||
+        (!m_options.linkPath.empty() && !m_line.makeLink(m_options.linkPath, &error))) {
+        m_log.write(msSinceStart(NowNs()), "--", {}, "cannot reappear: " + error);
+        std::fprintf(stderr, "rd5800-sim: %s\n", error.c_str());
+        return;
+    }
+    m_log.write(msSinceStart(NowNs()), "--", {}, "reappeared at " + m_line.devicePath());
+    // The new device path goes to standard output, like the first one.
+    std::printf("%s\n", m_line.devicePath().c_str());
+    std::fflush(stdout);
+}
+
 bool Server::handleSignals()
 {
     signalfd_siginfo info{};
@@ -108,6 +125,9 @@ bool Server::handleSignals()
         switch (info.ssi_signo) {
         case SIGUSR1:
             vanish("SIGUSR1");
+            break;
+        case SIGUSR2:
+            reappear();
             break;
         case SIGCHLD: {
             int status = 0;

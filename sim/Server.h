@@ -40,6 +40,8 @@ private:
     void handleFrame(const std::vector<uint8_t> &frame, uint64_t nowNs);
     void pump(uint64_t nowNs);
     void vanish(const char *why);
+    // A vanished device comes back (a new pseudo-terminal, the link renewed).
+    void reappear();
     bool handleSignals();  // false when the loop should end
 
     Options m_options;

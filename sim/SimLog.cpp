@@ -31,7 +31,7 @@ bool SimLog::open(const std::string &path, std::string *error)
         m_file = stdout;
         return true;
     }
-    m_file = std::fopen(path.c_str(), "w");
+    m_file = std::fopen(path.c_str(), "we");  // not inherited by a program we start
     if (!m_file) {
         *error = "cannot write the log " + path + ": " + std::strerror(errno);
         return false;

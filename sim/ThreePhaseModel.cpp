@@ -19,7 +19,7 @@ double LineVolts(double a, double b)
 }
 } // namespace
 
-ThreePhaseModel::ThreePhaseModel(uint32_t seed) : m_seed(seed)
+ThreePhaseModel::ThreePhaseModel(uint32_t seed)
 {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> angle(0.0, kTwoPi);

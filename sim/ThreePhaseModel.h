@@ -63,7 +63,6 @@ public:
 private:
     double wave(int channel, double seconds, double periodS) const;
 
-    uint32_t m_seed;
     uint8_t m_wiring = kThreePhase4WireUnbalanced;
     bool m_export = false;
     std::array<double, 24> m_phases{};  // per-channel phase offsets from the seed

@@ -92,7 +92,9 @@ TEST_P(SimOverLink, EveryReadOfTheProgramsIsFound)
 {
     const int baud = std::get<0>(GetParam());
     const char parity = std::get<1>(GetParam());
-    SimProcess sim({"--freeze", "--baud", std::to_string(baud), "--parity", std::string(1, parity)});
+    // PT 255 puts 0xFF bytes into replies: a line discipline that escapes them
+    // (parity marking) would break the frames.
+    SimProcess sim({"--freeze", "--pt", "255", "--baud", std::to_string(baud), "--parity", std::string(1, parity)});
     ASSERT_TRUE(sim.started());
     Port port(sim.device(), Settings(baud, parity));
     ASSERT_TRUE(port.opened()) << port.port().errorString().toStdString();

@@ -147,6 +147,27 @@ TEST(SimProcessLife, DeviceVanishesOnSignalOrTimer)
         EXPECT_NE(sim.logLines("--")[0].meaning.find("vanished"), std::string::npos);
     }
     {
+        // Unplugged and plugged back in: the link leads to a device that answers.
+        char folder[] = "/tmp/rdsimlink.XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        const std::string link = std::string(folder) + "/com1";
+        SimProcess sim({"--link", link});
+        ASSERT_TRUE(sim.started());
+        sim.signal(SIGUSR1);
+        EXPECT_TRUE(WaitGone(link, 3000));
+        sim.signal(SIGUSR2);
+        for (int waited = 0; waited < 3000 && !Exists(link); waited += 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        int status = -1;
+        const auto values = MbpollValues(RunCommand(Mbpoll(link, "-r 768 -c 1"), &status));
+        EXPECT_EQ(status, 0);
+        EXPECT_EQ(values.count(0x300), 1u);
+        sim.signal(SIGTERM);
+        EXPECT_EQ(sim.waitExit(3000), 0);
+        EXPECT_FALSE(Exists(link));
+        rmdir(folder);
+    }
+    {
         SimProcess sim({"--vanish-after", "200"});
         ASSERT_TRUE(sim.started());
         EXPECT_TRUE(Exists(sim.device()));
