@@ -18,6 +18,7 @@ void MeterCommands::OnCommSettings()
     m_host.stopTimer1();
 
     CCommSetDlg dlg(parent);
+    dlg.setPrompter(&prompter);
     dlg.m_parity = s.parity;
     dlg.m_baudRate = s.baudRate;
     dlg.m_commPort = s.commPort;
@@ -49,6 +50,7 @@ void MeterCommands::OnCommSettings()
         s.commPort = dlg.m_commPort;
         s.parity = dlg.m_parity;
         s.portSettings = rdlink::SettingsText(s.baudRate, s.parity);
+        rdlink::ClosePortIfOpen(link.port());
         m_host.reopenPort();   // a failure has its own message; the port stays closed
         m_host.setStatusText(rdcmd::LinkStatusText(s.commPort, s.baudRate, s.parity, true));
     }

@@ -1,0 +1,230 @@
+// The configuration commands against the simulated instrument, as a user works
+// them: the main window over the real serial port adapter on the simulator's
+// pseudo-terminal, real time. Poll ticks and search ticks are called directly
+// (one tick each) instead of waiting for the window's timers.
+#include "link/QtSerialPort.h"
+#include "meter/app/CommSetDlg.h"
+#include "meter/app/Prompter.h"
+#include "meter/commands/AddrDlg.h"
+#include "meter/commands/MeterSetDlg.h"
+#include "meter/mainwnd/MeterDlg.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class CommandsAgainstSimulator : public ::testing::Test {
+protected:
+    // Starts the simulator with extra options and opens the main window on it at
+    // the given start-up baud rate, as the settings dialog would have left it.
+    void Start(const QStringList &simOptions, int baudRate = 9600)
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_link = m_dir.filePath(QStringLiteral("com1"));
+        m_log = m_dir.filePath(QStringLiteral("sim.log"));
+        m_sim.setProgram(QStringLiteral(RD_SIM_PATH));
+        m_sim.setArguments(QStringList{"--link", m_link, "--log", m_log, "--freeze"} + simOptions);
+        m_sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_sim.start();
+        ASSERT_TRUE(m_sim.waitForStarted(5000));
+        ASSERT_TRUE(m_sim.waitForReadyRead(5000)) << "the simulator printed no device";
+        qputenv("RD5800_COM1", m_link.toLocal8Bit());
+
+        m_window = std::make_unique<CMeterDlg>(m_port, rdlink::SystemClock(), m_prompter);
+        m_window->setLineSettings(baudRate, 0, 1);
+        m_window->OnInitDialog();
+        ASSERT_TRUE(m_port.isOpen()) << m_port.errorString().toStdString();
+        ASSERT_TRUE(m_prompter.messages.empty());
+    }
+
+    void TearDown() override
+    {
+        m_window.reset();
+        if (m_sim.state() != QProcess::NotRunning) {
+            m_sim.terminate();
+            if (!m_sim.waitForFinished(5000)) {
+                m_sim.kill();
+                m_sim.waitForFinished(5000);
+            }
+        }
+    }
+
+    CMeterDlg &window() { return *m_window; }
+    MeterState &state() { return m_window->state(); }
+    int successes() const { return m_window->poll().stats().successCount(); }
+
+    // The user types the slave address into edit 1061 (it shows 0 at start-up).
+    void UseAddress(int address)
+    {
+        m_window->panel().slaveAddress->setText(QString::number(address));
+        m_window->reloadFields(false);
+    }
+
+    // One poll tick; true when its measurement reply was found.
+    bool Poll()
+    {
+        const int before = successes();
+        m_window->OnTimer1();
+        return successes() == before + 1;
+    }
+
+    QStringList Messages()
+    {
+        QStringList out;
+        for (const QString &m : m_prompter.messages)
+            out << m;
+        m_prompter.messages.clear();
+        return out;
+    }
+
+    // Lines of the simulator's log that contain text.
+    QStringList LogLines(const QString &text)
+    {
+        QFile f(m_log);
+        QStringList out;
+        if (!f.open(QIODevice::ReadOnly))
+            return out;
+        for (const QString &line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n')))
+            if (line.contains(text))
+                out << line;
+        return out;
+    }
+
+    ScriptedPrompter m_prompter;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_link, m_log;
+    QProcess m_sim;
+    rdlink::QtSerialPort m_port;
+    std::unique_ptr<CMeterDlg> m_window;
+};
+
+TEST_F(CommandsAgainstSimulator, PtCtAndWiringFollowInThePoll)
+{
+    Start({});
+    UseAddress(1);
+    ASSERT_TRUE(Poll());
+    const QString voltageBefore = window().panel().grid[0][1]->text();
+    EXPECT_EQ(state().ptRatio, 1u);
+
+    m_prompter.answer = [](QDialog &d) {
+        auto &dlg = static_cast<CMeterSetDlg &>(d);
+        dlg.ptEdit()->setText(QStringLiteral("100"));
+        dlg.ctEdit()->setText(QStringLiteral("5"));
+        dlg.wiringButton(3)->click();
+        dlg.accept();
+        return dlg.result();
+    };
+    window().panel().meterSettings->click();
+    EXPECT_EQ(Messages(), QStringList{QStringLiteral("设置仪表参数成功")});
+    EXPECT_TRUE(window().timer1Active());
+    EXPECT_EQ(LogLines(QStringLiteral("write 100 to 0x0307")).size(), 1);
+
+    ASSERT_TRUE(Poll());
+    EXPECT_EQ(state().ptRatio, 100u);
+    EXPECT_EQ(state().ctRatio, 5u);
+    EXPECT_EQ(state().wiringMode, 3);
+    EXPECT_NE(window().panel().grid[0][1]->text(), voltageBefore);   // scaled by the new PT
+}
+
+TEST_F(CommandsAgainstSimulator, NewSlaveAddressKeepsPolling)
+{
+    Start({});
+    UseAddress(1);
+    ASSERT_TRUE(Poll());
+
+    m_prompter.answer = [](QDialog &d) {
+        auto &dlg = static_cast<CAddrDlg &>(d);
+        dlg.addressEdit()->setText(QStringLiteral("9"));
+        dlg.accept();
+        return dlg.result();
+    };
+    window().panel().changeAddress->click();
+    EXPECT_TRUE(Messages().isEmpty());
+    EXPECT_EQ(state().slaveAddress, 9);
+    EXPECT_EQ(window().panel().slaveAddress->text(), QStringLiteral("9"));
+
+    ASSERT_TRUE(Poll());
+    ASSERT_TRUE(Poll());
+    EXPECT_EQ(state().slaveAddress, 9);
+}
+
+TEST_F(CommandsAgainstSimulator, SearchFindsTheInstrumentAtFive)
+{
+    Start({"--address", "5"});
+    window().panel().search->click();
+    EXPECT_FALSE(window().timer1Active());
+    ASSERT_TRUE(window().timer2Active());
+    int ticks = 0;
+    while (window().timer2Active() && ticks < 10) {
+        window().OnTimer2();
+        ++ticks;
+    }
+    EXPECT_EQ(ticks, 5);
+    EXPECT_FALSE(window().timer2Active());
+    EXPECT_FALSE(window().timer1Active());
+    EXPECT_EQ(state().slaveAddress, 5);
+    EXPECT_EQ(window().panel().slaveAddress->text(), QStringLiteral("5"));
+    EXPECT_EQ(window().statusText(), QStringLiteral("串行口:1\r\n\r\n波特率:9600\r\n\r\n校验位:无校验"));
+
+    window().panel().runStop->click();   // Run resumes polling at the found address
+    EXPECT_TRUE(window().timer1Active());
+    EXPECT_TRUE(Poll());
+}
+
+TEST_F(CommandsAgainstSimulator, BaudRateChangeTo19200KeepsCommunicating)
+{
+    Start({});
+    UseAddress(1);
+    ASSERT_TRUE(Poll());
+
+    m_prompter.answer = [](QDialog &d) {
+        auto &dlg = static_cast<CCommSetDlg &>(d);
+        dlg.baudButton(4)->click();   // 19200
+        dlg.accept();
+        return dlg.result();
+    };
+    window().panel().commSettings->click();
+    EXPECT_EQ(Messages(), QStringList{QStringLiteral("改变波特率成功")});
+    EXPECT_EQ(state().baudRate, 19200);
+    EXPECT_EQ(state().portSettings, QStringLiteral("19200,N,8,1"));
+    EXPECT_EQ(state().pollPeriodMs, 800);
+    EXPECT_TRUE(window().statusText().contains(QStringLiteral("波特率: 19200 ")));
+
+    EXPECT_TRUE(Poll());
+    EXPECT_TRUE(Poll());
+}
+
+TEST_F(CommandsAgainstSimulator, PulseWidthWrittenComesBackInThePoll)
+{
+    Start({});
+    UseAddress(1);
+    ASSERT_TRUE(Poll());
+
+    window().panel().pulseModify->click();
+    EXPECT_FALSE(window().timer1Active());
+    EXPECT_FALSE(window().panel().pulseWidth->isReadOnly());
+    window().panel().pulseWidth->setText(QStringLiteral("300"));
+    window().panel().pulseWrite->click();
+    EXPECT_EQ(Messages().size(), 1);                             // refused, nothing sent
+    EXPECT_FALSE(window().panel().pulseWidth->isReadOnly());
+    window().panel().pulseWidth->setText(QStringLiteral("25"));
+    window().panel().pulseWrite->click();
+    EXPECT_TRUE(Messages().isEmpty());
+    EXPECT_TRUE(window().timer1Active());
+    EXPECT_TRUE(window().panel().pulseWidth->isReadOnly());
+
+    ASSERT_TRUE(Poll());
+    EXPECT_EQ(window().panel().pulseWidth->text(), QStringLiteral("25"));
+    EXPECT_EQ(LogLines(QStringLiteral("to 0x0306")).size(), 1);
+}
+
+} // namespace
