@@ -57,6 +57,9 @@ protected:
     void Open(int baud = 9600, int parity = 0, int com = 1)
     {
         dlg = std::make_unique<CMeterDlg>(port, clock, prompter);
+        // Never start the real module program from a test: it would outlive the
+        // test and hold the test runner's output open.
+        dlg->setProgramStarter([this](const QString &path) { startedPrograms.push_back(path); return true; });
         dlg->setLineSettings(baud, parity, com);
         dlg->OnInitDialog();
     }
@@ -84,6 +87,7 @@ protected:
     ScriptedPrompter prompter;
     MeterRegisters meter;
     QByteArray prefix;   // bytes the line delivers in front of every reply
+    std::vector<QString> startedPrograms;
     std::unique_ptr<CMeterDlg> dlg;
 };
 
@@ -456,6 +460,7 @@ TEST_F(MeterWindow, AddressSearchProbes1To254Then0)
 
     // A closed port: the search tick sends nothing and stays where it is.
     dlg->OnModuleSettings();
+    EXPECT_EQ(startedPrograms.size(), 1u);
     const size_t closedBefore = port.written.size();
     const int next = dlg->state().searchAddress;
     dlg->OnTimer2();
