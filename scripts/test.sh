@@ -25,5 +25,6 @@ else
   echo "clang not found: fuzz targets skipped"
 fi
 
-# The test run comes last so that its summary closes the output.
+# The test run comes last so that its summary closes the output. Every label runs,
+# the two-minute fault soak (label soak) included: scripts/soak.sh runs longer ones.
 ctest --test-dir build-test --output-on-failure -j"$jobs" --timeout 600

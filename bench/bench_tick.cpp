@@ -1,0 +1,124 @@
+// The CPU cost of one poll tick of the main window without its waits: five
+// requests built and written, five replies found, decoded, formatted and put into
+// the offscreen window's controls, the harmonic chart included. The fake clock
+// makes every wait free and the fake port answers with replies the simulated
+// meter sent on a real line.
+#include "FakeClock.h"
+#include "FakeSerialPort.h"
+#include "meter/app/Prompter.h"
+#include "meter/mainwnd/MeterDlg.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <benchmark/benchmark.h>
+#include <map>
+
+namespace {
+
+QByteArray Hex(const char *text)
+{
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
+
+// Replies of one tick as the simulated meter logged them, by start register.
+const std::map<uint16_t, QByteArray> &Replies()
+{
+    static const std::map<uint16_t, QByteArray> replies = {
+        {0x0100, Hex("01 03 02 00 15 79 8B")},
+        {0x0300, Hex("01 03 22 00 01 00 00 00 00 00 00 00 03 00 00 00 50 00 01 00 01 00 00 00 00 00 00 00 00 00 "
+                     "00 00 00 00 00 00 00 15 F1")},
+        {0x0000, Hex("01 03 52 08 FE 0F A7 4F 6D 00 00 10 E2 03 9B 07 06 12 49 08 FB 0F 90 25 D9 00 00 08 00 03 98 03 "
+                     "6A 08 B3 09 14 0F A3 54 A2 00 00 12 1D 03 99 07 AC 13 AC 09 04 0F 9E 43 4D 13 86 2A FF 03 9A "
+                     "12 1D 2E A8 00 00 34 97 00 01 0F 3B 00 00 9D 76 00 00 07 4D 00 00 42 6B")},
+        {0x0760, Hex("01 03 18 00 00 08 5F 00 00 04 25 00 00 11 0F 00 00 10 02 00 00 02 AE 00 00 04 56 7A 7D")},
+        {0x020C, Hex("01 03 24 00 04 00 5A 00 02 00 44 00 01 00 30 00 01 00 1E 00 01 00 1F 00 01 00 1A 00 01 00 12 "
+                     "00 01 00 14 00 00 00 12 34 55")},
+    };
+    return replies;
+}
+
+struct Rig {
+    rdtest::FakeClock clock;
+    rdtest::FakeSerialPort port{clock};
+    ScriptedPrompter prompter;
+    CMeterDlg window{port, clock, prompter};
+    int unanswered = 0;
+
+    Rig()
+    {
+        port.responder = [this](const QByteArray &request) {
+            const uint16_t reg = uint16_t(uint8_t(request[2]) << 8 | uint8_t(request[3]));
+            const auto it = Replies().find(reg);
+            if (it == Replies().end()) {
+                ++unanswered;
+                return std::vector<rdtest::Chunk>{};
+            }
+            return std::vector<rdtest::Chunk>{{it->second, 20}};
+        };
+        window.setProgramStarter([](const QString &) { return false; });
+        window.setLineSettings(9600, 0, 1);
+        window.OnInitDialog();
+        window.show();
+        window.panel().slaveAddress->setText(QStringLiteral("1"));
+        window.panel().runStop->click();
+        window.OnTimer1();   // the first tick sets the chart scale
+        QApplication::processEvents();
+    }
+
+    // The fakes keep every write and wait; a long run must not grow them.
+    void Forget()
+    {
+        port.written.clear();
+        port.writeTimes.clear();
+        clock.waits.clear();
+    }
+
+    void Report(benchmark::State &state) const
+    {
+        const auto &stats = window.poll().stats();
+        // A tick whose replies were not found would measure the wrong work.
+        if (unanswered || stats.successCount() != stats.attemptCount())
+            state.SkipWithError("a reply was not found: the figure would not be a whole tick");
+    }
+};
+
+// The tick alone: everything the tick handler does, up to the controls' new texts.
+void BM_TickNoWaits(benchmark::State &state)
+{
+    Rig rig;
+    for (auto _ : state) {
+        rig.window.OnTimer1();
+        rig.Forget();
+    }
+    rig.Report(state);
+}
+BENCHMARK(BM_TickNoWaits)->Unit(benchmark::kMicrosecond);
+
+// The tick and the repaint of the offscreen window that it causes.
+void BM_TickAndRepaint(benchmark::State &state)
+{
+    Rig rig;
+    for (auto _ : state) {
+        rig.window.OnTimer1();
+        QApplication::processEvents();
+        rig.Forget();
+    }
+    rig.Report(state);
+}
+BENCHMARK(BM_TickAndRepaint)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
