@@ -5,7 +5,9 @@
 // meter sent on a real line.
 #include "FakeClock.h"
 #include "FakeSerialPort.h"
+#include "meter/acquisition/PollCycle.h"
 #include "meter/app/Prompter.h"
+#include "meter/mainwnd/HarmonicChart.h"
 #include "meter/mainwnd/MeterDlg.h"
 
 #include <QApplication>
@@ -22,6 +24,22 @@ QByteArray Hex(const char *text)
 }
 
 // Replies of one tick as the simulated meter logged them, by start register.
+const std::map<uint16_t, QByteArray> &Replies();
+
+// The fake port answers each read with the reply for its start register.
+void Answer(rdtest::FakeSerialPort &port, int *unanswered)
+{
+    port.responder = [unanswered](const QByteArray &request) {
+        const uint16_t reg = uint16_t(uint8_t(request[2]) << 8 | uint8_t(request[3]));
+        const auto it = Replies().find(reg);
+        if (it == Replies().end()) {
+            ++*unanswered;
+            return std::vector<rdtest::Chunk>{};
+        }
+        return std::vector<rdtest::Chunk>{{it->second, 20}};
+    };
+}
+
 const std::map<uint16_t, QByteArray> &Replies()
 {
     static const std::map<uint16_t, QByteArray> replies = {
@@ -47,15 +65,7 @@ struct Rig {
 
     Rig()
     {
-        port.responder = [this](const QByteArray &request) {
-            const uint16_t reg = uint16_t(uint8_t(request[2]) << 8 | uint8_t(request[3]));
-            const auto it = Replies().find(reg);
-            if (it == Replies().end()) {
-                ++unanswered;
-                return std::vector<rdtest::Chunk>{};
-            }
-            return std::vector<rdtest::Chunk>{{it->second, 20}};
-        };
+        Answer(port, &unanswered);
         window.setProgramStarter([](const QString &) { return false; });
         window.setLineSettings(9600, 0, 1);
         window.OnInitDialog();
@@ -107,6 +117,71 @@ void BM_TickAndRepaint(benchmark::State &state)
     rig.Report(state);
 }
 BENCHMARK(BM_TickAndRepaint)->Unit(benchmark::kMicrosecond);
+
+// The same tick with a view that only keeps the texts: the link, decoding and
+// formatting without any widget. The difference to the whole tick is the cost of
+// the controls and the chart.
+class TextView : public rdacq::PollView {
+public:
+    void reloadFieldsQuietly() override {}
+    int harmonicItem() override { return 0; }
+    void showModules(const std::array<bool, 6> &lit) override { modules = lit; }
+    void showDeviceInfo(const QString &p, const QString &a) override { info = p + a; }
+    void showLinkStats(const rdacq::LinkStats::Texts &t) override { stats = t; }
+    void showMeasurements(const rdacq::MeasurementTexts &t) override { measurements = t; }
+    void showCounters(const std::array<QString, 6> &t) override { counters = t; }
+    void showHarmonics(const rdacq::HarmonicView &v) override { harmonics = v; }
+
+    std::array<bool, 6> modules{};
+    QString info;
+    rdacq::LinkStats::Texts stats;
+    rdacq::MeasurementTexts measurements;
+    std::array<QString, 6> counters;
+    rdacq::HarmonicView harmonics;
+};
+
+void BM_TickLogicOnly(benchmark::State &state)
+{
+    rdtest::FakeClock clock;
+    rdtest::FakeSerialPort port{clock};
+    int unanswered = 0;
+    Answer(port, &unanswered);
+    port.setSettings(QStringLiteral("9600,N,8,1"));
+    port.open();
+    rdlink::Link link(port, clock);
+    MeterState meter;
+    meter.slaveAddress = 1;
+    TextView view;
+    rdacq::PollCycle cycle(link, meter, view);
+    for (auto _ : state) {
+        cycle.RunTick();
+        port.written.clear();
+        port.writeTimes.clear();
+        clock.waits.clear();
+    }
+    if (unanswered || cycle.stats().successCount() != cycle.stats().attemptCount())
+        state.SkipWithError("a reply was not found: the figure would not be a whole tick");
+}
+BENCHMARK(BM_TickLogicOnly)->Unit(benchmark::kMicrosecond);
+
+// The chart's share: the eighteen bar values of a harmonic reply and the axis
+// that follows the tallest bar, alternating between two sets so that each call
+// changes every bar.
+void BM_ChartUpdate(benchmark::State &state)
+{
+    Rig rig;
+    std::array<double, 18> a{}, b{};
+    for (int i = 1; i < 18; ++i) {
+        a[size_t(i)] = 3.0 / i;
+        b[size_t(i)] = 2.0 / i;
+    }
+    bool flip = false;
+    for (auto _ : state) {
+        rig.window.panel().chart->setRowValues(flip ? a : b);
+        flip = !flip;
+    }
+}
+BENCHMARK(BM_ChartUpdate)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
