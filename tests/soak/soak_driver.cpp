@@ -228,6 +228,9 @@ int main(int argc, char **argv)
         app.quit();
     });
     app.exec();
+    // Objects the chart scheduled for deletion in the last tick are deleted by the
+    // event loop, which has stopped: delete them now, or they outlive the window.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     const double wallSeconds = wall.elapsed() / 1000.0;
     const double cpu = CpuSeconds() - cpu0;
     const long rssEnd = RssKiB();
