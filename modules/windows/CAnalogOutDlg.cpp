@@ -93,6 +93,10 @@ void CAnalogOutDlg::OnInitDialog()
         }
         if (const auto presence = m_link.read(kPresenceRegister, 1, 100))
             m_moduleIndex = AnalogModuleFromPresence(static_cast<uint8_t>((*presence)[0] & 0xFF));
+        if (session.lost()) {
+            m_context.prompter.message(this, PortLostText(*m_port, false));
+            return;
+        }
     }
     if (m_moduleIndex != kNoAnalogModule) {
         const QSignalBlocker block(m_moduleList);
@@ -125,6 +129,10 @@ void CAnalogOutDlg::ReadOutputSettings()
         if (!OpenPort(session))
             return;
         regs = m_link.read(AnalogBlockAddress(m_moduleIndex), kAnalogBlockSize, 200);
+        if (session.lost()) {
+            m_context.prompter.message(this, PortLostText(*m_port, false));
+            return;
+        }
     }
     if (!regs)
         return;
@@ -168,10 +176,14 @@ void CAnalogOutDlg::WriteOutputSettings()
         PortSession session(*m_port);
         if (!OpenPort(session))
             return;
-        for (int k = 0; k < kAnalogBlockSize; ++k) {
+        for (int k = 0; k < kAnalogBlockSize && !session.lost(); ++k) {
             const uint16_t reg = static_cast<uint16_t>(base + k);
             if (!m_link.write(reg, values[k], 200))
                 missing.push_back(reg);
+        }
+        if (session.lost()) {
+            m_context.prompter.message(this, PortLostText(*m_port, true));
+            return;
         }
     }
     m_context.prompter.message(this, WriteReportText(missing));

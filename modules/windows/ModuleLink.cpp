@@ -15,6 +15,16 @@ QString PortOpenFailureText(const rdlink::SerialPort &port)
     return text + QStringLiteral("\n未发送任何请求。");
 }
 
+QString PortLostText(const rdlink::SerialPort &port, bool writing)
+{
+    const QString device = port.deviceName().isEmpty() ? QStringLiteral("无对应设备") : port.deviceName();
+    const QString text = QStringLiteral("串口COM%1 (%2) 已断开: %3")
+                             .arg(port.portNumber())
+                             .arg(device, port.errorString());
+    return text + (writing ? QStringLiteral("\n参数可能只写入了一部分，接好后请重新设置。")
+                           : QStringLiteral("\n读取未完成，接好后请重新读取。"));
+}
+
 std::optional<std::vector<uint16_t>> ModuleLink::read(uint16_t reg, uint16_t count, uint32_t waitMs)
 {
     rdlink::ExchangeOptions options;

@@ -33,6 +33,9 @@ struct ModuleContext {
 
 // The message for a port that cannot be opened: port number, device and reason.
 QString PortOpenFailureText(const rdlink::SerialPort &port);
+// The message for a device that went away during an operation (adapter pulled):
+// port number, device and reason; a write adds that the block may be half written.
+QString PortLostText(const rdlink::SerialPort &port, bool writing);
 
 class ModuleLink {
 public:
@@ -59,6 +62,9 @@ public:
     PortSession &operator=(const PortSession &) = delete;
 
     bool isOpen() const { return m_open; }
+    // The device went away during the session: it was opened, and the link has
+    // closed it on a read or write error since.
+    bool lost() const { return m_open && !m_port.isOpen(); }
 
 private:
     rdlink::SerialPort &m_port;
