@@ -91,8 +91,10 @@ void CAnalogOutDlg::OnInitDialog()
             m_ptRatio = (*ratios)[0];
             m_ctRatio = (*ratios)[1];
         }
-        if (const auto presence = m_link.read(kPresenceRegister, 1, 100))
-            m_moduleIndex = AnalogModuleFromPresence(static_cast<uint8_t>((*presence)[0] & 0xFF));
+        if (!session.lost()) {
+            if (const auto presence = m_link.read(kPresenceRegister, 1, 100))
+                m_moduleIndex = AnalogModuleFromPresence(static_cast<uint8_t>((*presence)[0] & 0xFF));
+        }
         if (session.lost()) {
             m_context.prompter.message(this, PortLostText(*m_port, false));
             return;

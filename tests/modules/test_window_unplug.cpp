@@ -122,6 +122,7 @@ TEST(ModWindowsUnplugged, DeviceLostDuringStartUpReadSaysSoOnceAndSendsNoMore)
             VanishAt(port, bench.instrument, at);
             w.init(window.get());
             EXPECT_EQ(port.written.size(), size_t(at));
+            EXPECT_EQ(bench.clock.waits.size(), size_t(at));   // no waiting on a dead line
             EXPECT_FALSE(port.isOpen());
             ExpectOneLostMessage(bench, w.name);
             EXPECT_TRUE(bench.prompter.messages[0].contains(U("读取未完成")));
@@ -144,8 +145,10 @@ TEST(ModWindowsUnplugged, DeviceLostDuringWriteStopsTheBlockAndTheNextWriteWorks
             const size_t sent = port.written.size();
 
             VanishAt(port, bench.instrument, at);
+            bench.clock.waits.clear();
             Press(window.get(), w.writeButton);
             EXPECT_EQ(port.written.size() - sent, size_t(at));   // nothing after the loss
+            EXPECT_EQ(bench.clock.waits.size(), size_t(at));
             ExpectOneLostMessage(bench, w.name);
             EXPECT_TRUE(bench.prompter.messages[0].contains(U("写入了一部分")));
 
