@@ -183,9 +183,8 @@ void CMeterDlg::OnTimer1()
         stopTimer1();
         m_state.running = false;
         m_panel.runStop->setText(kRun);
-        m_prompter.message(this, QStringLiteral("串口 COM%1 (%2) 已断开：%3\r\n轮询已停止，接好后请按\"运行\"。")
-                                     .arg(m_state.commPort)
-                                     .arg(port.deviceName(), port.errorString()));
+        m_prompter.message(this, rdlink::PortLostText(m_state.commPort, port.deviceName(), port.errorString())
+                                     + QStringLiteral("\r\n轮询已停止，接好后请按\"运行\"。"));
     }
 }
 

@@ -6,21 +6,13 @@ namespace rdmod {
 
 QString PortOpenFailureText(const rdlink::SerialPort &port)
 {
-    const QString device = port.deviceName().isEmpty() ? QStringLiteral("无对应设备") : port.deviceName();
-    QString text = QStringLiteral("无法打开串口COM%1 (%2): %3")
-                       .arg(port.portNumber())
-                       .arg(device, port.errorString());
-    if (port.errorString().contains(QStringLiteral("ermission")))
-        text += QStringLiteral("\n请确认当前用户属于 dialout 组。");
-    return text + QStringLiteral("\n未发送任何请求。");
+    return rdlink::PortOpenFailureText(port.portNumber(), port.deviceName(), port.errorString())
+        + QStringLiteral("\n未发送任何请求。");
 }
 
 QString PortLostText(const rdlink::SerialPort &port, bool writing)
 {
-    const QString device = port.deviceName().isEmpty() ? QStringLiteral("无对应设备") : port.deviceName();
-    const QString text = QStringLiteral("串口COM%1 (%2) 已断开: %3")
-                             .arg(port.portNumber())
-                             .arg(device, port.errorString());
+    const QString text = rdlink::PortLostText(port.portNumber(), port.deviceName(), port.errorString());
     return text + (writing ? QStringLiteral("\n参数可能只写入了一部分，接好后请重新设置。")
                            : QStringLiteral("\n读取未完成，接好后请重新读取。"));
 }

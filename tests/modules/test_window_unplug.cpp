@@ -183,7 +183,7 @@ TEST(ModWindowsUnplugged, MissingPortRefusesEveryOperationWithItsMessage)
         ASSERT_GE(bench.prompter.messages.size(), 1u);
         // The start-up says it once; a write with the fields as they stand is either
         // refused for its fields or for its port, never sent.
-        EXPECT_TRUE(bench.prompter.messages[0].contains(U("无法打开串口COM1")));
+        EXPECT_TRUE(bench.prompter.messages[0].contains(U("无法打开串口 COM1")));
         EXPECT_TRUE(bench.prompter.messages[0].contains(U("No such file or directory")));
         EXPECT_TRUE(bench.prompter.messages[0].contains(U("未发送任何请求")));
     }
