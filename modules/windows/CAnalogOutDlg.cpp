@@ -178,11 +178,7 @@ void CAnalogOutDlg::WriteOutputSettings()
         PortSession session(*m_port);
         if (!OpenPort(session))
             return;
-        for (int k = 0; k < kAnalogBlockSize && !session.lost(); ++k) {
-            const uint16_t reg = static_cast<uint16_t>(base + k);
-            if (!m_link.write(reg, values[k], 200))
-                missing.push_back(reg);
-        }
+        missing = m_link.writeBlock(base, values.data(), kAnalogBlockSize, 200);
         if (session.lost()) {
             m_context.prompter.message(this, PortLostText(*m_port, true));
             return;

@@ -238,11 +238,7 @@ void CModuleSetDlg::WriteModuleSettings()
         PortSession session(*m_port);
         if (!OpenPort(session))
             return;
-        for (int k = 0; k < kRelayBlockSize && !session.lost(); ++k) {
-            const uint16_t reg = static_cast<uint16_t>(base + k);
-            if (!m_link.write(reg, values[k], 200))
-                missing.push_back(reg);
-        }
+        missing = m_link.writeBlock(base, values.data(), kRelayBlockSize, 200);
         // The rest of the block cannot go out; say so rather than list echoes.
         if (session.lost()) {
             m_context.prompter.message(this, PortLostText(*m_port, true));

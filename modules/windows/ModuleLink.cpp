@@ -32,6 +32,18 @@ std::optional<std::vector<uint16_t>> ModuleLink::read(uint16_t reg, uint16_t cou
     return regs;
 }
 
+std::vector<uint16_t> ModuleLink::writeBlock(uint16_t base, const uint16_t *values, int count,
+                                             uint32_t waitMs)
+{
+    std::vector<uint16_t> missing;
+    for (int k = 0; k < count && m_port.isOpen(); ++k) {
+        const uint16_t reg = static_cast<uint16_t>(base + k);
+        if (!write(reg, values[k], waitMs))
+            missing.push_back(reg);
+    }
+    return missing;
+}
+
 bool ModuleLink::write(uint16_t reg, uint16_t value, uint32_t waitMs)
 {
     rdlink::ExchangeOptions options;

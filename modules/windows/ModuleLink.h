@@ -47,6 +47,10 @@ public:
     std::optional<std::vector<uint16_t>> read(uint16_t reg, uint16_t count, uint32_t waitMs);
     // Writes one register; true when its echo came back.
     bool write(uint16_t reg, uint16_t value, uint32_t waitMs);
+    // Writes count registers from base upwards, each with its own echo check, all
+    // of them whatever the earlier echoes were, but none once the device is gone.
+    // Returns the registers whose echo did not come.
+    std::vector<uint16_t> writeBlock(uint16_t base, const uint16_t *values, int count, uint32_t waitMs);
 
 private:
     rdlink::SerialPort &m_port;
