@@ -67,4 +67,11 @@ QString PortOpenFailureText(int portNumber, const QString &device, const QString
     return text;
 }
 
+QString PortLostText(int portNumber, const QString &device, const QString &reason)
+{
+    return QStringLiteral("串口 COM%1 (%2) 已断开：%3")
+        .arg(portNumber)
+        .arg(device.isEmpty() ? QStringLiteral("无对应设备") : device, reason);
+}
+
 } // namespace rdlink

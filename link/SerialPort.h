@@ -75,4 +75,7 @@ namespace rdlink {
 // The message a user sees when a port cannot be opened: port number, device and
 // the system's reason, with the dialout hint when access was refused.
 QString PortOpenFailureText(int portNumber, const QString &device, const QString &reason);
+// The message when an open port's device goes away (adapter pulled): port number,
+// device and the system's reason. Callers add what happens next.
+QString PortLostText(int portNumber, const QString &device, const QString &reason);
 } // namespace rdlink

@@ -1,5 +1,6 @@
 #include "CommSetDlg.h"
 
+#include "PortNumber.h"
 #include "Prompter.h"
 #include "link/QtSerialPort.h"
 
@@ -97,9 +98,8 @@ void CCommSetDlg::loadFields()
 
 void CCommSetDlg::updateDeviceLabel()
 {
-    bool ok = false;
-    const int number = m_portEdit->text().toInt(&ok);
-    const QString device = ok ? rdlink::ResolvePortDevice(number) : QString();
+    const std::optional<int> number = ParsePortNumber(m_portEdit->text());
+    const QString device = number ? rdlink::ResolvePortDevice(*number) : QString();
     const QString text = device.isEmpty() ? QStringLiteral("设备：无") : QStringLiteral("设备：%1").arg(device);
     m_deviceLabel->setText(text);
     m_deviceLabel->setToolTip(text);
@@ -108,9 +108,8 @@ void CCommSetDlg::updateDeviceLabel()
 
 void CCommSetDlg::accept()
 {
-    bool ok = false;
-    const int number = m_portEdit->text().trimmed().toInt(&ok);
-    if (!ok) {
+    const std::optional<int> number = ParsePortNumber(m_portEdit->text());
+    if (!number) {
         const QString text = QStringLiteral("请输入一个整数。");
         if (m_prompter)
             m_prompter->message(this, text);
@@ -119,7 +118,7 @@ void CCommSetDlg::accept()
         m_portEdit->setFocus();
         return;   // the dialog stays open
     }
-    m_commPort = number;
+    m_commPort = *number;
     QDialog::accept();
 }
 

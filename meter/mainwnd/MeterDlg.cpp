@@ -183,9 +183,8 @@ void CMeterDlg::OnTimer1()
         stopTimer1();
         m_state.running = false;
         m_panel.runStop->setText(kRun);
-        m_prompter.message(this, QStringLiteral("串口 COM%1 (%2) 已断开：%3\r\n轮询已停止，接好后请按\"运行\"。")
-                                     .arg(m_state.commPort)
-                                     .arg(port.deviceName(), port.errorString()));
+        m_prompter.message(this, rdlink::PortLostText(m_state.commPort, port.deviceName(), port.errorString())
+                                     + QStringLiteral("\r\n轮询已停止，接好后请按\"运行\"。"));
     }
 }
 
@@ -231,11 +230,10 @@ void CMeterDlg::stopTimer2()
 
 void CMeterDlg::reloadFields(bool userAction)
 {
-    const QString text = m_panel.slaveAddress->text().trimmed();
-    bool ok = false;
-    const uint value = text.toUInt(&ok);
-    if (ok && value <= 255) {
-        m_state.slaveAddress = static_cast<uint8_t>(value);
+    // The same strict whole-number reading as the command dialogs.
+    const rdcmd::NumberCheck address = rdcmd::CheckWholeNumber(m_panel.slaveAddress->text(), 0, 255);
+    if (address.ok) {
+        m_state.slaveAddress = static_cast<uint8_t>(address.value);
     } else if (userAction) {
         // Only the user's own action gets the message; a tick keeps the previous
         // address silently, since a box per tick would stack without end.

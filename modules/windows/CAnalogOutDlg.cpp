@@ -91,8 +91,14 @@ void CAnalogOutDlg::OnInitDialog()
             m_ptRatio = (*ratios)[0];
             m_ctRatio = (*ratios)[1];
         }
-        if (const auto presence = m_link.read(kPresenceRegister, 1, 100))
-            m_moduleIndex = AnalogModuleFromPresence(static_cast<uint8_t>((*presence)[0] & 0xFF));
+        if (!session.lost()) {
+            if (const auto presence = m_link.read(kPresenceRegister, 1, 100))
+                m_moduleIndex = AnalogModuleFromPresence(static_cast<uint8_t>((*presence)[0] & 0xFF));
+        }
+        if (session.lost()) {
+            m_context.prompter.message(this, PortLostText(*m_port, false));
+            return;
+        }
     }
     if (m_moduleIndex != kNoAnalogModule) {
         const QSignalBlocker block(m_moduleList);
@@ -125,6 +131,10 @@ void CAnalogOutDlg::ReadOutputSettings()
         if (!OpenPort(session))
             return;
         regs = m_link.read(AnalogBlockAddress(m_moduleIndex), kAnalogBlockSize, 200);
+        if (session.lost()) {
+            m_context.prompter.message(this, PortLostText(*m_port, false));
+            return;
+        }
     }
     if (!regs)
         return;
@@ -168,10 +178,10 @@ void CAnalogOutDlg::WriteOutputSettings()
         PortSession session(*m_port);
         if (!OpenPort(session))
             return;
-        for (int k = 0; k < kAnalogBlockSize; ++k) {
-            const uint16_t reg = static_cast<uint16_t>(base + k);
-            if (!m_link.write(reg, values[k], 200))
-                missing.push_back(reg);
+        missing = m_link.writeBlock(base, values.data(), kAnalogBlockSize, 200);
+        if (session.lost()) {
+            m_context.prompter.message(this, PortLostText(*m_port, true));
+            return;
         }
     }
     m_context.prompter.message(this, WriteReportText(missing));

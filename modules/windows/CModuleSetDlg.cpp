@@ -109,7 +109,12 @@ void CModuleSetDlg::OnInitDialog()
             m_ptRatio = (*ratios)[0];
             m_ctRatio = (*ratios)[1];
         }
-        presence = m_link.read(kPresenceRegister, 1, 200);
+        if (!session.lost())
+            presence = m_link.read(kPresenceRegister, 1, 200);
+        if (session.lost()) {
+            m_context.prompter.message(this, PortLostText(*m_port, false));
+            return;
+        }
     }
     if (!presence)
         return;   // only this window, no module selected; the user may still choose one
@@ -162,6 +167,10 @@ void CModuleSetDlg::ReadModuleSettings(int moduleIndex)
         if (!OpenPort(session))
             return;
         regs = m_link.read(RelayBlockAddress(moduleIndex), kRelayBlockSize, 200);
+        if (session.lost()) {
+            m_context.prompter.message(this, PortLostText(*m_port, false));
+            return;
+        }
     }
     // A read without reply leaves every field as it stands, typing included.
     if (!regs)
@@ -229,10 +238,11 @@ void CModuleSetDlg::WriteModuleSettings()
         PortSession session(*m_port);
         if (!OpenPort(session))
             return;
-        for (int k = 0; k < kRelayBlockSize; ++k) {
-            const uint16_t reg = static_cast<uint16_t>(base + k);
-            if (!m_link.write(reg, values[k], 200))
-                missing.push_back(reg);
+        missing = m_link.writeBlock(base, values.data(), kRelayBlockSize, 200);
+        // The rest of the block cannot go out; say so rather than list echoes.
+        if (session.lost()) {
+            m_context.prompter.message(this, PortLostText(*m_port, true));
+            return;
         }
     }
     m_context.prompter.message(this, WriteReportText(missing));

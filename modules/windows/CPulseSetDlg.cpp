@@ -58,6 +58,8 @@ void CPulseSetDlg::OnInitDialog()
     if (const auto regs = m_link.read(kPulseValueRegister, 2, 200)) {
         m_value->setText(DecodePulseRegister((*regs)[0]));
         m_width->setText(DecodePulseRegister((*regs)[1]));
+    } else if (session.lost()) {
+        m_context.prompter.message(this, PortLostText(*m_port, false));
     }
 }
 
@@ -78,7 +80,11 @@ void CPulseSetDlg::WritePulseSettings()
         return;
     // Sent one after the other whatever the instrument answers; no confirmation.
     m_link.write(kPulseValueRegister, values[0], 100);
-    m_link.write(kPulseWidthRegister, values[1], 100);
+    if (!session.lost())
+        m_link.write(kPulseWidthRegister, values[1], 100);
+    // No confirmation as such, but a device that went away is not kept quiet.
+    if (session.lost())
+        m_context.prompter.message(this, PortLostText(*m_port, true));
 }
 
 } // namespace rdmod

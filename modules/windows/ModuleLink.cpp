@@ -6,13 +6,15 @@ namespace rdmod {
 
 QString PortOpenFailureText(const rdlink::SerialPort &port)
 {
-    const QString device = port.deviceName().isEmpty() ? QStringLiteral("无对应设备") : port.deviceName();
-    QString text = QStringLiteral("无法打开串口COM%1 (%2): %3")
-                       .arg(port.portNumber())
-                       .arg(device, port.errorString());
-    if (port.errorString().contains(QStringLiteral("ermission")))
-        text += QStringLiteral("\n请确认当前用户属于 dialout 组。");
-    return text + QStringLiteral("\n未发送任何请求。");
+    return rdlink::PortOpenFailureText(port.portNumber(), port.deviceName(), port.errorString())
+        + QStringLiteral("\n未发送任何请求。");
+}
+
+QString PortLostText(const rdlink::SerialPort &port, bool writing)
+{
+    const QString text = rdlink::PortLostText(port.portNumber(), port.deviceName(), port.errorString());
+    return text + (writing ? QStringLiteral("\n参数可能只写入了一部分，接好后请重新设置。")
+                           : QStringLiteral("\n读取未完成，接好后请重新读取。"));
 }
 
 std::optional<std::vector<uint16_t>> ModuleLink::read(uint16_t reg, uint16_t count, uint32_t waitMs)
@@ -28,6 +30,18 @@ std::optional<std::vector<uint16_t>> ModuleLink::read(uint16_t reg, uint16_t cou
     for (int n = 0; n < count; ++n)
         regs[n] = rdlink::ReplyRegister(m_link.rxBuffer(), pos, n);
     return regs;
+}
+
+std::vector<uint16_t> ModuleLink::writeBlock(uint16_t base, const uint16_t *values, int count,
+                                             uint32_t waitMs)
+{
+    std::vector<uint16_t> missing;
+    for (int k = 0; k < count && m_port.isOpen(); ++k) {
+        const uint16_t reg = static_cast<uint16_t>(base + k);
+        if (!write(reg, values[k], waitMs))
+            missing.push_back(reg);
+    }
+    return missing;
 }
 
 bool ModuleLink::write(uint16_t reg, uint16_t value, uint32_t waitMs)

@@ -33,6 +33,9 @@ struct ModuleContext {
 
 // The message for a port that cannot be opened: port number, device and reason.
 QString PortOpenFailureText(const rdlink::SerialPort &port);
+// The message for a device that went away during an operation (adapter pulled):
+// port number, device and reason; a write adds that the block may be half written.
+QString PortLostText(const rdlink::SerialPort &port, bool writing);
 
 class ModuleLink {
 public:
@@ -44,6 +47,10 @@ public:
     std::optional<std::vector<uint16_t>> read(uint16_t reg, uint16_t count, uint32_t waitMs);
     // Writes one register; true when its echo came back.
     bool write(uint16_t reg, uint16_t value, uint32_t waitMs);
+    // Writes count registers from base upwards, each with its own echo check, all
+    // of them whatever the earlier echoes were, but none once the device is gone.
+    // Returns the registers whose echo did not come.
+    std::vector<uint16_t> writeBlock(uint16_t base, const uint16_t *values, int count, uint32_t waitMs);
 
 private:
     rdlink::SerialPort &m_port;
@@ -59,6 +66,9 @@ public:
     PortSession &operator=(const PortSession &) = delete;
 
     bool isOpen() const { return m_open; }
+    // The device went away during the session: it was opened, and the link has
+    // closed it on a read or write error since.
+    bool lost() const { return m_open && !m_port.isOpen(); }
 
 private:
     rdlink::SerialPort &m_port;

@@ -12,9 +12,11 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QFile>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <memory>
 
 using rdmod::CAnalogOutDlg;
@@ -85,6 +87,19 @@ protected:
         const int pos = link.Exchange(rdlink::BuildRead(1, 0x0020, 1), options);
         rdlink::ClosePortIfOpen(port);
         return pos < 0 ? -1 : rdlink::ReplyRegister(link.rxBuffer(), pos, 0) >> 8;
+    }
+
+    // Pulls the simulated adapter (SIGUSR1) and waits, in real time, until the
+    // simulator has logged it.
+    bool Unplug()
+    {
+        ::kill(pid_t(m_sim.processId()), SIGUSR1);
+        for (int i = 0; i < 300; ++i) {
+            if (Log().contains(QLatin1String("vanished")))
+                return true;
+            QThread::msleep(10);
+        }
+        return false;
     }
 
     QString Log()
@@ -177,4 +192,29 @@ TEST_F(SimulatedMeter, AnalogRangeAndPulseSettingsReadBack)
     EXPECT_EQ(Named<QLineEdit>(&pulse, "电能脉冲值")->text(), U("3"));
     EXPECT_EQ(Named<QLineEdit>(&pulse, "电能脉冲宽度")->text(), U("7"));
     EXPECT_EQ(m_prompter.messages.size(), 1u);
+}
+
+TEST_F(SimulatedMeter, EveryWindowTellsOfAPulledAdapterAndSendsNothing)
+{
+    CModuleSetDlg dialog(m_context);
+    dialog.OnInitDialog();
+    ASSERT_NE(dialog.pulseWindow(), nullptr);
+    ASSERT_NE(dialog.analogWindow(), nullptr);
+    ASSERT_TRUE(m_prompter.messages.empty());
+    ASSERT_TRUE(Unplug());
+    const QString logBefore = Log();
+
+    // Each operation of each window: a write of the fields as read, and a read.
+    Named<QPushButton>(&dialog, "确定")->click();
+    Named<QComboBox>(&dialog, "模块名称")->setCurrentIndex(1);
+    Named<QPushButton>(dialog.analogWindow(), "确认")->click();
+    Named<QPushButton>(dialog.pulseWindow(), "确认")->click();
+    dialog.pulseWindow()->OnInitDialog();
+    dialog.analogWindow()->OnInitDialog();
+    ASSERT_EQ(m_prompter.messages.size(), 6u);
+    for (const QString &message : m_prompter.messages) {
+        EXPECT_TRUE(message.contains(QLatin1String("COM1"))) << message.toStdString();
+        EXPECT_FALSE(message.contains(U("成功"))) << message.toStdString();
+    }
+    EXPECT_EQ(Log(), logBefore);
 }

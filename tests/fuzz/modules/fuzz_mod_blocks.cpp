@@ -1,10 +1,11 @@
 // Entered texts and register values of the module windows, from arbitrary bytes.
 // Input: PT (2 bytes), CT (2 bytes), then NUL-separated texts for one relay (mode,
-// operate, reset, three whole numbers) and one analog output (quantity, 4 mA,
-// 20 mA). Checks: nothing crashes; whatever is accepted decodes to the shown
+// operate, reset, three whole numbers), one analog output (quantity, 4 mA,
+// 20 mA) and the two energy pulse fields. Checks: nothing crashes; whatever is accepted decodes to the shown
 // value's register again (a setting read back and written unchanged stays put);
 // decoding any register block gives texts the encoder accepts or refuses cleanly.
 #include "modules/vocabulary/AnalogBlock.h"
+#include "modules/vocabulary/Conversions.h"
 #include "modules/vocabulary/ControlQuantity.h"
 #include "modules/vocabulary/RelayBlock.h"
 
@@ -34,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QStringList texts;
     for (const QByteArray &part : rest.split('\0'))
         texts << QString::fromUtf8(part);
-    while (texts.size() < 9)
+    while (texts.size() < 11)
         texts << QString();
     // A mode text "#n" picks list entry n, so the fuzzer reaches the conversions
     // without having to spell the Chinese texts.
@@ -67,6 +68,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Check(std::get<AnalogRegisters>(again) == *regs);
     }
 
+    // The energy pulse fields: whole numbers 0..255, shown back as entered.
+    for (int i = 9; i < 11; ++i) {
+        const auto pulse = EncodePulseField(texts[i], QStringLiteral("脉冲"));
+        if (const auto *reg = std::get_if<uint16_t>(&pulse)) {
+            Check(*reg <= 255);
+            Check(DecodePulseRegister(*reg).toInt() == texts[i].trimmed().toInt());
+        } else {
+            Check(!std::get<FieldError>(pulse).field.isEmpty());
+        }
+    }
+    // The strict readings behind every field agree with each other: a whole number
+    // is also a number, with the same value.
+    for (const QString &text : texts) {
+        const std::optional<int> whole = ParseWhole(text, 65535);
+        if (whole) {
+            const std::optional<double> number = ParseNumber(text);
+            Check(number && *number == *whole);
+        }
+    }
+
     // Any block the instrument might hold decodes without trouble.
     if (size >= 16) {
         RelayRegisters raw{};
@@ -76,6 +97,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Check(view.modeKnown || view.texts.mode.isEmpty());
         EncodeRelay(view.texts, ratios, QStringLiteral("继电器OUT2"));
         DecodeAnalog({raw[0], raw[1], raw[2]}, ratios);
+        const auto pulse = EncodePulseField(DecodePulseRegister(raw[0]), QStringLiteral("脉冲"));
+        Check(std::holds_alternative<uint16_t>(pulse) && std::get<uint16_t>(pulse) == (raw[0] & 0xFF));
     }
     return 0;
 }
