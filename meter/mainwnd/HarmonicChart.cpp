@@ -50,15 +50,25 @@ void CHarmonicChart::setRowValues(const std::array<double, 18> &values)
 {
     for (int i = 0; i < rdacq::kChartRows; ++i)
         m_set->replace(i, values[i]);
-    // The value axis follows the tallest bar, as an auto-scaled chart does.
+    // The value axis follows the tallest bar, as an auto-scaled chart does, but is
+    // rescaled only when the bars outgrow it or shrink well below it: laying out
+    // the axis labels again is most of what a poll tick costs.
     const double top = *std::max_element(values.begin(), values.end());
-    m_values->setRange(0, top > 0 ? top * 1.1 : 1.0);
-    m_values->applyNiceNumbers();
+    const double wanted = top > 0 ? top * 1.1 : 1.0;
+    if (top > m_values->max() || wanted < m_values->max() / 2.5) {
+        m_values->setRange(0, wanted);
+        m_values->applyNiceNumbers();
+    }
 }
 
 double CHarmonicChart::rowValue(int row) const
 {
     return m_set->at(row);
+}
+
+double CHarmonicChart::axisTop() const
+{
+    return m_values->max();
 }
 
 QStringList CHarmonicChart::rowLabels() const

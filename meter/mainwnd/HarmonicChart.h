@@ -18,6 +18,8 @@ public:
     void setRowValues(const std::array<double, 18> &values);
     double rowValue(int row) const;
     QStringList rowLabels() const;
+    // Top of the value axis.
+    double axisTop() const;
 
 private:
     QBarSet *m_set = nullptr;
