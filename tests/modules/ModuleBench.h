@@ -3,6 +3,7 @@
 // fake clock and a scripted prompter.
 #pragma once
 
+#include "Controls.h"
 #include "FakeClock.h"
 #include "FakeSerialPort.h"
 #include "meter/app/Prompter.h"
@@ -42,14 +43,5 @@ struct ModuleBench {
     // Every frame written on every port, in order.
     std::vector<QByteArray> AllWritten() const;
 };
-
-template <class T>
-T *FindNamed(QWidget *root, const QString &name)
-{
-    for (T *child : root->findChildren<T *>())
-        if (child->accessibleName() == name)
-            return child;
-    return nullptr;
-}
 
 } // namespace rdtest

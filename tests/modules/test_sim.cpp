@@ -1,6 +1,7 @@
 // nolvex's windows over the real serial adapter against the simulated meter: the
 // relay follows what was written, and the analog output and energy pulse settings
 // read back as written. Real time: each block write takes its twelve or six waits.
+#include "Controls.h"
 #include "link/Exchange.h"
 #include "link/QtSerialPort.h"
 #include "meter/app/Prompter.h"
@@ -19,33 +20,20 @@
 #include <csignal>
 #include <memory>
 
+using namespace rdtest;
 using rdmod::CAnalogOutDlg;
 using rdmod::CModuleSetDlg;
 using rdmod::CPulseSetDlg;
 
 namespace {
 
-QString U(const char *s) { return QString::fromUtf8(s); }
-
 template <class T>
 T *Named(QWidget *root, const char *name)
 {
-    for (T *child : root->findChildren<T *>())
-        if (child->accessibleName() == U(name))
-            return child;
-    ADD_FAILURE() << "no control named " << name;
-    return nullptr;
-}
-
-void Type(QWidget *root, const char *name, const char *text)
-{
-    for (QLineEdit *edit : root->findChildren<QLineEdit *>()) {
-        if (edit->accessibleName() == U(name)) {
-            edit->setText(U(text));
-            return;
-        }
-    }
-    Named<QComboBox>(root, name)->setEditText(U(text));
+    T *control = FindNamed<T>(root, U(name));
+    if (!control)
+        ADD_FAILURE() << "no control named " << name;
+    return control;
 }
 
 class SimulatedMeter : public ::testing::Test {

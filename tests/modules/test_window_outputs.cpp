@@ -20,38 +20,6 @@ using rdmod::CPulseSetDlg;
 
 namespace {
 
-QString U(const char *s) { return QString::fromUtf8(s); }
-
-QString Text(QWidget *root, const char *name)
-{
-    const QString n = U(name);
-    if (auto *edit = FindNamed<QLineEdit>(root, n))
-        return edit->text();
-    if (auto *combo = FindNamed<QComboBox>(root, n))
-        return combo->currentText();
-    if (auto *label = FindNamed<QLabel>(root, n))
-        return label->text();
-    ADD_FAILURE() << "no control named " << name;
-    return QString();
-}
-
-void Type(QWidget *root, const char *name, const char *text)
-{
-    if (auto *edit = FindNamed<QLineEdit>(root, U(name)))
-        edit->setText(U(text));
-    else if (auto *combo = FindNamed<QComboBox>(root, U(name)))
-        combo->setEditText(U(text));
-    else
-        ADD_FAILURE() << "no field named " << name;
-}
-
-void Press(QWidget *root, const char *caption)
-{
-    auto *button = FindNamed<QPushButton>(root, U(caption));
-    ASSERT_NE(button, nullptr) << caption;
-    button->click();
-}
-
 // Analog output module 1# at PT 10, CT 20: output 1 follows P1 over 0..2000 W,
 // output 2 follows F over 45..55 Hz.
 void LoadAnalogModule(FakeInstrument &meter, uint8_t presence)

@@ -17,38 +17,6 @@ using rdmod::CModuleSetDlg;
 
 namespace {
 
-QString U(const char *s) { return QString::fromUtf8(s); }
-
-QString Text(QWidget *root, const char *name)
-{
-    const QString n = U(name);
-    if (auto *edit = FindNamed<QLineEdit>(root, n))
-        return edit->text();
-    if (auto *combo = FindNamed<QComboBox>(root, n))
-        return combo->currentText();
-    if (auto *label = FindNamed<QLabel>(root, n))
-        return label->text();
-    ADD_FAILURE() << "no control named " << name;
-    return QString();
-}
-
-void Type(QWidget *root, const char *name, const char *text)
-{
-    if (auto *edit = FindNamed<QLineEdit>(root, U(name)))
-        edit->setText(U(text));
-    else if (auto *combo = FindNamed<QComboBox>(root, U(name)))
-        combo->setEditText(U(text));
-    else
-        ADD_FAILURE() << "no field named " << name;
-}
-
-void Press(QWidget *root, const char *caption)
-{
-    auto *button = FindNamed<QPushButton>(root, U(caption));
-    ASSERT_NE(button, nullptr) << caption;
-    button->click();
-}
-
 // Relay module 1# at PT 20, CT 40: first relay follows U1, second is held closed.
 void LoadRelayModule(FakeInstrument &meter, uint8_t presence)
 {

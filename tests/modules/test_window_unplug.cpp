@@ -22,8 +22,6 @@ using rdmod::CPulseSetDlg;
 
 namespace {
 
-QString U(const char *s) { return QString::fromUtf8(s); }
-
 // One instrument with the relay block of module 1#, the analog output block of
 // module 1# and the energy pulse settings. The presence word names the one module
 // the window under test looks for, so that the relay window opens no others.
@@ -59,13 +57,6 @@ void VanishAt(FakeSerialPort &port, FakeInstrument &meter, int at)
 void Back(FakeSerialPort &port, FakeInstrument &meter)
 {
     port.responder = [&meter](const QByteArray &request) { return meter.Answer(request); };
-}
-
-void Press(QWidget *root, const char *caption)
-{
-    auto *button = FindNamed<QPushButton>(root, U(caption));
-    ASSERT_NE(button, nullptr) << caption;
-    button->click();
 }
 
 QStringList EditTexts(QWidget *root)
