@@ -8,6 +8,7 @@
 #include <fstream>
 #include <poll.h>
 #include <sstream>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -48,16 +49,36 @@ SimProcess::SimProcess(const std::vector<std::string> &args)
     if (!mkdtemp(folder))
         return;
     m_folder = folder;
-    m_logPath = m_folder + "/sim.log";
+    m_ownFolder = true;
+    start(SimProgram(), args, std::string());
+}
 
-    std::vector<std::string> all = {SimProgram(), "--log", m_logPath};
+SimProcess::SimProcess(const std::string &program, const std::string &folder, const std::vector<std::string> &args)
+    : m_folder(folder)
+{
+    start(program, args, m_folder + "/sim.err");
+}
+
+void SimProcess::start(const std::string &program, const std::vector<std::string> &args, const std::string &errPath)
+{
+    m_logPath = m_folder + "/sim.log";
+    std::vector<std::string> all = {program, "--log", m_logPath};
     all.insert(all.end(), args.begin(), args.end());
     int out[2];
     if (pipe(out) != 0)
         return;
+    const pid_t parent = getpid();
     m_pid = fork();
     if (m_pid == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent)
+            _exit(127);   // the parent died before the line above took effect
         dup2(out[1], STDOUT_FILENO);
+        if (!errPath.empty()) {
+            const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (err >= 0)
+                dup2(err, STDERR_FILENO);
+        }
         close(out[0]);
         close(out[1]);
         std::vector<char *> argv;
@@ -68,6 +89,10 @@ SimProcess::SimProcess(const std::vector<std::string> &args)
         _exit(127);
     }
     close(out[1]);
+    if (m_pid < 0) {
+        close(out[0]);
+        return;
+    }
     m_stdout = out[0];
     // The first line is the device path.
     std::string line;
@@ -98,7 +123,7 @@ SimProcess::~SimProcess()
     }
     if (m_stdout >= 0)
         close(m_stdout);
-    if (!m_folder.empty()) {
+    if (m_ownFolder) {
         unlink(m_logPath.c_str());
         rmdir(m_folder.c_str());
     }
@@ -137,6 +162,15 @@ void SimProcess::signal(int sig) const
 {
     if (m_pid > 0 && !m_exited)
         kill(m_pid, sig);
+}
+
+bool SimProcess::running()
+{
+    if (m_pid <= 0 || m_exited)
+        return false;
+    if (waitpid(m_pid, nullptr, WNOHANG) == m_pid)
+        m_exited = true;
+    return !m_exited;
 }
 
 int SimProcess::waitExit(int timeoutMs)

@@ -1,6 +1,8 @@
-// Runs rd5800-sim as a child process for end-to-end tests: starts it with the
-// given options and a log file in a private temporary folder, reads the device
-// path from its first line, and stops it with SIGTERM when destroyed.
+// Runs rd5800-sim as a child process for end-to-end tests and soaks: starts it
+// with the given options and a log file, reads the device path from its first
+// line, and stops it with SIGTERM when destroyed. The simulator is tied to this
+// process's life (killed when it dies, however it dies), so a crashed test never
+// leaves a simulator holding the test runner's output open.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +23,12 @@ std::vector<LogLine> ParseLog(const std::string &text);
 
 class SimProcess {
 public:
+    // The program under test, its log in a private temporary folder that is
+    // removed afterwards; standard error is shared with this process.
     explicit SimProcess(const std::vector<std::string> &args);
+    // `program`, its log and its standard error (sim.log, sim.err) in `folder`,
+    // which is left as it is for the caller.
+    SimProcess(const std::string &program, const std::string &folder, const std::vector<std::string> &args);
     ~SimProcess();
     SimProcess(const SimProcess &) = delete;
     SimProcess &operator=(const SimProcess &) = delete;
@@ -29,6 +36,7 @@ public:
     bool started() const { return !m_device.empty(); }
     const std::string &device() const { return m_device; }
     const std::string &folder() const { return m_folder; }
+    const std::string &logPath() const { return m_logPath; }
     pid_t pid() const { return m_pid; }
 
     std::vector<LogLine> log() const;
@@ -40,14 +48,19 @@ public:
     void signal(int sig) const;
     // Waits for the process to end; its exit status, or -1 on timeout.
     int waitExit(int timeoutMs);
+    // False once the simulator has ended on its own.
+    bool running();
 
 private:
+    void start(const std::string &program, const std::vector<std::string> &args, const std::string &errPath);
+
     pid_t m_pid = -1;
     int m_stdout = -1;
     std::string m_folder;
     std::string m_logPath;
     std::string m_device;
     bool m_exited = false;
+    bool m_ownFolder = false;
 };
 
 // Path of the rd5800-sim program under test.

@@ -10,7 +10,7 @@
 // Usage: soak_driver [MINUTES] [--baud B] [--fault P] [--late-ms MS] [--seed N]
 //                    [--max-rss-growth-kib N] [--keep DIR] [--sim PROGRAM]
 #include "SimLogTally.h"
-#include "SoakSim.h"
+#include "../sim/SimProcess.h"
 #include "link/Clock.h"
 #include "link/QtSerialPort.h"
 #include "meter/app/Prompter.h"
@@ -185,7 +185,7 @@ int main(int argc, char **argv)
     }
 
     const std::string p = s.fault;
-    soak::SoakSim sim(s.sim, folder,
+    simtest::SimProcess sim(s.sim, folder,
                       {"--baud", std::to_string(s.baud), "--drop", p, "--bad-crc", p, "--stray", p, "--late", p,
                        "--exception", p, "--late-ms", std::to_string(s.lateMs), "--seed", std::to_string(s.seed)});
     if (!sim.started()) {
