@@ -70,36 +70,23 @@ CAnalogOutDlg::OutputControls CAnalogOutDlg::BuildOutputGroup(const QString &cap
     return c;
 }
 
-bool CAnalogOutDlg::OpenPort(PortSession &session)
-{
-    if (session.isOpen())
-        return true;
-    m_context.prompter.message(this, PortOpenFailureText(*m_port));
-    return false;
-}
-
 void CAnalogOutDlg::OnInitDialog()
 {
     m_ptRatio = 1;
     m_ctRatio = 1;
     m_moduleIndex = kNoAnalogModule;
-    {
-        PortSession session(*m_port);
-        if (!OpenPort(session))
-            return;
+    const bool done = RunOnPort(*m_port, m_context, this, false, [this](const PortSession &session) {
         if (const auto ratios = m_link.read(kRatioRegister, 2, 200)) {
             m_ptRatio = (*ratios)[0];
             m_ctRatio = (*ratios)[1];
         }
-        if (!session.lost()) {
-            if (const auto presence = m_link.read(kPresenceRegister, 1, 100))
-                m_moduleIndex = AnalogModuleFromPresence(static_cast<uint8_t>((*presence)[0] & 0xFF));
-        }
-        if (session.lost()) {
-            m_context.prompter.message(this, PortLostText(*m_port, false));
+        if (session.lost())
             return;
-        }
-    }
+        if (const auto presence = m_link.read(kPresenceRegister, 1, 100))
+            m_moduleIndex = AnalogModuleFromPresence(static_cast<uint8_t>((*presence)[0] & 0xFF));
+    });
+    if (!done)
+        return;
     if (m_moduleIndex != kNoAnalogModule) {
         const QSignalBlocker block(m_moduleList);
         m_moduleList->setCurrentIndex(m_moduleIndex);
@@ -126,17 +113,9 @@ void CAnalogOutDlg::ReadOutputSettings()
     if (m_moduleIndex < 0 || m_moduleIndex >= kAnalogModuleCount)
         return;
     std::optional<std::vector<uint16_t>> regs;
-    {
-        PortSession session(*m_port);
-        if (!OpenPort(session))
-            return;
-        regs = m_link.read(AnalogBlockAddress(m_moduleIndex), kAnalogBlockSize, 200);
-        if (session.lost()) {
-            m_context.prompter.message(this, PortLostText(*m_port, false));
-            return;
-        }
-    }
-    if (!regs)
+    if (!RunOnPort(*m_port, m_context, this, false, [&](const PortSession &) {
+            regs = m_link.read(AnalogBlockAddress(m_moduleIndex), kAnalogBlockSize, 200);
+        }) || !regs)
         return;
     for (int o = 0; o < 2; ++o) {
         const AnalogRegisters three{(*regs)[3 * o], (*regs)[3 * o + 1], (*regs)[3 * o + 2]};
@@ -174,17 +153,10 @@ void CAnalogOutDlg::WriteOutputSettings()
 
     const uint16_t base = AnalogBlockAddress(m_moduleIndex);
     std::vector<uint16_t> missing;
-    {
-        PortSession session(*m_port);
-        if (!OpenPort(session))
-            return;
-        missing = m_link.writeBlock(base, values.data(), kAnalogBlockSize, 200);
-        if (session.lost()) {
-            m_context.prompter.message(this, PortLostText(*m_port, true));
-            return;
-        }
-    }
-    m_context.prompter.message(this, WriteReportText(missing));
+    if (RunOnPort(*m_port, m_context, this, true, [&](const PortSession &) {
+            missing = m_link.writeBlock(base, values.data(), kAnalogBlockSize, 200);
+        }))
+        m_context.prompter.message(this, WriteReportText(missing));
 }
 
 } // namespace rdmod

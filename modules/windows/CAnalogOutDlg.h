@@ -41,7 +41,6 @@ private:
     void OnModuleSelected(int index);
     // A choice in an output's quantity list sets that output's unit label.
     void UpdateUnitLabels(int output, int position);
-    bool OpenPort(PortSession &session);
 
     ModuleContext &m_context;
     std::unique_ptr<rdlink::SerialPort> m_port;

@@ -101,21 +101,15 @@ void CModuleSetDlg::OnInitDialog()
     m_ptRatio = 1;
     m_ctRatio = 1;
     std::optional<std::vector<uint16_t>> presence;
-    {
-        PortSession session(*m_port);
-        if (!OpenPort(session))
-            return;
-        if (const auto ratios = m_link.read(kRatioRegister, 2, 200)) {
-            m_ptRatio = (*ratios)[0];
-            m_ctRatio = (*ratios)[1];
-        }
-        if (!session.lost())
-            presence = m_link.read(kPresenceRegister, 1, 200);
-        if (session.lost()) {
-            m_context.prompter.message(this, PortLostText(*m_port, false));
-            return;
-        }
-    }
+    if (!RunOnPort(*m_port, m_context, this, false, [&](const PortSession &session) {
+            if (const auto ratios = m_link.read(kRatioRegister, 2, 200)) {
+                m_ptRatio = (*ratios)[0];
+                m_ctRatio = (*ratios)[1];
+            }
+            if (!session.lost())
+                presence = m_link.read(kPresenceRegister, 1, 200);
+        }))
+        return;
     if (!presence)
         return;   // only this window, no module selected; the user may still choose one
 
@@ -141,13 +135,6 @@ void CModuleSetDlg::OnInitDialog()
     }
 }
 
-bool CModuleSetDlg::OpenPort(PortSession &session)
-{
-    if (session.isOpen())
-        return true;
-    m_context.prompter.message(this, PortOpenFailureText(*m_port));
-    return false;
-}
 
 void CModuleSetDlg::OnModuleSelected(int index)
 {
@@ -162,18 +149,10 @@ void CModuleSetDlg::ReadModuleSettings(int moduleIndex)
     if (moduleIndex < 0 || moduleIndex >= kRelayModuleCount)
         return;
     std::optional<std::vector<uint16_t>> regs;
-    {
-        PortSession session(*m_port);
-        if (!OpenPort(session))
-            return;
-        regs = m_link.read(RelayBlockAddress(moduleIndex), kRelayBlockSize, 200);
-        if (session.lost()) {
-            m_context.prompter.message(this, PortLostText(*m_port, false));
-            return;
-        }
-    }
     // A read without reply leaves every field as it stands, typing included.
-    if (!regs)
+    if (!RunOnPort(*m_port, m_context, this, false, [&](const PortSession &) {
+            regs = m_link.read(RelayBlockAddress(moduleIndex), kRelayBlockSize, 200);
+        }) || !regs)
         return;
     for (int r = 0; r < 2; ++r) {
         RelayRegisters six{};
@@ -234,18 +213,12 @@ void CModuleSetDlg::WriteModuleSettings()
 
     const uint16_t base = RelayBlockAddress(m_moduleIndex);
     std::vector<uint16_t> missing;
-    {
-        PortSession session(*m_port);
-        if (!OpenPort(session))
-            return;
-        missing = m_link.writeBlock(base, values.data(), kRelayBlockSize, 200);
-        // The rest of the block cannot go out; say so rather than list echoes.
-        if (session.lost()) {
-            m_context.prompter.message(this, PortLostText(*m_port, true));
-            return;
-        }
-    }
-    m_context.prompter.message(this, WriteReportText(missing));
+    // A lost device is told as such (the rest of the block cannot go out) rather
+    // than as a list of missing echoes.
+    if (RunOnPort(*m_port, m_context, this, true, [&](const PortSession &) {
+            missing = m_link.writeBlock(base, values.data(), kRelayBlockSize, 200);
+        }))
+        m_context.prompter.message(this, WriteReportText(missing));
 }
 
 } // namespace rdmod

@@ -57,7 +57,6 @@ private:
     void UpdateUnitLabels(RelayControls &relay, int position);
     void ShowRelay(RelayControls &relay, const RelayView &view);
     RelayTexts TakeRelay(const RelayControls &relay) const;
-    bool OpenPort(PortSession &session);
 
     ModuleContext &m_context;
     std::unique_ptr<rdlink::SerialPort> m_port;

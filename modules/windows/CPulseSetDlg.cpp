@@ -42,25 +42,14 @@ CPulseSetDlg::CPulseSetDlg(ModuleContext &context, QWidget *parent)
 
 CPulseSetDlg::~CPulseSetDlg() = default;
 
-bool CPulseSetDlg::OpenPort(PortSession &session)
-{
-    if (session.isOpen())
-        return true;
-    m_context.prompter.message(this, PortOpenFailureText(*m_port));
-    return false;
-}
-
 void CPulseSetDlg::OnInitDialog()
 {
-    PortSession session(*m_port);
-    if (!OpenPort(session))
-        return;
-    if (const auto regs = m_link.read(kPulseValueRegister, 2, 200)) {
-        m_value->setText(DecodePulseRegister((*regs)[0]));
-        m_width->setText(DecodePulseRegister((*regs)[1]));
-    } else if (session.lost()) {
-        m_context.prompter.message(this, PortLostText(*m_port, false));
-    }
+    RunOnPort(*m_port, m_context, this, false, [this](const PortSession &) {
+        if (const auto regs = m_link.read(kPulseValueRegister, 2, 200)) {
+            m_value->setText(DecodePulseRegister((*regs)[0]));
+            m_width->setText(DecodePulseRegister((*regs)[1]));
+        }
+    });
 }
 
 void CPulseSetDlg::WritePulseSettings()
@@ -75,16 +64,13 @@ void CPulseSetDlg::WritePulseSettings()
         }
         values[i] = std::get<uint16_t>(encoded);
     }
-    PortSession session(*m_port);
-    if (!OpenPort(session))
-        return;
-    // Sent one after the other whatever the instrument answers; no confirmation.
-    m_link.write(kPulseValueRegister, values[0], 100);
-    if (!session.lost())
-        m_link.write(kPulseWidthRegister, values[1], 100);
-    // No confirmation as such, but a device that went away is not kept quiet.
-    if (session.lost())
-        m_context.prompter.message(this, PortLostText(*m_port, true));
+    // Sent one after the other whatever the instrument answers; no confirmation
+    // as such, but a device that went away is not kept quiet.
+    RunOnPort(*m_port, m_context, this, true, [&](const PortSession &session) {
+        m_link.write(kPulseValueRegister, values[0], 100);
+        if (!session.lost())
+            m_link.write(kPulseWidthRegister, values[1], 100);
+    });
 }
 
 } // namespace rdmod

@@ -22,7 +22,6 @@ public:
     void WritePulseSettings();
 
 private:
-    bool OpenPort(PortSession &session);
 
     ModuleContext &m_context;
     std::unique_ptr<rdlink::SerialPort> m_port;

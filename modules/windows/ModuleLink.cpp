@@ -1,5 +1,6 @@
 #include "ModuleLink.h"
 
+#include "meter/app/Prompter.h"
 #include "modules/vocabulary/Registers.h"
 
 namespace rdmod {
@@ -15,6 +16,22 @@ QString PortLostText(const rdlink::SerialPort &port, bool writing)
     const QString text = rdlink::PortLostText(port.portNumber(), port.deviceName(), port.errorString());
     return text + (writing ? QStringLiteral("\n参数可能只写入了一部分，接好后请重新设置。")
                            : QStringLiteral("\n读取未完成，接好后请重新读取。"));
+}
+
+bool RunOnPort(rdlink::SerialPort &port, const ModuleContext &context, QWidget *parent, bool writing,
+               const std::function<void(const PortSession &)> &work)
+{
+    PortSession session(port);
+    if (!session.isOpen()) {
+        context.prompter.message(parent, PortOpenFailureText(port));
+        return false;
+    }
+    work(session);
+    if (session.lost()) {
+        context.prompter.message(parent, PortLostText(port, writing));
+        return false;
+    }
+    return true;
 }
 
 std::optional<std::vector<uint16_t>> ModuleLink::read(uint16_t reg, uint16_t count, uint32_t waitMs)

@@ -17,6 +17,7 @@
 #include <vector>
 
 class Prompter;
+class QWidget;
 
 namespace rdmod {
 
@@ -74,5 +75,12 @@ private:
     rdlink::SerialPort &m_port;
     bool m_open;
 };
+
+// One operation of a window: opens the port, runs `work` and closes the port.
+// A port that will not open (nothing is sent) or a device lost during the work is
+// told to the user with its reason. True when the work ran to its end on a live
+// port. `work` gets the session to stop early once the device is gone.
+bool RunOnPort(rdlink::SerialPort &port, const ModuleContext &context, QWidget *parent, bool writing,
+               const std::function<void(const PortSession &)> &work);
 
 } // namespace rdmod
