@@ -135,7 +135,6 @@ void CModuleSetDlg::OnInitDialog()
     }
 }
 
-
 void CModuleSetDlg::OnModuleSelected(int index)
 {
     if (index < 0)
