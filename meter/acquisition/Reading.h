@@ -1,0 +1,25 @@
+// What one tick with a good measurement reply gives to recording and trends: the
+// decoded values (not the window's texts), with the time they were read.
+#pragma once
+
+#include "Measurements.h"
+
+#include <QDateTime>
+#include <QMetaType>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace rdacq {
+
+struct Reading {
+    QDateTime time;            // local time of the measurement reply
+    Measurements values;       // decoded with the PT and CT ratios in force
+    // The six input counters of the latest counter reply, if one has come yet.
+    std::optional<std::array<uint32_t, 6>> counters;
+    double successRate = 0;    // percent, the value "通讯成功率" shows after this tick
+};
+
+} // namespace rdacq
+
+Q_DECLARE_METATYPE(rdacq::Reading)
