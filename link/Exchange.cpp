@@ -21,6 +21,8 @@ int Link::ReadIntoBuffer()
     // between the two reads are read but not copied. Only the first 200 are kept.
     const int count = m_port.bytesWaiting();
     const QByteArray data = m_port.readAll();
+    if (m_observer)
+        m_lastRead = data;
     const int n = std::clamp(std::min(count, int(data.size())), 0, kRxCapacity);
     if (n > 0)
         std::memcpy(m_rxBuffer.data(), data.constData(), size_t(n));
@@ -37,23 +39,65 @@ uint32_t Link::WaitFor(const Frame &request, uint32_t fixedMs, bool readsReply) 
     return EffectiveWaitMs(fixedMs, line.baudRate, line.parity != 'N', int(request.size()), reply);
 }
 
+int Link::WaitObserved(WaitKind kind, uint32_t ms)
+{
+    // Short slices measured against the tick count, so the whole wait stays the
+    // wait the request asks for, whatever each slice overshoots.
+    constexpr uint32_t kSliceMs = 2;
+    const uint32_t start = m_clock.tickMs();
+    int seen = m_port.bytesWaiting();
+    int lastGrowth = -1;
+    for (;;) {
+        const uint32_t elapsed = m_clock.tickMs() - start;
+        if (elapsed >= ms)
+            return lastGrowth;
+        const uint32_t slice = std::min(kSliceMs, ms - elapsed);
+        if (kind == WaitKind::BusyWait)
+            m_clock.busyWaitMs(slice);
+        else
+            m_clock.sleepMs(slice);
+        const int now = m_port.bytesWaiting();
+        if (now > seen) {
+            seen = now;
+            lastGrowth = int(m_clock.tickMs() - start);
+        }
+    }
+}
+
 int Link::Exchange(const Frame &request, const ExchangeOptions &options)
 {
     if (options.discardFirst)
         m_port.readAll();
+    ExchangeRecord record;
+    const bool observed = bool(m_observer);
+    const bool wasOpen = m_port.isOpen();
+    if (observed)
+        record.sentAt = QDateTime::currentDateTime();
     SendFrame(request);
     const uint32_t wait = WaitFor(request, options.waitMs, options.readReply);
-    if (options.wait == WaitKind::BusyWait)
+    if (observed)
+        record.replyElapsedMs = WaitObserved(options.wait, wait);
+    else if (options.wait == WaitKind::BusyWait)
         m_clock.busyWaitMs(wait);
     else
         m_clock.sleepMs(wait);
-    if (!options.readReply)
-        return -1;
-    const int received = ReadIntoBuffer();
-    if (!options.searchReply)
-        return -1;
-    return FindReplyFrame(m_rxBuffer.data(), received, request[1], request[0],
-                          ExpectedReplyLength(request));
+    int position = -1;
+    if (options.readReply) {
+        m_lastRead.clear();
+        const int received = ReadIntoBuffer();
+        if (options.searchReply)
+            position = FindReplyFrame(m_rxBuffer.data(), received, request[1], request[0],
+                                      ExpectedReplyLength(request));
+    }
+    if (observed && wasOpen) {
+        record.request = QByteArray(reinterpret_cast<const char *>(request.data()), int(request.size()));
+        record.replyRead = options.readReply;
+        record.received = options.readReply ? m_lastRead : QByteArray();
+        record.expectedLength = ExpectedReplyLength(request);
+        record.portLost = !m_port.isOpen();
+        m_observer(record);
+    }
+    return position;
 }
 
 } // namespace rdlink

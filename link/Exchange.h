@@ -4,11 +4,13 @@
 #pragma once
 
 #include "Clock.h"
+#include "ExchangeRecord.h"
 #include "Framing.h"
 #include "SerialPort.h"
 
 #include <QString>
 #include <array>
+#include <functional>
 
 namespace rdlink {
 
@@ -48,18 +50,30 @@ public:
     // the line time at the port's current baud rate (LineTime.h).
     uint32_t WaitFor(const Frame &request, uint32_t fixedMs, bool readsReply) const;
 
+    // Called after every exchange with what went out and what came back. While an
+    // observer is set the wait is taken in short slices so that the arrival of the
+    // reply's last byte can be timed; the slices add up to the same wait, and
+    // counting the waiting bytes puts nothing on the line.
+    using Observer = std::function<void(const ExchangeRecord &)>;
+    void setObserver(Observer observer) { m_observer = std::move(observer); }
+
     const Frame &txFrame() const { return m_txFrame; }
     const uint8_t *rxBuffer() const { return m_rxBuffer.data(); }
     int rxCount() const { return m_rxCount; }
     const QString &sentTrace() const { return m_sentTrace; }
 
 private:
+    // Waits `ms` in slices, noting when the waiting count last grew (-1: never).
+    int WaitObserved(WaitKind kind, uint32_t ms);
+
     SerialPort &m_port;
     Clock &m_clock;
     Frame m_txFrame{};
     std::array<uint8_t, kRxCapacity> m_rxBuffer{};
     int m_rxCount = 0;
     QString m_sentTrace;
+    Observer m_observer;
+    QByteArray m_lastRead;   // every byte of the last read, for the observer
 };
 
 } // namespace rdlink

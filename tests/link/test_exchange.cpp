@@ -156,3 +156,39 @@ TEST(Exchange, VanishedDeviceReadsEmptyAndKeepsTheReason)
     EXPECT_FALSE(rig.port.isOpen());
     EXPECT_EQ(rig.port.errorString(), QStringLiteral("Input/output error"));
 }
+
+TEST(Exchange, ObserverSeesRequestEveryByteAndWhenTheLastArrived)
+{
+    Rig rig;
+    std::vector<ExchangeRecord> seen;
+    rig.link.setObserver([&](const ExchangeRecord &r) { seen.push_back(r); });
+    const QByteArray stray = QByteArray::fromHex("FFFE");
+    rig.port.queueChunks({{stray, 5}, {ReadReply(1, {0x1234}), 37}});
+    ExchangeOptions options;
+    options.waitMs = 100;
+    const Frame req = BuildRead(1, 0x0000, 1);
+    EXPECT_GE(rig.link.Exchange(req, options), 0);
+    rig.port.queueReply(Bytes(BuildWrite(1, 0x0307, 5)), 10);
+    options.readReply = false;
+    rig.link.Exchange(BuildWrite(1, 0x0307, 5), options);
+    rig.port.queueSilence();
+    options.readReply = true;
+    rig.link.Exchange(req, options);
+
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].request, Bytes(req));
+    EXPECT_EQ(seen[0].received, stray + ReadReply(1, {0x1234}));
+    EXPECT_EQ(seen[0].expectedLength, 7);
+    EXPECT_EQ(seen[0].replyElapsedMs, 38);   // the first 2 ms slice that sees the reply
+    EXPECT_FALSE(seen[1].replyRead);
+    EXPECT_TRUE(seen[1].received.isEmpty());
+    // The unread echo was waiting before the third request: it is what that read
+    // takes, and since nothing new arrived during the wait no time is given.
+    EXPECT_EQ(seen[2].received, Bytes(BuildWrite(1, 0x0307, 5)));
+    EXPECT_EQ(seen[2].replyElapsedMs, -1);
+    // The slices add up to the request's wait.
+    uint32_t total = 0;
+    for (const auto &w : rig.clock.waits)
+        total += w.ms;
+    EXPECT_EQ(total, 300u);
+}
