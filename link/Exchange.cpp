@@ -9,7 +9,6 @@ namespace rdlink {
 
 void Link::SendFrame(const Frame &frame)
 {
-    m_txFrame = frame;
     if (m_port.isOpen())
         m_port.write(QByteArray(reinterpret_cast<const char *>(frame.data()), int(frame.size())));
     m_sentTrace = TraceText(frame.data(), int(frame.size()));
@@ -64,7 +63,7 @@ int Link::WaitObserved(WaitKind kind, uint32_t ms)
     }
 }
 
-int Link::Exchange(const Frame &request, const ExchangeOptions &options)
+ExchangeResult Link::Exchange(const Frame &request, const ExchangeOptions &options)
 {
     if (options.discardFirst)
         m_port.readAll();
@@ -74,30 +73,47 @@ int Link::Exchange(const Frame &request, const ExchangeOptions &options)
     if (observed)
         record.sentAt = QDateTime::currentDateTime();
     SendFrame(request);
-    const uint32_t wait = WaitFor(request, options.waitMs, options.readReply);
+    const bool reads = options.read != ReadMode::None;
+    const uint32_t wait = WaitFor(request, options.waitMs, reads);
     if (observed)
         record.replyElapsedMs = WaitObserved(options.wait, wait);
     else if (options.wait == WaitKind::BusyWait)
         m_clock.busyWaitMs(wait);
     else
         m_clock.sleepMs(wait);
-    int position = -1;
-    if (options.readReply) {
+
+    ExchangeResult result;
+    const int expected = ExpectedReplyLength(request);
+    if (reads) {
         m_lastRead.clear();
-        const int received = ReadIntoBuffer();
-        if (options.searchReply)
-            position = FindReplyFrame(m_rxBuffer.data(), received, request[1], request[0],
-                                      ExpectedReplyLength(request));
+        result.received = ReadIntoBuffer();
+        if (options.read == ReadMode::Bytes) {
+            result.status = result.received > 0 ? ExchangeStatus::Received : ExchangeStatus::NothingReceived;
+        } else {
+            const int position = FindReplyFrame(m_rxBuffer.data(), result.received, request[1],
+                                                request[0], expected);
+            if (position >= 0) {
+                result.status = ExchangeStatus::Reply;
+                result.frame = m_rxBuffer.data() + position;
+                result.frameLength = expected;
+            } else {
+                result.status = result.received > 0 ? ExchangeStatus::NoValidFrame
+                                                    : ExchangeStatus::NothingReceived;
+            }
+        }
     }
+    if (!m_port.isOpen() && result.status != ExchangeStatus::Reply)
+        result.status = ExchangeStatus::PortLost;
+
     if (observed && wasOpen) {
         record.request = QByteArray(reinterpret_cast<const char *>(request.data()), int(request.size()));
-        record.replyRead = options.readReply;
-        record.received = options.readReply ? m_lastRead : QByteArray();
-        record.expectedLength = ExpectedReplyLength(request);
+        record.replyRead = reads;
+        record.received = reads ? m_lastRead : QByteArray();
+        record.expectedLength = expected;
         record.portLost = !m_port.isOpen();
         m_observer(record);
     }
-    return position;
+    return result;
 }
 
 } // namespace rdlink

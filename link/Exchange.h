@@ -16,12 +16,43 @@ namespace rdlink {
 
 enum class WaitKind { Sleep, BusyWait };
 
+// How much of the reply the sequence takes in after the wait.
+enum class ReadMode {
+    None,    // nothing: the reply is left for the next read (a write whose echo is not checked)
+    Bytes,   // the bytes only: any byte at all is the answer (the address search)
+    Frame,   // the bytes, then the search for the reply frame
+};
+
 struct ExchangeOptions {
     bool discardFirst = false;   // drop pending input before sending
     WaitKind wait = WaitKind::Sleep;
     uint32_t waitMs = 0;         // the caller's fixed wait
-    bool searchReply = true;     // false: stop after reading the bytes (no search)
-    bool readReply = true;       // false: stop after the wait (no read, no search)
+    ReadMode read = ReadMode::Frame;
+};
+
+// What happened to one request.
+enum class ExchangeStatus {
+    Reply,            // the reply frame was found
+    NothingReceived,  // the wait ended with no byte waiting
+    NoValidFrame,     // bytes came, but no frame with the right address, function, length and CRC
+    Received,         // ReadMode::Bytes: bytes came (not searched)
+    NotRead,          // ReadMode::None: nothing was read
+    PortLost,         // the port closed during the exchange (device gone) or was closed
+};
+
+struct ExchangeResult {
+    ExchangeStatus status = ExchangeStatus::NotRead;
+    int received = 0;                 // bytes taken into the receive buffer
+    const uint8_t *frame = nullptr;   // the reply frame, inside the receive buffer
+    int frameLength = 0;
+
+    bool ok() const { return status == ExchangeStatus::Reply; }
+    // Data bytes of a function-3 reply (after address, function and byte count),
+    // and how many there are.
+    const uint8_t *data() const { return frame ? frame + 3 : nullptr; }
+    int dataLength() const { return frame ? frameLength - 5 : 0; }
+    // Register n of a function-3 reply; n must be below dataLength() / 2.
+    uint16_t reg(int n) const { return static_cast<uint16_t>(data()[2 * n] << 8 | data()[2 * n + 1]); }
 };
 
 // Owns the request buffer, the receive buffer and the sent-frame trace of one
@@ -38,10 +69,10 @@ public:
     // Writes the frame when the port is open and rebuilds the trace text either way.
     void SendFrame(const Frame &frame);
 
-    // Runs the whole sequence. Returns the position of the reply frame in
-    // rxBuffer() or -1. The expected function and length follow the request
-    // (function 3: 2 x count + 5; function 6: 8).
-    int Exchange(const Frame &request, const ExchangeOptions &options);
+    // Runs the whole sequence and says what came of it. The expected function and
+    // length follow the request (function 3: 2 x count + 5; function 6: 8). The
+    // result points into the receive buffer: valid until the next exchange.
+    ExchangeResult Exchange(const Frame &request, const ExchangeOptions &options);
 
     // Reads count and bytes into the receive buffer (keeping at most 200).
     int ReadIntoBuffer();
@@ -57,7 +88,6 @@ public:
     using Observer = std::function<void(const ExchangeRecord &)>;
     void setObserver(Observer observer) { m_observer = std::move(observer); }
 
-    const Frame &txFrame() const { return m_txFrame; }
     const uint8_t *rxBuffer() const { return m_rxBuffer.data(); }
     int rxCount() const { return m_rxCount; }
     const QString &sentTrace() const { return m_sentTrace; }
@@ -68,7 +98,6 @@ private:
 
     SerialPort &m_port;
     Clock &m_clock;
-    Frame m_txFrame{};
     std::array<uint8_t, kRxCapacity> m_rxBuffer{};
     int m_rxCount = 0;
     QString m_sentTrace;

@@ -72,12 +72,14 @@ QString ResolvePortDevice(int portNumber)
 #endif
 }
 
-QtSerialPort::QtSerialPort() : m_port(std::make_unique<QSerialPort>()) {}
+// The QSerialPort exists only while the port is open: it is made by open() and
+// dropped by close(), on the thread that runs the line work, so that its socket
+// notifiers belong to that thread.
+QtSerialPort::QtSerialPort() = default;
 
 QtSerialPort::~QtSerialPort()
 {
-    if (m_port->isOpen())
-        m_port->close();
+    close();
 }
 
 void QtSerialPort::setPortNumber(int number)
@@ -87,13 +89,12 @@ void QtSerialPort::setPortNumber(int number)
 
 QString QtSerialPort::deviceName() const
 {
-    return m_port->isOpen() ? m_device : ResolvePortDevice(m_portNumber);
+    return isOpen() ? m_device : ResolvePortDevice(m_portNumber);
 }
 
 bool QtSerialPort::open()
 {
-    if (m_port->isOpen())
-        m_port->close();
+    close();
     m_device = ResolvePortDevice(m_portNumber);
     if (m_device.isEmpty()) {
         m_error = QStringLiteral("no serial device for COM%1").arg(m_portNumber);
@@ -104,6 +105,7 @@ bool QtSerialPort::open()
         m_error = QStringLiteral("invalid line settings \"%1\"").arg(m_settings);
         return false;
     }
+    m_port = std::make_unique<QSerialPort>();
     m_port->setPortName(m_device);
     // Everything is set before opening: a pseudo-terminal refuses some of these
     // once it is open, and the settings are then applied in one go.
@@ -114,7 +116,7 @@ bool QtSerialPort::open()
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port->open(QIODevice::ReadWrite)) {
         m_error = m_port->errorString();
-        m_port->clearError();
+        m_port.reset();
         return false;
     }
     m_error.clear();
@@ -123,13 +125,14 @@ bool QtSerialPort::open()
 
 void QtSerialPort::close()
 {
-    if (m_port->isOpen())
+    if (m_port && m_port->isOpen())
         m_port->close();
+    m_port.reset();
 }
 
 bool QtSerialPort::isOpen() const
 {
-    return m_port->isOpen();
+    return m_port && m_port->isOpen();
 }
 
 bool QtSerialPort::checkVanished()
@@ -152,7 +155,7 @@ bool QtSerialPort::checkVanished()
 
 void QtSerialPort::discardInput()
 {
-    if (!m_port->isOpen() || !pullReceived())
+    if (!isOpen() || !pullReceived())
         return;
     m_port->clear(QSerialPort::Input);
     m_port->readAll();
@@ -170,7 +173,7 @@ bool QtSerialPort::pullReceived()
 
 int QtSerialPort::bytesWaiting()
 {
-    if (!m_port->isOpen() || !pullReceived())
+    if (!isOpen() || !pullReceived())
         return 0;
     return static_cast<int>(std::min<qint64>(m_port->bytesAvailable(), 1 << 30));
 }
@@ -179,7 +182,7 @@ QByteArray QtSerialPort::readAll()
 {
     // Everything the system has received too, so that a discard really empties
     // the line and nothing stale survives into the next exchange.
-    if (!m_port->isOpen() || !pullReceived())
+    if (!isOpen() || !pullReceived())
         return {};
     const QByteArray data = m_port->readAll();
     checkVanished();
@@ -188,7 +191,7 @@ QByteArray QtSerialPort::readAll()
 
 void QtSerialPort::write(const QByteArray &bytes)
 {
-    if (!m_port->isOpen())
+    if (!isOpen())
         return;
     m_port->write(bytes);
     // Put the bytes on the line now: without an event loop they would otherwise

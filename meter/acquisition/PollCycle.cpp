@@ -6,42 +6,45 @@
 
 namespace rdacq {
 
-void PollCycle::RunTick()
+TickResult PollCycle::RunTick(rdlink::Link &link, const TickInput &input)
 {
+    TickResult out;
+    if (!link.port().isOpen())
+        return out;
+    out.ran = true;
     // A device that goes away mid-tick closes the port; the rest of the tick
     // would only wait for nothing and count failures, so it stops there.
-    void (PollCycle::*const steps[])() = {&PollCycle::StepModules, &PollCycle::StepDeviceInfo,
-                                          &PollCycle::StepMeasurements, &PollCycle::StepCounters,
-                                          &PollCycle::StepHarmonics};
-    for (auto step : steps) {
-        if (!m_link.port().isOpen())
-            return;
-        (this->*step)();
-    }
+    StepModules(link, out);
+    if (link.port().isOpen())
+        StepDeviceInfo(link, out);
+    if (link.port().isOpen())
+        StepMeasurements(link, input, out);
+    if (link.port().isOpen())
+        StepCounters(link, out);
+    if (link.port().isOpen())
+        StepHarmonics(link, input, out);
+    return out;
 }
 
-const uint8_t *PollCycle::Read(uint16_t reg, uint16_t count, uint32_t waitMs)
+const uint8_t *PollCycle::Read(rdlink::Link &link, uint16_t reg, uint16_t count, uint32_t waitMs)
 {
     rdlink::ExchangeOptions options;
     options.discardFirst = false;   // late bytes of a step are skipped by the next search
     options.wait = rdlink::WaitKind::Sleep;
     options.waitMs = waitMs;
-    const int position = m_link.Exchange(rdlink::BuildRead(m_state.slaveAddress, reg, count), options);
-    if (position < 0)
-        return nullptr;
-    return m_link.rxBuffer() + position + 3;
+    const rdlink::ExchangeResult r = link.Exchange(rdlink::BuildRead(m_state.slaveAddress, reg, count), options);
+    return r.ok() && r.dataLength() >= 2 * count ? r.data() : nullptr;
 }
 
-void PollCycle::StepModules()
+void PollCycle::StepModules(rdlink::Link &link, TickResult &out)
 {
-    const uint8_t *data = Read(kModuleStep.reg, kModuleStep.count, kModuleStep.waitMs);
-    if (data)
-        m_view.showModules(ModuleLamps(U16(data, 0)));
+    if (const uint8_t *data = Read(link, kModuleStep.reg, kModuleStep.count, kModuleStep.waitMs))
+        out.modules = ModuleLamps(U16(data, 0));
 }
 
-void PollCycle::StepDeviceInfo()
+void PollCycle::StepDeviceInfo(rdlink::Link &link, TickResult &out)
 {
-    const uint8_t *data = Read(kDeviceStep.reg, kDeviceStep.count, kDeviceStep.waitMs);
+    const uint8_t *data = Read(link, kDeviceStep.reg, kDeviceStep.count, kDeviceStep.waitMs);
     if (!data)
         return;
     const DeviceInfo info = DecodeDeviceInfo(data);
@@ -51,42 +54,52 @@ void PollCycle::StepDeviceInfo()
     m_state.pulseWidth = info.pulseWidth;
     m_state.ptRatio = info.ptRatio;
     m_state.ctRatio = info.ctRatio;
-    m_accuracyFlag = info.accuracyFlag;
-    m_view.showDeviceInfo(PulseWidthText(info.pulseWidth), AccuracyText(info.accuracyFlag));
+    out.deviceTexts = {PulseWidthText(info.pulseWidth), AccuracyText(info.accuracyFlag)};
 }
 
-void PollCycle::StepMeasurements()
+void PollCycle::StepMeasurements(rdlink::Link &link, const TickInput &input, TickResult &out)
 {
-    const uint8_t *data = Read(kMeasurementStep.reg, kMeasurementStep.count, kMeasurementStep.waitMs);
-    m_view.showLinkStats(m_stats.Record(data != nullptr));
+    const uint8_t *data = Read(link, kMeasurementStep.reg, kMeasurementStep.count, kMeasurementStep.waitMs);
+    out.stats = m_stats.Record(data != nullptr);
     if (!data)
         return;
-    // The decoder starts by reloading the fields, so the address edit takes over
-    // again from the next step on.
-    m_view.reloadFieldsQuietly();
+    // The entered address takes over again from the next step on.
+    if (input.enteredAddress)
+        m_state.slaveAddress = *input.enteredAddress;
     const Measurements m = DecodeMeasurements(data, m_state.ptRatio, m_state.ctRatio);
     m_fundamentals = Fundamentals(m);
-    m_view.showMeasurements(FormatMeasurements(m));
+    out.measurements = FormatMeasurements(m);
+    Reading reading;
+    reading.time = QDateTime::currentDateTime();
+    reading.values = m;
+    reading.counters = m_counters;
+    reading.successRate = out.stats->rate.toDouble();
+    out.reading = reading;
 }
 
-void PollCycle::StepCounters()
+void PollCycle::StepCounters(rdlink::Link &link, TickResult &out)
 {
-    const uint8_t *data = Read(kCounterStep.reg, kCounterStep.count, kCounterStep.waitMs);
+    const uint8_t *data = Read(link, kCounterStep.reg, kCounterStep.count, kCounterStep.waitMs);
     if (!data)
         return;
-    m_counterTexts = CounterTexts(data);
-    m_view.showCounters(m_counterTexts);
+    std::array<uint32_t, 6> counters{};
+    for (int j = 0; j < 6; ++j)
+        counters[j] = U32HighWordFirst(data, 2 * j);
+    m_counters = counters;
+    if (out.reading)
+        out.reading->counters = counters;
+    out.counters = CounterTexts(data);
 }
 
-void PollCycle::StepHarmonics()
+void PollCycle::StepHarmonics(rdlink::Link &link, const TickInput &input, TickResult &out)
 {
-    const int item = m_view.harmonicItem();
+    const int item = input.harmonicItem;
     if (item < 0 || item >= kHarmonicItems)
         return;   // the combo text names no item: nothing to ask for
-    const uint8_t *data = Read(HarmonicRegister(item), kHarmonicStepCount, kHarmonicStepWaitMs);
+    const uint8_t *data = Read(link, HarmonicRegister(item), kHarmonicCount, kHarmonicStepWaitMs);
     if (!data)
         return;
-    m_view.showHarmonics(DecodeHarmonics(data, m_fundamentals[item], m_progressScale));
+    out.harmonics = DecodeHarmonics(data, m_fundamentals[item], m_progressScale);
 }
 
 } // namespace rdacq

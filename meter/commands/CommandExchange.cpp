@@ -8,5 +8,5 @@ bool WriteSettingRegister(rdlink::Link &link, uint8_t address, uint16_t reg, uin
     options.discardFirst = true;
     options.wait = rdlink::WaitKind::BusyWait;
     options.waitMs = rdcmd::kSettingsWaitMs;
-    return link.Exchange(rdlink::BuildWrite(address, reg, value), options) >= 0;
+    return link.Exchange(rdlink::BuildWrite(address, reg, value), options).ok();
 }

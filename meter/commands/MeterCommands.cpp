@@ -1,163 +1,101 @@
-// The configuration commands except "通讯设置" (CommSettingsCommand.cpp): PT, CT
-// and wiring, the slave address change and search, and the pulse width edit.
 #include "MeterCommands.h"
 
-#include "AddrDlg.h"
 #include "CommandExchange.h"
 #include "CommandRules.h"
-#include "MeterSetDlg.h"
-#include "meter/app/Prompter.h"
 #include "link/SerialPort.h"
 
-void MeterCommands::OnMeterSettings()
-{
-    MeterState &s = m_host.state();
-    Prompter &prompter = m_host.prompter();
-    QWidget *parent = m_host.dialogParent();
+namespace rdcmd {
 
-    CMeterSetDlg dlg(prompter, parent);
-    dlg.m_ptRatio = s.ptRatio;
-    dlg.m_ctRatio = s.ctRatio;
-    dlg.m_wiringMode = s.wiringMode;
-    dlg.loadFields();
-    m_host.stopTimer1();
-    if (prompter.exec(dlg) == QDialog::Accepted) {
-        rdlink::Link &link = m_host.link();
-        // All three are written every time; the first write without an echo ends
-        // the command, and what was written before it stays in force.
-        if (!WriteSettingRegister(link, s.slaveAddress, rdcmd::kRegPtRatio,
-                                  static_cast<uint16_t>(dlg.m_ptRatio))) {
-            prompter.message(parent, QStringLiteral("设置PT不成功"));
+LineOutcome WriteLineSettings(rdlink::Link &link, MeterState &s, const LineChoice &choice)
+{
+    LineOutcome out;
+    if (choice.baudRate != s.baudRate) {
+        const int code = BaudRateCode(choice.baudRate);
+        if (code >= 0 && WriteSettingRegister(link, s.slaveAddress, kRegBaudRate, uint16_t(code))) {
+            s.baudRate = choice.baudRate;
+            out.messages << QStringLiteral("改变波特率成功");
         } else {
-            s.ptRatio = dlg.m_ptRatio;
-            if (!WriteSettingRegister(link, s.slaveAddress, rdcmd::kRegCtRatio,
-                                      static_cast<uint16_t>(dlg.m_ctRatio))) {
-                prompter.message(parent, QStringLiteral("设置CT不成功"));
+            out.messages << QStringLiteral("改变波特率不成功");
+        }
+    }
+    if (choice.parity != s.parity) {
+        if (WriteSettingRegister(link, s.slaveAddress, kRegParity, uint16_t(InstrumentParityCode(choice.parity))))
+            out.messages << QStringLiteral("改变校验方式成功");
+        else
+            out.messages << QStringLiteral("改变校验方式不成功");
+    }
+
+    // The local port follows the user's parity even when its write failed.
+    s.commPort = choice.commPort;
+    s.parity = choice.parity;
+    s.portSettings = rdlink::SettingsText(s.baudRate, s.parity);
+    rdlink::SerialPort &port = link.port();
+    rdlink::ClosePortIfOpen(port);
+    out.reopened = rdlink::OpenPort(port, s.commPort, s.portSettings);
+    if (!out.reopened)
+        out.openFailure = rdlink::PortOpenFailureText(s.commPort, port.deviceName(), port.errorString());
+    port.discardInput();
+    return out;
+}
+
+CommandOutcome WriteMeterSettings(rdlink::Link &link, MeterState &s, uint32_t pt, uint32_t ct, uint8_t wiring)
+{
+    CommandOutcome out;
+    if (!WriteSettingRegister(link, s.slaveAddress, kRegPtRatio, uint16_t(pt))) {
+        out.messages << QStringLiteral("设置PT不成功");
+    } else {
+        s.ptRatio = pt;
+        if (!WriteSettingRegister(link, s.slaveAddress, kRegCtRatio, uint16_t(ct))) {
+            out.messages << QStringLiteral("设置CT不成功");
+        } else {
+            s.ctRatio = ct;
+            if (!WriteSettingRegister(link, s.slaveAddress, kRegWiringMode, wiring)) {
+                out.messages << QStringLiteral("设置接线方式不成功");
             } else {
-                s.ctRatio = dlg.m_ctRatio;
-                if (!WriteSettingRegister(link, s.slaveAddress, rdcmd::kRegWiringMode,
-                                          dlg.m_wiringMode)) {
-                    prompter.message(parent, QStringLiteral("设置接线方式不成功"));
-                } else {
-                    s.wiringMode = dlg.m_wiringMode;
-                    prompter.message(parent, QStringLiteral("设置仪表参数成功"));
-                }
+                s.wiringMode = wiring;
+                out.messages << QStringLiteral("设置仪表参数成功");
             }
         }
     }
-    m_host.link().port().discardInput();
-    m_host.startTimer1();
+    link.port().discardInput();
+    return out;
 }
 
-void MeterCommands::OnChangeAddress()
+bool ChangeAddress(rdlink::Link &link, MeterState &s, uint8_t newAddress)
 {
-    MeterState &s = m_host.state();
-    Prompter &prompter = m_host.prompter();
-    QWidget *parent = m_host.dialogParent();
-
-    m_host.stopTimer1();
-    CAddrDlg dlg(prompter, parent);
-    dlg.m_address = s.slaveAddress;
-    dlg.loadFields();
-    if (prompter.exec(dlg) == QDialog::Accepted) {
-        // The echo comes from the address the request went to: the old one.
-        rdlink::ExchangeOptions options;
-        options.discardFirst = true;
-        options.wait = rdlink::WaitKind::Sleep;
-        options.waitMs = rdcmd::kAddressWaitMs;
-        const int found = m_host.link().Exchange(
-            rdlink::BuildWrite(s.slaveAddress, rdcmd::kRegSlaveAddress, dlg.m_address), options);
-        if (found < 0) {
-            prompter.message(parent, QStringLiteral("地址更新不成功"));
-        } else {
-            s.slaveAddress = dlg.m_address;
-            m_host.setAddressText(QString::number(s.slaveAddress));
-        }
-    }
-    m_host.startTimer1();
-}
-
-void MeterCommands::OnStartSearch()
-{
-    // The run state and the Run/Stop button stay as they are; Run/Stop ends the search.
-    m_host.stopTimer1();
-    m_host.state().searchAddress = 1;
-    m_host.startTimer2();
-}
-
-void MeterCommands::OnSearchTick()
-{
-    MeterState &s = m_host.state();
-    if (s.searchAddress >= 255) {
-        // 255 is never probed: 0 comes after 254, without showing it, then 1 again.
-        s.searchAddress = 0;
-        ProbeAddress(0);
-        s.searchAddress = 1;
-        return;
-    }
-    const int address = s.searchAddress;
-    ProbeAddress(address);
-    m_host.setAddressText(QString::number(address));
-    s.searchAddress = address + 1;
-}
-
-void MeterCommands::ProbeAddress(int address)
-{
-    // As Run does: the address edit shows the previous tick's address, so the
-    // window's slave address follows the search one tick behind.
-    m_host.reloadFields(false);
-
-    rdlink::Link &link = m_host.link();
-    if (!link.port().isOpen())
-        return;   // nothing can be sent, nothing can be found
-
-    rdlink::ExchangeOptions options;
-    options.discardFirst = true;
-    options.wait = rdlink::WaitKind::BusyWait;
-    options.waitMs = rdcmd::kSettingsWaitMs;
-    options.searchReply = false;
-    link.Exchange(rdlink::BuildRead(static_cast<uint8_t>(address), rdcmd::kRegSlaveAddress, 1),
-                  options);
-    if (link.rxCount() <= 0)
-        return;
-
-    // Any byte at all counts as an answer from this address.
-    MeterState &s = m_host.state();
-    s.slaveAddress = static_cast<uint8_t>(address);
-    m_host.stopTimer2();
-    m_host.setAddressText(QString::number(address));
-    m_host.setStatusText(rdcmd::LinkStatusText(s.commPort, s.baudRate, s.parity, false));
-}
-
-void MeterCommands::OnPulseModify()
-{
-    // Polling stays stopped until "写入", so the poll no longer rewrites the edit.
-    m_host.stopTimer1();
-    m_host.setPulseEditing(true);
-}
-
-void MeterCommands::OnPulseWrite()
-{
-    m_host.reloadFields(true);
-
-    // Only a whole number the user typed goes to the instrument; anything else is
-    // refused and the edit stays writable for a correction.
-    const rdcmd::NumberCheck width = rdcmd::CheckWholeNumber(m_host.pulseWidthText(), 0, 255);
-    if (!width.ok) {
-        m_host.prompter().message(m_host.dialogParent(), rdcmd::PulseWidthRefusedMessage());
-        return;
-    }
-
-    // The echo is not read: the next poll shows the width the instrument keeps.
     rdlink::ExchangeOptions options;
     options.discardFirst = true;
     options.wait = rdlink::WaitKind::Sleep;
-    options.waitMs = rdcmd::kPulseWaitMs;
-    options.readReply = false;
-    m_host.link().Exchange(rdlink::BuildWrite(m_host.state().slaveAddress, rdcmd::kRegPulseWidth,
-                                              static_cast<uint16_t>(width.value)),
-                           options);
-
-    m_host.startTimer1();
-    m_host.setPulseEditing(false);
+    options.waitMs = kAddressWaitMs;
+    if (!link.Exchange(rdlink::BuildWrite(s.slaveAddress, kRegSlaveAddress, newAddress), options).ok())
+        return false;
+    s.slaveAddress = newAddress;
+    return true;
 }
+
+bool ProbeAddress(rdlink::Link &link, MeterState &s, uint8_t address)
+{
+    if (!link.port().isOpen())
+        return false;   // nothing can be sent, nothing can be found
+    rdlink::ExchangeOptions options;
+    options.discardFirst = true;
+    options.wait = rdlink::WaitKind::BusyWait;
+    options.waitMs = kSettingsWaitMs;
+    options.read = rdlink::ReadMode::Bytes;
+    if (link.Exchange(rdlink::BuildRead(address, kRegSlaveAddress, 1), options).received <= 0)
+        return false;
+    s.slaveAddress = address;   // any byte at all counts as an answer from this address
+    return true;
+}
+
+void WritePulseWidth(rdlink::Link &link, const MeterState &s, uint8_t width)
+{
+    rdlink::ExchangeOptions options;
+    options.discardFirst = true;
+    options.wait = rdlink::WaitKind::Sleep;
+    options.waitMs = kPulseWaitMs;
+    options.read = rdlink::ReadMode::None;
+    link.Exchange(rdlink::BuildWrite(s.slaveAddress, kRegPulseWidth, width), options);
+}
+
+} // namespace rdcmd

@@ -1,24 +1,55 @@
-// The configuration commands of the main window: line settings ("通讯设置"),
-// PT/CT/wiring ("仪表设置"), slave address change and search, pulse width.
-// Each one stops the poll timer, asks the user through the Prompter, writes into
-// the instrument through the host's link and restarts polling as its rules say.
+// The configuration commands of the main window, as the line work each one does
+// once the user has confirmed its dialog: line settings ("通讯设置"), PT/CT/wiring
+// ("仪表设置"), the slave address change, one probe of the address search and the
+// pulse width write. They run on the link worker, update the instrument state
+// and return what the window shows; the dialogs, timers and message boxes stay in
+// the window.
 #pragma once
 
-#include "CommandHost.h"
+#include "link/Exchange.h"
+#include "meter/state/MeterState.h"
 
-class MeterCommands {
-public:
-    explicit MeterCommands(CommandHost &host) : m_host(host) {}
+#include <QStringList>
+#include <cstdint>
 
-    void OnCommSettings();     // button 1004 "通讯设置"
-    void OnMeterSettings();    // button 1006 "仪表设置"
-    void OnChangeAddress();    // button 1007 "更改子机地址"
-    void OnStartSearch();      // button 1062 "轮询地址"
-    void OnSearchTick();       // one tick of timer 2: probes the next address
-    void ProbeAddress(int address);
-    void OnPulseModify();      // button 1070 "修改"
-    void OnPulseWrite();       // button 1071 "写入"
+namespace rdcmd {
 
-private:
-    CommandHost &m_host;
+struct CommandOutcome {
+    QStringList messages;   // shown one after the other, in this order
 };
+
+// What the user chose in "通讯设置".
+struct LineChoice {
+    int baudRate = 9600;
+    int parity = 0;         // dialog code: 0 none, 1 odd, 2 even
+    int commPort = 1;
+};
+
+struct LineOutcome : CommandOutcome {
+    bool reopened = false;
+    QString openFailure;    // the start-up message when the port would not open again
+};
+
+// Baud rate then parity, each written only when it changed, both at the settings
+// in force; then the port is re-opened with the resulting settings (the parity the
+// user chose even when its write failed) and pending input dropped.
+LineOutcome WriteLineSettings(rdlink::Link &link, MeterState &state, const LineChoice &choice);
+
+// PT, CT and wiring, all three every time; the first write without an echo ends
+// the command, and what was written before it stays in force.
+CommandOutcome WriteMeterSettings(rdlink::Link &link, MeterState &state, uint32_t pt, uint32_t ct,
+                                  uint8_t wiring);
+
+// Writes the new address to the old one; the echo comes from the old address.
+// True when it came: the state then holds the new address.
+bool ChangeAddress(rdlink::Link &link, MeterState &state, uint8_t newAddress);
+
+// One probe of the search: true when any byte at all came back; the state then
+// holds the address.
+bool ProbeAddress(rdlink::Link &link, MeterState &state, uint8_t address);
+
+// Writes the pulse width; the echo is not read, the next poll shows what the
+// instrument keeps.
+void WritePulseWidth(rdlink::Link &link, const MeterState &state, uint8_t width);
+
+} // namespace rdcmd

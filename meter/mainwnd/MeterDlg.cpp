@@ -3,8 +3,11 @@
 #include "HarmonicChart.h"
 #include "HelpDlg.h"
 #include "Lamp.h"
+#include "meter/app/CommSetDlg.h"
 #include "meter/app/Prompter.h"
+#include "meter/commands/AddrDlg.h"
 #include "meter/commands/CommandRules.h"
+#include "meter/commands/MeterSetDlg.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -14,6 +17,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+
+#include <atomic>
 
 static void InitMeterResources()
 {
@@ -40,14 +45,24 @@ int PollPeriodFor(int baudRate)
 
 } // namespace
 
+// The instrument state and the poll state, owned by the jobs. The generations
+// let the window withdraw ticks and probes it posted but that have not started:
+// a job whose generation is stale sends nothing.
+struct CMeterDlg::Line {
+    MeterState state;
+    rdacq::PollCycle poll{state};
+    std::atomic<unsigned> pollGeneration{0};
+    std::atomic<unsigned> searchGeneration{0};
+};
+
 CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &prompter, QWidget *parent)
     : QDialog(parent),
-      m_link(port, clock),
       m_prompter(prompter),
-      m_poll(m_link, m_state, *this),
-      m_commands(*this)
+      m_line(std::make_shared<Line>()),
+      m_worker(std::make_unique<rdlink::LinkWorker>(port, clock))
 {
     InitMeterResources();
+    qRegisterMetaType<rdacq::Reading>();
     setWindowTitle(QStringLiteral("RD5800智能电力检测仪--Velmora(Ver 2.0)"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -59,51 +74,57 @@ CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &p
     };
     m_start = StartDetached;
 
-    connect(&m_timer1, &QTimer::timeout, this, [this] { OnTimer1(); });
-    connect(&m_timer2, &QTimer::timeout, this, [this] { OnTimer2(); });
+    connect(&m_pollTimer, &QTimer::timeout, this, [this] { onPollTick(); });
+    connect(&m_searchTimer, &QTimer::timeout, this, [this] { onSearchTick(); });
 
     connect(m_panel.runStop, &QPushButton::clicked, this, [this] { OnRunStop(); });
     connect(m_panel.moduleSettings, &QPushButton::clicked, this, [this] { OnModuleSettings(); });
     connect(m_panel.help, &QPushButton::clicked, this, [this] { OnHelp(); });
     connect(m_panel.exit, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_panel.commSettings, &QPushButton::clicked, this, [this] { Command([this] { m_commands.OnCommSettings(); }); });
-    connect(m_panel.meterSettings, &QPushButton::clicked, this, [this] { Command([this] { m_commands.OnMeterSettings(); }); });
-    connect(m_panel.changeAddress, &QPushButton::clicked, this, [this] { Command([this] { m_commands.OnChangeAddress(); }); });
-    connect(m_panel.search, &QPushButton::clicked, this, [this] { Command([this] { m_commands.OnStartSearch(); }); });
-    connect(m_panel.pulseModify, &QPushButton::clicked, this, [this] { Command([this] { m_commands.OnPulseModify(); }); });
-    connect(m_panel.pulseWrite, &QPushButton::clicked, this, [this] { Command([this] { m_commands.OnPulseWrite(); }); });
+    connect(m_panel.commSettings, &QPushButton::clicked, this, [this] { OnCommSettings(); });
+    connect(m_panel.meterSettings, &QPushButton::clicked, this, [this] { OnMeterSettings(); });
+    connect(m_panel.changeAddress, &QPushButton::clicked, this, [this] { OnChangeAddress(); });
+    connect(m_panel.search, &QPushButton::clicked, this, [this] { OnStartSearch(); });
+    connect(m_panel.pulseModify, &QPushButton::clicked, this, [this] { OnPulseModify(); });
+    connect(m_panel.pulseWrite, &QPushButton::clicked, this, [this] { OnPulseWrite(); });
 }
 
 CMeterDlg::~CMeterDlg()
 {
-    m_timer1.stop();
-    m_timer2.stop();
-    rdlink::ClosePortIfOpen(m_link.port());
+    m_pollTimer.stop();
+    m_searchTimer.stop();
+    ++m_line->pollGeneration;
+    ++m_line->searchGeneration;
+    // Waits for the job in progress and whatever the user confirmed before it,
+    // then closes the port; results still on their way are dropped with the window.
+    m_worker.reset();
 }
 
 void CMeterDlg::setLineSettings(int baudRate, int parity, int commPort)
 {
-    m_state.baudRate = baudRate;
-    m_state.parity = parity;
-    m_state.commPort = commPort;
+    m_shown.baudRate = baudRate;
+    m_shown.parity = parity;
+    m_shown.commPort = commPort;
 }
 
 void CMeterDlg::OnInitDialog()
 {
-    m_panel.slaveAddress->setText(QString::number(m_state.slaveAddress));
-    m_state.running = false;
-    m_portOpenedAtStart = true;
-    m_state.ptRatio = 1;
-    m_state.ctRatio = 1;
-    m_state.wiringMode = 0;
-    m_state.pollPeriodMs = PollPeriodFor(m_state.baudRate);
-    m_state.portSettings = rdlink::SettingsText(m_state.baudRate, m_state.parity);
-    m_timer1.setInterval(m_state.pollPeriodMs);
-    m_timer2.setInterval(m_state.pollPeriodMs);
+    m_panel.slaveAddress->setText(QString::number(m_shown.slaveAddress));
+    m_running = false;
+    m_shown.ptRatio = 1;
+    m_shown.ctRatio = 1;
+    m_shown.wiringMode = 0;
+    m_pollPeriodMs = PollPeriodFor(m_shown.baudRate);
+    m_shown.portSettings = rdlink::SettingsText(m_shown.baudRate, m_shown.parity);
+    m_pollTimer.setInterval(m_pollPeriodMs);
+    m_searchTimer.setInterval(m_pollPeriodMs);
 
-    OpenPortOrTell();
+    const MeterState initial = m_shown;
+    auto line = m_line;
+    m_worker->post([line, initial](rdlink::Link &) { line->state = initial; });
+    postOpen();
 
-    setStatusText(rdcmd::LinkStatusText(m_state.commPort, m_state.baudRate, m_state.parity, true));
+    setStatusText(rdcmd::LinkStatusText(m_shown.commPort, m_shown.baudRate, m_shown.parity, true));
     m_panel.attemptCount->setText(QStringLiteral("0"));
     m_panel.successRate->setText(QStringLiteral("0"));
     m_panel.harmonicItem->setCurrentIndex(0);
@@ -112,56 +133,100 @@ void CMeterDlg::OnInitDialog()
     m_panel.runStop->setText(kRun);
 }
 
-bool CMeterDlg::OpenPortOrTell()
+void CMeterDlg::postOpen()
 {
-    rdlink::SerialPort &port = m_link.port();
-    if (rdlink::OpenPort(port, m_state.commPort, m_state.portSettings))
-        return true;
-    m_prompter.message(this, rdlink::PortOpenFailureText(m_state.commPort, port.deviceName(),
-                                                         port.errorString()));
-    return false;
+    // Opens the port exactly when it is closed; a failure is told with the port
+    // number, the device and the system's reason, and the port stays closed.
+    auto line = m_line;
+    m_worker->post([this, line](rdlink::Link &link) {
+        rdlink::SerialPort &port = link.port();
+        QString failure;
+        if (!port.isOpen() && !rdlink::OpenPort(port, line->state.commPort, line->state.portSettings))
+            failure = rdlink::PortOpenFailureText(line->state.commPort, port.deviceName(), port.errorString());
+        const bool open = port.isOpen();
+        rdlink::LinkWorker::deliver(this, [this, failure, open] {
+            m_portOpen = open;
+            if (!failure.isEmpty())
+                m_prompter.message(this, failure);
+        });
+    });
 }
 
-bool CMeterDlg::reopenPort()
+void CMeterDlg::postClose(std::function<void()> done)
 {
-    return OpenPortOrTell();
+    m_worker->post([this, done](rdlink::Link &link) {
+        rdlink::ClosePortIfOpen(link.port());
+        rdlink::LinkWorker::deliver(this, [this, done] {
+            m_portOpen = false;
+            if (done)
+                done();
+        });
+    });
+}
+
+void CMeterDlg::postAddress(std::optional<uint8_t> address)
+{
+    if (!address)
+        return;   // an invalid box keeps the address in force
+    auto line = m_line;
+    const uint8_t value = *address;
+    m_worker->post([line, value](rdlink::Link &) { line->state.slaveAddress = value; });
+    m_shown.slaveAddress = value;
+}
+
+std::optional<uint8_t> CMeterDlg::enteredAddress(bool userAction)
+{
+    // The same strict whole-number reading as the command dialogs.
+    const rdcmd::NumberCheck address = rdcmd::CheckWholeNumber(m_panel.slaveAddress->text(), 0, 255);
+    if (address.ok)
+        return static_cast<uint8_t>(address.value);
+    // Only the user's own action gets the message; a tick keeps the previous
+    // address silently, since a box per tick would stack without end.
+    if (userAction)
+        m_prompter.message(this, QStringLiteral("请输入 0 到 255 之间的整数。"));
+    return std::nullopt;
 }
 
 void CMeterDlg::OnRunStop()
 {
-    stopTimer2();
-    reloadFields(true);
-    m_state.running = !m_state.running;
-    if (m_state.running) {
+    stopSearch();
+    postAddress(enteredAddress(true));
+    m_running = !m_running;
+    if (m_running) {
         // The port is opened exactly when it is closed: after Stop, after the
         // module settings, or when it could not be opened before.
-        if (!m_link.port().isOpen())
-            OpenPortOrTell();
-        m_portOpenedAtStart = false;
-        startTimer1();
+        postOpen();
+        startPolling();
         m_panel.runStop->setText(kStop);
     } else {
-        stopTimer1();
-        rdlink::ClosePortIfOpen(m_link.port());
+        // No request after the tick in progress; the port closes after it.
+        stopPolling();
+        postClose();
         m_panel.runStop->setText(kRun);
     }
+    m_panel.runStop->setAccessibleName(m_panel.runStop->text());
 }
 
 void CMeterDlg::OnModuleSettings()
 {
-    stopTimer1();
-    m_state.running = false;
-    rdlink::ClosePortIfOpen(m_link.port());
+    stopPolling();
+    m_running = false;
     m_panel.runStop->setText(kRun);
+    m_panel.runStop->setAccessibleName(kRun);
 
-    const QString path = m_locate ? m_locate() : QString();
-    if (path.isEmpty()) {
-        m_prompter.message(this, QStringLiteral("无法启动模块设置程序 %1：在程序目录、当前目录和 PATH 中都找不到它。")
-                                     .arg(kNolvex));
-        return;
-    }
-    if (!m_start || !m_start(path))
-        m_prompter.message(this, QStringLiteral("无法启动模块设置程序 %1 (%2)。").arg(kNolvex, path));
+    // nolvex opens the same port: it starts once this program has let go of it.
+    setBusy(true);
+    postClose([this] {
+        setBusy(false);
+        const QString path = m_locate ? m_locate() : QString();
+        if (path.isEmpty()) {
+            m_prompter.message(this, QStringLiteral("无法启动模块设置程序 %1：在程序目录、当前目录和 PATH 中都找不到它。")
+                                         .arg(kNolvex));
+            return;
+        }
+        if (!m_start || !m_start(path))
+            m_prompter.message(this, QStringLiteral("无法启动模块设置程序 %1 (%2)。").arg(kNolvex, path));
+    });
 }
 
 void CMeterDlg::OnHelp()
@@ -171,75 +236,351 @@ void CMeterDlg::OnHelp()
     notes->show();
 }
 
-void CMeterDlg::OnTimer1()
+void CMeterDlg::startPolling()
 {
-    rdlink::SerialPort &port = m_link.port();
-    const bool wasOpen = port.isOpen();
-    m_poll.RunTick();
-    ShowTrace();
-    if (wasOpen && !port.isOpen()) {
+    m_pollTimer.start(m_pollPeriodMs);
+}
+
+void CMeterDlg::stopPolling()
+{
+    m_pollTimer.stop();
+    m_tickDue = false;
+    ++m_line->pollGeneration;
+}
+
+void CMeterDlg::startSearch()
+{
+    m_searchTimer.start(m_pollPeriodMs);
+}
+
+void CMeterDlg::stopSearch()
+{
+    m_searchTimer.stop();
+    m_probeDue = false;
+    ++m_line->searchGeneration;
+}
+
+void CMeterDlg::onPollTick()
+{
+    // A tick that falls due while the last one runs follows it once, as soon as
+    // it ends, so ticks never pile up and never overlap.
+    if (m_tickInFlight) {
+        m_tickDue = true;
+        return;
+    }
+    postTick();
+}
+
+void CMeterDlg::postTick()
+{
+    m_tickInFlight = true;
+    const rdacq::TickInput input{enteredAddress(false), harmonicItem()};
+    auto line = m_line;
+    const unsigned generation = line->pollGeneration.load();
+    m_worker->post([this, line, input, generation](rdlink::Link &link) {
+        if (line->pollGeneration.load() != generation) {
+            rdlink::LinkWorker::deliver(this, [this] { m_tickInFlight = false; });
+            return;   // polling stopped before this tick started
+        }
+        rdlink::SerialPort &port = link.port();
+        const bool wasOpen = port.isOpen();
+        const rdacq::TickResult result = line->poll.RunTick(link, input);
+        const bool lost = wasOpen && !port.isOpen();
+        const QString lostText = lost ? rdlink::PortLostText(line->state.commPort, port.deviceName(),
+                                                             port.errorString())
+                                      : QString();
+        const MeterState state = line->state;
+        const QString trace = link.sentTrace();
+        rdlink::LinkWorker::deliver(this, [this, result, state, trace, lost, lostText] {
+            applyTick(result, state, trace, lost, lostText);
+        });
+    });
+}
+
+void CMeterDlg::applyTick(const rdacq::TickResult &r, const MeterState &state, const QString &trace,
+                          bool lost, const QString &lostText)
+{
+    m_tickInFlight = false;
+    adopt(state, trace, r.ran && !lost);
+    if (r.modules)
+        for (int i = 0; i < 6; ++i)
+            m_panel.lamps[6 + i]->setOn((*r.modules)[i]);
+    if (r.deviceTexts) {
+        m_panel.pulseWidth->setText(r.deviceTexts->first);
+        m_panel.accuracy->setText(r.deviceTexts->second);
+    }
+    if (r.stats) {
+        m_panel.attemptCount->setText(r.stats->attempts);
+        m_panel.successRate->setText(r.stats->rate);
+    }
+    if (r.measurements) {
+        const rdacq::MeasurementTexts &t = *r.measurements;
+        for (int row = 0; row < rdacq::kGridRows; ++row)
+            for (int c = 0; c < 4; ++c)
+                m_panel.grid[row][c]->setText(t.grid[row][c]);
+        m_panel.frequency->setText(t.frequency);
+        for (int i = 0; i < 6; ++i) {
+            m_panel.lamps[i]->setOn(t.inputs[i]);
+            m_panel.relays[i]->setText(t.relays[i]);
+        }
+        for (int i = 0; i < 4; ++i)
+            m_panel.energy[i]->setText(t.energy[i]);
+    }
+    if (r.counters)
+        for (int i = 0; i < 6; ++i)
+            m_panel.counters[i]->setText((*r.counters)[i]);
+    if (r.harmonics) {
+        const rdacq::HarmonicView &view = *r.harmonics;
+        m_panel.fundamental->setText(view.fundamentalText);
+        for (int i = 0; i < 6; ++i)
+            m_panel.scaleLabels[i]->setText(view.scaleLabels[i]);
+        // An empty range would make the bar a busy indicator; scale 0 shows it empty.
+        m_panel.fundamentalBar->setRange(0, view.barMaximum > 0 ? view.barMaximum : 1);
+        m_panel.fundamentalBar->setValue(view.barMaximum > 0 ? view.barValue : 0);
+        m_panel.chart->setRowValues(view.chart);
+    }
+    if (r.reading)
+        emit readingTaken(*r.reading);
+
+    if (lost) {
         // The device went away (unplugged adapter): polling stops first, so this
         // one message cannot repeat, and Run opens the port again.
-        stopTimer1();
-        m_state.running = false;
+        stopPolling();
+        m_running = false;
         m_panel.runStop->setText(kRun);
-        m_prompter.message(this, rdlink::PortLostText(m_state.commPort, port.deviceName(), port.errorString())
-                                     + QStringLiteral("\r\n轮询已停止，接好后请按\"运行\"。"));
+        m_panel.runStop->setAccessibleName(kRun);
+        m_prompter.message(this, lostText + QStringLiteral("\r\n轮询已停止，接好后请按\"运行\"。"));
+        return;
+    }
+    if (m_tickDue && m_pollTimer.isActive()) {
+        m_tickDue = false;
+        postTick();
     }
 }
 
-void CMeterDlg::OnTimer2()
+void CMeterDlg::adopt(const MeterState &state, const QString &trace, bool portOpen)
+{
+    m_shown = state;
+    m_portOpen = portOpen;
+    m_panel.sentTrace->setText(trace);
+}
+
+void CMeterDlg::onSearchTick()
 {
     // Nothing can be probed on a closed port; the search waits where it is.
-    if (!m_link.port().isOpen())
+    if (!m_portOpen)
         return;
-    m_commands.OnSearchTick();
-    ShowTrace();
-}
-
-void CMeterDlg::Command(const std::function<void()> &run)
-{
-    run();
-    ShowTrace();
-}
-
-void CMeterDlg::ShowTrace()
-{
-    m_panel.sentTrace->setText(m_link.sentTrace());
-}
-
-void CMeterDlg::startTimer1()
-{
-    m_timer1.start(m_state.pollPeriodMs);
-}
-
-void CMeterDlg::stopTimer1()
-{
-    m_timer1.stop();
-}
-
-void CMeterDlg::startTimer2()
-{
-    m_timer2.start(m_state.pollPeriodMs);
-}
-
-void CMeterDlg::stopTimer2()
-{
-    m_timer2.stop();
-}
-
-void CMeterDlg::reloadFields(bool userAction)
-{
-    // The same strict whole-number reading as the command dialogs.
-    const rdcmd::NumberCheck address = rdcmd::CheckWholeNumber(m_panel.slaveAddress->text(), 0, 255);
-    if (address.ok) {
-        m_state.slaveAddress = static_cast<uint8_t>(address.value);
-    } else if (userAction) {
-        // Only the user's own action gets the message; a tick keeps the previous
-        // address silently, since a box per tick would stack without end.
-        m_prompter.message(this, QStringLiteral("请输入 0 到 255 之间的整数。"));
+    if (m_probeInFlight) {
+        m_probeDue = true;
+        return;
     }
-    // The pulse width text and the combo text are read where they are used.
+    postProbe();
+}
+
+void CMeterDlg::postProbe()
+{
+    m_probeInFlight = true;
+    // 255 is never probed: 0 comes after 254, without showing it, then 1 again.
+    const bool wrap = m_searchAddress >= 255;
+    const uint8_t address = wrap ? 0 : static_cast<uint8_t>(m_searchAddress);
+    // As Run does: the address box shows the previous probe's address, so the
+    // window's slave address follows the search one probe behind.
+    const std::optional<uint8_t> entered = enteredAddress(false);
+    auto line = m_line;
+    const unsigned generation = line->searchGeneration.load();
+    m_worker->post([this, line, entered, address, generation](rdlink::Link &link) {
+        bool found = false;
+        const bool current = line->searchGeneration.load() == generation;
+        if (current) {
+            if (entered)
+                line->state.slaveAddress = *entered;
+            found = rdcmd::ProbeAddress(link, line->state, address);
+        }
+        const MeterState state = line->state;
+        const QString trace = link.sentTrace();
+        const bool open = link.port().isOpen();
+        rdlink::LinkWorker::deliver(this, [this, current, found, address, state, trace, open] {
+            m_probeInFlight = false;
+            adopt(state, trace, open);
+            // A search stopped meanwhile (Run) keeps the address the box shows.
+            if (!current || !m_searchTimer.isActive())
+                return;
+            if (found) {
+                stopSearch();
+                m_panel.slaveAddress->setText(QString::number(address));
+                setStatusText(rdcmd::LinkStatusText(m_shown.commPort, m_shown.baudRate, m_shown.parity, false));
+                return;
+            }
+            if (m_probeDue) {
+                m_probeDue = false;
+                postProbe();
+            }
+        });
+    });
+    if (wrap) {
+        m_searchAddress = 1;
+    } else {
+        m_panel.slaveAddress->setText(QString::number(address));
+        m_searchAddress = address + 1;
+    }
+}
+
+void CMeterDlg::postCommand(std::function<void(rdlink::Link &, MeterState &)> work, std::function<void()> done)
+{
+    setBusy(true);
+    auto line = m_line;
+    m_worker->post([this, line, work, done](rdlink::Link &link) {
+        work(link, line->state);
+        const MeterState state = line->state;
+        const QString trace = link.sentTrace();
+        const bool open = link.port().isOpen();
+        rdlink::LinkWorker::deliver(this, [this, done, state, trace, open] {
+            setBusy(false);
+            adopt(state, trace, open);
+            done();
+        });
+    });
+}
+
+void CMeterDlg::showMessages(const QStringList &messages)
+{
+    for (const QString &text : messages)
+        m_prompter.message(this, text);
+}
+
+void CMeterDlg::OnCommSettings()
+{
+    stopPolling();
+    CCommSetDlg dlg(this);
+    dlg.setPrompter(&m_prompter);
+    dlg.m_parity = m_shown.parity;
+    dlg.m_baudRate = m_shown.baudRate;
+    dlg.m_commPort = m_shown.commPort;
+    dlg.loadFields();
+    if (m_prompter.exec(dlg) != QDialog::Accepted) {
+        postCommand([](rdlink::Link &link, MeterState &) { link.port().discardInput(); },
+                    [this] { startPolling(); });
+        return;
+    }
+    const rdcmd::LineChoice choice{dlg.m_baudRate, dlg.m_parity, dlg.m_commPort};
+    auto outcome = std::make_shared<rdcmd::LineOutcome>();
+    postCommand([choice, outcome](rdlink::Link &link, MeterState &state) {
+        *outcome = rdcmd::WriteLineSettings(link, state, choice);
+    }, [this, outcome] {
+        showMessages(outcome->messages);
+        // A failed re-open has the start-up message; the port stays closed.
+        if (!outcome->reopened)
+            m_prompter.message(this, outcome->openFailure);
+        setStatusText(rdcmd::LinkStatusText(m_shown.commPort, m_shown.baudRate, m_shown.parity, true));
+        startPolling();
+    });
+}
+
+void CMeterDlg::OnMeterSettings()
+{
+    CMeterSetDlg dlg(m_prompter, this);
+    dlg.m_ptRatio = m_shown.ptRatio;
+    dlg.m_ctRatio = m_shown.ctRatio;
+    dlg.m_wiringMode = m_shown.wiringMode;
+    dlg.loadFields();
+    stopPolling();
+    if (m_prompter.exec(dlg) != QDialog::Accepted) {
+        postCommand([](rdlink::Link &link, MeterState &) { link.port().discardInput(); },
+                    [this] { startPolling(); });
+        return;
+    }
+    const uint32_t pt = dlg.m_ptRatio, ct = dlg.m_ctRatio;
+    const uint8_t wiring = dlg.m_wiringMode;
+    auto outcome = std::make_shared<rdcmd::CommandOutcome>();
+    postCommand([=](rdlink::Link &link, MeterState &state) {
+        *outcome = rdcmd::WriteMeterSettings(link, state, pt, ct, wiring);
+    }, [this, outcome] {
+        showMessages(outcome->messages);
+        startPolling();
+    });
+}
+
+void CMeterDlg::OnChangeAddress()
+{
+    stopPolling();
+    CAddrDlg dlg(m_prompter, this);
+    dlg.m_address = m_shown.slaveAddress;
+    dlg.loadFields();
+    if (m_prompter.exec(dlg) != QDialog::Accepted) {
+        startPolling();
+        return;
+    }
+    const uint8_t address = dlg.m_address;
+    auto changed = std::make_shared<bool>(false);
+    postCommand([address, changed](rdlink::Link &link, MeterState &state) {
+        *changed = rdcmd::ChangeAddress(link, state, address);
+    }, [this, changed] {
+        if (*changed)
+            m_panel.slaveAddress->setText(QString::number(m_shown.slaveAddress));
+        else
+            m_prompter.message(this, QStringLiteral("地址更新不成功"));
+        startPolling();
+    });
+}
+
+void CMeterDlg::OnStartSearch()
+{
+    // The run state and the Run/Stop button stay as they are; Run/Stop ends the search.
+    stopPolling();
+    m_searchAddress = 1;
+    startSearch();
+}
+
+void CMeterDlg::OnPulseModify()
+{
+    // Polling stays stopped until "写入", so the poll no longer rewrites the edit.
+    stopPolling();
+    setPulseEditing(true);
+}
+
+void CMeterDlg::OnPulseWrite()
+{
+    postAddress(enteredAddress(true));
+    // Only a whole number the user typed goes to the instrument; anything else is
+    // refused and the edit stays writable for a correction.
+    const rdcmd::NumberCheck width = rdcmd::CheckWholeNumber(m_panel.pulseWidth->text(), 0, 255);
+    if (!width.ok) {
+        m_prompter.message(this, rdcmd::PulseWidthRefusedMessage());
+        return;
+    }
+    const auto value = static_cast<uint8_t>(width.value);
+    postCommand([value](rdlink::Link &link, MeterState &state) { rdcmd::WritePulseWidth(link, state, value); },
+                [this] {
+                    startPolling();
+                    setPulseEditing(false);
+                });
+}
+
+void CMeterDlg::setBusy(bool busy)
+{
+    // While a command's writes or the hand-over of the port are under way, the
+    // controls that would start another exchange wait, and the window says so.
+    m_busy = busy;
+    for (QPushButton *b : {m_panel.runStop, m_panel.search, m_panel.changeAddress, m_panel.commSettings,
+                           m_panel.meterSettings, m_panel.moduleSettings})
+        b->setEnabled(!busy);
+    setPulseEditing(!m_panel.pulseWidth->isReadOnly());
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
+void CMeterDlg::waitForLine()
+{
+    // A result may post the next job (a tick that fell due, the start of nolvex
+    // after the port closed), so drain until nothing is under way.
+    for (int round = 0; round < 64; ++round) {
+        m_worker->drain();
+        QCoreApplication::processEvents();
+        if (!m_tickInFlight && !m_probeInFlight && !m_busy)
+            break;
+    }
 }
 
 void CMeterDlg::setStatusText(const QString &text)
@@ -250,78 +591,14 @@ void CMeterDlg::setStatusText(const QString &text)
     m_panel.status->setPlainText(shown);
 }
 
-void CMeterDlg::setAddressText(const QString &text)
-{
-    m_panel.slaveAddress->setText(text);
-}
-
-QString CMeterDlg::pulseWidthText()
-{
-    return m_panel.pulseWidth->text();
-}
-
 void CMeterDlg::setPulseEditing(bool editing)
 {
     m_panel.pulseWidth->setReadOnly(!editing);
-    m_panel.pulseModify->setEnabled(!editing);
-    m_panel.pulseWrite->setEnabled(editing);
+    m_panel.pulseModify->setEnabled(!editing && !m_busy);
+    m_panel.pulseWrite->setEnabled(editing && !m_busy);
 }
 
-int CMeterDlg::harmonicItem()
+int CMeterDlg::harmonicItem() const
 {
     return m_panel.harmonicItem->findText(m_panel.harmonicItem->currentText(), Qt::MatchExactly);
-}
-
-void CMeterDlg::showModules(const std::array<bool, 6> &lit)
-{
-    for (int i = 0; i < 6; ++i)
-        m_panel.lamps[6 + i]->setOn(lit[i]);
-}
-
-void CMeterDlg::showDeviceInfo(const QString &pulseWidth, const QString &accuracy)
-{
-    m_panel.pulseWidth->setText(pulseWidth);
-    m_panel.accuracy->setText(accuracy);
-}
-
-void CMeterDlg::showLinkStats(const rdacq::LinkStats::Texts &texts)
-{
-    m_panel.attemptCount->setText(texts.attempts);
-    m_panel.successRate->setText(texts.rate);
-}
-
-void CMeterDlg::showMeasurements(const rdacq::MeasurementTexts &t)
-{
-    for (int r = 0; r < rdacq::kGridRows; ++r)
-        for (int c = 0; c < 4; ++c)
-            m_panel.grid[r][c]->setText(t.grid[r][c]);
-    m_panel.frequency->setText(t.frequency);
-    for (int i = 0; i < 6; ++i)
-        m_panel.lamps[i]->setOn(t.inputs[i]);
-    for (int i = 0; i < 6; ++i)
-        m_panel.relays[i]->setText(t.relays[i]);
-    for (int i = 0; i < 4; ++i)
-        m_panel.energy[i]->setText(t.energy[i]);
-}
-
-void CMeterDlg::showCounters(const std::array<QString, 6> &texts)
-{
-    for (int i = 0; i < 6; ++i)
-        m_panel.counters[i]->setText(texts[i]);
-}
-
-void CMeterDlg::showHarmonics(const rdacq::HarmonicView &view)
-{
-    m_panel.fundamental->setText(view.fundamentalText);
-    for (int i = 0; i < 6; ++i)
-        m_panel.scaleLabels[i]->setText(view.scaleLabels[i]);
-    // An empty range would make the bar a busy indicator; scale 0 shows it empty.
-    if (view.barMaximum > 0) {
-        m_panel.fundamentalBar->setRange(0, view.barMaximum);
-        m_panel.fundamentalBar->setValue(view.barValue);
-    } else {
-        m_panel.fundamentalBar->setRange(0, 1);
-        m_panel.fundamentalBar->setValue(0);
-    }
-    m_panel.chart->setRowValues(view.chart);
 }

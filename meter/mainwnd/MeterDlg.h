@@ -1,25 +1,30 @@
-// The main window of RD5800. It owns the port's link, the instrument view and the
-// poll state; the poll cycle and the configuration commands do the work, and the
-// window applies their results to its controls. The timers only trigger the tick
-// handlers, which tests call directly with the fake port and fake clock.
+// The main window of RD5800. The line work (poll ticks, address probes, the
+// commands' writes) runs as jobs on the program's link worker; the window posts
+// them with what the user entered and shows what they hand back, so it never
+// waits on the line. Dialogs, timers and messages stay here.
 #pragma once
 
 #include "MeterPanel.h"
 #include "ProgramLauncher.h"
+#include "link/LinkWorker.h"
 #include "meter/acquisition/PollCycle.h"
-#include "meter/commands/CommandHost.h"
 #include "meter/commands/MeterCommands.h"
 
 #include <QDialog>
 #include <QTimer>
 
+#include <memory>
+#include <optional>
+
 class Prompter;
 
-class CMeterDlg : public QDialog, public CommandHost, public rdacq::PollView {
+class CMeterDlg : public QDialog {
     Q_OBJECT
 public:
     CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &prompter,
               QWidget *parent = nullptr);
+    // Waits for the job in progress (at most one tick or one command's writes),
+    // then the port closes.
     ~CMeterDlg() override;
 
     // The line settings chosen at start-up, copied in before initialisation.
@@ -29,67 +34,85 @@ public:
     void OnInitDialog();
 
     // Handlers.
-    void OnRunStop();          // 1063
-    void OnModuleSettings();   // 1094
-    void OnHelp();             // 1095
-    void OnTimer1();           // the poll tick
-    void OnTimer2();           // the address search tick
+    void OnRunStop();
+    void OnModuleSettings();
+    void OnHelp();
+    void onPollTick();     // the poll timer
+    void onSearchTick();   // the address search timer
+    void OnCommSettings();
+    void OnMeterSettings();
+    void OnChangeAddress();
+    void OnStartSearch();
+    void OnPulseModify();
+    void OnPulseWrite();
 
-    bool timer1Active() const { return m_timer1.isActive(); }
-    bool timer2Active() const { return m_timer2.isActive(); }
-    int timerInterval() const { return m_timer1.interval(); }
+    // Blocks until every job posted so far has run and its results are shown,
+    // including the jobs those results post. For tests and measuring tools.
+    void waitForLine();
+
+    bool pollingActive() const { return m_pollTimer.isActive(); }
+    bool searchActive() const { return m_searchTimer.isActive(); }
+    int timerInterval() const { return m_pollTimer.interval(); }
+    bool busy() const { return m_busy; }
+    bool running() const { return m_running; }
+    int nextSearchAddress() const { return m_searchAddress; }
     const MeterPanel &panel() const { return m_panel; }
-    const rdacq::PollCycle &poll() const { return m_poll; }
     QString statusText() const { return m_statusText; }
+    // The instrument state as the last job handed it back.
+    const MeterState &state() const { return m_shown; }
+    rdlink::LinkWorker &worker() { return *m_worker; }
 
     // How the module parameter program is found and started (tests replace them).
     void setProgramLocator(std::function<QString()> locate) { m_locate = std::move(locate); }
     void setProgramStarter(DetachedStarter start) { m_start = std::move(start); }
 
-    // CommandHost
-    MeterState &state() override { return m_state; }
-    rdlink::Link &link() override { return m_link; }
-    Prompter &prompter() override { return m_prompter; }
-    QWidget *dialogParent() override { return this; }
-    void startTimer1() override;
-    void stopTimer1() override;
-    void startTimer2() override;
-    void stopTimer2() override;
-    void reloadFields(bool userAction) override;
-    void setStatusText(const QString &text) override;
-    void setAddressText(const QString &text) override;
-    QString pulseWidthText() override;
-    void setPulseEditing(bool editing) override;
-    bool reopenPort() override;
-
-    // PollView
-    void reloadFieldsQuietly() override { reloadFields(false); }
-    int harmonicItem() override;
-    void showModules(const std::array<bool, 6> &lit) override;
-    void showDeviceInfo(const QString &pulseWidth, const QString &accuracy) override;
-    void showLinkStats(const rdacq::LinkStats::Texts &texts) override;
-    void showMeasurements(const rdacq::MeasurementTexts &texts) override;
-    void showCounters(const std::array<QString, 6> &texts) override;
-    void showHarmonics(const rdacq::HarmonicView &view) override;
+signals:
+    // Every reading of a tick with a good measurement reply (recording, trends).
+    void readingTaken(const rdacq::Reading &reading);
 
 private:
-    // Opens the port with the current number and settings; a failure is reported
-    // (port number, device, the system's reason) and the port stays closed.
-    bool OpenPortOrTell();
-    // Runs a command and then shows the last frame sent in the hidden trace.
-    void Command(const std::function<void()> &run);
-    void ShowTrace();
+    // The worker-side half: touched only by jobs, on the worker thread.
+    struct Line;
 
-    rdlink::Link m_link;
+    void startPolling();
+    void stopPolling();
+    void startSearch();
+    void stopSearch();
+    void postTick();
+    void postProbe();
+    void applyTick(const rdacq::TickResult &result, const MeterState &state, const QString &trace,
+                   bool lost, const QString &lostText);
+    // A command's writes as one job; `done` runs on the window thread afterwards.
+    void postCommand(std::function<void(rdlink::Link &, MeterState &)> work, std::function<void()> done);
+    void setBusy(bool busy);
+    // The address box's whole number 0..255; a user action gets the refusal message.
+    std::optional<uint8_t> enteredAddress(bool userAction);
+    void postAddress(std::optional<uint8_t> address);
+    void postOpen();
+    void postClose(std::function<void()> done = {});
+    void adopt(const MeterState &state, const QString &trace, bool portOpen);
+    void setStatusText(const QString &text);
+    void setPulseEditing(bool editing);
+    int harmonicItem() const;
+    void showMessages(const QStringList &messages);
+
     Prompter &m_prompter;
-    MeterState m_state;
-    rdacq::PollCycle m_poll;
-    MeterCommands m_commands;
+    std::shared_ptr<Line> m_line;
+    std::unique_ptr<rdlink::LinkWorker> m_worker;
     MeterPanel m_panel;
-    QTimer m_timer1;
-    QTimer m_timer2;
+    QTimer m_pollTimer;
+    QTimer m_searchTimer;
 
-    bool m_portOpenedAtStart = true;
+    MeterState m_shown;           // the state as the last job handed it back
+    int m_pollPeriodMs = 800;     // chosen once from the start-up baud rate
+    bool m_running = false;
+    bool m_portOpen = false;      // as the last job saw it
+    int m_searchAddress = 1;      // next address the search probes
+    bool m_tickInFlight = false;  // a tick is posted and its result not yet shown
+    bool m_tickDue = false;       // the timer fell due meanwhile: one tick follows
+    bool m_probeInFlight = false;
+    bool m_probeDue = false;
+    bool m_busy = false;          // a command's writes are under way
     QString m_statusText;
     std::function<QString()> m_locate;
     DetachedStarter m_start;

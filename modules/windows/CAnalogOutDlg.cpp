@@ -1,5 +1,6 @@
 #include "CAnalogOutDlg.h"
 
+#include "ModuleJob.h"
 #include "WindowParts.h"
 #include "WriteReport.h"
 #include "meter/app/Prompter.h"
@@ -22,8 +23,7 @@ const char *const kOutputGroups[2] = {"电流输出1路", "电流输出2路"};
 } // namespace
 
 CAnalogOutDlg::CAnalogOutDlg(ModuleContext &context, QWidget *parent)
-    : QDialog(parent, Qt::Window), m_context(context), m_port(context.makePort()),
-      m_link(*m_port, context.clock), m_moduleIndex(kNoAnalogModule)
+    : QDialog(parent, Qt::Window), m_context(context), m_moduleIndex(kNoAnalogModule)
 {
     setWindowTitle(QStringLiteral("电流输出参数设置"));
     setWindowIcon(QIcon(QStringLiteral(":/modules/nolvex.xpm")));
@@ -46,6 +46,7 @@ CAnalogOutDlg::CAnalogOutDlg(ModuleContext &context, QWidget *parent)
 
     auto *ok = PlaceButton(this, QStringLiteral("确认"), 274, 316);
     ok->setDefault(true);
+    m_ok = ok;
     auto *quit = PlaceButton(this, QStringLiteral("退出"), 374, 316);
     connect(ok, &QPushButton::clicked, this, &CAnalogOutDlg::WriteOutputSettings);
     connect(quit, &QPushButton::clicked, this, &QDialog::reject);
@@ -70,28 +71,39 @@ CAnalogOutDlg::OutputControls CAnalogOutDlg::BuildOutputGroup(const QString &cap
     return c;
 }
 
+std::vector<QPointer<QWidget>> CAnalogOutDlg::exchangeControls() const
+{
+    return {m_ok, m_moduleList};
+}
+
 void CAnalogOutDlg::OnInitDialog()
 {
     m_ptRatio = 1;
     m_ctRatio = 1;
     m_moduleIndex = kNoAnalogModule;
-    const bool done = RunOnPort(*m_port, m_context, this, false, [this](const PortSession &session) {
-        if (const auto ratios = m_link.read(kRatioRegister, 2, 200)) {
-            m_ptRatio = (*ratios)[0];
-            m_ctRatio = (*ratios)[1];
-        }
-        if (session.lost())
-            return;
-        if (const auto presence = m_link.read(kPresenceRegister, 1, 100))
-            m_moduleIndex = AnalogModuleFromPresence(static_cast<uint8_t>((*presence)[0] & 0xFF));
-    });
-    if (!done)
-        return;
-    if (m_moduleIndex != kNoAnalogModule) {
-        const QSignalBlocker block(m_moduleList);
-        m_moduleList->setCurrentIndex(m_moduleIndex);
-    }
-    ReadOutputSettings();
+    struct Found {
+        std::optional<std::vector<uint16_t>> ratios, presence;
+    };
+    auto found = std::make_shared<Found>();
+    RunModuleOperation(this, m_context, PortUse::Reading, exchangeControls(),
+                       [found](ModuleLink &link, const PortSession &session) {
+                           found->ratios = link.read(kRatioRegister, 2, 200);
+                           if (!session.lost())
+                               found->presence = link.read(kPresenceRegister, 1, 100);
+                       },
+                       [this, found] {
+                           if (found->ratios) {
+                               m_ptRatio = (*found->ratios)[0];
+                               m_ctRatio = (*found->ratios)[1];
+                           }
+                           if (found->presence)
+                               m_moduleIndex = AnalogModuleFromPresence(static_cast<uint8_t>((*found->presence)[0] & 0xFF));
+                           if (m_moduleIndex != kNoAnalogModule) {
+                               const QSignalBlocker block(m_moduleList);
+                               m_moduleList->setCurrentIndex(m_moduleIndex);
+                           }
+                           ReadOutputSettings();
+                       });
 }
 
 void CAnalogOutDlg::UpdateUnitLabels(int output, int position)
@@ -112,13 +124,22 @@ void CAnalogOutDlg::ReadOutputSettings()
     // With no module known there is no block to read.
     if (m_moduleIndex < 0 || m_moduleIndex >= kAnalogModuleCount)
         return;
-    std::optional<std::vector<uint16_t>> regs;
-    if (!RunOnPort(*m_port, m_context, this, false, [&](const PortSession &) {
-            regs = m_link.read(AnalogBlockAddress(m_moduleIndex), kAnalogBlockSize, 200);
-        }) || !regs)
-        return;
+    auto read = std::make_shared<std::optional<std::vector<uint16_t>>>();
+    const uint16_t block = AnalogBlockAddress(m_moduleIndex);
+    RunModuleOperation(this, m_context, PortUse::Reading, exchangeControls(),
+                       [read, block](ModuleLink &link, const PortSession &) {
+                           *read = link.read(block, kAnalogBlockSize, 200);
+                       },
+                       [this, read] {
+                           if (*read)
+                               ShowOutputs(**read);
+                       });
+}
+
+void CAnalogOutDlg::ShowOutputs(const std::vector<uint16_t> &regs)
+{
     for (int o = 0; o < 2; ++o) {
-        const AnalogRegisters three{(*regs)[3 * o], (*regs)[3 * o + 1], (*regs)[3 * o + 2]};
+        const AnalogRegisters three{regs[3 * o], regs[3 * o + 1], regs[3 * o + 2]};
         const AnalogView view = DecodeAnalog(three, {m_ptRatio, m_ctRatio});
         OutputControls &c = m_outputs[o];
         {
@@ -152,11 +173,12 @@ void CAnalogOutDlg::WriteOutputSettings()
     }
 
     const uint16_t base = AnalogBlockAddress(m_moduleIndex);
-    std::vector<uint16_t> missing;
-    if (RunOnPort(*m_port, m_context, this, true, [&](const PortSession &) {
-            missing = m_link.writeBlock(base, values.data(), kAnalogBlockSize, 200);
-        }))
-        m_context.prompter.message(this, WriteReportText(missing));
+    auto missing = std::make_shared<std::vector<uint16_t>>();
+    RunModuleOperation(this, m_context, PortUse::Writing, exchangeControls(),
+                       [base, values, missing](ModuleLink &link, const PortSession &) {
+                           *missing = link.writeBlock(base, values.data(), kAnalogBlockSize, 200);
+                       },
+                       [this, missing] { m_context.prompter.message(this, WriteReportText(*missing)); });
 }
 
 } // namespace rdmod

@@ -6,10 +6,12 @@
 #include "modules/vocabulary/AnalogBlock.h"
 
 #include <QDialog>
+#include <QPointer>
 
-#include <memory>
+#include <vector>
 
 class QComboBox;
+class QPushButton;
 class QLabel;
 class QLineEdit;
 
@@ -41,10 +43,13 @@ private:
     void OnModuleSelected(int index);
     // A choice in an output's quantity list sets that output's unit label.
     void UpdateUnitLabels(int output, int position);
+    void ShowOutputs(const std::vector<uint16_t> &regs);
+
+    // The controls that start an exchange; they wait while one runs.
+    std::vector<QPointer<QWidget>> exchangeControls() const;
 
     ModuleContext &m_context;
-    std::unique_ptr<rdlink::SerialPort> m_port;
-    ModuleLink m_link;
+    QPushButton *m_ok = nullptr;
 
     uint16_t m_ptRatio = 1;
     uint16_t m_ctRatio = 1;

@@ -1,6 +1,7 @@
 #include "CModuleSetApp.h"
 
 #include "CModuleSetDlg.h"
+#include "link/LinkWorker.h"
 #include "link/QtSerialPort.h"
 #include "meter/app/Prompter.h"
 
@@ -9,8 +10,10 @@ namespace rdmod {
 int CModuleSetApp::Run()
 {
     QtPrompter prompter(QStringLiteral("nolvex"));
-    ModuleContext context{[] { return std::make_unique<rdlink::QtSerialPort>(); }, rdlink::SystemClock(),
-                          prompter};
+    // One port and one worker for the three windows: their operations take turns.
+    rdlink::QtSerialPort port;
+    rdlink::LinkWorker worker(port, rdlink::SystemClock());
+    ModuleContext context{worker, prompter};
     CModuleSetDlg dialog(context);
     dialog.show();
     dialog.OnInitDialog();

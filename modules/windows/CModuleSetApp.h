@@ -1,5 +1,5 @@
-// The application object of nolvex: builds the main window with a real serial
-// port per window and the system clock, runs its initialisation and then the
+// The application object of nolvex: builds the main window with the real serial
+// port on a link worker and the system clock, runs its initialisation and then the
 // window modally. The program ends when the main window closes; the module
 // windows end with it.
 #pragma once

@@ -2,6 +2,7 @@
 
 #include "CAnalogOutDlg.h"
 #include "CPulseSetDlg.h"
+#include "ModuleJob.h"
 #include "WindowParts.h"
 #include "WriteReport.h"
 #include "meter/app/Prompter.h"
@@ -29,7 +30,7 @@ QString ModuleEntry(int index)
 } // namespace
 
 CModuleSetDlg::CModuleSetDlg(ModuleContext &context, QWidget *parent)
-    : QDialog(parent), m_context(context), m_port(context.makePort()), m_link(*m_port, context.clock)
+    : QDialog(parent), m_context(context)
 {
     setWindowTitle(QStringLiteral("RD5800模块参数设置-Velmora"));
     setWindowIcon(QIcon(QStringLiteral(":/modules/nolvex.xpm")));
@@ -60,6 +61,7 @@ void CModuleSetDlg::BuildLayout()
 
     auto *ok = PlaceButton(this, QStringLiteral("确定"), 364, 330);
     ok->setDefault(true);
+    m_ok = ok;
     auto *quit = PlaceButton(this, QStringLiteral("退出"), 464, 330);
     connect(ok, &QPushButton::clicked, this, &CModuleSetDlg::WriteModuleSettings);
     connect(quit, &QPushButton::clicked, this, &QDialog::reject);
@@ -95,25 +97,40 @@ CModuleSetDlg::RelayControls CModuleSetDlg::BuildRelayGroup(const QString &capti
     return c;
 }
 
+std::vector<QPointer<QWidget>> CModuleSetDlg::exchangeControls() const
+{
+    return {m_ok, m_moduleList};
+}
+
 void CModuleSetDlg::OnInitDialog()
 {
     m_moduleIndex = 0;
     m_ptRatio = 1;
     m_ctRatio = 1;
-    std::optional<std::vector<uint16_t>> presence;
-    if (!RunOnPort(*m_port, m_context, this, false, [&](const PortSession &session) {
-            if (const auto ratios = m_link.read(kRatioRegister, 2, 200)) {
-                m_ptRatio = (*ratios)[0];
-                m_ctRatio = (*ratios)[1];
-            }
-            if (!session.lost())
-                presence = m_link.read(kPresenceRegister, 1, 200);
-        }))
-        return;
-    if (!presence)
-        return;   // only this window, no module selected; the user may still choose one
+    struct Found {
+        std::optional<std::vector<uint16_t>> ratios, presence;
+    };
+    auto found = std::make_shared<Found>();
+    RunModuleOperation(this, m_context, PortUse::Reading, exchangeControls(),
+                       [found](ModuleLink &link, const PortSession &session) {
+                           found->ratios = link.read(kRatioRegister, 2, 200);
+                           if (!session.lost())
+                               found->presence = link.read(kPresenceRegister, 1, 200);
+                       },
+                       [this, found] {
+                           if (found->ratios) {
+                               m_ptRatio = (*found->ratios)[0];
+                               m_ctRatio = (*found->ratios)[1];
+                           }
+                           // Without a presence reply only this window shows, with no
+                           // module selected; the user may still choose one.
+                           if (found->presence)
+                               AdoptPresence(static_cast<uint8_t>((*found->presence)[0] & 0xFF));
+                       });
+}
 
-    const uint8_t p = static_cast<uint8_t>((*presence)[0] & 0xFF);
+void CModuleSetDlg::AdoptPresence(uint8_t p)
+{
     if (p & kPresencePulse) {
         m_pulseDlg = new CPulseSetDlg(m_context, this);
         // Beside the main window rather than on top of it.
@@ -147,15 +164,24 @@ void CModuleSetDlg::ReadModuleSettings(int moduleIndex)
 {
     if (moduleIndex < 0 || moduleIndex >= kRelayModuleCount)
         return;
-    std::optional<std::vector<uint16_t>> regs;
-    // A read without reply leaves every field as it stands, typing included.
-    if (!RunOnPort(*m_port, m_context, this, false, [&](const PortSession &) {
-            regs = m_link.read(RelayBlockAddress(moduleIndex), kRelayBlockSize, 200);
-        }) || !regs)
-        return;
+    auto read = std::make_shared<std::optional<std::vector<uint16_t>>>();
+    const uint16_t block = RelayBlockAddress(moduleIndex);
+    RunModuleOperation(this, m_context, PortUse::Reading, exchangeControls(),
+                       [read, block](ModuleLink &link, const PortSession &) {
+                           *read = link.read(block, kRelayBlockSize, 200);
+                       },
+                       [this, read] {
+                           // A read without reply leaves every field as it stands, typing included.
+                           if (*read)
+                               ShowBlock(**read);
+                       });
+}
+
+void CModuleSetDlg::ShowBlock(const std::vector<uint16_t> &regs)
+{
     for (int r = 0; r < 2; ++r) {
         RelayRegisters six{};
-        std::copy_n(regs->begin() + kRelayRegisters * r, kRelayRegisters, six.begin());
+        std::copy_n(regs.begin() + kRelayRegisters * r, kRelayRegisters, six.begin());
         ShowRelay(m_relays[r], DecodeRelay(six, ratios()));
     }
 }
@@ -211,13 +237,14 @@ void CModuleSetDlg::WriteModuleSettings()
     }
 
     const uint16_t base = RelayBlockAddress(m_moduleIndex);
-    std::vector<uint16_t> missing;
+    auto missing = std::make_shared<std::vector<uint16_t>>();
     // A lost device is told as such (the rest of the block cannot go out) rather
     // than as a list of missing echoes.
-    if (RunOnPort(*m_port, m_context, this, true, [&](const PortSession &) {
-            missing = m_link.writeBlock(base, values.data(), kRelayBlockSize, 200);
-        }))
-        m_context.prompter.message(this, WriteReportText(missing));
+    RunModuleOperation(this, m_context, PortUse::Writing, exchangeControls(),
+                       [base, values, missing](ModuleLink &link, const PortSession &) {
+                           *missing = link.writeBlock(base, values.data(), kRelayBlockSize, 200);
+                       },
+                       [this, missing] { m_context.prompter.message(this, WriteReportText(*missing)); });
 }
 
 } // namespace rdmod

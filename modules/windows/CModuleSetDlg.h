@@ -12,9 +12,10 @@
 #include <QDialog>
 #include <QPointer>
 
-#include <memory>
+#include <vector>
 
 class QComboBox;
+class QPushButton;
 class QLabel;
 class QLineEdit;
 
@@ -58,9 +59,15 @@ private:
     void ShowRelay(RelayControls &relay, const RelayView &view);
     RelayTexts TakeRelay(const RelayControls &relay) const;
 
+    void ShowBlock(const std::vector<uint16_t> &regs);
+    // Opens the pulse and analog output windows of the modules found and selects
+    // the relay module, after the presence register has been read.
+    void AdoptPresence(uint8_t presence);
+    // The controls that start an exchange; they wait while one runs.
+    std::vector<QPointer<QWidget>> exchangeControls() const;
+
     ModuleContext &m_context;
-    std::unique_ptr<rdlink::SerialPort> m_port;
-    ModuleLink m_link;
+    QPushButton *m_ok = nullptr;
 
     uint16_t m_ptRatio = 1;
     uint16_t m_ctRatio = 1;

@@ -1,5 +1,6 @@
 #include "CPulseSetDlg.h"
 
+#include "ModuleJob.h"
 #include "WindowParts.h"
 #include "meter/app/Prompter.h"
 #include "modules/vocabulary/AnalogBlock.h"
@@ -13,8 +14,7 @@
 namespace rdmod {
 
 CPulseSetDlg::CPulseSetDlg(ModuleContext &context, QWidget *parent)
-    : QDialog(parent, Qt::Window), m_context(context), m_port(context.makePort()),
-      m_link(*m_port, context.clock)
+    : QDialog(parent, Qt::Window), m_context(context)
 {
     setWindowTitle(QStringLiteral("电能脉冲参数设置"));
     setWindowIcon(QIcon(QStringLiteral(":/modules/nolvex.xpm")));
@@ -35,6 +35,7 @@ CPulseSetDlg::CPulseSetDlg(ModuleContext &context, QWidget *parent)
 
     auto *ok = PlaceButton(this, QStringLiteral("确认"), 274, 154);
     ok->setDefault(true);
+    m_ok = ok;
     auto *quit = PlaceButton(this, QStringLiteral("退出"), 374, 154);
     connect(ok, &QPushButton::clicked, this, &CPulseSetDlg::WritePulseSettings);
     connect(quit, &QPushButton::clicked, this, &QDialog::reject);
@@ -44,12 +45,15 @@ CPulseSetDlg::~CPulseSetDlg() = default;
 
 void CPulseSetDlg::OnInitDialog()
 {
-    RunOnPort(*m_port, m_context, this, false, [this](const PortSession &) {
-        if (const auto regs = m_link.read(kPulseValueRegister, 2, 200)) {
-            m_value->setText(DecodePulseRegister((*regs)[0]));
-            m_width->setText(DecodePulseRegister((*regs)[1]));
-        }
-    });
+    auto regs = std::make_shared<std::optional<std::vector<uint16_t>>>();
+    RunModuleOperation(this, m_context, PortUse::Reading, {m_ok},
+                       [regs](ModuleLink &link, const PortSession &) { *regs = link.read(kPulseValueRegister, 2, 200); },
+                       [this, regs] {
+                           if (!*regs)
+                               return;
+                           m_value->setText(DecodePulseRegister((**regs)[0]));
+                           m_width->setText(DecodePulseRegister((**regs)[1]));
+                       });
 }
 
 void CPulseSetDlg::WritePulseSettings()
@@ -66,11 +70,14 @@ void CPulseSetDlg::WritePulseSettings()
     }
     // Sent one after the other whatever the instrument answers; no confirmation
     // as such, but a device that went away is not kept quiet.
-    RunOnPort(*m_port, m_context, this, true, [&](const PortSession &session) {
-        m_link.write(kPulseValueRegister, values[0], 100);
-        if (!session.lost())
-            m_link.write(kPulseWidthRegister, values[1], 100);
-    });
+    const uint16_t value = values[0], width = values[1];
+    RunModuleOperation(this, m_context, PortUse::Writing, {m_ok},
+                       [value, width](ModuleLink &link, const PortSession &session) {
+                           link.write(kPulseValueRegister, value, 100);
+                           if (!session.lost())
+                               link.write(kPulseWidthRegister, width, 100);
+                       },
+                       {});
 }
 
 } // namespace rdmod

@@ -6,9 +6,8 @@
 
 #include <QDialog>
 
-#include <memory>
-
 class QLineEdit;
+class QPushButton;
 
 namespace rdmod {
 
@@ -22,10 +21,8 @@ public:
     void WritePulseSettings();
 
 private:
-
     ModuleContext &m_context;
-    std::unique_ptr<rdlink::SerialPort> m_port;
-    ModuleLink m_link;
+    QPushButton *m_ok = nullptr;
 
     QLineEdit *m_value = nullptr;
     QLineEdit *m_width = nullptr;

@@ -1,6 +1,5 @@
 #include "ModuleLink.h"
 
-#include "meter/app/Prompter.h"
 #include "modules/vocabulary/Registers.h"
 
 namespace rdmod {
@@ -11,27 +10,25 @@ QString PortOpenFailureText(const rdlink::SerialPort &port)
         + QStringLiteral("\n未发送任何请求。");
 }
 
-QString PortLostText(const rdlink::SerialPort &port, bool writing)
+QString PortLostText(const rdlink::SerialPort &port, PortUse use)
 {
     const QString text = rdlink::PortLostText(port.portNumber(), port.deviceName(), port.errorString());
-    return text + (writing ? QStringLiteral("\n参数可能只写入了一部分，接好后请重新设置。")
+    return text + (use == PortUse::Writing ? QStringLiteral("\n参数可能只写入了一部分，接好后请重新设置。")
                            : QStringLiteral("\n读取未完成，接好后请重新读取。"));
 }
 
-bool RunOnPort(rdlink::SerialPort &port, const ModuleContext &context, QWidget *parent, bool writing,
-               const std::function<void(const PortSession &)> &work)
+std::optional<QString> RunOnPort(rdlink::Link &link, PortUse use,
+                                 const std::function<void(ModuleLink &, const PortSession &)> &work)
 {
+    rdlink::SerialPort &port = link.port();
     PortSession session(port);
-    if (!session.isOpen()) {
-        context.prompter.message(parent, PortOpenFailureText(port));
-        return false;
-    }
-    work(session);
-    if (session.lost()) {
-        context.prompter.message(parent, PortLostText(port, writing));
-        return false;
-    }
-    return true;
+    if (!session.isOpen())
+        return PortOpenFailureText(port);
+    ModuleLink moduleLink(link);
+    work(moduleLink, session);
+    if (session.lost())
+        return PortLostText(port, use);
+    return std::nullopt;
 }
 
 std::optional<std::vector<uint16_t>> ModuleLink::read(uint16_t reg, uint16_t count, uint32_t waitMs)
@@ -40,12 +37,12 @@ std::optional<std::vector<uint16_t>> ModuleLink::read(uint16_t reg, uint16_t cou
     options.discardFirst = true;
     options.wait = rdlink::WaitKind::Sleep;
     options.waitMs = waitMs;
-    const int pos = m_link.Exchange(rdlink::BuildRead(kSlaveAddress, reg, count), options);
-    if (pos < 0)
+    const rdlink::ExchangeResult reply = m_link.Exchange(rdlink::BuildRead(kSlaveAddress, reg, count), options);
+    if (!reply.ok() || reply.dataLength() < 2 * count)
         return std::nullopt;
     std::vector<uint16_t> regs(count);
     for (int n = 0; n < count; ++n)
-        regs[n] = rdlink::ReplyRegister(m_link.rxBuffer(), pos, n);
+        regs[n] = reply.reg(n);
     return regs;
 }
 
@@ -53,7 +50,7 @@ std::vector<uint16_t> ModuleLink::writeBlock(uint16_t base, const uint16_t *valu
                                              uint32_t waitMs)
 {
     std::vector<uint16_t> missing;
-    for (int k = 0; k < count && m_port.isOpen(); ++k) {
+    for (int k = 0; k < count && port().isOpen(); ++k) {
         const uint16_t reg = static_cast<uint16_t>(base + k);
         if (!write(reg, values[k], waitMs))
             missing.push_back(reg);
@@ -67,7 +64,7 @@ bool ModuleLink::write(uint16_t reg, uint16_t value, uint32_t waitMs)
     options.discardFirst = true;
     options.wait = rdlink::WaitKind::Sleep;
     options.waitMs = waitMs;
-    return m_link.Exchange(rdlink::BuildWrite(kSlaveAddress, reg, value), options) >= 0;
+    return m_link.Exchange(rdlink::BuildWrite(kSlaveAddress, reg, value), options).ok();
 }
 
 PortSession::PortSession(rdlink::SerialPort &port)

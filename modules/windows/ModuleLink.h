@@ -1,48 +1,48 @@
-// The port discipline of every module window: each operation opens the window's
-// own port (port 1, "9600,N,8,1"), runs its exchanges and closes it again, so the
+// The port discipline of every module window: each operation opens the program's
+// port (port 1, "9600,N,8,1"), runs its exchanges and closes it again, so the
 // windows take turns on the one device. Exchanges discard pending input, send the
-// request to slave 1, sleep the operation's wait and look for the reply. No widgets.
+// request to slave 1, sleep the operation's wait and look for the reply. The
+// operations run as jobs on the program's link worker; the window gets the
+// outcome back on its own thread (ModuleJob.h). No widgets here.
 #pragma once
 
-#include "link/Clock.h"
 #include "link/Exchange.h"
+#include "link/LinkWorker.h"
 #include "link/SerialPort.h"
 
 #include <QString>
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
 
 class Prompter;
-class QWidget;
 
 namespace rdmod {
 
 constexpr int kModulePort = 1;
 inline QString ModulePortSettings() { return QStringLiteral("9600,N,8,1"); }
 
-// What each window needs to reach the instrument: a port of its own, the shared
-// clock and the seam for messages.
+// What each window needs: the program's link worker and the seam for messages.
 struct ModuleContext {
-    std::function<std::unique_ptr<rdlink::SerialPort>()> makePort;
-    rdlink::Clock &clock;
+    rdlink::LinkWorker &worker;
     Prompter &prompter;
 };
+
+enum class PortUse { Reading, Writing };
 
 // The message for a port that cannot be opened: port number, device and reason.
 QString PortOpenFailureText(const rdlink::SerialPort &port);
 // The message for a device that went away during an operation (adapter pulled):
 // port number, device and reason; a write adds that the block may be half written.
-QString PortLostText(const rdlink::SerialPort &port, bool writing);
+QString PortLostText(const rdlink::SerialPort &port, PortUse use);
 
 class ModuleLink {
 public:
-    ModuleLink(rdlink::SerialPort &port, rdlink::Clock &clock) : m_port(port), m_link(port, clock) {}
+    explicit ModuleLink(rdlink::Link &link) : m_link(link) {}
 
-    rdlink::SerialPort &port() { return m_port; }
+    rdlink::SerialPort &port() { return m_link.port(); }
 
     // Reads count registers; empty when no reply frame was found.
     std::optional<std::vector<uint16_t>> read(uint16_t reg, uint16_t count, uint32_t waitMs);
@@ -54,8 +54,7 @@ public:
     std::vector<uint16_t> writeBlock(uint16_t base, const uint16_t *values, int count, uint32_t waitMs);
 
 private:
-    rdlink::SerialPort &m_port;
-    rdlink::Link m_link;
+    rdlink::Link &m_link;
 };
 
 // One operation's hold on the port: opens at construction, closes at destruction.
@@ -76,11 +75,11 @@ private:
     bool m_open;
 };
 
-// One operation of a window: opens the port, runs `work` and closes the port.
-// A port that will not open (nothing is sent) or a device lost during the work is
-// told to the user with its reason. True when the work ran to its end on a live
+// One operation on the worker: opens the port, runs `work` and closes the port.
+// Returns the message for a port that would not open (nothing was sent) or for a
+// device lost during the work, or nothing when the work ran to its end on a live
 // port. `work` gets the session to stop early once the device is gone.
-bool RunOnPort(rdlink::SerialPort &port, const ModuleContext &context, QWidget *parent, bool writing,
-               const std::function<void(const PortSession &)> &work);
+std::optional<QString> RunOnPort(rdlink::Link &link, PortUse use,
+                                 const std::function<void(ModuleLink &, const PortSession &)> &work);
 
 } // namespace rdmod

@@ -71,7 +71,8 @@ protected:
     bool Poll()
     {
         const int before = successes();
-        m_window->OnTimer1();
+        m_window->onPollTick();
+    m_window->waitForLine();
         return successes() == before + 1;
     }
 
@@ -125,7 +126,7 @@ TEST_F(CommandsAgainstSimulator, PtCtAndWiringFollowInThePoll)
     };
     window().panel().meterSettings->click();
     EXPECT_EQ(Messages(), QStringList{QStringLiteral("设置仪表参数成功")});
-    EXPECT_TRUE(window().timer1Active());
+    EXPECT_TRUE(window().pollingActive());
     EXPECT_EQ(LogLines(QStringLiteral("write 100 to 0x0307")).size(), 1);
 
     ASSERT_TRUE(Poll());
@@ -161,22 +162,22 @@ TEST_F(CommandsAgainstSimulator, SearchFindsTheInstrumentAtFive)
 {
     Start({"--address", "5"});
     window().panel().search->click();
-    EXPECT_FALSE(window().timer1Active());
-    ASSERT_TRUE(window().timer2Active());
+    EXPECT_FALSE(window().pollingActive());
+    ASSERT_TRUE(window().searchActive());
     int ticks = 0;
-    while (window().timer2Active() && ticks < 10) {
+    while (window().searchActive() && ticks < 10) {
         window().OnTimer2();
         ++ticks;
     }
     EXPECT_EQ(ticks, 5);
-    EXPECT_FALSE(window().timer2Active());
-    EXPECT_FALSE(window().timer1Active());
+    EXPECT_FALSE(window().searchActive());
+    EXPECT_FALSE(window().pollingActive());
     EXPECT_EQ(state().slaveAddress, 5);
     EXPECT_EQ(window().panel().slaveAddress->text(), QStringLiteral("5"));
     EXPECT_EQ(window().statusText(), QStringLiteral("串行口:1\r\n\r\n波特率:9600\r\n\r\n校验位:无校验"));
 
     window().panel().runStop->click();   // Run resumes polling at the found address
-    EXPECT_TRUE(window().timer1Active());
+    EXPECT_TRUE(window().pollingActive());
     EXPECT_TRUE(Poll());
 }
 
@@ -196,7 +197,7 @@ TEST_F(CommandsAgainstSimulator, BaudRateChangeTo19200KeepsCommunicating)
     EXPECT_EQ(Messages(), QStringList{QStringLiteral("改变波特率成功")});
     EXPECT_EQ(state().baudRate, 19200);
     EXPECT_EQ(state().portSettings, QStringLiteral("19200,N,8,1"));
-    EXPECT_EQ(state().pollPeriodMs, 800);
+    EXPECT_EQ(timerInterval(), 800);
     EXPECT_TRUE(window().statusText().contains(QStringLiteral("波特率: 19200 ")));
 
     EXPECT_TRUE(Poll());
@@ -210,7 +211,7 @@ TEST_F(CommandsAgainstSimulator, PulseWidthWrittenComesBackInThePoll)
     ASSERT_TRUE(Poll());
 
     window().panel().pulseModify->click();
-    EXPECT_FALSE(window().timer1Active());
+    EXPECT_FALSE(window().pollingActive());
     EXPECT_FALSE(window().panel().pulseWidth->isReadOnly());
     window().panel().pulseWidth->setText(QStringLiteral("300"));
     window().panel().pulseWrite->click();
@@ -219,7 +220,7 @@ TEST_F(CommandsAgainstSimulator, PulseWidthWrittenComesBackInThePoll)
     window().panel().pulseWidth->setText(QStringLiteral("25"));
     window().panel().pulseWrite->click();
     EXPECT_TRUE(Messages().isEmpty());
-    EXPECT_TRUE(window().timer1Active());
+    EXPECT_TRUE(window().pollingActive());
     EXPECT_TRUE(window().panel().pulseWidth->isReadOnly());
 
     ASSERT_TRUE(Poll());

@@ -117,18 +117,27 @@ TEST_P(LibmodbusOracle, ReadsAndWritesRoundTrip)
     const Read reads[] = {{0x0100, 1, 100}, {0x0300, 17, 300}, {0x0000, 41, 500},
                           {0x0760, 12, 300}, {0x0266, 18, 300}, {0x0311, 12, 200}};
     for (const Read &r : reads) {
-        const int pos = link.Exchange(BuildRead(0x11, r.reg, r.count), {false, WaitKind::Sleep, r.wait});
-        ASSERT_GE(pos, 0) << "read at " << r.reg;
+        ExchangeOptions o;
+        o.waitMs = r.wait;
+        const ExchangeResult reply = link.Exchange(BuildRead(0x11, r.reg, r.count), o);
+        ASSERT_TRUE(reply.ok()) << "read at " << r.reg;
         for (int n = 0; n < r.count; ++n)
-            ASSERT_EQ(ReplyRegister(link.rxBuffer(), pos, n), server.reg(r.reg + n));
+            ASSERT_EQ(reply.reg(n), server.reg(r.reg + n));
     }
 
-    const int pos = link.Exchange(BuildWrite(0x11, 0x0307, 64000), {true, WaitKind::BusyWait, 300});
-    EXPECT_EQ(pos, 0);
+    ExchangeOptions write;
+    write.discardFirst = true;
+    write.wait = WaitKind::BusyWait;
+    write.waitMs = 300;
+    const ExchangeResult echo = link.Exchange(BuildWrite(0x11, 0x0307, 64000), write);
+    EXPECT_TRUE(echo.ok());
+    EXPECT_EQ(echo.frame, link.rxBuffer());
     EXPECT_EQ(server.reg(0x0307), 64000);
 
     // Another slave address: libmodbus stays silent, nothing is found.
-    EXPECT_EQ(link.Exchange(BuildRead(0x12, 0x0100, 1), {false, WaitKind::Sleep, 100}), -1);
+    ExchangeOptions other;
+    other.waitMs = 100;
+    EXPECT_EQ(link.Exchange(BuildRead(0x12, 0x0100, 1), other).status, ExchangeStatus::NothingReceived);
     EXPECT_EQ(server.served(), int(std::size(reads)) + 1);
 }
 

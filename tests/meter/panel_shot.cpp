@@ -59,7 +59,8 @@ int main(int argc, char **argv)
     window.OnInitDialog();
     window.panel().slaveAddress->setText(QStringLiteral("1"));
     window.panel().runStop->click();
-    window.OnTimer1();
+    window.onPollTick();
+    window.waitForLine();
     window.show();
     QApplication::processEvents();
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("meter.png");

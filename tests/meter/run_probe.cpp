@@ -80,7 +80,7 @@ int main(int argc, char **argv)
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     std::printf("line %s,%s: %d ticks in %.1f s, period %d ms\n", baud.c_str(), parity.c_str(), ticks,
-                wallSeconds, window.state().pollPeriodMs);
+                wallSeconds, window.timerInterval());
     if (ticks > 0)
         std::printf("mean tick %.0f ms, mean waits per tick %.0f ms\n", wallSeconds * 1000 / ticks,
                     double(clock.waited) / ticks);

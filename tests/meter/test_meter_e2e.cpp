@@ -57,8 +57,10 @@ TEST_P(MeterEndToEnd, TwoTicksShowTheSimulatorsValues)
     ASSERT_TRUE(port.isOpen()) << (prompter.messages.empty() ? "" : prompter.messages[0].toStdString());
     dlg.panel().slaveAddress->setText(QStringLiteral("1"));
     dlg.panel().runStop->click();
-    dlg.OnTimer1();
-    dlg.OnTimer1();
+    dlg.onPollTick();
+    dlg.waitForLine();
+    dlg.onPollTick();
+    dlg.waitForLine();
     EXPECT_TRUE(prompter.messages.empty());
 
     // Five requests per tick, in order, all answered.

@@ -68,7 +68,8 @@ TEST(MeterUnplug, PulledAdapterStopsPollingOnceAndRunReopensWhenBack)
     ASSERT_TRUE(port.isOpen()) << (prompter.messages.empty() ? "" : prompter.messages[0].toStdString());
     dlg.panel().slaveAddress->setText(QStringLiteral("1"));
     dlg.panel().runStop->click();
-    dlg.OnTimer1();
+    dlg.onPollTick();
+    dlg.waitForLine();
     ASSERT_TRUE(prompter.messages.empty());
     ASSERT_EQ(dlg.panel().successRate->text(), QStringLiteral("100.00"));
     const QStringList before = ShownValues(dlg.panel());
@@ -80,9 +81,10 @@ TEST(MeterUnplug, PulledAdapterStopsPollingOnceAndRunReopensWhenBack)
     ASSERT_TRUE(sim.waitForLines("--", 1, 3000));
     EXPECT_FALSE(QFileInfo::exists(firstDevice));
     const size_t requestsBefore = sim.logLines("rx").size();
-    dlg.OnTimer1();
+    dlg.onPollTick();
+    dlg.waitForLine();
     EXPECT_FALSE(port.isOpen());
-    EXPECT_FALSE(dlg.timer1Active());
+    EXPECT_FALSE(dlg.pollingActive());
     EXPECT_EQ(dlg.panel().runStop->text(), QStringLiteral("运行"));
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_TRUE(prompter.messages[0].contains(link)) << prompter.messages[0].toStdString();
@@ -90,8 +92,10 @@ TEST(MeterUnplug, PulledAdapterStopsPollingOnceAndRunReopensWhenBack)
 
     // Ticks that were already queued change nothing and say nothing more; the
     // values stay as last read (the counts of the failed tick aside).
-    dlg.OnTimer1();
-    dlg.OnTimer1();
+    dlg.onPollTick();
+    dlg.waitForLine();
+    dlg.onPollTick();
+    dlg.waitForLine();
     EXPECT_EQ(prompter.messages.size(), 1u);
     const QStringList after = ShownValues(dlg.panel());
     EXPECT_EQ(after.mid(0, after.size() - 3), before.mid(0, before.size() - 3));
@@ -100,15 +104,17 @@ TEST(MeterUnplug, PulledAdapterStopsPollingOnceAndRunReopensWhenBack)
     // Back: a stray tick still sends nothing until the user presses Run.
     sim.signal(SIGUSR2);
     ASSERT_TRUE(WaitForDevice(link, 3000));
-    dlg.OnTimer1();
+    dlg.onPollTick();
+    dlg.waitForLine();
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(sim.logLines("rx").size(), requestsBefore);
 
     dlg.panel().runStop->click();
     ASSERT_TRUE(port.isOpen()) << (prompter.messages.size() > 1 ? prompter.messages[1].toStdString() : "");
-    EXPECT_TRUE(dlg.timer1Active());
+    EXPECT_TRUE(dlg.pollingActive());
     EXPECT_EQ(dlg.panel().runStop->text(), QStringLiteral("停止"));
-    dlg.OnTimer1();
+    dlg.onPollTick();
+    dlg.waitForLine();
     EXPECT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(sim.logLines("rx").size(), requestsBefore + 5);
     EXPECT_EQ(ShownValues(dlg.panel()).mid(0, before.size() - 3), before.mid(0, before.size() - 3));

@@ -62,6 +62,7 @@ protected:
         dlg->setProgramStarter([this](const QString &path) { startedPrograms.push_back(path); return true; });
         dlg->setLineSettings(baud, parity, com);
         dlg->OnInitDialog();
+        dlg->waitForLine();
     }
 
     // Types the address and presses Run.
@@ -69,6 +70,7 @@ protected:
     {
         dlg->panel().slaveAddress->setText(address);
         dlg->panel().runStop->click();
+        dlg->waitForLine();
     }
 
     std::vector<QByteArray> WrittenSince(size_t from) const
@@ -99,7 +101,7 @@ TEST_F(MeterWindow, StartUpOpensThePortAndWaitsForRun)
     ASSERT_FALSE(port.openedWith.empty());
     EXPECT_EQ(port.openedWith.back(), QStringLiteral("9600,N,8,1"));
     EXPECT_TRUE(port.written.empty());
-    EXPECT_FALSE(dlg->timer1Active());
+    EXPECT_FALSE(dlg->pollingActive());
     EXPECT_EQ(p.runStop->text(), QStringLiteral("运行"));
     EXPECT_EQ(p.slaveAddress->text(), QStringLiteral("0"));
     EXPECT_EQ(p.successRate->text(), QStringLiteral("0"));
@@ -133,7 +135,7 @@ TEST_F(MeterWindow, PollPeriodAndSettingsFollowTheStartSettings)
     };
     for (const Case &c : cases) {
         Open(c.baud, c.parity, 3);
-        EXPECT_EQ(dlg->state().pollPeriodMs, c.period) << c.baud;
+        EXPECT_EQ(dlg->timerInterval(), c.period) << c.baud;
         EXPECT_EQ(port.openedWith.back(), QString::fromLatin1(c.settings));
         EXPECT_EQ(port.portNumber(), 3);
         EXPECT_TRUE(dlg->statusText().endsWith(QString::fromUtf8(c.parityText)));
@@ -148,20 +150,24 @@ TEST_F(MeterWindow, RunOpensThePortOnlyWhenClosedAndStopClosesIt)
     Open();
     Run();
     EXPECT_EQ(port.openCount, 1);           // still open from start-up
-    EXPECT_TRUE(dlg->timer1Active());
-    EXPECT_TRUE(dlg->state().running);
+    EXPECT_TRUE(dlg->pollingActive());
+    EXPECT_TRUE(dlg->running());
     EXPECT_EQ(dlg->panel().runStop->text(), QStringLiteral("停止"));
 
     dlg->panel().runStop->click();
-    EXPECT_FALSE(dlg->timer1Active());
+
+    dlg->waitForLine();
+    EXPECT_FALSE(dlg->pollingActive());
     EXPECT_FALSE(port.isOpen());
     EXPECT_EQ(port.closeCount, 1);
     EXPECT_EQ(dlg->panel().runStop->text(), QStringLiteral("运行"));
 
     dlg->panel().runStop->click();
+
+    dlg->waitForLine();
     EXPECT_EQ(port.openCount, 2);
     EXPECT_EQ(port.openedWith.back(), QStringLiteral("9600,N,8,1"));
-    EXPECT_TRUE(dlg->timer1Active());
+    EXPECT_TRUE(dlg->pollingActive());
 
     // Closing the window stops polling and closes the port.
     dlg.reset();
@@ -183,9 +189,11 @@ TEST_F(MeterWindow, PortThatCannotOpenIsReportedAndNothingIsPolled)
     // Run tries again, reports again, and the ticks of a closed port do nothing.
     Run();
     EXPECT_EQ(prompter.messages.size(), 2u);
-    EXPECT_TRUE(dlg->timer1Active());
-    dlg->OnTimer1();
-    dlg->OnTimer1();
+    EXPECT_TRUE(dlg->pollingActive());
+    dlg->onPollTick();
+    dlg->waitForLine();
+    dlg->onPollTick();
+    dlg->waitForLine();
     EXPECT_TRUE(port.written.empty());
     EXPECT_TRUE(clock.waits.empty());
     EXPECT_EQ(dlg->panel().attemptCount->text(), QStringLiteral("0"));
@@ -194,7 +202,9 @@ TEST_F(MeterWindow, PortThatCannotOpenIsReportedAndNothingIsPolled)
     // Once the device is there, Stop and Run open it.
     port.failOpen = false;
     dlg->panel().runStop->click();
+    dlg->waitForLine();
     dlg->panel().runStop->click();
+    dlg->waitForLine();
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(prompter.messages.size(), 2u);
 }
@@ -203,7 +213,8 @@ TEST_F(MeterWindow, OneTickSendsFiveReadsInOrderWithTheirWaits)
 {
     Open();
     Run();
-    dlg->OnTimer1();
+    dlg->onPollTick();
+    dlg->waitForLine();
     const std::vector<QByteArray> expected = {Read(1, 0x0100, 1), Read(1, 0x0300, 17),
                                               Read(1, 0x0000, 41), Read(1, 0x0760, 12),
                                               Read(1, 0x020C, 18)};
@@ -244,7 +255,8 @@ TEST_F(MeterWindow, LowBaudRateWaitsCoverTheLineTime)
 {
     Open(1200, 2);
     Run();
-    dlg->OnTimer1();
+    dlg->onPollTick();
+    dlg->waitForLine();
     ASSERT_EQ(clock.waits.size(), 5u);
     // 8 + 87 bytes at 11 bits per byte need about 871 ms at 1200 baud.
     EXPECT_GT(clock.waits[2].ms, 871u);
@@ -258,12 +270,14 @@ TEST_F(MeterWindow, NoInstrumentKeepsTheBoxesAndLowersTheRate)
 {
     Open();
     Run();
-    dlg->OnTimer1();   // a good tick first
+    dlg->onPollTick();
+    dlg->waitForLine();   // a good tick first
     port.responder = nullptr;
     meter.regs[0x0000] = 1234;
     for (int tick = 0; tick < 3; ++tick) {
         const size_t before = port.written.size();
-        dlg->OnTimer1();
+        dlg->onPollTick();
+    dlg->waitForLine();
         EXPECT_EQ(port.written.size() - before, 5u);
     }
     const MeterPanel &p = dlg->panel();
@@ -271,7 +285,6 @@ TEST_F(MeterWindow, NoInstrumentKeepsTheBoxesAndLowersTheRate)
     EXPECT_EQ(p.counters[0]->text(), QStringLiteral("4294967295"));
     EXPECT_EQ(p.attemptCount->text(), QStringLiteral("4"));
     EXPECT_EQ(p.successRate->text(), QStringLiteral("50.00"));   // 100 x 2 / 4
-    EXPECT_EQ(dlg->poll().stats().attemptCount(), 5);
     EXPECT_TRUE(prompter.messages.empty());
 }
 
@@ -285,10 +298,11 @@ TEST_F(MeterWindow, DeviceThatVanishesMidTickStopsPollingWithOneMessage)
             port.vanish(QStringLiteral("No such device"));
         return std::vector<Chunk>{};
     };
-    dlg->OnTimer1();
+    dlg->onPollTick();
+    dlg->waitForLine();
     EXPECT_EQ(port.written.size(), 2u);
     EXPECT_EQ(clock.waits.size(), 2u);
-    EXPECT_FALSE(dlg->timer1Active());
+    EXPECT_FALSE(dlg->pollingActive());
     EXPECT_EQ(dlg->panel().runStop->text(), QStringLiteral("运行"));
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_TRUE(prompter.messages[0].contains(QStringLiteral("No such device")));
@@ -297,8 +311,9 @@ TEST_F(MeterWindow, DeviceThatVanishesMidTickStopsPollingWithOneMessage)
     // Run opens it again and polling resumes.
     port.responder = nullptr;
     dlg->panel().runStop->click();
+    dlg->waitForLine();
     EXPECT_TRUE(port.isOpen());
-    EXPECT_TRUE(dlg->timer1Active());
+    EXPECT_TRUE(dlg->pollingActive());
 }
 
 TEST_F(MeterWindow, SuccessRateAfterTenTicks)
@@ -308,9 +323,11 @@ TEST_F(MeterWindow, SuccessRateAfterTenTicks)
     for (int tick = 1; tick <= 10; ++tick) {
         if (tick == 6)
             port.responder = nullptr;
-        dlg->OnTimer1();
+        dlg->onPollTick();
+    dlg->waitForLine();
     }
-    dlg->OnTimer1();
+    dlg->onPollTick();
+    dlg->waitForLine();
     EXPECT_EQ(dlg->panel().attemptCount->text(), QStringLiteral("11"));
     EXPECT_EQ(dlg->panel().successRate->text(), QStringLiteral("54.55"));
 }
@@ -320,7 +337,8 @@ TEST_F(MeterWindow, ReplyAfterStrayBytesIsFound)
     prefix = QByteArray::fromHex("010355aa01");
     Open();
     Run();
-    dlg->OnTimer1();
+    dlg->onPollTick();
+    dlg->waitForLine();
     EXPECT_EQ(dlg->panel().grid[0][1]->text(), QStringLiteral("220.00 V"));
     EXPECT_EQ(dlg->panel().counters[0]->text(), QStringLiteral("4294967295"));
     EXPECT_EQ(dlg->panel().successRate->text(), QStringLiteral("100.00"));
@@ -337,7 +355,8 @@ TEST_F(MeterWindow, ReportedAddressServesTheMeasurementReadOfTheSameTick)
     };
     Open();
     Run();
-    dlg->OnTimer1();
+    dlg->onPollTick();
+    dlg->waitForLine();
     ASSERT_EQ(port.written.size(), 5u);
     EXPECT_EQ(uint8_t(port.written[1][0]), 1);
     EXPECT_EQ(uint8_t(port.written[2][0]), 5);   // from register 0x0300
@@ -349,10 +368,12 @@ TEST_F(MeterWindow, HarmonicItemChangeTakesEffectNextTick)
 {
     Open();
     Run();
-    dlg->OnTimer1();
+    dlg->onPollTick();
+    dlg->waitForLine();
     EXPECT_EQ(port.written.back(), Read(1, 0x020C, 18));
     dlg->panel().harmonicItem->setCurrentIndex(3);   // U1
-    dlg->OnTimer1();
+    dlg->onPollTick();
+    dlg->waitForLine();
     EXPECT_EQ(port.written.back(), Read(1, 0x0242, 18));
     EXPECT_EQ(dlg->panel().fundamental->text(), QStringLiteral("220.00"));
     EXPECT_DOUBLE_EQ(dlg->panel().chart->rowValue(1), 1.2);
@@ -360,7 +381,8 @@ TEST_F(MeterWindow, HarmonicItemChangeTakesEffectNextTick)
     // A typed text that names no item: step 5 sends nothing, the chart stays.
     dlg->panel().harmonicItem->setEditText(QStringLiteral("U7"));
     const size_t before = port.written.size();
-    dlg->OnTimer1();
+    dlg->onPollTick();
+    dlg->waitForLine();
     EXPECT_EQ(port.written.size() - before, 4u);
     EXPECT_DOUBLE_EQ(dlg->panel().chart->rowValue(1), 1.2);
 }
@@ -374,7 +396,8 @@ TEST_F(MeterWindow, LampsAndRelayTextsFollowThePolledBits)
 {
     Open();
     Run();
-    dlg->OnTimer1();
+    dlg->onPollTick();
+    dlg->waitForLine();
     const MeterPanel &p = dlg->panel();
     const bool inputs[6] = {true, false, true, false, false, false};     // 0x2105
     const bool modules[6] = {true, false, false, true, false, true};    // 0x0051
@@ -399,7 +422,8 @@ TEST_F(MeterWindow, LampsAndRelayTextsFollowThePolledBits)
     // A module that goes away puts its lamp out at the next good read.
     meter.regs[0x0100] = 0x0001;
     meter.regs[0x0020] = 0x0002;
-    dlg->OnTimer1();
+    dlg->onPollTick();
+    dlg->waitForLine();
     EXPECT_TRUE(p.lamps[6]->isOn());
     EXPECT_FALSE(p.lamps[9]->isOn());
     EXPECT_FALSE(p.lamps[0]->isOn());
@@ -432,8 +456,10 @@ TEST_F(MeterWindow, SlaveAddressEditAcceptsOnly0To255)
     // Ticks with the empty edit keep the address and never show a message.
     meter.address = 7;
     meter.regs[0x0300] = 7;
-    dlg->OnTimer1();
-    dlg->OnTimer1();
+    dlg->onPollTick();
+    dlg->waitForLine();
+    dlg->onPollTick();
+    dlg->waitForLine();
     EXPECT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(uint8_t(port.written.back()[0]), 7);
     EXPECT_EQ(dlg->panel().grid[0][1]->text(), QStringLiteral("220.00 V"));
@@ -445,11 +471,14 @@ TEST_F(MeterWindow, AddressSearchProbes1To254Then0)
     Run();
     port.responder = nullptr;   // nobody answers
     dlg->panel().search->click();
-    EXPECT_TRUE(dlg->timer2Active());
-    EXPECT_FALSE(dlg->timer1Active());
+    dlg->waitForLine();
+    EXPECT_TRUE(dlg->searchActive());
+    EXPECT_FALSE(dlg->pollingActive());
     const size_t before = port.written.size();
-    for (int i = 0; i < 256; ++i)
-        dlg->OnTimer2();
+    for (int i = 0; i < 256; ++i) {
+        dlg->onSearchTick();
+        dlg->waitForLine();
+    }
     const auto sent = WrittenSince(before);
     ASSERT_EQ(sent.size(), 256u);
     for (int i = 0; i < 254; ++i)
@@ -460,17 +489,20 @@ TEST_F(MeterWindow, AddressSearchProbes1To254Then0)
 
     // A closed port: the search tick sends nothing and stays where it is.
     dlg->OnModuleSettings();
+    dlg->waitForLine();
     EXPECT_EQ(startedPrograms.size(), 1u);
     const size_t closedBefore = port.written.size();
-    const int next = dlg->state().searchAddress;
-    dlg->OnTimer2();
+    const int next = dlg->nextSearchAddress();
+    dlg->onSearchTick();
+    dlg->waitForLine();
     EXPECT_EQ(port.written.size(), closedBefore);
-    EXPECT_EQ(dlg->state().searchAddress, next);
+    EXPECT_EQ(dlg->nextSearchAddress(), next);
 
     // Run ends the search.
     dlg->panel().runStop->click();
-    EXPECT_FALSE(dlg->timer2Active());
-    EXPECT_TRUE(dlg->timer1Active());
+    dlg->waitForLine();
+    EXPECT_FALSE(dlg->searchActive());
+    EXPECT_TRUE(dlg->pollingActive());
 }
 
 TEST_F(MeterWindow, ModuleSettingsWhileRunningHandsThePortOver)
@@ -481,20 +513,23 @@ TEST_F(MeterWindow, ModuleSettingsWhileRunningHandsThePortOver)
     dlg->setProgramStarter([&](const QString &path) { started.push_back(path); return true; });
     Run();
     dlg->panel().moduleSettings->click();
+    dlg->waitForLine();
     EXPECT_EQ(started, std::vector<QString>{QStringLiteral("/opt/rd/nolvex")});
-    EXPECT_FALSE(dlg->timer1Active());
+    EXPECT_FALSE(dlg->pollingActive());
     EXPECT_FALSE(port.isOpen());
-    EXPECT_FALSE(dlg->state().running);
+    EXPECT_FALSE(dlg->running());
     EXPECT_EQ(dlg->panel().runStop->text(), QStringLiteral("运行"));
     EXPECT_TRUE(prompter.messages.empty());
 
     // One press of Run resumes polling.
     dlg->panel().runStop->click();
+    dlg->waitForLine();
     EXPECT_TRUE(port.isOpen());
-    EXPECT_TRUE(dlg->timer1Active());
+    EXPECT_TRUE(dlg->pollingActive());
     EXPECT_EQ(dlg->panel().runStop->text(), QStringLiteral("停止"));
     const size_t before = port.written.size();
-    dlg->OnTimer1();
+    dlg->onPollTick();
+    dlg->waitForLine();
     EXPECT_EQ(port.written.size() - before, 5u);
 }
 
@@ -503,6 +538,7 @@ TEST_F(MeterWindow, ModuleProgramThatCannotStartIsNamed)
     Open();
     dlg->setProgramLocator([] { return QString(); });
     dlg->panel().moduleSettings->click();
+    dlg->waitForLine();
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_TRUE(prompter.messages[0].contains(QStringLiteral("nolvex")));
     EXPECT_FALSE(port.isOpen());
@@ -510,6 +546,7 @@ TEST_F(MeterWindow, ModuleProgramThatCannotStartIsNamed)
     dlg->setProgramLocator([] { return QStringLiteral("/opt/rd/nolvex"); });
     dlg->setProgramStarter([](const QString &) { return false; });
     dlg->panel().moduleSettings->click();
+    dlg->waitForLine();
     ASSERT_EQ(prompter.messages.size(), 2u);
     EXPECT_TRUE(prompter.messages[1].contains(QStringLiteral("/opt/rd/nolvex")));
 }
@@ -519,7 +556,9 @@ TEST_F(MeterWindow, EachUsageNotesPressOpensAnotherWindow)
     Open();
     dlg->show();
     dlg->panel().help->click();
+    dlg->waitForLine();
     dlg->panel().help->click();
+    dlg->waitForLine();
     const auto notes = dlg->findChildren<CHelpDlg *>();
     ASSERT_EQ(notes.size(), 2);
     for (CHelpDlg *n : notes) {

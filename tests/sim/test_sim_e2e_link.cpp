@@ -60,7 +60,8 @@ public:
         o.discardFirst = discardFirst;
         o.wait = WaitKind::Sleep;
         o.waitMs = waitMs;
-        return m_link.Exchange(request, o);
+        const ExchangeResult r = m_link.Exchange(request, o);
+        return r.ok() ? int(r.frame - m_link.rxBuffer()) : -1;
     }
     std::vector<uint8_t> frameAt(int pos, int length) const
     {

@@ -1,0 +1,40 @@
+#include "ModuleJob.h"
+
+#include "meter/app/Prompter.h"
+
+namespace rdmod {
+
+namespace {
+
+void SetBusy(QWidget *window, const std::vector<QPointer<QWidget>> &controls, bool busy)
+{
+    for (const QPointer<QWidget> &control : controls)
+        if (control)
+            control->setEnabled(!busy);
+    if (busy)
+        window->setCursor(Qt::BusyCursor);
+    else
+        window->unsetCursor();
+}
+
+} // namespace
+
+void RunModuleOperation(QWidget *window, ModuleContext &context, PortUse use,
+                        std::vector<QPointer<QWidget>> busyControls, ModuleWork work,
+                        std::function<void()> done)
+{
+    SetBusy(window, busyControls, true);
+    Prompter *prompter = &context.prompter;
+    context.worker.post([=](rdlink::Link &link) {
+        const std::optional<QString> failure = RunOnPort(link, use, work);
+        rdlink::LinkWorker::deliver(window, [=] {
+            SetBusy(window, busyControls, false);
+            if (failure)
+                prompter->message(window, *failure);
+            else if (done)
+                done();
+        });
+    });
+}
+
+} // namespace rdmod
