@@ -100,6 +100,11 @@ CMeterDlg::~CMeterDlg()
     m_worker.reset();
 }
 
+const rdacq::LinkStats &CMeterDlg::linkStats() const
+{
+    return m_line->poll.stats();
+}
+
 void CMeterDlg::setLineSettings(int baudRate, int parity, int commPort)
 {
     m_shown.baudRate = baudRate;
@@ -274,12 +279,16 @@ void CMeterDlg::onPollTick()
 void CMeterDlg::postTick()
 {
     m_tickInFlight = true;
+    ++m_ticksPosted;
     const rdacq::TickInput input{enteredAddress(false), harmonicItem()};
     auto line = m_line;
     const unsigned generation = line->pollGeneration.load();
     m_worker->post([this, line, input, generation](rdlink::Link &link) {
         if (line->pollGeneration.load() != generation) {
-            rdlink::LinkWorker::deliver(this, [this] { m_tickInFlight = false; });
+            rdlink::LinkWorker::deliver(this, [this] {
+                m_tickInFlight = false;
+                ++m_ticksDone;
+            });
             return;   // polling stopped before this tick started
         }
         rdlink::SerialPort &port = link.port();
@@ -301,12 +310,16 @@ void CMeterDlg::applyTick(const rdacq::TickResult &r, const MeterState &state, c
                           bool lost, const QString &lostText)
 {
     m_tickInFlight = false;
+    ++m_ticksDone;
     adopt(state, trace, r.ran && !lost);
     if (r.modules)
         for (int i = 0; i < 6; ++i)
             m_panel.lamps[6 + i]->setOn((*r.modules)[i]);
     if (r.deviceTexts) {
-        m_panel.pulseWidth->setText(r.deviceTexts->first);
+        // A box the user is editing ("修改") keeps what is typed in it: a tick
+        // that was under way when editing began must not overwrite it.
+        if (m_panel.pulseWidth->isReadOnly())
+            m_panel.pulseWidth->setText(r.deviceTexts->first);
         m_panel.accuracy->setText(r.deviceTexts->second);
     }
     if (r.stats) {
@@ -380,6 +393,7 @@ void CMeterDlg::onSearchTick()
 void CMeterDlg::postProbe()
 {
     m_probeInFlight = true;
+    ++m_probesPosted;
     // 255 is never probed: 0 comes after 254, without showing it, then 1 again.
     const bool wrap = m_searchAddress >= 255;
     const uint8_t address = wrap ? 0 : static_cast<uint8_t>(m_searchAddress);
@@ -401,6 +415,7 @@ void CMeterDlg::postProbe()
         const bool open = link.port().isOpen();
         rdlink::LinkWorker::deliver(this, [this, current, found, address, state, trace, open] {
             m_probeInFlight = false;
+            ++m_probesDone;
             adopt(state, trace, open);
             // A search stopped meanwhile (Run) keeps the address the box shows.
             if (!current || !m_searchTimer.isActive())
@@ -573,12 +588,14 @@ void CMeterDlg::setBusy(bool busy)
 
 void CMeterDlg::waitForLine()
 {
-    // A result may post the next job (a tick that fell due, the start of nolvex
-    // after the port closed), so drain until nothing is under way.
+    // Waits for what was posted before the call and for what its results post in
+    // turn (the start of nolvex after the port closed), but not for ticks and
+    // probes that fall due meanwhile: with the timers running they never end.
+    const unsigned ticks = m_ticksPosted, probes = m_probesPosted;
     for (int round = 0; round < 64; ++round) {
         m_worker->drain();
         QCoreApplication::processEvents();
-        if (!m_tickInFlight && !m_probeInFlight && !m_busy)
+        if (m_ticksDone >= ticks && m_probesDone >= probes && !m_busy)
             break;
     }
 }

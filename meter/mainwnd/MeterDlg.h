@@ -61,6 +61,9 @@ public:
     // The instrument state as the last job handed it back.
     const MeterState &state() const { return m_shown; }
     rdlink::LinkWorker &worker() { return *m_worker; }
+    // The poll's request and reply counts. They belong to the worker: read them
+    // only from a job or after waitForLine() (measuring tools).
+    const rdacq::LinkStats &linkStats() const;
 
     // How the module parameter program is found and started (tests replace them).
     void setProgramLocator(std::function<QString()> locate) { m_locate = std::move(locate); }
@@ -113,6 +116,8 @@ private:
     bool m_probeInFlight = false;
     bool m_probeDue = false;
     bool m_busy = false;          // a command's writes are under way
+    unsigned m_ticksPosted = 0, m_ticksDone = 0;     // for waitForLine()
+    unsigned m_probesPosted = 0, m_probesDone = 0;
     QString m_statusText;
     std::function<QString()> m_locate;
     DetachedStarter m_start;

@@ -81,29 +81,53 @@ void CAnalogOutDlg::OnInitDialog()
     m_ptRatio = 1;
     m_ctRatio = 1;
     m_moduleIndex = kNoAnalogModule;
+    // The start-up read and the block read of the module found form one job, so
+    // that no other window's operation comes between them on the line.
     struct Found {
-        std::optional<std::vector<uint16_t>> ratios, presence;
+        std::optional<std::vector<uint16_t>> ratios, block;
+        int module = kNoAnalogModule;
+        bool started = false;
+        std::optional<QString> failure;
     };
     auto found = std::make_shared<Found>();
-    RunModuleOperation(this, m_context, PortUse::Reading, exchangeControls(),
-                       [found](ModuleLink &link, const PortSession &session) {
-                           found->ratios = link.read(kRatioRegister, 2, 200);
-                           if (!session.lost())
-                               found->presence = link.read(kPresenceRegister, 1, 100);
-                       },
-                       [this, found] {
-                           if (found->ratios) {
-                               m_ptRatio = (*found->ratios)[0];
-                               m_ctRatio = (*found->ratios)[1];
-                           }
-                           if (found->presence)
-                               m_moduleIndex = AnalogModuleFromPresence(static_cast<uint8_t>((*found->presence)[0] & 0xFF));
-                           if (m_moduleIndex != kNoAnalogModule) {
-                               const QSignalBlocker block(m_moduleList);
-                               m_moduleList->setCurrentIndex(m_moduleIndex);
-                           }
-                           ReadOutputSettings();
-                       });
+    RunModuleJob(this, m_context, exchangeControls(), [found](rdlink::Link &link) -> std::optional<QString> {
+        found->failure = RunOnPort(link, PortUse::Reading, [found](ModuleLink &ml, const PortSession &session) {
+            found->ratios = ml.read(kRatioRegister, 2, 200);
+            if (session.lost())
+                return;
+            if (const auto presence = ml.read(kPresenceRegister, 1, 100))
+                found->module = AnalogModuleFromPresence(static_cast<uint8_t>((*presence)[0] & 0xFF));
+        });
+        found->started = !found->failure;
+        if (!found->started || found->module < 0 || found->module >= kAnalogModuleCount)
+            return std::nullopt;   // with no module known there is no block to read
+        const uint16_t block = AnalogBlockAddress(found->module);
+        found->failure = RunOnPort(link, PortUse::Reading, [found, block](ModuleLink &ml, const PortSession &) {
+            found->block = ml.read(block, kAnalogBlockSize, 200);
+        });
+        return std::nullopt;   // told below, after the window has taken what came
+    }, [this, found] {
+        if (found->started)
+            AdoptStartUp(found->ratios, found->module, found->block);
+        if (found->failure)
+            m_context.prompter.message(this, *found->failure);
+    });
+}
+
+void CAnalogOutDlg::AdoptStartUp(const std::optional<std::vector<uint16_t>> &ratios, int module,
+                                 const std::optional<std::vector<uint16_t>> &block)
+{
+    if (ratios) {
+        m_ptRatio = (*ratios)[0];
+        m_ctRatio = (*ratios)[1];
+    }
+    m_moduleIndex = module;
+    if (m_moduleIndex != kNoAnalogModule) {
+        const QSignalBlocker blocker(m_moduleList);
+        m_moduleList->setCurrentIndex(m_moduleIndex);
+    }
+    if (block)
+        ShowOutputs(*block);
 }
 
 void CAnalogOutDlg::UpdateUnitLabels(int output, int position)

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -44,6 +45,8 @@ private:
     // A choice in an output's quantity list sets that output's unit label.
     void UpdateUnitLabels(int output, int position);
     void ShowOutputs(const std::vector<uint16_t> &regs);
+    void AdoptStartUp(const std::optional<std::vector<uint16_t>> &ratios, int module,
+                      const std::optional<std::vector<uint16_t>> &block);
 
     // The controls that start an exchange; they wait while one runs.
     std::vector<QPointer<QWidget>> exchangeControls() const;

@@ -23,10 +23,17 @@ void RunModuleOperation(QWidget *window, ModuleContext &context, PortUse use,
                         std::vector<QPointer<QWidget>> busyControls, ModuleWork work,
                         std::function<void()> done)
 {
+    RunModuleJob(window, context, std::move(busyControls),
+                 [use, work](rdlink::Link &link) { return RunOnPort(link, use, work); }, std::move(done));
+}
+
+void RunModuleJob(QWidget *window, ModuleContext &context, std::vector<QPointer<QWidget>> busyControls,
+                  ModuleJob job, std::function<void()> done)
+{
     SetBusy(window, busyControls, true);
     Prompter *prompter = &context.prompter;
     context.worker.post([=](rdlink::Link &link) {
-        const std::optional<QString> failure = RunOnPort(link, use, work);
+        const std::optional<QString> failure = job(link);
         rdlink::LinkWorker::deliver(window, [=] {
             SetBusy(window, busyControls, false);
             if (failure)

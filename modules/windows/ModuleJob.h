@@ -17,6 +17,13 @@ namespace rdmod {
 
 using ModuleWork = std::function<void(ModuleLink &, const PortSession &)>;
 
+// A job of one or more operations (RunOnPort each) that returns the message of
+// the one that failed, if any.
+using ModuleJob = std::function<std::optional<QString>(rdlink::Link &)>;
+
+void RunModuleJob(QWidget *window, ModuleContext &context, std::vector<QPointer<QWidget>> busyControls,
+                  ModuleJob job, std::function<void()> done);
+
 void RunModuleOperation(QWidget *window, ModuleContext &context, PortUse use,
                         std::vector<QPointer<QWidget>> busyControls, ModuleWork work,
                         std::function<void()> done);

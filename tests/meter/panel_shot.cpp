@@ -57,8 +57,10 @@ int main(int argc, char **argv)
     CMeterDlg window(port, clock, prompter);
     window.setLineSettings(9600, 0, 1);
     window.OnInitDialog();
+    window.waitForLine();
     window.panel().slaveAddress->setText(QStringLiteral("1"));
     window.panel().runStop->click();
+    window.waitForLine();
     window.onPollTick();
     window.waitForLine();
     window.show();

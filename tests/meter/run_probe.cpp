@@ -76,7 +76,7 @@ int main(int argc, char **argv)
     const double wallSeconds = wall.elapsed() / 1000.0;
     const double cpu = CpuSeconds() - cpu0;
 
-    const int ticks = window.poll().stats().attemptCount() - 1;
+    const int ticks = window.linkStats().attemptCount() - 1;
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     std::printf("line %s,%s: %d ticks in %.1f s, period %d ms\n", baud.c_str(), parity.c_str(), ticks,
@@ -86,9 +86,9 @@ int main(int argc, char **argv)
                     double(clock.waited) / ticks);
     std::printf("CPU %.2f s over %.1f s = %.1f %% of one core\n", cpu, wallSeconds, 100 * cpu / wallSeconds);
     std::printf("peak RSS %ld KiB\n", u.ru_maxrss);
-    std::printf("success rate shown %s%%\n", qPrintable(window.poll().stats().attemptCount() > 0
-                                                           ? QString::number(100.0 * window.poll().stats().successCount()
-                                                                             / window.poll().stats().attemptCount(), 'f', 2)
+    std::printf("success rate shown %s%%\n", qPrintable(window.linkStats().attemptCount() > 0
+                                                           ? QString::number(100.0 * window.linkStats().successCount()
+                                                                             / window.linkStats().attemptCount(), 'f', 2)
                                                            : QString()));
     window.panel().runStop->click();
     return 0;

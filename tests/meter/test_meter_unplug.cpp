@@ -65,9 +65,11 @@ TEST(MeterUnplug, PulledAdapterStopsPollingOnceAndRunReopensWhenBack)
     CMeterDlg dlg(port, rdlink::SystemClock(), prompter);
     dlg.setLineSettings(9600, 0, 1);
     dlg.OnInitDialog();
+    dlg.waitForLine();
     ASSERT_TRUE(port.isOpen()) << (prompter.messages.empty() ? "" : prompter.messages[0].toStdString());
     dlg.panel().slaveAddress->setText(QStringLiteral("1"));
     dlg.panel().runStop->click();
+    dlg.waitForLine();
     dlg.onPollTick();
     dlg.waitForLine();
     ASSERT_TRUE(prompter.messages.empty());
@@ -110,6 +112,8 @@ TEST(MeterUnplug, PulledAdapterStopsPollingOnceAndRunReopensWhenBack)
     EXPECT_EQ(sim.logLines("rx").size(), requestsBefore);
 
     dlg.panel().runStop->click();
+
+    dlg.waitForLine();
     ASSERT_TRUE(port.isOpen()) << (prompter.messages.size() > 1 ? prompter.messages[1].toStdString() : "");
     EXPECT_TRUE(dlg.pollingActive());
     EXPECT_EQ(dlg.panel().runStop->text(), QStringLiteral("停止"));

@@ -49,6 +49,7 @@ TEST(MeterStartUp, AcceptedUnchangedOpensCom1At9600None)
         CMeterDlg window(port, clock, prompter);
         window.setLineSettings(s.baudRate, s.parity, s.commPort);
         window.OnInitDialog();
+        window.waitForLine();
         prompter.exec(window);
     });
     app.InitInstance();

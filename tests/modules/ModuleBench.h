@@ -1,12 +1,13 @@
 // A bench for the module windows: one simulated instrument (a register map that
-// answers reads and echoes writes), a fake port per window that reaches it, one
-// fake clock and a scripted prompter.
+// answers reads and echoes writes), the program's fake port that reaches it on a
+// link worker, one fake clock and a scripted prompter.
 #pragma once
 
 #include "Controls.h"
 #include "FakeClock.h"
 #include "FakeSerialPort.h"
 #include "meter/app/Prompter.h"
+#include "link/LinkWorker.h"
 #include "modules/windows/ModuleLink.h"
 
 #include <QWidget>
@@ -36,12 +37,12 @@ struct ModuleBench {
     FakeClock clock;
     ScriptedPrompter prompter;
     FakeInstrument instrument;
-    std::vector<FakeSerialPort *> ports;   // in the order the windows made them
-    bool failOpen = false;
-    rdmod::ModuleContext context;
+    FakeSerialPort port{clock};
+    rdlink::LinkWorker worker{port, clock};
+    rdmod::ModuleContext context{worker, prompter};
 
-    // Every frame written on every port, in order.
-    std::vector<QByteArray> AllWritten() const;
+    // Lets every posted operation run and its outcome reach its window.
+    void Settle();
 };
 
 } // namespace rdtest

@@ -31,6 +31,7 @@ TEST(ModScreenshots, AllWindows)
     rdmod::CModuleSetDlg dialog(bench.context);
     dialog.show();
     dialog.OnInitDialog();
+    bench.Settle();
     ASSERT_NE(dialog.pulseWindow(), nullptr);
     ASSERT_NE(dialog.analogWindow(), nullptr);
     EXPECT_TRUE(dialog.grab().save(QDir(dir).filePath(QStringLiteral("nolvex-relay.png"))));

@@ -3,11 +3,13 @@
 // read back as written. Real time: each block write takes its twelve or six waits.
 #include "Controls.h"
 #include "link/Exchange.h"
+#include "link/LinkWorker.h"
 #include "link/QtSerialPort.h"
 #include "meter/app/Prompter.h"
 #include "modules/windows/CModuleSetDlg.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -72,9 +74,10 @@ protected:
         rdlink::ExchangeOptions options;
         options.discardFirst = true;
         options.waitMs = 200;
-        const int pos = link.Exchange(rdlink::BuildRead(1, 0x0020, 1), options);
+        const rdlink::ExchangeResult reply = link.Exchange(rdlink::BuildRead(1, 0x0020, 1), options);
+        const int relays = reply.ok() ? reply.reg(0) >> 8 : -1;
         rdlink::ClosePortIfOpen(port);
-        return pos < 0 ? -1 : rdlink::ReplyRegister(link.rxBuffer(), pos, 0) >> 8;
+        return relays;
     }
 
     // Pulls the simulated adapter (SIGUSR1) and waits, in real time, until the
@@ -96,9 +99,19 @@ protected:
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
+    // Lets every posted operation run, in real time, and its outcome reach its window.
+    void Settle()
+    {
+        for (int round = 0; round < 8; ++round) {
+            m_worker.drain();
+            QCoreApplication::processEvents();
+        }
+    }
+
     ScriptedPrompter m_prompter;
-    rdmod::ModuleContext m_context{[] { return std::make_unique<rdlink::QtSerialPort>(); },
-                                   rdlink::SystemClock(), m_prompter};
+    rdlink::QtSerialPort m_port;
+    rdlink::LinkWorker m_worker{m_port, rdlink::SystemClock()};
+    rdmod::ModuleContext m_context{m_worker, m_prompter};
 
 private:
     QTemporaryDir m_dir;
@@ -112,6 +125,7 @@ TEST_F(SimulatedMeter, RelayFollowsTheWrittenU1Setting)
 {
     CModuleSetDlg dialog(m_context);
     dialog.OnInitDialog();
+    Settle();
     ASSERT_EQ(dialog.moduleIndex(), 0);
     ASSERT_NE(dialog.pulseWindow(), nullptr);
     ASSERT_NE(dialog.analogWindow(), nullptr);
@@ -126,6 +140,7 @@ TEST_F(SimulatedMeter, RelayFollowsTheWrittenU1Setting)
         Type(&dialog, field, "0");
     Named<QComboBox>(&dialog, "继电器OUT2 控制方式")->setCurrentIndex(0);   // "复归(断开)"
     Named<QPushButton>(&dialog, "确定")->click();
+    Settle();
     ASSERT_EQ(m_prompter.messages, (std::vector<QString>{U("参数设置成功")}));
     EXPECT_TRUE(Log().contains(QLatin1String("write 1000 to 0x0312"))) << Log().toStdString();
     EXPECT_EQ(RelayOutputs() & 0x03, 0x01);
@@ -134,6 +149,7 @@ TEST_F(SimulatedMeter, RelayFollowsTheWrittenU1Setting)
     Type(&dialog, "继电器OUT1 启动值", "6000");
     Type(&dialog, "继电器OUT1 复归值", "5000");
     Named<QPushButton>(&dialog, "确定")->click();
+    Settle();
     ASSERT_EQ(m_prompter.messages.size(), 2u);
     EXPECT_EQ(m_prompter.messages[1], U("参数设置成功"));
     EXPECT_EQ(RelayOutputs() & 0x03, 0x00);
@@ -141,7 +157,9 @@ TEST_F(SimulatedMeter, RelayFollowsTheWrittenU1Setting)
     // Read back through a module selection.
     Type(&dialog, "继电器OUT1 启动值", "1");
     Named<QComboBox>(&dialog, "模块名称")->setCurrentIndex(1);
+    Settle();
     Named<QComboBox>(&dialog, "模块名称")->setCurrentIndex(0);
+    Settle();
     EXPECT_EQ(Named<QLineEdit>(&dialog, "继电器OUT1 启动值")->text(), U("6000.000"));
     EXPECT_EQ(Named<QLineEdit>(&dialog, "继电器OUT1 复归值")->text(), U("5000.000"));
 }
@@ -151,6 +169,7 @@ TEST_F(SimulatedMeter, AnalogRangeAndPulseSettingsReadBack)
     {
         CAnalogOutDlg analog(m_context);
         analog.OnInitDialog();
+        Settle();
         ASSERT_EQ(analog.moduleIndex(), 0);
         Named<QComboBox>(&analog, "电流输出1路 输出参数选择")->setCurrentIndex(3);    // "P1有功"
         Type(&analog, "电流输出1路 4mA", "-500");
@@ -159,15 +178,18 @@ TEST_F(SimulatedMeter, AnalogRangeAndPulseSettingsReadBack)
         Type(&analog, "电流输出2路 4mA", "45");
         Type(&analog, "电流输出2路 20mA", "55");
         Named<QPushButton>(&analog, "确认")->click();
+        Settle();
         ASSERT_EQ(m_prompter.messages, (std::vector<QString>{U("参数设置成功")}));
 
         CPulseSetDlg pulse(m_context);
         Type(&pulse, "电能脉冲值", "3");
         Type(&pulse, "电能脉冲宽度", "7");
         Named<QPushButton>(&pulse, "确认")->click();
+        Settle();
     }
     CAnalogOutDlg analog(m_context);
     analog.OnInitDialog();
+    Settle();
     EXPECT_EQ(Named<QComboBox>(&analog, "电流输出1路 输出参数选择")->currentText(), U("P1有功"));
     EXPECT_EQ(Named<QLineEdit>(&analog, "电流输出1路 4mA")->text(), U("-500.000"));
     EXPECT_EQ(Named<QLineEdit>(&analog, "电流输出1路 20mA")->text(), U("2000.000"));
@@ -177,6 +199,7 @@ TEST_F(SimulatedMeter, AnalogRangeAndPulseSettingsReadBack)
 
     CPulseSetDlg pulse(m_context);
     pulse.OnInitDialog();
+    Settle();
     EXPECT_EQ(Named<QLineEdit>(&pulse, "电能脉冲值")->text(), U("3"));
     EXPECT_EQ(Named<QLineEdit>(&pulse, "电能脉冲宽度")->text(), U("7"));
     EXPECT_EQ(m_prompter.messages.size(), 1u);
@@ -186,6 +209,7 @@ TEST_F(SimulatedMeter, EveryWindowTellsOfAPulledAdapterAndSendsNothing)
 {
     CModuleSetDlg dialog(m_context);
     dialog.OnInitDialog();
+    Settle();
     ASSERT_NE(dialog.pulseWindow(), nullptr);
     ASSERT_NE(dialog.analogWindow(), nullptr);
     ASSERT_TRUE(m_prompter.messages.empty());
@@ -194,11 +218,17 @@ TEST_F(SimulatedMeter, EveryWindowTellsOfAPulledAdapterAndSendsNothing)
 
     // Each operation of each window: a write of the fields as read, and a read.
     Named<QPushButton>(&dialog, "确定")->click();
+    Settle();
     Named<QComboBox>(&dialog, "模块名称")->setCurrentIndex(1);
+    Settle();
     Named<QPushButton>(dialog.analogWindow(), "确认")->click();
+    Settle();
     Named<QPushButton>(dialog.pulseWindow(), "确认")->click();
+    Settle();
     dialog.pulseWindow()->OnInitDialog();
+    Settle();
     dialog.analogWindow()->OnInitDialog();
+    Settle();
     ASSERT_EQ(m_prompter.messages.size(), 6u);
     for (const QString &message : m_prompter.messages) {
         EXPECT_TRUE(message.contains(QLatin1String("COM1"))) << message.toStdString();

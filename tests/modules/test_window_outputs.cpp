@@ -40,7 +40,8 @@ TEST(ModAnalogWindow, ReadsAndWritesTheBlockInRegisterOrder)
     LoadAnalogModule(bench.instrument, 0x04);
     CAnalogOutDlg dialog(bench.context);
     dialog.OnInitDialog();
-    FakeSerialPort &port = *bench.ports.at(0);
+    bench.Settle();
+    FakeSerialPort &port = bench.port;
     EXPECT_EQ(port.written, (std::vector<QByteArray>{ReadRequest(0x0307, 2), ReadRequest(0x0100, 1),
                                                      ReadRequest(0x0337, 6)}));
     const std::pair<const char *, const char *> shown[] = {
@@ -58,6 +59,7 @@ TEST(ModAnalogWindow, ReadsAndWritesTheBlockInRegisterOrder)
     const size_t before = port.written.size();
     const size_t waitsBefore = bench.clock.waits.size();
     Press(&dialog, "确认");
+    bench.Settle();
     const std::vector<QByteArray> expected{WriteRequest(0x0337, 4),    WriteRequest(0x0338, 20),
                                            WriteRequest(0x0339, 0),    WriteRequest(0x033A, 27),
                                            WriteRequest(0x033B, 5500), WriteRequest(0x033C, 4995)};
@@ -79,6 +81,7 @@ TEST(ModAnalogWindow, UnknownCodeEmptiesListAndUnit)
     bench.instrument.regs[0x0341] = 0xFFFF;
     CAnalogOutDlg dialog(bench.context);
     dialog.OnInitDialog();
+    bench.Settle();
     EXPECT_EQ(dialog.moduleIndex(), 1);
     EXPECT_EQ(Text(&dialog, "电流输出1路 输出参数选择"), U("U1电压控制"));
     EXPECT_EQ(Text(&dialog, "电流输出1路 20mA"), U("2300.000"));
@@ -87,9 +90,10 @@ TEST(ModAnalogWindow, UnknownCodeEmptiesListAndUnit)
     EXPECT_EQ(Text(&dialog, "电流输出2路 20mA"), U("65535.000"));   // factor 1, unsigned
 
     // Writing it back as it stands is refused: the list names no quantity.
-    const size_t sent = bench.ports[0]->written.size();
+    const size_t sent = bench.port.written.size();
     Press(&dialog, "确认");
-    EXPECT_EQ(bench.ports[0]->written.size(), sent);
+    bench.Settle();
+    EXPECT_EQ(bench.port.written.size(), sent);
     ASSERT_EQ(bench.prompter.messages.size(), 1u);
     EXPECT_TRUE(bench.prompter.messages[0].startsWith(U("电流输出2路 输出参数选择")));
 }
@@ -101,22 +105,27 @@ TEST(ModAnalogWindow, MissingEchoAndUnknownModule)
     bench.instrument.noEcho = {0x033A};
     CAnalogOutDlg dialog(bench.context);
     dialog.OnInitDialog();
+    bench.Settle();
     EXPECT_EQ(dialog.moduleIndex(), 5);
-    EXPECT_EQ(bench.ports[0]->written.size(), 2u);   // ratios and presence, no block read
+    EXPECT_EQ(bench.port.written.size(), 2u);   // ratios and presence, no block read
 
     Type(&dialog, "电流输出1路 输出参数选择", "P1有功");
     Type(&dialog, "电流输出1路 4mA", "0");
     Type(&dialog, "电流输出1路 20mA", "1");
     Press(&dialog, "确认");
-    EXPECT_EQ(bench.ports[0]->written.size(), 2u);
+    bench.Settle();
+    EXPECT_EQ(bench.port.written.size(), 2u);
     ASSERT_EQ(bench.prompter.messages.size(), 1u);
     EXPECT_TRUE(bench.prompter.messages[0].contains(U("请先")));
 
     FindNamed<QComboBox>(&dialog, U("模块名称"))->setCurrentIndex(0);
-    EXPECT_EQ(bench.ports[0]->written.back(), ReadRequest(0x0337, 6));
+
+    bench.Settle();
+    EXPECT_EQ(bench.port.written.back(), ReadRequest(0x0337, 6));
     EXPECT_EQ(Text(&dialog, "电流输出2路 输出参数选择"), U("F频率"));
     Press(&dialog, "确认");
-    EXPECT_EQ(bench.ports[0]->written.size(), 9u);
+    bench.Settle();
+    EXPECT_EQ(bench.port.written.size(), 9u);
     ASSERT_EQ(bench.prompter.messages.size(), 2u);
     EXPECT_TRUE(bench.prompter.messages[1].contains(QLatin1String("0x033A")))
         << bench.prompter.messages[1].toStdString();
@@ -131,6 +140,7 @@ TEST(ModAnalogWindow, QuantityChoiceSetsTheUnit)
     const std::pair<int, const char *> cases[] = {{24, "Hz"}, {5, "Var"}, {4, ""}, {28, "VA"}, {9, "A"}};
     for (const auto &[position, unit] : cases) {
         list->setCurrentIndex(position);
+        bench.Settle();
         EXPECT_EQ(Text(&dialog, "电流输出2路 单位"), U(unit)) << position;
     }
     EXPECT_EQ(Text(&dialog, "电流输出1路 单位"), U("V"));
@@ -143,7 +153,8 @@ TEST(ModPulseWindow, ReadsLowBytesAndWritesWithoutConfirmation)
     bench.instrument.regs[0x0336] = 5;
     CPulseSetDlg dialog(bench.context);
     dialog.OnInitDialog();
-    FakeSerialPort &port = *bench.ports.at(0);
+    bench.Settle();
+    FakeSerialPort &port = bench.port;
     EXPECT_EQ(port.written, (std::vector<QByteArray>{ReadRequest(0x0335, 2)}));
     EXPECT_EQ(Text(&dialog, "电能脉冲值"), U("3"));
     EXPECT_EQ(Text(&dialog, "电能脉冲宽度"), U("5"));
@@ -153,6 +164,7 @@ TEST(ModPulseWindow, ReadsLowBytesAndWritesWithoutConfirmation)
     bench.instrument.silent = true;   // no echo is looked for: both go out anyway
     bench.clock.waits.clear();
     Press(&dialog, "确认");
+    bench.Settle();
     EXPECT_EQ(std::vector<QByteArray>(port.written.begin() + 1, port.written.end()),
               (std::vector<QByteArray>{WriteRequest(0x0335, 2), WriteRequest(0x0336, 9)}));
     ASSERT_EQ(bench.clock.waits.size(), 2u);
@@ -172,7 +184,8 @@ TEST(ModPulseWindow, RefusesWhatWouldWrap)
         Type(&dialog, "电能脉冲值", text);
         Type(&dialog, "电能脉冲宽度", "5");
         Press(&dialog, "确认");
-        EXPECT_TRUE(bench.AllWritten().empty()) << text;
+        bench.Settle();
+        EXPECT_TRUE(bench.port.written.empty()) << text;
         ASSERT_EQ(bench.prompter.messages.size(), 1u);
         EXPECT_TRUE(bench.prompter.messages[0].startsWith(U(field))) << text;
     }
@@ -184,6 +197,7 @@ TEST(ModPulseWindow, QuitClosesForGood)
     QPointer<CPulseSetDlg> dialog = new CPulseSetDlg(bench.context);
     dialog->show();
     Press(dialog, "退出");
+    bench.Settle();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(dialog.isNull());
 }

@@ -59,22 +59,27 @@ TEST(ModRelayWindow, StartUpFollowsThePresenceBits)
         bench.instrument.regs[0x0100] = uint16_t(0xFF00 | c.presence);   // the high byte never counts
         CModuleSetDlg dialog(bench.context);
         dialog.OnInitDialog();
+        bench.Settle();
 
-        FakeSerialPort &main = *bench.ports.at(0);
-        EXPECT_EQ(main.written, c.mainFrames);
+        // One port, the windows in turn: the relay window's start-up, the reads of
+        // the windows it opens, then its own block read.
+        std::vector<QByteArray> expected(c.mainFrames.begin(), c.mainFrames.begin() + 2);
+        if (c.pulse)
+            expected.push_back(ReadRequest(0x0335, 2));
+        if (c.analog)
+            expected.insert(expected.end(), {ratios, presence, ReadRequest(0x033D, 6)});
+        expected.insert(expected.end(), c.mainFrames.begin() + 2, c.mainFrames.end());
+        EXPECT_EQ(bench.port.written, expected);
         EXPECT_EQ(dialog.moduleIndex(), c.moduleIndex);
         EXPECT_EQ(Text(&dialog, "模块名称"), U(c.listText));
         EXPECT_EQ(dialog.pulseWindow() != nullptr, c.pulse);
         EXPECT_EQ(dialog.analogWindow() != nullptr, c.analog);
-        EXPECT_EQ(bench.ports.size(), 1u + c.pulse + c.analog);
-        // Every port is opened at 9600,N,8,1 for each operation and closed after it.
-        for (FakeSerialPort *port : bench.ports) {
-            EXPECT_FALSE(port->isOpen());
-            EXPECT_EQ(port->openCount, port->closeCount);
-            EXPECT_EQ(port->portNumber(), 1);
-            for (const QString &settings : port->openedWith)
-                EXPECT_EQ(settings, QLatin1String("9600,N,8,1"));
-        }
+        // The port is opened at 9600,N,8,1 for each operation and closed after it.
+        EXPECT_FALSE(bench.port.isOpen());
+        EXPECT_EQ(bench.port.openCount, bench.port.closeCount);
+        EXPECT_EQ(bench.port.portNumber(), 1);
+        for (const QString &settings : bench.port.openedWith)
+            EXPECT_EQ(settings, QLatin1String("9600,N,8,1"));
         for (const RecordedWait &wait : bench.clock.waits)
             EXPECT_FALSE(wait.busy);
     }
@@ -86,10 +91,12 @@ TEST(ModRelayWindow, StartUpWaitsAndSubWindowReads)
     bench.instrument.regs[0x0100] = 0x0D;   // pulse module, analog outputs 1# and 2#
     CModuleSetDlg dialog(bench.context);
     dialog.OnInitDialog();
-    ASSERT_EQ(bench.ports.size(), 3u);
-    EXPECT_EQ(bench.ports[1]->written, (std::vector<QByteArray>{ReadRequest(0x0335, 2)}));
-    EXPECT_EQ(bench.ports[2]->written,
-              (std::vector<QByteArray>{ReadRequest(0x0307, 2), ReadRequest(0x0100, 1), ReadRequest(0x033D, 6)}));
+    bench.Settle();
+    // One port, the windows in turn: the main window's start-up, the pulse
+    // window's read, the analog output window's start-up and block read.
+    EXPECT_EQ(bench.port.written,
+              (std::vector<QByteArray>{ReadRequest(0x0307, 2), ReadRequest(0x0100, 1), ReadRequest(0x0335, 2),
+                                       ReadRequest(0x0307, 2), ReadRequest(0x0100, 1), ReadRequest(0x033D, 6)}));
     EXPECT_EQ(dialog.analogWindow()->moduleIndex(), 1);   // module 2# wins
     std::vector<uint32_t> waits;
     for (const RecordedWait &w : bench.clock.waits)
@@ -103,6 +110,7 @@ TEST(ModRelayWindow, NoReplyLeavesOnlyTheMainWindowAndSelectionStillReads)
     bench.instrument.silent = true;
     CModuleSetDlg dialog(bench.context);
     dialog.OnInitDialog();
+    bench.Settle();
     EXPECT_EQ(dialog.ratios().pt, 1);
     EXPECT_EQ(dialog.ratios().ct, 1);
     EXPECT_EQ(dialog.moduleIndex(), 0);
@@ -112,7 +120,8 @@ TEST(ModRelayWindow, NoReplyLeavesOnlyTheMainWindowAndSelectionStillReads)
 
     Type(&dialog, "继电器OUT1 启动值", "12.5");
     FindNamed<QComboBox>(&dialog, U("模块名称"))->setCurrentIndex(1);
-    EXPECT_EQ(bench.ports[0]->written.back(), ReadRequest(0x031D, 12));
+    bench.Settle();
+    EXPECT_EQ(bench.port.written.back(), ReadRequest(0x031D, 12));
     EXPECT_EQ(dialog.moduleIndex(), 1);
     EXPECT_EQ(Text(&dialog, "继电器OUT1 启动值"), U("12.5"));   // typing survives a failed read
     EXPECT_TRUE(bench.prompter.messages.empty());
@@ -125,6 +134,7 @@ TEST(ModRelayWindow, ReadShowsBothRelaysScaledByTheRatios)
     bench.instrument.stray = QByteArray("\x55\x01\x03", 3);   // a reply behind stray bytes
     CModuleSetDlg dialog(bench.context);
     dialog.OnInitDialog();
+    bench.Settle();
 
     const std::pair<const char *, const char *> shown[] = {
         {"继电器OUT1 控制方式", "U1电压控制"}, {"继电器OUT1 启动值", "3800.000"},
@@ -145,7 +155,8 @@ TEST(ModRelayWindow, WriteSendsTwelveRegistersInOrderAndConfirms)
     LoadRelayModule(bench.instrument, 0x10);
     CModuleSetDlg dialog(bench.context);
     dialog.OnInitDialog();
-    FakeSerialPort &port = *bench.ports[0];
+    bench.Settle();
+    FakeSerialPort &port = bench.port;
     const size_t before = port.written.size();
     const size_t waitsBefore = bench.clock.waits.size();
 
@@ -155,6 +166,7 @@ TEST(ModRelayWindow, WriteSendsTwelveRegistersInOrderAndConfirms)
     Type(&dialog, "继电器OUT2 启动值", "15.5");
     Type(&dialog, "继电器OUT2 复归值", "-2.5");
     Press(&dialog, "确定");
+    bench.Settle();
 
     const uint16_t values[12] = {1, 190, 115, 5, 6, 7, 13, 19, 0xFFFD, 0, 1, 2};
     std::vector<QByteArray> expected;
@@ -178,10 +190,12 @@ TEST(ModRelayWindow, MissingEchoIsReportedByRegister)
     bench.instrument.noEcho = {0x0320, 0x0328};
     CModuleSetDlg dialog(bench.context);
     dialog.OnInitDialog();
-    const size_t before = bench.ports[0]->written.size();
+    bench.Settle();
+    const size_t before = bench.port.written.size();
     Press(&dialog, "确定");
+    bench.Settle();
 
-    EXPECT_EQ(bench.ports[0]->written.size() - before, 12u);   // all twelve still sent
+    EXPECT_EQ(bench.port.written.size() - before, 12u);   // all twelve still sent
     ASSERT_EQ(bench.prompter.messages.size(), 1u);
     const QString message = bench.prompter.messages[0];
     EXPECT_NE(message, U("参数设置成功"));
@@ -217,13 +231,15 @@ TEST(ModRelayWindow, RefusedWritesSendNothing)
         bench.instrument.regs[0x0307] = c.pt;
         CModuleSetDlg dialog(bench.context);
         dialog.OnInitDialog();
+        bench.Settle();
         if (c.field)
             Type(&dialog, c.field, c.text);
-        const size_t sent = bench.ports[0]->written.size();
-        const int opened = bench.ports[0]->openCount;
+        const size_t sent = bench.port.written.size();
+        const int opened = bench.port.openCount;
         Press(&dialog, "确定");
-        EXPECT_EQ(bench.ports[0]->written.size(), sent);
-        EXPECT_EQ(bench.ports[0]->openCount, opened);
+        bench.Settle();
+        EXPECT_EQ(bench.port.written.size(), sent);
+        EXPECT_EQ(bench.port.openCount, opened);
         ASSERT_EQ(bench.prompter.messages.size(), 1u);
         EXPECT_TRUE(bench.prompter.messages[0].contains(U(c.message))) << bench.prompter.messages[0].toStdString();
     }
@@ -236,11 +252,13 @@ TEST(ModRelayWindow, ZeroPtReadsAsZeroAndOtherKindsStillWrite)
     bench.instrument.regs[0x0307] = 0;
     CModuleSetDlg dialog(bench.context);
     dialog.OnInitDialog();
+    bench.Settle();
     EXPECT_EQ(Text(&dialog, "继电器OUT1 启动值"), U("0.000"));
     FindNamed<QComboBox>(&dialog, U("继电器OUT1 控制方式"))->setCurrentIndex(25);   // "F频率"
     Type(&dialog, "继电器OUT1 启动值", "50");
     Type(&dialog, "继电器OUT1 复归值", "49.95");
     Press(&dialog, "确定");
+    bench.Settle();
     EXPECT_EQ(bench.instrument.regs[0x0311], 28);
     EXPECT_EQ(bench.instrument.regs[0x0312], 5000);
     EXPECT_EQ(bench.instrument.regs[0x0313], 4995);
@@ -250,11 +268,13 @@ TEST(ModRelayWindow, ZeroPtReadsAsZeroAndOtherKindsStillWrite)
 TEST(ModRelayWindow, PortThatWillNotOpenIsNamedAndNothingIsSent)
 {
     ModuleBench bench;
-    bench.failOpen = true;
+    bench.port.failOpen = true;
     CModuleSetDlg dialog(bench.context);
     dialog.OnInitDialog();
+    bench.Settle();
     FindNamed<QComboBox>(&dialog, U("模块名称"))->setCurrentIndex(0);
-    EXPECT_TRUE(bench.AllWritten().empty());
+    bench.Settle();
+    EXPECT_TRUE(bench.port.written.empty());
     ASSERT_EQ(bench.prompter.messages.size(), 2u);   // start-up and the selection's read
     for (const QString &message : bench.prompter.messages) {
         EXPECT_TRUE(message.contains(QLatin1String("COM1"))) << message.toStdString();
@@ -272,9 +292,10 @@ TEST(ModRelayWindow, ModeChoiceSetsBothUnitLabels)
     const std::pair<int, const char *> cases[] = {{30, "kW"}, {3, "A"}, {31, ""}, {7, "kVA"}, {0, ""}, {25, "Hz"}};
     for (const auto &[position, unit] : cases) {
         mode->setCurrentIndex(position);
+        bench.Settle();
         EXPECT_EQ(Text(&dialog, "继电器OUT2 启动值单位"), U(unit)) << position;
         EXPECT_EQ(Text(&dialog, "继电器OUT2 复归值单位"), U(unit)) << position;
         EXPECT_EQ(Text(&dialog, "继电器OUT1 启动值单位"), U("V"));
     }
-    EXPECT_TRUE(bench.AllWritten().empty());
+    EXPECT_TRUE(bench.port.written.empty());
 }

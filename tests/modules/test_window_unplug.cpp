@@ -67,8 +67,7 @@ QStringList EditTexts(QWidget *root)
     return texts;
 }
 
-// One window's operations: `open` makes the window (its port is then the last of
-// the bench), `init` is its start-up read, `write` presses its write button.
+// One window's operations: `open` makes the window, `init` is its start-up read, `write` presses its write button.
 struct Window {
     const char *name;
     std::function<std::unique_ptr<QWidget>(ModuleBench &)> open;
@@ -108,10 +107,11 @@ TEST(ModWindowsUnplugged, DeviceLostDuringStartUpReadSaysSoOnceAndSendsNoMore)
             ModuleBench bench;
             LoadInstrument(bench.instrument, w.presence);
             auto window = w.open(bench);
-            FakeSerialPort &port = *bench.ports.back();
+            FakeSerialPort &port = bench.port;
             const QStringList before = EditTexts(window.get());
             VanishAt(port, bench.instrument, at);
             w.init(window.get());
+            bench.Settle();
             EXPECT_EQ(port.written.size(), size_t(at));
             EXPECT_EQ(bench.clock.waits.size(), size_t(at));   // no waiting on a dead line
             EXPECT_FALSE(port.isOpen());
@@ -130,14 +130,16 @@ TEST(ModWindowsUnplugged, DeviceLostDuringWriteStopsTheBlockAndTheNextWriteWorks
             ModuleBench bench;
             LoadInstrument(bench.instrument, w.presence);
             auto window = w.open(bench);
-            FakeSerialPort &port = *bench.ports.back();
+            FakeSerialPort &port = bench.port;
             w.init(window.get());
+            bench.Settle();
             ASSERT_TRUE(bench.prompter.messages.empty());
             const size_t sent = port.written.size();
 
             VanishAt(port, bench.instrument, at);
             bench.clock.waits.clear();
             Press(window.get(), w.writeButton);
+            bench.Settle();
             EXPECT_EQ(port.written.size() - sent, size_t(at));   // nothing after the loss
             EXPECT_EQ(bench.clock.waits.size(), size_t(at));
             ExpectOneLostMessage(bench, w.name);
@@ -148,6 +150,7 @@ TEST(ModWindowsUnplugged, DeviceLostDuringWriteStopsTheBlockAndTheNextWriteWorks
             bench.prompter.messages.clear();
             const size_t again = port.written.size();
             Press(window.get(), w.writeButton);
+            bench.Settle();
             EXPECT_EQ(port.written.size() - again, size_t(w.writeRequests));
             if (*w.writeSuccess)
                 EXPECT_EQ(bench.prompter.messages, (std::vector<QString>{U(w.writeSuccess)}));
@@ -164,12 +167,14 @@ TEST(ModWindowsUnplugged, MissingPortRefusesEveryOperationWithItsMessage)
         SCOPED_TRACE(w.name);
         ModuleBench bench;
         LoadInstrument(bench.instrument, w.presence);
-        bench.failOpen = true;
+        bench.port.failOpen = true;
         auto window = w.open(bench);
-        FakeSerialPort &port = *bench.ports.back();
+        FakeSerialPort &port = bench.port;
         port.openFailure = QStringLiteral("No such file or directory");
         w.init(window.get());
+        bench.Settle();
         Press(window.get(), w.writeButton);
+        bench.Settle();
         EXPECT_TRUE(port.written.empty());
         ASSERT_GE(bench.prompter.messages.size(), 1u);
         // The start-up says it once; a write with the fields as they stand is either

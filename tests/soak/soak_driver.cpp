@@ -198,7 +198,7 @@ int main(int argc, char **argv)
     OutcomeClock clock;
     ScriptedPrompter prompter;   // a message box would stop the soak: record it instead
     CMeterDlg window(port, clock, prompter);
-    clock.stats = &window.poll().stats();
+    clock.stats = &window.linkStats();
     app.clock = &clock;
     window.setProgramStarter([](const QString &) { return false; });
     window.setLineSettings(s.baud, 0, 1);
@@ -241,7 +241,7 @@ int main(int argc, char **argv)
     const bool simAlive = sim.running();
     const soak::SimTally tally = soak::TallySimLog(ReadLog(sim.logPath()));
 
-    const auto &stats = window.poll().stats();
+    const auto &stats = window.linkStats();
     const int ticks = stats.attemptCount() - 1;
     const QString shownText = window.panel().successRate->text();
     const double shown = shownText.toDouble();
