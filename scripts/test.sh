@@ -15,6 +15,8 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp}
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRD_SANITIZE=ON -DRD_BENCH=ON >/dev/null
+# Everything the configure found must come from the packages deps.sh installs.
+bash scripts/check-deps.sh build-test
 cmake --build build-test -j"$jobs"
 
 if command -v clang++ >/dev/null 2>&1 && [ -d tests/fuzz ]; then
