@@ -3,6 +3,7 @@
 #include "HarmonicChart.h"
 #include "HelpDlg.h"
 #include "Lamp.h"
+#include "common/widgets/AccessibleNames.h"
 #include "meter/app/Prompter.h"
 #include "meter/commands/CommandRules.h"
 
@@ -109,7 +110,7 @@ void CMeterDlg::OnInitDialog()
     m_panel.harmonicItem->setCurrentIndex(0);
     m_panel.chart->setRowValues(rdacq::ChartStartValues());
     setPulseEditing(false);
-    m_panel.runStop->setText(kRun);
+    rdwidgets::SetCaption(m_panel.runStop, kRun);
 }
 
 bool CMeterDlg::OpenPortOrTell()
@@ -139,11 +140,11 @@ void CMeterDlg::OnRunStop()
             OpenPortOrTell();
         m_portOpenedAtStart = false;
         startTimer1();
-        m_panel.runStop->setText(kStop);
+        rdwidgets::SetCaption(m_panel.runStop, kStop);
     } else {
         stopTimer1();
         rdlink::ClosePortIfOpen(m_link.port());
-        m_panel.runStop->setText(kRun);
+        rdwidgets::SetCaption(m_panel.runStop, kRun);
     }
 }
 
@@ -152,7 +153,7 @@ void CMeterDlg::OnModuleSettings()
     stopTimer1();
     m_state.running = false;
     rdlink::ClosePortIfOpen(m_link.port());
-    m_panel.runStop->setText(kRun);
+    rdwidgets::SetCaption(m_panel.runStop, kRun);
 
     const QString path = m_locate ? m_locate() : QString();
     if (path.isEmpty()) {
@@ -182,7 +183,7 @@ void CMeterDlg::OnTimer1()
         // one message cannot repeat, and Run opens the port again.
         stopTimer1();
         m_state.running = false;
-        m_panel.runStop->setText(kRun);
+        rdwidgets::SetCaption(m_panel.runStop, kRun);
         m_prompter.message(this, rdlink::PortLostText(m_state.commPort, port.deviceName(), port.errorString())
                                      + QStringLiteral("\r\n轮询已停止，接好后请按\"运行\"。"));
     }
@@ -237,7 +238,7 @@ void CMeterDlg::reloadFields(bool userAction)
     } else if (userAction) {
         // Only the user's own action gets the message; a tick keeps the previous
         // address silently, since a box per tick would stack without end.
-        m_prompter.message(this, QStringLiteral("请输入 0 到 255 之间的整数。"));
+        m_prompter.message(this, address.notANumber ? rdcmd::NotANumberMessage() : rdcmd::OutOfRangeMessage(0, 255));
     }
     // The pulse width text and the combo text are read where they are used.
 }

@@ -3,9 +3,13 @@
 #include "meter/commands/MeterCommands.h"
 #include "meter/commands/MeterSetDlg.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace cmdtest;
 
@@ -182,3 +186,48 @@ TEST(MeterSettingsDialog, RefusesRatiosOutsideOneTo64000)
 }
 
 } // namespace
+
+TEST(MeterSettingsDialog, WiringChosenWithoutTheMouseIsTheWiringWritten)
+{
+    // "单相2线" checked without a click: by a screen reader's toggle action or by
+    // code. (Its press action ends in a click, as the mouse does.) What is
+    // written is what the dialog shows checked.
+    using Way = std::function<void(QRadioButton *)>;
+    const std::pair<const char *, Way> ways[] = {
+        {"toggle action", [](QRadioButton *b) {
+             QAccessible::queryAccessibleInterface(b)->actionInterface()->doAction(
+                 QAccessibleActionInterface::toggleAction());
+         }},
+        {"checked by code", [](QRadioButton *b) { b->setChecked(true); }},
+    };
+    for (const auto &[how, choose] : ways) {
+        FakeCommandHost host;
+        host.m.ptRatio = 1;
+        host.m.ctRatio = 1;
+        host.m.wiringMode = 0;
+        host.answer = [&choose = choose](QDialog &d) {
+            auto &dlg = static_cast<CMeterSetDlg &>(d);
+            choose(dlg.wiringButton(1));
+            for (int i = 0; i < 6; ++i) {
+                EXPECT_EQ(dlg.wiringButton(i)->isChecked(), i == 1) << i;
+                EXPECT_EQ(QAccessible::queryAccessibleInterface(dlg.wiringButton(i))->role(),
+                          QAccessible::RadioButton) << i;
+            }
+            dlg.accept();
+            return dlg.result();
+        };
+        MeterCommands(host).OnMeterSettings();
+        EXPECT_EQ(host.sent().last(), Hex(Frame("01 06 03 01 00 01"))) << how;
+        EXPECT_EQ(host.m.wiringMode, 1) << how;
+    }
+}
+
+TEST(MeterSettingsDialog, RatioEditsAreNamedByTheirLabels)
+{
+    ScriptedPrompter prompter;
+    CMeterSetDlg dlg(prompter);
+    const std::pair<QLineEdit *, QString> edits[] = {{dlg.ptEdit(), QStringLiteral("ＰＴ")},
+                                                     {dlg.ctEdit(), QStringLiteral("ＣＴ")}};
+    for (const auto &[edit, label] : edits)
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(edit)->text(QAccessible::Name), label);
+}

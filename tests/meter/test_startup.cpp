@@ -6,11 +6,14 @@
 #include "meter/app/Prompter.h"
 #include "meter/mainwnd/MeterDlg.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <gtest/gtest.h>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -120,6 +123,36 @@ TEST(MeterStartUp, SettingsDialogShowsTheDeviceOfThePortNumber)
     dialog.portEdit()->setText(QStringLiteral("9999"));
     EXPECT_EQ(dialog.deviceLabel()->text(), QStringLiteral("设备：无"));
     qunsetenv("RD5800_COM7");
+}
+
+TEST(MeterStartUp, ChoicesMadeByAScreenReaderAreTaken)
+{
+    // Buttons checked without a click: by a screen reader's toggle action or by
+    // code. The settings handed on follow the buttons the user sees checked.
+    using Way = std::function<void(QRadioButton *)>;
+    const std::pair<const char *, Way> ways[] = {
+        {"toggle action", [](QRadioButton *b) {
+             QAccessible::queryAccessibleInterface(b)->actionInterface()->doAction(
+                 QAccessibleActionInterface::toggleAction());
+         }},
+        {"checked by code", [](QRadioButton *b) { b->setChecked(true); }},
+    };
+    for (const auto &[how, choose] : ways) {
+        CCommSetDlg d;
+        d.m_commPort = 1;
+        d.loadFields();
+        choose(d.baudButton(1));     // 2400
+        choose(d.parityButton(1));   // odd
+        d.accept();
+        EXPECT_EQ(d.m_baudRate, 2400) << how;
+        EXPECT_EQ(d.m_parity, 1) << how;
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(d.baudButton(i)->isChecked(), i == 1) << how << i;
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(d.baudButton(i))->role(), QAccessible::RadioButton);
+        }
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(d.parityButton(i))->role(), QAccessible::RadioButton);
+    }
 }
 
 } // namespace
