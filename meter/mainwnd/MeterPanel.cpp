@@ -204,6 +204,8 @@ void MeterPanel::Build(QWidget *w)
     chart = new CHarmonicChart(w);
     chart->setGeometry(10, 542, 550, 208);
     chart->setAccessibleName(QStringLiteral("谐波含量"));
+    // The drawing area takes the focus; it carries the chart's name.
+    chart->viewport()->setAccessibleName(chart->accessibleName());
 
     // Buttons.
     const QString buttonTexts[8] = {QStringLiteral("运行"), QStringLiteral("轮询地址"),
