@@ -64,6 +64,8 @@ TEST(MeterStartUp, AcceptedUnchangedOpensCom1At9600None)
     EXPECT_FALSE(port.isOpen());   // closed with the window
     EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor(181, 240, 249));
     EXPECT_EQ(QApplication::palette().color(QPalette::WindowText), QColor(Qt::black));
+    // A disabled button ("写入" until "修改") must not look like an enabled one.
+    EXPECT_NE(QApplication::palette().color(QPalette::Disabled, QPalette::ButtonText), QColor(Qt::black));
 }
 
 TEST(MeterStartUp, PortNumberIsPassedOnUnchecked)
