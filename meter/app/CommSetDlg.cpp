@@ -2,6 +2,9 @@
 
 #include "PortNumber.h"
 #include "Prompter.h"
+#include "common/widgets/AccessibleNames.h"
+#include "common/widgets/RadioChoice.h"
+#include "common/widgets/ValueLabel.h"
 #include "link/QtSerialPort.h"
 
 #include <QGroupBox>
@@ -11,6 +14,9 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 const int kBaudRates[5] = {1200, 2400, 4800, 9600, 19200};
@@ -18,8 +24,6 @@ const int kBaudRates[5] = {1200, 2400, 4800, 9600, 19200};
 QRadioButton *MakeRadio(const QString &text, QWidget *parent, const QRect &geometry)
 {
     auto *radio = new QRadioButton(text, parent);
-    // Each button is its own group; the dialog keeps the choice exclusive itself.
-    radio->setAutoExclusive(false);
     radio->setGeometry(geometry);
     radio->setAccessibleName(text);
     return radio;
@@ -35,14 +39,13 @@ CCommSetDlg::CCommSetDlg(QWidget *parent) : QDialog(parent)
     auto *baudGroup = new QGroupBox(QStringLiteral("波特率"), this);
     baudGroup->setGeometry(10, 8, 150, 160);
     baudGroup->setAccessibleName(QStringLiteral("波特率"));
+    // Each group is one exclusive choice; the field follows the checked button
+    // whether it was clicked, reached with the arrow keys or chosen by a screen reader.
+    m_baudChoice = new rdwidgets::RadioChoice(this, [this](int i) { m_baudRate = kBaudRates[i]; });
     for (int i = 0; i < 5; ++i) {
         m_baud[i] = MakeRadio(QStringLiteral("%1bps").arg(kBaudRates[i]), baudGroup,
                               QRect(15, 22 + 26 * i, 120, 22));
-        connect(m_baud[i], &QRadioButton::clicked, this, [this, i] {
-            for (int k = 0; k < 5; ++k)
-                m_baud[k]->setChecked(k == i);
-            m_baudRate = kBaudRates[i];
-        });
+        m_baudChoice->add(m_baud[i], i);
     }
 
     auto *parityGroup = new QGroupBox(QStringLiteral("校验位"), this);
@@ -50,13 +53,10 @@ CCommSetDlg::CCommSetDlg(QWidget *parent) : QDialog(parent)
     parityGroup->setAccessibleName(QStringLiteral("校验位"));
     const QString parityTexts[3] = {QStringLiteral("无校验"), QStringLiteral("奇校验"),
                                     QStringLiteral("偶校验")};
+    m_parityChoice = new rdwidgets::RadioChoice(this, [this](int i) { m_parity = i; });
     for (int i = 0; i < 3; ++i) {
         m_parityBtn[i] = MakeRadio(parityTexts[i], parityGroup, QRect(15, 22 + 26 * i, 120, 22));
-        connect(m_parityBtn[i], &QRadioButton::clicked, this, [this, i] {
-            for (int k = 0; k < 3; ++k)
-                m_parityBtn[k]->setChecked(k == i);
-            m_parity = i;
-        });
+        m_parityChoice->add(m_parityBtn[i], i);
     }
 
     auto *portGroup = new QGroupBox(QStringLiteral("串口选择"), this);
@@ -66,13 +66,12 @@ CCommSetDlg::CCommSetDlg(QWidget *parent) : QDialog(parent)
     comLabel->setGeometry(12, 24, 40, 22);
     m_portEdit = new QLineEdit(portGroup);
     m_portEdit->setGeometry(55, 24, 60, 22);
-    m_portEdit->setAccessibleName(QStringLiteral("串口选择 COM："));
+    rdwidgets::LabelFor(comLabel, m_portEdit, QStringLiteral("串口选择 COM："));
     // Whole numbers only, as the toolkit's integer field; the range is not checked.
     m_portEdit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]{0,9}")), m_portEdit));
-    m_deviceLabel = new QLabel(portGroup);
+    m_deviceLabel = new rdwidgets::ValueLabel(QStringLiteral("串口选择 设备"), portGroup);
     m_deviceLabel->setGeometry(12, 52, 134, 22);
-    m_deviceLabel->setAccessibleName(QStringLiteral("串口选择 设备"));
     connect(m_portEdit, &QLineEdit::textChanged, this, [this] { updateDeviceLabel(); });
 
     auto *ok = new QPushButton(QStringLiteral("确    定"), this);
@@ -88,10 +87,10 @@ CCommSetDlg::CCommSetDlg(QWidget *parent) : QDialog(parent)
 
 void CCommSetDlg::loadFields()
 {
-    for (int i = 0; i < 5; ++i)
-        m_baud[i]->setChecked(kBaudRates[i] == m_baudRate);
-    for (int i = 0; i < 3; ++i)
-        m_parityBtn[i]->setChecked(i == m_parity);
+    // A rate or parity the dialog does not offer leaves its group clear.
+    const int *baud = std::find(std::begin(kBaudRates), std::end(kBaudRates), m_baudRate);
+    m_baudChoice->show(int(baud - std::begin(kBaudRates)));
+    m_parityChoice->show(m_parity);
     m_portEdit->setText(QString::number(m_commPort));
     updateDeviceLabel();
 }

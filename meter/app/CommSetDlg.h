@@ -8,6 +8,7 @@ class Prompter;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+namespace rdwidgets { class RadioChoice; }
 
 class CCommSetDlg : public QDialog {
     Q_OBJECT
@@ -39,6 +40,8 @@ private:
 
     QRadioButton *m_baud[5] = {};
     QRadioButton *m_parityBtn[3] = {};
+    rdwidgets::RadioChoice *m_baudChoice = nullptr;
+    rdwidgets::RadioChoice *m_parityChoice = nullptr;
     QLineEdit *m_portEdit = nullptr;
     QLabel *m_deviceLabel = nullptr;
     Prompter *m_prompter = nullptr;

@@ -46,6 +46,10 @@ void CMeterApp::ApplyDialogColours(QApplication &app)
     palette.setColor(QPalette::ButtonText, Qt::black);
     palette.setColor(QPalette::Text, Qt::black);
     palette.setColor(QPalette::Base, Qt::white);
+    // A disabled control still looks disabled: its text is grey, not black.
+    const QColor disabledText(128, 128, 128);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        palette.setColor(QPalette::Disabled, role, disabledText);
     app.setPalette(palette);
 }
 

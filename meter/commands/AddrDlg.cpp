@@ -1,6 +1,7 @@
 #include "AddrDlg.h"
 
 #include "DialogFields.h"
+#include "common/widgets/AccessibleNames.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,7 +16,9 @@ CAddrDlg::CAddrDlg(Prompter &prompter, QWidget *parent)
 
     m_edit = new QLineEdit(this);
     auto *row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("更改子机地址："), this));
+    auto *caption = new QLabel(QStringLiteral("更改子机地址："), this);
+    rdwidgets::LabelFor(caption, m_edit, QStringLiteral("更改子机地址"));
+    row->addWidget(caption);
     row->addWidget(m_edit);
 
     auto *ok = new QPushButton(QStringLiteral("确认"), this);

@@ -2,8 +2,9 @@
 
 #include "CommandRules.h"
 #include "DialogFields.h"
+#include "common/widgets/AccessibleNames.h"
+#include "common/widgets/RadioChoice.h"
 
-#include <QButtonGroup>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -29,27 +30,26 @@ CMeterSetDlg::CMeterSetDlg(Prompter &prompter, QWidget *parent)
     auto *ratios = new QGridLayout;
     m_ptEdit = new QLineEdit(this);
     m_ctEdit = new QLineEdit(this);
-    ratios->addWidget(new QLabel(QStringLiteral("ＰＴ"), this), 0, 0);
+    auto *ptLabel = new QLabel(QStringLiteral("ＰＴ"), this);
+    auto *ctLabel = new QLabel(QStringLiteral("ＣＴ"), this);
+    rdwidgets::LabelFor(ptLabel, m_ptEdit);
+    rdwidgets::LabelFor(ctLabel, m_ctEdit);
+    ratios->addWidget(ptLabel, 0, 0);
     ratios->addWidget(m_ptEdit, 0, 1);
-    ratios->addWidget(new QLabel(QStringLiteral("ＣＴ"), this), 1, 0);
+    ratios->addWidget(ctLabel, 1, 0);
     ratios->addWidget(m_ctEdit, 1, 1);
 
     auto *wiringBox = new QGroupBox(this);
     auto *wiringLayout = new QGridLayout(wiringBox);
-    m_wiringGroup = new QButtonGroup(this);
-    m_wiringGroup->setExclusive(false);   // so that an unknown code can leave all six clear
+    // One exclusive choice: the code follows the checked button however it was
+    // checked (mouse, keyboard, a screen reader's action), so "设置" writes the
+    // wiring the user sees.
+    m_wiringChoice = new rdwidgets::RadioChoice(this, [this](int code) { m_wiringMode = static_cast<uint8_t>(code); });
     for (int code = 0; code < rdcmd::kWiringModes; ++code) {
         m_wiring[code] = new QRadioButton(WiringText(code), wiringBox);
-        m_wiring[code]->setAutoExclusive(false);
-        m_wiringGroup->addButton(m_wiring[code], code);
+        m_wiringChoice->add(m_wiring[code], code);
         wiringLayout->addWidget(m_wiring[code], code / 2, code % 2);
     }
-    // A click checks its button, clears the other five and takes its code.
-    connect(m_wiringGroup, &QButtonGroup::idClicked, this, [this](int code) {
-        for (int i = 0; i < rdcmd::kWiringModes; ++i)
-            m_wiring[i]->setChecked(i == code);
-        m_wiringMode = static_cast<uint8_t>(code);
-    });
 
     auto *ok = new QPushButton(QStringLiteral("设置"), this);
     auto *cancel = new QPushButton(QStringLiteral("退出"), this);
@@ -71,8 +71,8 @@ void CMeterSetDlg::loadFields()
 {
     m_ptEdit->setText(QString::number(m_ptRatio));
     m_ctEdit->setText(QString::number(m_ctRatio));
-    for (int i = 0; i < rdcmd::kWiringModes; ++i)
-        m_wiring[i]->setChecked(i == m_wiringMode);
+    // An unknown code leaves all six clear.
+    m_wiringChoice->show(m_wiringMode);
 }
 
 int CMeterSetDlg::exec()

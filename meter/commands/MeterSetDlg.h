@@ -6,9 +6,9 @@
 #include <cstdint>
 
 class Prompter;
-class QButtonGroup;
 class QLineEdit;
 class QRadioButton;
+namespace rdwidgets { class RadioChoice; }
 
 class CMeterSetDlg : public QDialog {
     Q_OBJECT
@@ -39,5 +39,5 @@ private:
     QLineEdit *m_ptEdit = nullptr;
     QLineEdit *m_ctEdit = nullptr;
     QRadioButton *m_wiring[6] = {};
-    QButtonGroup *m_wiringGroup = nullptr;
+    rdwidgets::RadioChoice *m_wiringChoice = nullptr;
 };

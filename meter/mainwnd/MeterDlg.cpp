@@ -3,6 +3,7 @@
 #include "HarmonicChart.h"
 #include "HelpDlg.h"
 #include "Lamp.h"
+#include "common/widgets/AccessibleNames.h"
 #include "meter/app/CommSetDlg.h"
 #include "meter/app/Prompter.h"
 #include "meter/commands/AddrDlg.h"
@@ -135,7 +136,7 @@ void CMeterDlg::OnInitDialog()
     m_panel.harmonicItem->setCurrentIndex(0);
     m_panel.chart->setRowValues(rdacq::ChartStartValues());
     setPulseEditing(false);
-    m_panel.runStop->setText(kRun);
+    rdwidgets::SetCaption(m_panel.runStop, kRun);
 }
 
 void CMeterDlg::postOpen()
@@ -188,7 +189,7 @@ std::optional<uint8_t> CMeterDlg::enteredAddress(bool userAction)
     // Only the user's own action gets the message; a tick keeps the previous
     // address silently, since a box per tick would stack without end.
     if (userAction)
-        m_prompter.message(this, QStringLiteral("请输入 0 到 255 之间的整数。"));
+        m_prompter.message(this, address.notANumber ? rdcmd::NotANumberMessage() : rdcmd::OutOfRangeMessage(0, 255));
     return std::nullopt;
 }
 
@@ -202,22 +203,20 @@ void CMeterDlg::OnRunStop()
         // module settings, or when it could not be opened before.
         postOpen();
         startPolling();
-        m_panel.runStop->setText(kStop);
+        rdwidgets::SetCaption(m_panel.runStop, kStop);
     } else {
         // No request after the tick in progress; the port closes after it.
         stopPolling();
         postClose();
-        m_panel.runStop->setText(kRun);
+        rdwidgets::SetCaption(m_panel.runStop, kRun);
     }
-    m_panel.runStop->setAccessibleName(m_panel.runStop->text());
 }
 
 void CMeterDlg::OnModuleSettings()
 {
     stopPolling();
     m_running = false;
-    m_panel.runStop->setText(kRun);
-    m_panel.runStop->setAccessibleName(kRun);
+    rdwidgets::SetCaption(m_panel.runStop, kRun);
 
     // nolvex opens the same port: it starts once this program has let go of it.
     setBusy(true);
@@ -360,8 +359,7 @@ void CMeterDlg::applyTick(const rdacq::TickResult &r, const MeterState &state, c
         // one message cannot repeat, and Run opens the port again.
         stopPolling();
         m_running = false;
-        m_panel.runStop->setText(kRun);
-        m_panel.runStop->setAccessibleName(kRun);
+        rdwidgets::SetCaption(m_panel.runStop, kRun);
         m_prompter.message(this, lostText + QStringLiteral("\r\n轮询已停止，接好后请按\"运行\"。"));
         return;
     }

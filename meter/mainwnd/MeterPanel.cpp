@@ -2,6 +2,9 @@
 
 #include "HarmonicChart.h"
 #include "Lamp.h"
+#include "common/widgets/AccessibleNames.h"
+#include "common/widgets/ReadOnlyShade.h"
+#include "common/widgets/ValueLabel.h"
 #include "meter/acquisition/Harmonics.h"
 
 #include <QComboBox>
@@ -23,12 +26,6 @@ const int kLampY[12] = {392, 392, 392, 392, 392, 392, 30, 30, 30, 30, 30, 30};
 const char *const kLampCaptions[12] = {"DI1", "DI2", "DI3", "DI4", "DI5", "DI6",
                                        "E2", "A20_1#", "A20_2#", "K2_1#", "K2_2#", "K2_3#"};
 
-QString NoBlanks(QString text)
-{
-    text.remove(QLatin1Char(' '));
-    return text;
-}
-
 QLabel *Label(const QString &text, QWidget *parent, const QRect &geometry,
               Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter)
 {
@@ -49,9 +46,9 @@ QLineEdit *Box(QWidget *parent, const QRect &geometry, const QString &name, bool
 
 QPushButton *Button(const QString &text, QWidget *parent, const QRect &geometry)
 {
-    auto *button = new QPushButton(text, parent);
+    auto *button = new QPushButton(parent);
+    rdwidgets::SetCaption(button, text);
     button->setGeometry(geometry);
-    button->setAccessibleName(text);
     button->setAutoDefault(false);
     return button;
 }
@@ -71,21 +68,24 @@ void MeterPanel::Build(QWidget *w)
     w->setFixedSize(kWidth, kHeight);
 
     // Top row: slave address, success rate, module lamps with their captions.
-    Label(QStringLiteral("子机地址"), w, QRect(10, 30, 56, 20));
+    auto *addressCaption = Label(QStringLiteral("子机地址"), w, QRect(10, 30, 56, 20));
     slaveAddress = Box(w, QRect(68, 28, 44, 22), QStringLiteral("子机地址"), false);
+    rdwidgets::LabelFor(addressCaption, slaveAddress);
     // Only whole numbers 0 to 255 can be typed.
     slaveAddress->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,2}|[01][0-9]{2}|2[0-4][0-9]|25[0-5]")), slaveAddress));
     Label(QStringLiteral("通讯成功率"), w, QRect(124, 30, 70, 20));
-    successRate = Label(QString(), w, QRect(196, 30, 52, 20), Qt::AlignRight | Qt::AlignVCenter);
+    // The rate is a value beside its caption: named by the caption, read as a value.
+    successRate = new rdwidgets::ValueLabel(QStringLiteral("通讯成功率"), w);
+    successRate->setGeometry(196, 30, 52, 20);
+    successRate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     successRate->setFrameShape(QFrame::Panel);
     successRate->setFrameShadow(QFrame::Sunken);
-    successRate->setAccessibleName(QStringLiteral("通讯成功率"));
     Label(QStringLiteral("%"), w, QRect(250, 30, 14, 20));
     auto *attemptsCaption = Label(QStringLiteral("总次数"), w, QRect(270, 30, 40, 20));
     attemptsCaption->hide();
-    attemptCount = Label(QString(), w, QRect(312, 30, 40, 20));
-    attemptCount->setAccessibleName(QStringLiteral("总次数"));
+    attemptCount = new rdwidgets::ValueLabel(QStringLiteral("总次数"), w);
+    attemptCount->setGeometry(312, 30, 40, 20);
     attemptCount->hide();
 
     // "基本数据": column headings, row labels, a grid of read-only boxes.
@@ -104,7 +104,7 @@ void MeterPanel::Build(QWidget *w)
         const int count = r < 7 ? 4 : 1;
         for (int c = 0; c < count; ++c) {
             QLineEdit *box = Box(basic, QRect(85 + 112 * c, y, 106, 22),
-                                 NoBlanks(columns[c]) + QLatin1Char(' ') + NoBlanks(rows[r]));
+                                 rdwidgets::CaptionName(columns[c], rows[r]));
             if (r < 7)
                 grid[r][c] = box;
             else
@@ -117,8 +117,9 @@ void MeterPanel::Build(QWidget *w)
     const QString energyCaptions[4] = {QStringLiteral("正向有功电能"), QStringLiteral("负向有功电能"),
                                        QStringLiteral("正向无功电能"), QStringLiteral("负向无功电能")};
     for (int i = 0; i < 4; ++i) {
-        Label(energyCaptions[i], energyGroup, QRect(10, 22 + 62 * i, 170, 18));
+        auto *caption = Label(energyCaptions[i], energyGroup, QRect(10, 22 + 62 * i, 170, 18));
         energy[i] = Box(energyGroup, QRect(10, 42 + 62 * i, 170, 22), energyCaptions[i]);
+        rdwidgets::LabelFor(caption, energy[i]);
     }
 
     // "遥信部分": input state lamps (painted at fixed positions) and the counters.
@@ -129,8 +130,9 @@ void MeterPanel::Build(QWidget *w)
     Label(QStringLiteral("数"), w, QRect(22, 450, 16, 16), Qt::AlignCenter);
     for (int j = 0; j < 6; ++j) {
         const QString di = QStringLiteral("DI%1").arg(j + 1);
-        Label(di, w, QRect(44 + 54 * j, 422, 50, 16), Qt::AlignCenter);
+        auto *caption = Label(di, w, QRect(44 + 54 * j, 422, 50, 16), Qt::AlignCenter);
         counters[j] = Box(w, QRect(44 + 54 * j, 440, 50, 22), QStringLiteral("计数 ") + di);
+        rdwidgets::LabelFor(caption, counters[j], counters[j]->accessibleName());
     }
     Q_UNUSED(inputs);
 
@@ -141,14 +143,16 @@ void MeterPanel::Build(QWidget *w)
     for (int i = 0; i < 6; ++i) {
         const int x = 8 + 57 * (i % 3);
         const int y = 36 + 50 * (i / 3);
-        Label(relayCaptions[i], relayGroup, QRect(x, y, 32, 22));
+        auto *caption = Label(relayCaptions[i], relayGroup, QRect(x, y, 32, 22));
         relays[i] = Box(relayGroup, QRect(x + 32, y, 22, 22), relayCaptions[i]);
+        rdwidgets::LabelFor(caption, relays[i]);
         relays[i]->setAlignment(Qt::AlignCenter);
     }
 
     // Pulse width and the link status.
-    Label(QStringLiteral("脉冲宽度"), w, QRect(570, 340, 56, 20));
+    auto *pulseCaption = Label(QStringLiteral("脉冲宽度"), w, QRect(570, 340, 56, 20));
     pulseWidth = Box(w, QRect(628, 338, 48, 22), QStringLiteral("脉冲宽度"));
+    rdwidgets::LabelFor(pulseCaption, pulseWidth);
     Label(QStringLiteral("(ms)"), w, QRect(680, 340, 40, 20));
     pulseModify = Button(QStringLiteral("修改"), w, QRect(570, 366, 86, 26));
     pulseWrite = Button(QStringLiteral("写入"), w, QRect(664, 366, 86, 26));
@@ -159,15 +163,16 @@ void MeterPanel::Build(QWidget *w)
     status->setAccessibleName(QStringLiteral("通讯状态"));
 
     // Harmonics: item, fundamental, the fundamental bar with its scale, the chart.
-    Label(QStringLiteral("选择谐波项目:"), w, QRect(12, 492, 88, 20));
+    auto *itemCaption = Label(QStringLiteral("选择谐波项目:"), w, QRect(12, 492, 88, 20));
     harmonicItem = new QComboBox(w);
     harmonicItem->setGeometry(100, 490, 62, 22);
     harmonicItem->setEditable(true);
     harmonicItem->setInsertPolicy(QComboBox::NoInsert);
     harmonicItem->addItems(rdacq::HarmonicItemTexts());
-    harmonicItem->setAccessibleName(QStringLiteral("选择谐波项目"));
-    Label(QStringLiteral("基波值"), w, QRect(172, 492, 44, 20));
+    rdwidgets::LabelFor(itemCaption, harmonicItem, QStringLiteral("选择谐波项目"));
+    auto *fundamentalCaption = Label(QStringLiteral("基波值"), w, QRect(172, 492, 44, 20));
     fundamental = Box(w, QRect(216, 490, 76, 22), QStringLiteral("基波值"));
+    rdwidgets::LabelFor(fundamentalCaption, fundamental);
     Label(QStringLiteral("(A或V)"), w, QRect(296, 492, 50, 20));
 
     // The tick row is set in a fixed-pitch font so that the bar and the scale
@@ -199,6 +204,8 @@ void MeterPanel::Build(QWidget *w)
     chart = new CHarmonicChart(w);
     chart->setGeometry(10, 542, 550, 208);
     chart->setAccessibleName(QStringLiteral("谐波含量"));
+    // The drawing area takes the focus; it carries the chart's name.
+    chart->viewport()->setAccessibleName(chart->accessibleName());
 
     // Buttons.
     const QString buttonTexts[8] = {QStringLiteral("运行"), QStringLiteral("轮询地址"),
@@ -227,4 +234,8 @@ void MeterPanel::Build(QWidget *w)
               Qt::AlignCenter);
         lamps[i]->raise();
     }
+
+    // Read-only boxes in the dialog colour, writable ones white; the pulse width
+    // follows "修改" and "写入".
+    rdwidgets::ShadeReadOnlyBoxes(w);
 }

@@ -1,7 +1,8 @@
 // The controls of the main window, laid out as a fixed-size panel. The twelve
 // lamps sit at their fixed pixel positions beside their captions. Every box,
 // lamp, list and bar carries an accessible name made of the captions that label
-// it (blanks removed, the column or group first).
+// it (blanks removed, the column or group first), by the rule written in
+// common/widgets/AccessibleNames.h.
 #pragma once
 
 #include <array>

@@ -35,8 +35,8 @@ CAnalogOutDlg::CAnalogOutDlg(ModuleContext &context, QWidget *parent)
     m_moduleList = PlaceCombo(this, AccessibleName(QString(), QStringLiteral("模块名称")), 90, 16, 190, false);
     m_moduleList->addItems({QStringLiteral("2AO(4-20mA)模块1#"), QStringLiteral("2AO(4-20mA)模块2#")});
     m_moduleList->setCurrentIndex(-1);
-    connect(m_moduleList, qOverload<int>(&QComboBox::currentIndexChanged), this,
-            &CAnalogOutDlg::OnModuleSelected);
+    // activated, not currentIndexChanged: choosing the module already shown reads it again.
+    connect(m_moduleList, qOverload<int>(&QComboBox::activated), this, &CAnalogOutDlg::OnModuleSelected);
 
     m_outputs[0] = BuildOutputGroup(QString::fromUtf8(kOutputGroups[0]), 12, 54);
     m_outputs[1] = BuildOutputGroup(QString::fromUtf8(kOutputGroups[1]), 12, 180);
@@ -66,8 +66,7 @@ CAnalogOutDlg::OutputControls CAnalogOutDlg::BuildOutputGroup(const QString &cap
     c.at4mA = PlaceEdit(group, AccessibleName(caption, QStringLiteral("4mA")), 12, 72, 110);
     PlaceLabel(group, QStringLiteral(" 4 ---------------- 20 mA"), 128, 73, 180);
     c.at20mA = PlaceEdit(group, AccessibleName(caption, QStringLiteral("20mA")), 312, 72, 90);
-    c.unit = PlaceLabel(group, QStringLiteral("V"), 406, 73, 36);
-    c.unit->setAccessibleName(AccessibleName(caption, QStringLiteral("单位")));
+    c.unit = PlaceValueLabel(group, AccessibleName(caption, QStringLiteral("单位")), QStringLiteral("V"), 406, 73, 36);
     return c;
 }
 

@@ -47,8 +47,8 @@ void CModuleSetDlg::BuildLayout()
     for (int i = 0; i < kRelayModuleCount; ++i)
         m_moduleList->addItem(ModuleEntry(i));
     m_moduleList->setCurrentIndex(-1);
-    connect(m_moduleList, qOverload<int>(&QComboBox::currentIndexChanged), this,
-            &CModuleSetDlg::OnModuleSelected);
+    // activated, not currentIndexChanged: choosing the module already shown reads it again.
+    connect(m_moduleList, qOverload<int>(&QComboBox::activated), this, &CModuleSetDlg::OnModuleSelected);
 
     m_relays[0] = BuildRelayGroup(QString::fromUtf8(kRelayGroups[0]), 12, 54);
     m_relays[1] = BuildRelayGroup(QString::fromUtf8(kRelayGroups[1]), 286, 54);
@@ -80,12 +80,10 @@ CModuleSetDlg::RelayControls CModuleSetDlg::BuildRelayGroup(const QString &capti
     c.mode->setCurrentIndex(-1);
     PlaceLabel(group, QStringLiteral("启动值"), lx, 68, 74);
     c.operate = PlaceEdit(group, name("启动值"), ex, 67, 118);
-    c.operateUnit = PlaceLabel(group, QStringLiteral("V"), ux, 68, 44);
-    c.operateUnit->setAccessibleName(name("启动值单位"));
+    c.operateUnit = PlaceValueLabel(group, name("启动值单位"), QStringLiteral("V"), ux, 68, 44);
     PlaceLabel(group, QStringLiteral("复归值"), lx, 104, 74);
     c.reset = PlaceEdit(group, name("复归值"), ex, 103, 118);
-    c.resetUnit = PlaceLabel(group, QStringLiteral("V"), ux, 104, 44);
-    c.resetUnit->setAccessibleName(name("复归值单位"));
+    c.resetUnit = PlaceValueLabel(group, name("复归值单位"), QStringLiteral("V"), ux, 104, 44);
     QLineEdit **seconds[3] = {&c.operateDelay, &c.resetDelay, &c.pulseWidth};
     const char *labels[3] = {"启动延时", "复归延时", "脉冲宽度"};
     for (int i = 0; i < 3; ++i) {

@@ -1,4 +1,7 @@
+// Placing the controls of the module windows, each named from its visible label.
 #include "WindowParts.h"
+
+#include "common/widgets/ValueLabel.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -7,16 +10,25 @@
 
 namespace rdmod {
 
-QString AccessibleName(const QString &group, const QString &caption)
+namespace {
+
+// Names `control` and makes the label in `parent` that shows its caption (the
+// last word of the name) its buddy; a control without such a label keeps the name.
+void NameFromLabel(QWidget *parent, QWidget *control, const QString &name)
 {
-    QString c = caption;
-    c.remove(QLatin1Char(' '));
-    if (group.isEmpty())
-        return c;
-    QString g = group;
-    g.remove(QLatin1Char(' '));
-    return g + QLatin1Char(' ') + c;
+    const QString caption = name.section(QLatin1Char(' '), -1);
+    for (QLabel *label : parent->findChildren<QLabel *>(QString(), Qt::FindDirectChildrenOnly)) {
+        QString text = label->text();
+        text.remove(QLatin1Char(' '));
+        if (text == caption && !label->buddy()) {
+            rdwidgets::LabelFor(label, control, name);
+            return;
+        }
+    }
+    control->setAccessibleName(name);
 }
+
+} // namespace
 
 QLabel *PlaceLabel(QWidget *parent, const QString &text, int x, int y, int w, int h)
 {
@@ -25,11 +37,18 @@ QLabel *PlaceLabel(QWidget *parent, const QString &text, int x, int y, int w, in
     return label;
 }
 
+QLabel *PlaceValueLabel(QWidget *parent, const QString &name, const QString &text, int x, int y, int w, int h)
+{
+    auto *label = new rdwidgets::ValueLabel(name, parent, text);
+    label->setGeometry(x, y, w, h);
+    return label;
+}
+
 QLineEdit *PlaceEdit(QWidget *parent, const QString &name, int x, int y, int w, int h)
 {
     auto *edit = new QLineEdit(parent);
     edit->setGeometry(x, y, w, h);
-    edit->setAccessibleName(name);
+    NameFromLabel(parent, edit, name);
     return edit;
 }
 
@@ -40,16 +59,17 @@ QComboBox *PlaceCombo(QWidget *parent, const QString &name, int x, int y, int w,
     if (editable)
         combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setGeometry(x, y, w, h);
-    combo->setAccessibleName(name);
     combo->setMaxVisibleItems(16);
+    // After setEditable, so that the list's edit is named too.
+    NameFromLabel(parent, combo, name);
     return combo;
 }
 
 QPushButton *PlaceButton(QWidget *parent, const QString &text, int x, int y, int w, int h)
 {
-    auto *button = new QPushButton(text, parent);
+    auto *button = new QPushButton(parent);
+    rdwidgets::SetCaption(button, text);
     button->setGeometry(x, y, w, h);
-    button->setAccessibleName(text);
     return button;
 }
 

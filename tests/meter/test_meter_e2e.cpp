@@ -8,10 +8,12 @@
 #include "meter/acquisition/DeviceInfo.h"
 #include "meter/acquisition/Formatting.h"
 #include "meter/acquisition/Registers.h"
+#include "meter/app/MeterApp.h"
 #include "meter/app/Prompter.h"
 #include "meter/mainwnd/Lamp.h"
 #include "meter/mainwnd/MeterDlg.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,6 +52,11 @@ TEST_P(MeterEndToEnd, TwoTicksShowTheSimulatorsValues)
     ASSERT_TRUE(sim.started());
     qputenv("RD5800_COM1", QByteArray::fromStdString(sim.device()));
 
+    // The screenshot shows the window in the program's own colours and font.
+    if (!qEnvironmentVariableIsEmpty("RD_METER_SCREENSHOT")) {
+        CMeterApp::ApplyDialogColours(*qApp);
+        CMeterApp::ApplyDialogFont(*qApp);
+    }
     rdlink::QtSerialPort port;
     ScriptedPrompter prompter;
     CMeterDlg dlg(port, rdlink::SystemClock(), prompter);

@@ -2,12 +2,15 @@
 // standing in for the instrument.
 #include "FakeSerialPort.h"
 #include "RegisterBytes.h"
+#include "meter/app/MeterApp.h"
 #include "meter/app/Prompter.h"
 #include "meter/mainwnd/HarmonicChart.h"
 #include "meter/mainwnd/HelpDlg.h"
 #include "meter/mainwnd/Lamp.h"
 #include "meter/mainwnd/MeterDlg.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -588,7 +591,10 @@ TEST_F(MeterWindow, EveryBoxLampListAndBarHasItsAccessibleName)
     for (const char *name : names) {
         int count = 0;
         for (QWidget *w : widgets)
-            if (w->accessibleName() == QString::fromUtf8(name) && !w->isHidden())
+            // The edit inside an editable list carries the list's name too; it is
+            // part of that one control.
+            if (w->accessibleName() == QString::fromUtf8(name) && !w->isHidden() &&
+                !qobject_cast<QComboBox *>(w->parentWidget()))
                 ++count;
         EXPECT_EQ(count, 1) << name;
     }
@@ -612,6 +618,85 @@ TEST_F(MeterWindow, ControlsDoNotOverlap)
                 << qPrintable(top[i]->property("text").toString()) << " vs "
                 << top[j]->accessibleName().toStdString() << " / "
                 << qPrintable(top[j]->property("text").toString());
+}
+
+TEST_F(MeterWindow, RunStopIsNamedByTheActionItShows)
+{
+    Open();
+    QPushButton *button = dlg->panel().runStop;
+    QAccessibleInterface *shown = QAccessible::queryAccessibleInterface(button);
+    EXPECT_EQ(shown->text(QAccessible::Name), QStringLiteral("运行"));
+    Run();
+    EXPECT_EQ(button->text(), QStringLiteral("停止"));
+    EXPECT_EQ(shown->text(QAccessible::Name), QStringLiteral("停止"));
+    button->click();
+    dlg->waitForLine();
+    EXPECT_EQ(shown->text(QAccessible::Name), QStringLiteral("运行"));
+    Run();
+    dlg->OnModuleSettings();   // stops polling and shows "运行" again
+    EXPECT_EQ(shown->text(QAccessible::Name), QStringLiteral("运行"));
+    EXPECT_EQ(button->accessibleName(), button->text());
+}
+
+TEST_F(MeterWindow, SuccessRateIsReadAsAValueBesideItsCaption)
+{
+    Open();
+    Run();
+    dlg->onPollTick();
+    dlg->waitForLine();
+    QAccessibleInterface *rate = QAccessible::queryAccessibleInterface(dlg->panel().successRate);
+    EXPECT_EQ(rate->text(QAccessible::Name), QStringLiteral("通讯成功率"));
+    EXPECT_EQ(rate->text(QAccessible::Value), QStringLiteral("100.00"));
+    QAccessibleTextInterface *text = rate->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text(0, text->characterCount()), QStringLiteral("100.00"));
+}
+
+TEST_F(MeterWindow, RefusedAddressIsWordedAsInTheDialogs)
+{
+    Open();
+    const std::pair<const char *, QString> cases[] = {
+        {"256", QStringLiteral("请输入一个在 0 和 255 之间的整数。")},
+        {"", QStringLiteral("请输入一个整数。")},
+    };
+    for (const auto &[text, message] : cases) {
+        prompter.messages.clear();
+        dlg->panel().slaveAddress->setText(QString::fromUtf8(text));
+        dlg->panel().runStop->click();
+        dlg->waitForLine();
+        ASSERT_EQ(prompter.messages.size(), 1u) << text;
+        EXPECT_EQ(prompter.messages[0], message) << text;
+    }
+}
+
+TEST_F(MeterWindow, ReadOnlyBoxesTakeTheDialogColourWritableOnesStayWhite)
+{
+    CMeterApp::ApplyDialogColours(*qApp);
+    Open();
+    const MeterPanel &p = dlg->panel();
+    const QColor shade(181, 240, 249);
+    const QColor white(Qt::white);
+    // A point inside the frame, clear of any text.
+    const auto rendered = [](QWidget *box) {
+        return box->grab().toImage().pixelColor(box->width() - 5, box->height() - 5);
+    };
+    QWidget *const readOnly[] = {p.grid[0][0], p.grid[6][3], p.frequency, p.energy[3], p.counters[5],
+                                 p.relays[0],  p.fundamental, p.status,   p.pulseWidth};
+    for (QWidget *box : readOnly)
+        EXPECT_EQ(rendered(box), shade) << box->accessibleName().toStdString();
+    EXPECT_EQ(rendered(p.slaveAddress), white);
+
+    // "修改" makes the pulse width writable, and white while it is.
+    p.pulseModify->click();
+    dlg->waitForLine();
+    ASSERT_FALSE(p.pulseWidth->isReadOnly());
+    EXPECT_EQ(rendered(p.pulseWidth), white);
+    EXPECT_EQ(p.pulseWidth->palette().color(QPalette::Base), white);
+    p.pulseWidth->setText(QStringLiteral("80"));
+    p.pulseWrite->click();
+    dlg->waitForLine();
+    ASSERT_TRUE(p.pulseWidth->isReadOnly());
+    EXPECT_EQ(rendered(p.pulseWidth), shade);
 }
 
 } // namespace

@@ -6,11 +6,14 @@
 #include "meter/app/Prompter.h"
 #include "meter/mainwnd/MeterDlg.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <gtest/gtest.h>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -62,6 +65,8 @@ TEST(MeterStartUp, AcceptedUnchangedOpensCom1At9600None)
     EXPECT_FALSE(port.isOpen());   // closed with the window
     EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor(181, 240, 249));
     EXPECT_EQ(QApplication::palette().color(QPalette::WindowText), QColor(Qt::black));
+    // A disabled button ("写入" until "修改") must not look like an enabled one.
+    EXPECT_NE(QApplication::palette().color(QPalette::Disabled, QPalette::ButtonText), QColor(Qt::black));
 }
 
 TEST(MeterStartUp, PortNumberIsPassedOnUnchecked)
@@ -121,6 +126,36 @@ TEST(MeterStartUp, SettingsDialogShowsTheDeviceOfThePortNumber)
     dialog.portEdit()->setText(QStringLiteral("9999"));
     EXPECT_EQ(dialog.deviceLabel()->text(), QStringLiteral("设备：无"));
     qunsetenv("RD5800_COM7");
+}
+
+TEST(MeterStartUp, ChoicesMadeByAScreenReaderAreTaken)
+{
+    // Buttons checked without a click: by a screen reader's toggle action or by
+    // code. The settings handed on follow the buttons the user sees checked.
+    using Way = std::function<void(QRadioButton *)>;
+    const std::pair<const char *, Way> ways[] = {
+        {"toggle action", [](QRadioButton *b) {
+             QAccessible::queryAccessibleInterface(b)->actionInterface()->doAction(
+                 QAccessibleActionInterface::toggleAction());
+         }},
+        {"checked by code", [](QRadioButton *b) { b->setChecked(true); }},
+    };
+    for (const auto &[how, choose] : ways) {
+        CCommSetDlg d;
+        d.m_commPort = 1;
+        d.loadFields();
+        choose(d.baudButton(1));     // 2400
+        choose(d.parityButton(1));   // odd
+        d.accept();
+        EXPECT_EQ(d.m_baudRate, 2400) << how;
+        EXPECT_EQ(d.m_parity, 1) << how;
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(d.baudButton(i)->isChecked(), i == 1) << how << i;
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(d.baudButton(i))->role(), QAccessible::RadioButton);
+        }
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(d.parityButton(i))->role(), QAccessible::RadioButton);
+    }
 }
 
 } // namespace

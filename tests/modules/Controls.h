@@ -3,11 +3,13 @@
 // button. A name that finds no control fails the test rather than passing quietly.
 #pragma once
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QString>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -48,6 +50,19 @@ inline void Type(QWidget *root, const char *name, const char *text)
         combo->setEditText(U(text));
     else
         ADD_FAILURE() << "no field named " << name;
+}
+
+// Picks entry `index` of the list of that name as a user does: opens the list
+// and takes the entry with Return (the same entry again included).
+inline void Choose(QWidget *root, const char *name, int index)
+{
+    auto *combo = FindNamed<QComboBox>(root, U(name));
+    ASSERT_NE(combo, nullptr) << name;
+    combo->showPopup();
+    QAbstractItemView *list = combo->view();
+    list->setCurrentIndex(combo->model()->index(index, combo->modelColumn()));
+    QTest::keyClick(list, Qt::Key_Return);
+    ASSERT_EQ(combo->currentIndex(), index) << name;
 }
 
 inline void Press(QWidget *root, const char *caption)

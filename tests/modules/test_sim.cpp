@@ -154,11 +154,9 @@ TEST_F(SimulatedMeter, RelayFollowsTheWrittenU1Setting)
     EXPECT_EQ(m_prompter.messages[1], U("参数设置成功"));
     EXPECT_EQ(RelayOutputs() & 0x03, 0x00);
 
-    // Read back through a module selection.
+    // Read back by choosing the module shown again.
     Type(&dialog, "继电器OUT1 启动值", "1");
-    Named<QComboBox>(&dialog, "模块名称")->setCurrentIndex(1);
-    Settle();
-    Named<QComboBox>(&dialog, "模块名称")->setCurrentIndex(0);
+    Choose(&dialog, "模块名称", 0);
     Settle();
     EXPECT_EQ(Named<QLineEdit>(&dialog, "继电器OUT1 启动值")->text(), U("6000.000"));
     EXPECT_EQ(Named<QLineEdit>(&dialog, "继电器OUT1 复归值")->text(), U("5000.000"));
@@ -219,7 +217,7 @@ TEST_F(SimulatedMeter, EveryWindowTellsOfAPulledAdapterAndSendsNothing)
     // Each operation of each window: a write of the fields as read, and a read.
     Named<QPushButton>(&dialog, "确定")->click();
     Settle();
-    Named<QComboBox>(&dialog, "模块名称")->setCurrentIndex(1);
+    Choose(&dialog, "模块名称", 1);
     Settle();
     Named<QPushButton>(dialog.analogWindow(), "确认")->click();
     Settle();

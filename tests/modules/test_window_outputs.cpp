@@ -4,6 +4,7 @@
 #include "modules/windows/CAnalogOutDlg.h"
 #include "modules/windows/CPulseSetDlg.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
@@ -118,8 +119,7 @@ TEST(ModAnalogWindow, MissingEchoAndUnknownModule)
     ASSERT_EQ(bench.prompter.messages.size(), 1u);
     EXPECT_TRUE(bench.prompter.messages[0].contains(U("请先")));
 
-    FindNamed<QComboBox>(&dialog, U("模块名称"))->setCurrentIndex(0);
-
+    Choose(&dialog, "模块名称", 0);
     bench.Settle();
     EXPECT_EQ(bench.port.written.back(), ReadRequest(0x0337, 6));
     EXPECT_EQ(Text(&dialog, "电流输出2路 输出参数选择"), U("F频率"));
@@ -200,4 +200,33 @@ TEST(ModPulseWindow, QuitClosesForGood)
     bench.Settle();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(dialog.isNull());
+}
+
+TEST(ModAnalogWindow, ChoosingTheShownModuleAgainReadsItAndListsAreLabelled)
+{
+    ModuleBench bench;
+    LoadAnalogModule(bench.instrument, 0x04);
+    CAnalogOutDlg dialog(bench.context);
+    dialog.OnInitDialog();
+    bench.Settle();
+    Type(&dialog, "电流输出1路 20mA", "4000");
+    const size_t before = bench.port.written.size();
+    Choose(&dialog, "模块名称", 0);
+    bench.Settle();
+    EXPECT_EQ(std::vector<QByteArray>(bench.port.written.begin() + long(before), bench.port.written.end()),
+              std::vector<QByteArray>{ReadRequest(0x0337, 6)});
+    EXPECT_EQ(Text(&dialog, "电流输出1路 20mA"), U("2000.000"));
+
+    for (const char *name : {"模块名称", "电流输出1路 输出参数选择", "电流输出2路 输出参数选择"}) {
+        auto *combo = FindNamed<QComboBox>(&dialog, U(name));
+        ASSERT_NE(combo, nullptr) << name;
+        QStringList labels;   // the buddy label; a group's title labels it as well
+        for (const auto &relation : QAccessible::queryAccessibleInterface(combo)->relations(QAccessible::Label))
+            labels << relation.first->text(QAccessible::Name);
+        EXPECT_TRUE(labels.contains(U(name).section(QLatin1Char(' '), -1))) << name;
+    }
+    // The unit beside the 20 mA box: named by its caption, read as its value.
+    auto *unit = FindNamed<QLabel>(&dialog, U("电流输出2路 单位"));
+    ASSERT_NE(unit, nullptr);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(unit)->text(QAccessible::Value), U("Hz"));
 }

@@ -5,6 +5,7 @@
 #include "modules/vocabulary/Registers.h"
 #include "modules/windows/CModuleSetDlg.h"
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -119,7 +120,7 @@ TEST(ModRelayWindow, NoReplyLeavesOnlyTheMainWindowAndSelectionStillReads)
     EXPECT_EQ(dialog.analogWindow(), nullptr);
 
     Type(&dialog, "继电器OUT1 启动值", "12.5");
-    FindNamed<QComboBox>(&dialog, U("模块名称"))->setCurrentIndex(1);
+    Choose(&dialog, "模块名称", 1);
     bench.Settle();
     EXPECT_EQ(bench.port.written.back(), ReadRequest(0x031D, 12));
     EXPECT_EQ(dialog.moduleIndex(), 1);
@@ -272,7 +273,7 @@ TEST(ModRelayWindow, PortThatWillNotOpenIsNamedAndNothingIsSent)
     CModuleSetDlg dialog(bench.context);
     dialog.OnInitDialog();
     bench.Settle();
-    FindNamed<QComboBox>(&dialog, U("模块名称"))->setCurrentIndex(0);
+    Choose(&dialog, "模块名称", 0);
     bench.Settle();
     EXPECT_TRUE(bench.port.written.empty());
     ASSERT_EQ(bench.prompter.messages.size(), 2u);   // start-up and the selection's read
@@ -298,4 +299,45 @@ TEST(ModRelayWindow, ModeChoiceSetsBothUnitLabels)
         EXPECT_EQ(Text(&dialog, "继电器OUT1 启动值单位"), U("V"));
     }
     EXPECT_TRUE(bench.port.written.empty());
+}
+
+TEST(ModRelayWindow, ChoosingTheShownModuleAgainReadsIt)
+{
+    ModuleBench bench;
+    LoadRelayModule(bench.instrument, 0x10);
+    CModuleSetDlg dialog(bench.context);
+    dialog.OnInitDialog();
+    bench.Settle();
+    ASSERT_EQ(FindNamed<QComboBox>(&dialog, U("模块名称"))->currentIndex(), 0);
+    const QString read = Text(&dialog, "继电器OUT1 启动值");
+    Type(&dialog, "继电器OUT1 启动值", "1");
+    const size_t before = bench.port.written.size();
+    Choose(&dialog, "模块名称", 0);
+    bench.Settle();
+    EXPECT_EQ(From(bench.port.written, before), std::vector<QByteArray>{ReadRequest(0x0311, 12)});
+    EXPECT_EQ(Text(&dialog, "继电器OUT1 启动值"), read);
+}
+
+TEST(ModRelayWindow, ListsAreNamedByTheirLabels)
+{
+    // On Linux a screen reader names a list by its label relation (the list's own
+    // name is its current item) and meets the edit of an editable list first.
+    ModuleBench bench;
+    LoadRelayModule(bench.instrument, 0x10);
+    CModuleSetDlg dialog(bench.context);
+    dialog.OnInitDialog();
+    bench.Settle();
+    const std::pair<const char *, const char *> lists[] = {
+        {"模块名称", "模块名称"}, {"继电器OUT1 控制方式", "控制方式"}, {"继电器OUT2 控制方式", "控制方式"}};
+    for (const auto &[name, label] : lists) {
+        auto *combo = FindNamed<QComboBox>(&dialog, U(name));
+        ASSERT_NE(combo, nullptr) << name;
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(combo);
+        QStringList labels;   // the buddy label; a group's title labels it as well
+        for (const auto &relation : list->relations(QAccessible::Label))
+            labels << relation.first->text(QAccessible::Name);
+        EXPECT_TRUE(labels.contains(U(label))) << name;
+        if (combo->isEditable())
+            EXPECT_EQ(QAccessible::queryAccessibleInterface(combo->lineEdit())->text(QAccessible::Name), U(name));
+    }
 }

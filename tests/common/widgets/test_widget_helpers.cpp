@@ -1,0 +1,152 @@
+// The control helpers as a screen reader meets them: names from labels and texts,
+// values readable, radio choices stored however they were made, read-only shade.
+#include "common/widgets/AccessibleNames.h"
+#include "common/widgets/RadioChoice.h"
+#include "common/widgets/ReadOnlyShade.h"
+#include "common/widgets/ValueLabel.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+QAccessibleInterface *Node(QObject *object)
+{
+    return QAccessible::queryAccessibleInterface(object);
+}
+
+TEST(RadioChoice, StoresTheCheckedButtonHoweverItWasChecked)
+{
+    using Way = std::function<void(QRadioButton *)>;
+    const std::pair<const char *, Way> ways[] = {
+        {"click", [](QRadioButton *b) { b->click(); }},
+        {"toggle action", [](QRadioButton *b) {
+             Node(b)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+         }},
+        {"code", [](QRadioButton *b) { b->setChecked(true); }},
+    };
+    for (const auto &[how, choose] : ways) {
+        QWidget window;
+        std::vector<int> stored;
+        rdwidgets::RadioChoice choice(&window, [&](int id) { stored.push_back(id); });
+        QRadioButton *buttons[3];
+        for (int i = 0; i < 3; ++i) {
+            buttons[i] = new QRadioButton(QStringLiteral("选项%1").arg(i), &window);
+            choice.add(buttons[i], 10 + i);
+        }
+        choice.show(10);
+        choose(buttons[2]);
+        EXPECT_EQ(stored, (std::vector<int>{10, 12})) << how;
+        EXPECT_EQ(choice.checkedId(), 12) << how;
+        EXPECT_FALSE(buttons[0]->isChecked()) << how;
+        for (QRadioButton *b : buttons)
+            EXPECT_EQ(Node(b)->role(), QAccessible::RadioButton) << how;
+    }
+}
+
+TEST(RadioChoice, AnUnknownValueLeavesAllClearAndStoresNothing)
+{
+    QWidget window;
+    int stores = 0;
+    rdwidgets::RadioChoice choice(&window, [&](int) { ++stores; });
+    auto *a = new QRadioButton(QStringLiteral("a"), &window);
+    auto *b = new QRadioButton(QStringLiteral("b"), &window);
+    choice.add(a, 0);
+    choice.add(b, 1);
+    choice.show(1);
+    choice.show(7);
+    EXPECT_FALSE(a->isChecked());
+    EXPECT_FALSE(b->isChecked());
+    EXPECT_EQ(choice.checkedId(), -1);
+    EXPECT_EQ(stores, 1);
+    a->click();   // the group is exclusive again afterwards
+    b->click();
+    EXPECT_FALSE(a->isChecked());
+}
+
+TEST(ValueLabel, CaptionIsTheNameTheTextIsTheValue)
+{
+    QWidget window;
+    rdwidgets::ValueLabel rate(QStringLiteral("通讯成功率"), &window, QStringLiteral("0"));
+    rate.setText(QStringLiteral("54.55"));
+    QAccessibleInterface *node = Node(&rate);
+    EXPECT_EQ(node->role(), QAccessible::StaticText);
+    EXPECT_EQ(node->text(QAccessible::Name), QStringLiteral("通讯成功率"));
+    EXPECT_EQ(node->text(QAccessible::Value), QStringLiteral("54.55"));
+    QAccessibleTextInterface *text = node->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->characterCount(), 5);
+    EXPECT_EQ(text->text(0, 5), QStringLiteral("54.55"));
+    EXPECT_EQ(text->text(3, 5), QStringLiteral("55"));
+    EXPECT_EQ(text->text(4, 2), QString());
+}
+
+TEST(AccessibleNames, LabelsNameTheirControlsAndButtonsFollowTheirText)
+{
+    QWidget window;
+    auto *listLabel = new QLabel(QStringLiteral("控制 方式"), &window);
+    auto *list = new QComboBox(&window);
+    list->setEditable(true);
+    list->addItems({QStringLiteral("遥控"), QStringLiteral("自控")});
+    rdwidgets::LabelFor(listLabel, list);
+    EXPECT_EQ(listLabel->buddy(), list);
+    EXPECT_EQ(list->accessibleName(), QStringLiteral("控制方式"));
+    // The edit takes the focus, so it carries the name too.
+    EXPECT_EQ(Node(list->lineEdit())->text(QAccessible::Name), QStringLiteral("控制方式"));
+
+    auto *editLabel = new QLabel(QStringLiteral("COM："), &window);
+    auto *edit = new QLineEdit(&window);
+    rdwidgets::LabelFor(editLabel, edit, rdwidgets::CaptionName(QStringLiteral("串口 选择"), QStringLiteral("COM：")));
+    EXPECT_EQ(Node(edit)->text(QAccessible::Name), QStringLiteral("串口选择 COM："));
+
+    auto *button = new QPushButton(&window);
+    rdwidgets::SetCaption(button, QStringLiteral("运行"));
+    rdwidgets::SetCaption(button, QStringLiteral("停止"));
+    EXPECT_EQ(Node(button)->text(QAccessible::Name), QStringLiteral("停止"));
+    EXPECT_EQ(button->accessibleName(), button->text());
+}
+
+TEST(ReadOnlyShade, FollowsTheReadOnlyStateOfEveryBox)
+{
+    QWidget window;
+    QPalette palette = window.palette();
+    const QColor shade(181, 240, 249);
+    palette.setColor(QPalette::Window, shade);
+    palette.setColor(QPalette::Base, Qt::white);
+    window.setPalette(palette);
+    auto *edit = new QLineEdit(&window);
+    edit->setReadOnly(true);
+    auto *status = new QPlainTextEdit(&window);
+    status->setReadOnly(true);
+    auto *typed = new QLineEdit(&window);
+    auto *list = new QComboBox(&window);
+    list->setEditable(true);
+    rdwidgets::ShadeReadOnlyBoxes(&window);
+
+    EXPECT_EQ(edit->palette().color(QPalette::Base), shade);
+    EXPECT_EQ(status->palette().color(QPalette::Base), shade);
+    EXPECT_EQ(typed->palette().color(QPalette::Base), QColor(Qt::white));
+    EXPECT_EQ(list->lineEdit()->palette().color(QPalette::Base), QColor(Qt::white));
+    edit->setReadOnly(false);
+    status->setReadOnly(false);
+    typed->setReadOnly(true);
+    EXPECT_EQ(edit->palette().color(QPalette::Base), QColor(Qt::white));
+    EXPECT_EQ(status->palette().color(QPalette::Base), QColor(Qt::white));
+    EXPECT_EQ(typed->palette().color(QPalette::Base), shade);
+    edit->setReadOnly(true);
+    EXPECT_EQ(edit->palette().color(QPalette::Base), shade);
+    EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(Qt::black));
+}
+
+} // namespace
