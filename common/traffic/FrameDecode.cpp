@@ -121,6 +121,9 @@ ReplyVerdict ClassifyReply(const QByteArray &request, const QByteArray &received
         return at + 1 < received.size() && At(received, at) == address
                && (At(received, at + 1) == function || At(received, at + 1) == (function | 0x80));
     };
+    auto isWholeFrame = [&](int at, int size) {
+        return startsFrame(at) && OwnLength(received, at, function) == size && CrcOk(received, at, size);
+    };
     int candidate = -1;
     for (int at = 0; at + 1 < received.size(); ++at) {
         if (!startsFrame(at))
@@ -143,12 +146,10 @@ ReplyVerdict ClassifyReply(const QByteArray &request, const QByteArray &received
                     v.echoDiffers = received.mid(at, 8) != request.left(8);
                 }
             }
-            // Stray bytes that are themselves a whole reply from the slave: an
+            // Extra bytes that are themselves a whole reply from the slave: an
             // earlier answer that came after its own wait.
-            if (at > 0 && startsFrame(0)) {
-                const int own = OwnLength(received, 0, function);
-                v.lateFrame = own == at && CrcOk(received, 0, own);
-            }
+            v.lateBefore = at > 0 && isWholeFrame(0, at);
+            v.lateAfter = v.trailing > 0 && isWholeFrame(at + length, v.trailing);
             return v;
         }
         if (candidate < 0)
@@ -208,7 +209,7 @@ QString DescribeReply(const ReplyVerdict &v)
 {
     QStringList parts;
     if (v.stray > 0)
-        parts << (v.lateFrame ? QStringLiteral("前有 %1 个多余字节 (迟到的应答)").arg(v.stray)
+        parts << (v.lateBefore ? QStringLiteral("前有 %1 个多余字节 (迟到的应答)").arg(v.stray)
                               : QStringLiteral("前有 %1 个多余字节").arg(v.stray));
     switch (v.kind) {
     case ReplyKind::NotRead:
@@ -241,7 +242,8 @@ QString DescribeReply(const ReplyVerdict &v)
         break;
     }
     if (v.trailing > 0)
-        parts << QStringLiteral("后有 %1 个多余字节").arg(v.trailing);
+        parts << (v.lateAfter ? QStringLiteral("后有 %1 个多余字节 (迟到的应答)").arg(v.trailing)
+                              : QStringLiteral("后有 %1 个多余字节").arg(v.trailing));
     if (v.portLost)
         parts << QStringLiteral("端口已断开");
     return parts.join(QStringLiteral("，"));

@@ -34,7 +34,8 @@ struct ReplyVerdict {
     uint8_t function = 0;        // of the request
     uint8_t exceptionCode = 0;
     bool echoDiffers = false;    // a write echo that is not the request
-    bool lateFrame = false;      // the leading stray bytes are a whole earlier reply
+    bool lateBefore = false;     // the bytes before the frame are a whole earlier reply
+    bool lateAfter = false;      // the bytes after it are one (an earlier reply, late)
     bool portLost = false;
     uint16_t stray = 0;          // bytes before the frame
     uint16_t trailing = 0;       // bytes after the frame

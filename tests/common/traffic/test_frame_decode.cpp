@@ -77,6 +77,8 @@ TEST(TrafficReply, EveryKindOfReplyIsToldApart)
          ReplyClass::CrcError},
         {"late reply of the step before", measure, ReadReply(1, 17) + ReadReply(1, 41), true, false,
          "前有 39 个多余字节 (迟到的应答)，应答 41 个寄存器", ReplyClass::Valid},
+        {"late reply after this one", measure, ReadReply(1, 41) + ReadReply(1, 1), true, false,
+         "应答 41 个寄存器，后有 7 个多余字节 (迟到的应答)", ReplyClass::Valid},
         {"exception 1", measure, ExceptionReply(1, 3, 1), true, false, "异常 01 (非法功能)", ReplyClass::OtherFault},
         {"exception 2", measure, ExceptionReply(1, 3, 2), true, false, "异常 02 (非法地址)", ReplyClass::OtherFault},
         {"exception 3", write, ExceptionReply(1, 6, 3), true, false, "异常 03 (非法数据值)", ReplyClass::OtherFault},
