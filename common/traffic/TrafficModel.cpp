@@ -32,27 +32,40 @@ void TrafficModel::count(const ReplyVerdict &verdict)
     }
 }
 
-void TrafficModel::addRecord(const rdlink::ExchangeRecord &record)
+void TrafficModel::addRecords(const rdlink::ExchangeRecord *records, int n)
 {
-    Row rows[2];
-    const QTime sent = record.sentAt.isValid() ? record.sentAt.time() : QTime();
-    rows[0].bytes = record.request;
-    rows[0].timeMs = sent.isValid() ? sent.msecsSinceStartOfDay() : -1;
-    rows[0].sent = true;
-    rows[1].bytes = record.received;
-    rows[1].verdict = ClassifyReply(record.request, record.received, record.replyRead, record.portLost);
-    rows[1].elapsedMs = record.replyRead ? record.replyElapsedMs : -1;
-    // The reply row carries the time its last byte arrived where that is known.
-    rows[1].timeMs = rows[0].timeMs;
-    if (rows[0].timeMs >= 0 && rows[1].elapsedMs >= 0)
-        rows[1].timeMs = (rows[0].timeMs + rows[1].elapsedMs) % (24 * 3600 * 1000);
-    count(rows[1].verdict);
-    append(rows, 2);
+    std::vector<Row> rows;
+    rows.reserve(size_t(2 * std::max(n, 0)));
+    for (int i = 0; i < n; ++i) {
+        const rdlink::ExchangeRecord &record = records[i];
+        const QTime sentAt = record.sentAt.isValid() ? record.sentAt.time() : QTime();
+        Row sent;
+        sent.bytes = record.request;
+        sent.timeMs = sentAt.isValid() ? sentAt.msecsSinceStartOfDay() : -1;
+        sent.sent = true;
+        Row reply;
+        reply.bytes = record.received;
+        reply.verdict = ClassifyReply(record.request, record.received, record.replyRead, record.portLost);
+        reply.elapsedMs = record.replyRead ? record.replyElapsedMs : -1;
+        // The reply row carries the time its last byte arrived where that is known.
+        reply.timeMs = sent.timeMs;
+        if (sent.timeMs >= 0 && reply.elapsedMs >= 0)
+            reply.timeMs = (sent.timeMs + reply.elapsedMs) % (24 * 3600 * 1000);
+        count(reply.verdict);
+        rows.push_back(std::move(sent));
+        rows.push_back(std::move(reply));
+    }
+    if (rows.empty())
+        return;
+    append(rows);
     emit summaryChanged();
 }
 
-void TrafficModel::append(Row *rows, int n)
+void TrafficModel::append(std::vector<Row> &rows)
 {
+    // A batch longer than the bound keeps only its own newest rows.
+    const size_t skip = rows.size() > size_t(m_maxRows) ? rows.size() - size_t(m_maxRows) : 0;
+    const int n = int(rows.size() - skip);
     const int excess = int(m_rows.size()) + n - m_maxRows;
     if (excess > 0) {
         beginRemoveRows(QModelIndex(), 0, excess - 1);
@@ -61,7 +74,7 @@ void TrafficModel::append(Row *rows, int n)
     }
     const int first = int(m_rows.size());
     beginInsertRows(QModelIndex(), first, first + n - 1);
-    for (int i = 0; i < n; ++i)
+    for (size_t i = skip; i < rows.size(); ++i)
         m_rows.push_back(std::move(rows[i]));
     endInsertRows();
 }

@@ -10,6 +10,7 @@
 
 #include <QAbstractTableModel>
 #include <deque>
+#include <vector>
 
 namespace rdtraffic {
 
@@ -32,8 +33,10 @@ public:
 
     explicit TrafficModel(QObject *parent = nullptr, int maxRows = kMaxRows);
 
-    // Adds the exchange's rows (dropping the oldest beyond the bound) and counts it.
-    void addRecord(const rdlink::ExchangeRecord &record);
+    // Adds the exchanges' rows (dropping the oldest beyond the bound) and counts
+    // them; one insertion for the whole batch, so a view updates once.
+    void addRecords(const rdlink::ExchangeRecord *records, int count);
+    void addRecord(const rdlink::ExchangeRecord &record) { addRecords(&record, 1); }
     void clear();
 
     const TrafficSummary &summary() const { return m_summary; }
@@ -61,7 +64,7 @@ private:
         ReplyVerdict verdict;      // reply rows
     };
 
-    void append(Row *rows, int count);
+    void append(std::vector<Row> &rows);
     void count(const ReplyVerdict &verdict);
 
     std::deque<Row> m_rows;

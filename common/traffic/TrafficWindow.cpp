@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace rdtraffic {
@@ -62,6 +63,10 @@ TrafficWindow::TrafficWindow(const QString &program, QWidget *parent)
     layout->addLayout(buttons);
     resize(960, 520);
 
+    m_updateTimer = new QTimer(this);
+    m_updateTimer->setSingleShot(true);
+    m_updateTimer->setInterval(kUpdateMs);
+    connect(m_updateTimer, &QTimer::timeout, this, &TrafficWindow::flush);
     connect(m_pause, &QPushButton::clicked, this, &TrafficWindow::togglePause);
     connect(m_clear, &QPushButton::clicked, this, &TrafficWindow::clearRows);
     connect(m_save, &QPushButton::clicked, this, &TrafficWindow::save);
@@ -79,12 +84,23 @@ TrafficWindow::TrafficWindow(const QString &program, QWidget *parent)
 
 void TrafficWindow::addRecord(const rdlink::ExchangeRecord &record)
 {
+    m_pending.push_back(record);
+    if (!m_updateTimer->isActive())
+        m_updateTimer->start();
+}
+
+void TrafficWindow::flush()
+{
+    m_updateTimer->stop();
+    if (m_pending.empty())
+        return;
     QScrollBar *bar = m_view->verticalScrollBar();
     const bool follow = !m_paused && bar->value() >= bar->maximum();
     const int keep = bar->value();
     const int before = m_model->rowCount();
-    m_model->addRecord(record);
-    const int dropped = before + 2 - m_model->rowCount();
+    m_model->addRecords(m_pending.data(), int(m_pending.size()));
+    const int dropped = before + 2 * int(m_pending.size()) - m_model->rowCount();
+    m_pending.clear();
     if (follow) {
         m_view->scrollToBottom();
     } else if (dropped > 0) {
@@ -97,12 +113,15 @@ void TrafficWindow::togglePause()
 {
     m_paused = !m_paused;
     m_pause->setText(m_paused ? QStringLiteral("继续") : QStringLiteral("暂停"));
-    if (!m_paused)
+    if (!m_paused) {
+        flush();
         m_view->scrollToBottom();
+    }
 }
 
 void TrafficWindow::clearRows()
 {
+    m_pending.clear();
     m_model->clear();
 }
 
@@ -113,6 +132,7 @@ void TrafficWindow::save()
         folder = QDir::homePath();
     const QString suggested =
         QDir(folder).filePath(SuggestedTraceName(m_program, QDateTime::currentDateTime()));
+    flush();
     const QString path = m_askPath(this, suggested);
     if (path.isEmpty())
         return;

@@ -8,9 +8,11 @@
 
 #include <QDialog>
 #include <functional>
+#include <vector>
 
 class QLabel;
 class QPushButton;
+class QTimer;
 class QTableView;
 
 namespace rdtraffic {
@@ -30,6 +32,8 @@ public:
     void setPathAsker(PathAsker asker) { m_askPath = std::move(asker); }
     void setErrorReporter(ErrorReporter reporter) { m_reportError = std::move(reporter); }
 
+    static constexpr int kUpdateMs = 500;
+
     TrafficModel &model() { return *m_model; }
     QTableView *view() const { return m_view; }
     QPushButton *pauseButton() const { return m_pause; }
@@ -39,10 +43,14 @@ public:
     bool paused() const { return m_paused; }
 
 public slots:
-    // Adds the exchange's rows. The view follows the newest rows unless the user
-    // has scrolled up or paused; while paused the rows are still added and counted
-    // (nothing is lost, "保存" has them) but the view stays where it is.
+    // Takes an exchange in. Its rows reach the table with the next update, at most
+    // kUpdateMs later: one repaint for a few exchanges keeps a busy line cheap to
+    // watch. The view follows the newest rows unless the user has scrolled up or
+    // paused; while paused the rows are still added and counted (nothing is lost,
+    // "保存" has them) but the view stays where it is.
     void addRecord(const rdlink::ExchangeRecord &record);
+    // Puts what has come in since the last update into the table now.
+    void flush();
     void togglePause();
     void clearRows();
     void save();
@@ -60,6 +68,8 @@ private:
     void updateSummary();
 
     TrafficModel *m_model;
+    std::vector<rdlink::ExchangeRecord> m_pending;
+    QTimer *m_updateTimer;
     QTableView *m_view;
     QPushButton *m_pause;
     QPushButton *m_clear;

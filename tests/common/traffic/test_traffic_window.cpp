@@ -44,6 +44,8 @@ TEST(TrafficWindow, ScreenReaderReadsTheTableCellsAndControls)
     TrafficWindow w;
     w.show();
     w.addRecord(MeasurementRead(57));
+    EXPECT_EQ(w.model().rowCount(), 0);   // until the next update
+    w.flush();
     QAccessibleInterface *table = QAccessible::queryAccessibleInterface(w.view());
     ASSERT_TRUE(table);
     EXPECT_EQ(table->role(), QAccessible::Table);
@@ -73,19 +75,23 @@ TEST(TrafficWindow, FollowsTheNewestUnlessScrolledUpOrPaused)
     TrafficWindow w;
     w.show();
     QScrollBar *bar = w.view()->verticalScrollBar();
-    for (int i = 0; i < 100; ++i)
+    for (int i = 0; i < 100; ++i) {
         w.addRecord(MeasurementRead());
+        w.flush();
+    }
     ASSERT_GT(bar->maximum(), 0);
     EXPECT_EQ(bar->value(), bar->maximum());
 
     // Scrolled up: new rows come in below, the view stays.
     bar->setValue(10);
     w.addRecord(MeasurementRead());
+    w.flush();
     EXPECT_EQ(bar->value(), 10);
     EXPECT_EQ(w.model().rowCount(), 202);
     // Back at the bottom: following again.
     w.view()->scrollToBottom();
     w.addRecord(MeasurementRead());
+    w.flush();
     EXPECT_EQ(bar->value(), bar->maximum());
 
     // Paused at the bottom: rows and counts still grow, the view holds still.
@@ -93,6 +99,7 @@ TEST(TrafficWindow, FollowsTheNewestUnlessScrolledUpOrPaused)
     const int held = bar->value();
     for (int i = 0; i < 5; ++i) {
         w.addRecord(MeasurementRead());
+        w.flush();
         QApplication::processEvents();   // the view lays the new rows out
     }
     EXPECT_EQ(w.model().rowCount(), 214);
