@@ -41,9 +41,10 @@ TrafficWindow::TrafficWindow(const QString &program, QWidget *parent)
     const QFontMetrics fm = m_view->fontMetrics();
     m_view->setColumnWidth(TrafficModel::TimeColumn, fm.horizontalAdvance(QStringLiteral("00:00:00.000")) + 16);
     m_view->setColumnWidth(TrafficModel::DirectionColumn, fm.horizontalAdvance(QStringLiteral("发送")) + 16);
-    m_view->setColumnWidth(TrafficModel::DataColumn, fm.horizontalAdvance(QStringLiteral("00 ")) * 22);
-    m_view->setColumnWidth(TrafficModel::MeaningColumn, fm.horizontalAdvance(QStringLiteral("前有 3 个多余字节，应答 41 个寄存器")) + 16);
-    header->setStretchLastSection(true);
+    m_view->setColumnWidth(TrafficModel::DataColumn, fm.horizontalAdvance(QStringLiteral("00 ")) * 18);
+    m_view->setColumnWidth(TrafficModel::ElapsedColumn, fm.horizontalAdvance(QStringLiteral("耗时(ms)")) + 24);
+    // 说明 takes the room the window has; the other columns keep their widths.
+    header->setSectionResizeMode(TrafficModel::MeaningColumn, QHeaderView::Stretch);
 
     m_pause = new QPushButton(QStringLiteral("暂停"), this);
     m_clear = new QPushButton(QStringLiteral("清除"), this);
