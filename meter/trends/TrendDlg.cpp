@@ -237,6 +237,7 @@ void TrendDlg::updateAxes(qint64 endMs)
         }
         const double pad = hi > lo ? (hi - lo) * 0.05 : std::max(1.0, std::abs(hi) * 0.05);
         axis->setRange(lo - pad, hi + pad);
+        axis->applyNiceNumbers();   // round tick values, not 58.6996
     }
 }
 
