@@ -10,6 +10,7 @@ void TrendSeries::reset(qint64 rangeMs)
 {
     m_bucketMs = std::max<qint64>(1, rangeMs / kBuckets);
     m_buckets.clear();
+    m_settled = 0;
 }
 
 void TrendSeries::add(qint64 timeMs, float value)
@@ -31,15 +32,53 @@ void TrendSeries::add(qint64 timeMs, float value)
 void TrendSeries::trimBefore(qint64 cutoffMs)
 {
     while (!m_buckets.empty()
-           && std::max(m_buckets.front().minTime, m_buckets.front().maxTime) < cutoffMs)
+           && std::max(m_buckets.front().minTime, m_buckets.front().maxTime) < cutoffMs) {
         m_buckets.pop_front();
+        m_settled = std::max(0, m_settled - 1);
+    }
 }
 
 QList<QPointF> TrendSeries::points() const
 {
     QList<QPointF> out;
-    out.reserve(qsizetype(2 * m_buckets.size()));
-    for (const Bucket &b : m_buckets) {
+    appendPoints(0, int(m_buckets.size()), out);
+    return out;
+}
+
+void TrendSeries::settle()
+{
+    m_settled = std::max(0, int(m_buckets.size()) - 1);
+    for (int i = 0; i < m_settled; ++i) {
+        const Bucket &b = m_buckets[size_t(i)];
+        m_settledMin = i == 0 ? b.minValue : std::min(m_settledMin, b.minValue);
+        m_settledMax = i == 0 ? b.maxValue : std::max(m_settledMax, b.maxValue);
+    }
+}
+
+QList<QPointF> TrendSeries::settledPoints() const
+{
+    QList<QPointF> out;
+    appendPoints(0, m_settled, out);
+    return out;
+}
+
+QList<QPointF> TrendSeries::livePoints() const
+{
+    QList<QPointF> out;
+    if (m_settled > 0) {
+        QList<QPointF> last;
+        appendPoints(m_settled - 1, m_settled, last);
+        out.append(last.back());
+    }
+    appendPoints(m_settled, int(m_buckets.size()), out);
+    return out;
+}
+
+void TrendSeries::appendPoints(int from, int to, QList<QPointF> &out) const
+{
+    out.reserve(out.size() + qsizetype(2 * (to - from)));
+    for (int i = from; i < to; ++i) {
+        const Bucket &b = m_buckets[size_t(i)];
         const QPointF lo(double(b.minTime), double(b.minValue));
         const QPointF hi(double(b.maxTime), double(b.maxValue));
         if (b.minTime == b.maxTime) {
@@ -52,18 +91,19 @@ QList<QPointF> TrendSeries::points() const
             out.append(lo);
         }
     }
-    return out;
 }
 
 bool TrendSeries::valueRange(double *lo, double *hi) const
 {
     if (m_buckets.empty())
         return false;
-    float l = m_buckets.front().minValue;
-    float h = m_buckets.front().maxValue;
-    for (const Bucket &b : m_buckets) {
-        l = std::min(l, b.minValue);
-        h = std::max(h, b.maxValue);
+    // Trimming drops settled buckets; the kept range may then be wider than
+    // what is left until the next settle(), which the window calls right after.
+    float l = m_settled > 0 ? m_settledMin : m_buckets.back().minValue;
+    float h = m_settled > 0 ? m_settledMax : m_buckets.back().maxValue;
+    for (size_t i = size_t(m_settled); i < m_buckets.size(); ++i) {
+        l = std::min(l, m_buckets[i].minValue);
+        h = std::max(h, m_buckets[i].maxValue);
     }
     *lo = l;
     *hi = h;

@@ -18,6 +18,7 @@
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QDateTimeAxis>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 #include <algorithm>
@@ -88,11 +89,16 @@ TrendDlg::TrendDlg(const rdrec::ReadingHistory &history, QWidget *parent)
     m_chart->addAxis(m_timeAxis, Qt::AlignBottom);
     for (int i = 0; i < kCurves; ++i) {
         Curve &c = m_curves[size_t(i)];
-        c.series = new QLineSeries(m_chart);
-        m_chart->addSeries(c.series);
-        c.series->attachAxis(m_timeAxis);
-        connect(c.series, &QLineSeries::hovered, this,
-                [this, i](const QPointF &point, bool state) { showPointTip(i, point, state); });
+        c.settled = new QLineSeries(m_chart);
+        c.live = new QLineSeries(m_chart);
+        m_chart->addSeries(c.settled);
+        m_chart->addSeries(c.live);
+        c.live->setPen(c.settled->pen());
+        for (QLineSeries *s : {c.settled, c.live}) {
+            s->attachAxis(m_timeAxis);
+            connect(s, &QLineSeries::hovered, this,
+                    [this, i](const QPointF &point, bool state) { showPointTip(i, point, state); });
+        }
         connect(c.combo, &QComboBox::currentIndexChanged, this, [this, i] {
             m_curves[size_t(i)].quantity = m_curves[size_t(i)].combo->currentData().toInt();
             rebuild();
@@ -131,6 +137,16 @@ void TrendDlg::setRange(Range range)
     rebuild();
 }
 
+QList<QPointF> TrendDlg::curvePoints(int slot) const
+{
+    const Curve &c = m_curves[size_t(slot)];
+    QList<QPointF> points = c.settled->points();
+    const QList<QPointF> live = c.live->points();
+    // The live tail starts on the last settled point.
+    points.append(live.mid(points.isEmpty() ? 0 : 1));
+    return points;
+}
+
 void TrendDlg::rebuild()
 {
     const qint64 span = rangeMs();
@@ -140,33 +156,37 @@ void TrendDlg::rebuild()
     const auto &quantities = rdrec::RecordedQuantities();
     for (Curve &c : m_curves) {
         c.points.reset(span);
-        if (c.quantity < 0) {
-            c.series->clear();
-            c.series->setVisible(false);
+        c.settled->setVisible(c.quantity >= 0);
+        c.live->setVisible(c.quantity >= 0);
+        // The tail is part of the curve's line, not a line of its own. (The legend
+        // shows a marker again whenever its series becomes visible.)
+        for (QLegendMarker *marker : m_chart->legend()->markers(c.live))
+            marker->setVisible(false);
+        if (c.quantity < 0)
             continue;
-        }
         for (int i = first; i < m_history.size(); ++i)
             c.points.add(m_history.timeAt(i), m_history.valueAt(c.quantity, i));
-        c.series->setName(quantities[size_t(c.quantity)].header);
-        c.series->replace(c.points.points());
-        c.series->setVisible(true);
+        c.settled->setName(quantities[size_t(c.quantity)].header);
     }
     rebuildAxes();
-    updateAxes(m_lastMs);
+    moveTimeAxis(m_lastMs);
 }
 
 void TrendDlg::rebuildAxes()
 {
     for (Curve &c : m_curves) {
-        if (c.axis)
-            c.series->detachAxis(c.axis);
-        c.axis = nullptr;
+        if (c.axis >= 0) {
+            c.settled->detachAxis(m_valueAxes[size_t(c.axis)]);
+            c.live->detachAxis(m_valueAxes[size_t(c.axis)]);
+        }
+        c.axis = -1;
     }
     for (QValueAxis *axis : m_valueAxes) {
         m_chart->removeAxis(axis);
         delete axis;
     }
     m_valueAxes.clear();
+    m_scales.clear();
 
     // One axis per unit, left and right in turn, the unit in its title; curves of
     // one unit share it so they can be compared.
@@ -184,10 +204,12 @@ void TrendDlg::rebuildAxes()
             m_chart->addAxis(axis, keys.size() % 2 == 0 ? Qt::AlignLeft : Qt::AlignRight);
             keys.push_back(key);
             m_valueAxes.push_back(axis);
+            m_scales.push_back({});
             it = keys.end() - 1;
         }
-        c.axis = m_valueAxes[size_t(it - keys.begin())];
-        c.series->attachAxis(c.axis);
+        c.axis = int(it - keys.begin());
+        c.settled->attachAxis(m_valueAxes[size_t(c.axis)]);
+        c.live->attachAxis(m_valueAxes[size_t(c.axis)]);
     }
 }
 
@@ -200,44 +222,75 @@ void TrendDlg::addReading(const rdacq::Reading &reading)
         return;
     }
     m_lastMs = t;
-    const qint64 cutoff = t - rangeMs();
     const auto &quantities = rdrec::RecordedQuantities();
+    for (Curve &c : m_curves) {
+        if (c.quantity >= 0) {
+            // Through float, as the history holds it, so a rebuild draws the same line.
+            c.points.add(t, float(rdrec::QuantityValue(quantities[size_t(c.quantity)], reading)));
+        }
+    }
+    if (t > m_axisEndMs) {
+        moveTimeAxis(t);
+        return;
+    }
+    // Between moves of the time axis only the short live tails change.
+    for (Curve &c : m_curves) {
+        if (c.quantity >= 0)
+            c.live->replace(c.points.livePoints());
+    }
+    updateValueAxes();
+}
+
+void TrendDlg::moveTimeAxis(qint64 newestMs)
+{
+    // Moving the axis redraws every line, so it moves in steps of a hundredth of
+    // the range (6 s of ten minutes, under 5 min of eight hours), leaving that
+    // much room on the right, and the settled parts are replaced at the same time.
+    const qint64 span = rangeMs();
+    m_axisEndMs = newestMs + span / 100;
+    for (Curve &c : m_curves) {
+        // Emptied first, so the axis change below does not redraw the old lines.
+        c.settled->clear();
+        c.live->clear();
+        c.points.trimBefore(m_axisEndMs - span);
+        c.points.settle();
+    }
+    m_timeAxis->setFormat(span > kRangeMs[kOneHour] ? QStringLiteral("HH:mm")
+                                                    : QStringLiteral("HH:mm:ss"));
+    m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(m_axisEndMs - span),
+                         QDateTime::fromMSecsSinceEpoch(m_axisEndMs));
+    std::fill(m_scales.begin(), m_scales.end(), rdrec::AxisScale{0, 0, 0});   // may shrink now
+    updateValueAxes();
     for (Curve &c : m_curves) {
         if (c.quantity < 0)
             continue;
-        // Through float, as the history holds it, so a rebuild draws the same line.
-        c.points.add(t, float(rdrec::QuantityValue(quantities[size_t(c.quantity)], reading)));
-        c.points.trimBefore(cutoff);
-        c.series->replace(c.points.points());
+        c.settled->replace(c.points.settledPoints());
+        c.live->replace(c.points.livePoints());
     }
-    updateAxes(t);
 }
 
-void TrendDlg::updateAxes(qint64 endMs)
+void TrendDlg::updateValueAxes()
 {
-    const qint64 span = rangeMs();
-    m_timeAxis->setFormat(span > kRangeMs[kOneHour] ? QStringLiteral("HH:mm")
-                                                    : QStringLiteral("HH:mm:ss"));
-    m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(endMs - span),
-                         QDateTime::fromMSecsSinceEpoch(endMs));
-    for (QValueAxis *axis : m_valueAxes) {
+    for (size_t a = 0; a < m_valueAxes.size(); ++a) {
         bool any = false;
         double lo = 0, hi = 0;
         for (const Curve &c : m_curves) {
             double l, h;
-            if (c.axis != axis || !c.points.valueRange(&l, &h))
+            if (c.axis != int(a) || !c.points.valueRange(&l, &h))
                 continue;
             lo = any ? std::min(lo, l) : l;
             hi = any ? std::max(hi, h) : h;
             any = true;
         }
-        if (!any) {
-            lo = 0;
-            hi = 1;
+        // A little room, so a line does not run along the frame.
+        const double pad = (hi - lo) * 0.02;
+        const rdrec::AxisScale scale = any ? rdrec::NiceAxisScale(lo - pad, hi + pad) : rdrec::AxisScale{};
+        // Only a change of the rounded limits touches the axis (and redraws its lines).
+        if (scale != m_scales[a]) {
+            m_scales[a] = scale;
+            m_valueAxes[a]->setRange(scale.min, scale.max);
+            m_valueAxes[a]->setTickCount(scale.ticks);
         }
-        const double pad = hi > lo ? (hi - lo) * 0.05 : std::max(1.0, std::abs(hi) * 0.05);
-        axis->setRange(lo - pad, hi + pad);
-        axis->applyNiceNumbers();   // round tick values, not 58.6996
     }
 }
 
@@ -248,7 +301,7 @@ void TrendDlg::showPointTip(int slot, const QPointF &point, bool state)
         return;
     }
     const Curve &c = m_curves[size_t(slot)];
-    const QList<QPointF> points = c.series->points();
+    const QList<QPointF> points = curvePoints(slot);
     if (points.isEmpty() || c.quantity < 0)
         return;
     // The reading nearest to the pointer along the time axis.

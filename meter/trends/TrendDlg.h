@@ -4,10 +4,12 @@
 #pragma once
 
 #include "meter/acquisition/Reading.h"
+#include "meter/recording/AxisScale.h"
 #include "meter/recording/TrendSeries.h"
 
 #include <QDialog>
 #include <array>
+#include <vector>
 
 class QButtonGroup;
 class QComboBox;
@@ -37,21 +39,28 @@ public:
     void setCurve(int slot, int quantity);
     void setRange(Range range);
 
-    QLineSeries *series(int slot) const { return m_curves[size_t(slot)].series; }
+    // The series that carries a curve's name and its older part.
+    QLineSeries *series(int slot) const { return m_curves[size_t(slot)].settled; }
+    // Every point a curve draws, oldest first.
+    QList<QPointF> curvePoints(int slot) const;
     QChartView *chartView() const { return m_view; }
 
 private:
     struct Curve {
         QComboBox *combo = nullptr;
-        QLineSeries *series = nullptr;
+        // The line is drawn as two series of one colour: the settled part, which
+        // changes only when the time axis moves on, and the live tail.
+        QLineSeries *settled = nullptr;
+        QLineSeries *live = nullptr;
         int quantity = -1;
         rdrec::TrendSeries points;
-        QValueAxis *axis = nullptr;      // shared by the curves of one unit
+        int axis = -1;                  // index into m_valueAxes
     };
 
     void rebuild();
     void rebuildAxes();
-    void updateAxes(qint64 endMs);
+    void moveTimeAxis(qint64 newestMs);
+    void updateValueAxes();
     void showPointTip(int slot, const QPointF &point, bool state);
     qint64 rangeMs() const;
 
@@ -62,5 +71,7 @@ private:
     QChartView *m_view = nullptr;
     QDateTimeAxis *m_timeAxis = nullptr;
     std::vector<QValueAxis *> m_valueAxes;
-    qint64 m_lastMs = 0;
+    std::vector<rdrec::AxisScale> m_scales;   // what each value axis shows
+    qint64 m_lastMs = 0;                      // newest reading drawn
+    qint64 m_axisEndMs = 0;                   // right end of the time axis
 };

@@ -1,5 +1,6 @@
 // The eight-hour history and the thinning of a trend curve.
 #include "SyntheticReading.h"
+#include "meter/recording/AxisScale.h"
 #include "meter/recording/Quantities.h"
 #include "meter/recording/ReadingHistory.h"
 #include "meter/recording/TrendSeries.h"
@@ -119,4 +120,46 @@ TEST(TrendSeries, ShortRangesKeepEveryReadingLongOnesKeepEveryPeak)
     ASSERT_TRUE(eightHours.valueRange(&lo, &hi));
     EXPECT_EQ(hi, 2.0);
     EXPECT_FALSE(eightHours.points().contains(QPointF(30000 * 400.0, 500.0)));
+}
+
+TEST(TrendSeries, SettledPartAndLiveTailJoinIntoTheWholeCurve)
+{
+    TrendSeries s;
+    s.reset(10 * 60 * 1000);
+    for (int i = 0; i < 100; ++i)
+        s.add(qint64(i) * 400, float(i));
+    s.settle();
+    for (int i = 100; i < 110; ++i)
+        s.add(qint64(i) * 400, i == 105 ? 1000.0f : float(i));
+    QList<QPointF> joined = s.settledPoints();
+    const QList<QPointF> live = s.livePoints();
+    ASSERT_FALSE(live.isEmpty());
+    EXPECT_EQ(live.front(), joined.back());
+    joined.append(live.mid(1));
+    EXPECT_EQ(joined, s.points());
+    EXPECT_LE(s.liveBuckets(), 8);
+    double lo, hi;
+    ASSERT_TRUE(s.valueRange(&lo, &hi));
+    EXPECT_EQ(lo, 0.0);
+    EXPECT_EQ(hi, 1000.0);
+}
+
+TEST(AxisScale, RoundLimitsAroundTheValues)
+{
+    const struct { double lo, hi, min, max; int ticks; } cases[] = {
+        {216.5, 223.6, 216, 224, 5},
+        {13344.1, 36857.4, 10000, 40000, 4},
+        {0.91, 0.99, 0.9, 1.0, 6},      // steps of 0.02
+        {-1500, 200, -1500, 500, 5},
+        {50, 50, 47, 53, 7},            // flat line: 5 % room around it
+        {0, 0, -1, 1, 5},
+    };
+    for (const auto &c : cases) {
+        const AxisScale s = NiceAxisScale(c.lo, c.hi);
+        EXPECT_NEAR(s.min, c.min, 1e-9) << c.lo << ".." << c.hi;
+        EXPECT_NEAR(s.max, c.max, 1e-9) << c.lo << ".." << c.hi;
+        EXPECT_EQ(s.ticks, c.ticks) << c.lo << ".." << c.hi;
+        EXPECT_LE(s.min, c.lo);
+        EXPECT_GE(s.max, c.hi);
+    }
 }

@@ -79,22 +79,29 @@ TEST(TrendWindow, OneAxisPerUnitAndThinnedEightHours)
     EXPECT_TRUE(AxisTitles(dlg.series(2)).contains(QStringLiteral("功率因数")));
     EXPECT_FALSE(dlg.series(3)->isVisible());
     EXPECT_EQ(dlg.chartView()->chart()->axes(Qt::Vertical).size(), 2);
-    EXPECT_LE(dlg.series(0)->count(), 2000);
-    EXPECT_GT(dlg.series(0)->count(), 900);
+    EXPECT_LE(dlg.curvePoints(0).size(), 2 * rdrec::TrendSeries::kBuckets);
+    EXPECT_GT(dlg.curvePoints(0).size(), rdrec::TrendSeries::kBuckets * 9 / 10);
 
     // A new reading moves the view on: its value is the newest point.
     rdacq::Reading next = rdtest::SyntheticReading(start.addMSecs(72000LL * 400), 72000 * 0.4);
     next.values.phaseVoltage[rdacq::kColA] = 250.0;
     history.add(next);
     dlg.addReading(next);
-    const QPointF last = dlg.series(0)->points().back();
+    const QPointF last = dlg.curvePoints(0).back();
     EXPECT_EQ(last, QPointF(double(next.time.toMSecsSinceEpoch()), 250.0));
-    EXPECT_EQ(dlg.series(0)->points().front().x() >= double(next.time.toMSecsSinceEpoch() - 8 * 3600 * 1000 - 28800), true);
+    EXPECT_GE(dlg.curvePoints(0).front().x(), double(next.time.toMSecsSinceEpoch() - 8 * 3600 * 1000 - 28800));
     auto *axis = qobject_cast<QValueAxis *>(dlg.series(0)->attachedAxes().back());
     ASSERT_NE(axis, nullptr);
     EXPECT_GE(axis->max(), 250.0);
 
-    // Ten minutes: every reading of the range, unthinned.
+    // Ten minutes: every reading on the time axis, unthinned. The axis runs a
+    // hundredth of the range (6 s) ahead of the newest reading.
     dlg.setRange(TrendDlg::kTenMinutes);
-    EXPECT_EQ(dlg.series(0)->count(), 1501);
+    const qint64 axisStart = next.time.toMSecsSinceEpoch() + 6000 - 600000;
+    const auto readings = history.points(IndexOf("A相 相电压 (V)"), axisStart);
+    const QList<QPointF> drawn = dlg.curvePoints(0);
+    ASSERT_EQ(drawn.size(), qsizetype(readings.size()));
+    EXPECT_EQ(drawn.size(), 1501 - 15);
+    for (size_t i = 0; i < readings.size(); ++i)
+        ASSERT_EQ(drawn[qsizetype(i)], QPointF(double(readings[i].timeMs), readings[i].value)) << i;
 }
