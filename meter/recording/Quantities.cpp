@@ -19,7 +19,13 @@ std::vector<Quantity> BuildQuantities()
     // written exactly: raw × PT ÷ 10 V, raw × CT ÷ 1000 A, raw × PT × CT W,
     // raw ÷ 1000 for the power factor, raw × 0.01 Hz (whose binary product
     // would otherwise print as 49.990000000000002).
-    struct Row { QuantityKind kind; const char *name; const char *unit; const QString *columns; int decimals; };
+    struct Row {
+        QuantityKind kind;
+        const char *name;
+        const char *unit;
+        const QString *columns;
+        int decimals;
+    };
     const Row rows[] = {
         {QuantityKind::PhaseVoltage, "相电压", "V", phases, 1},
         {QuantityKind::LineVoltage, "线电压", "V", lines, 1},
