@@ -13,11 +13,20 @@ std::array<bool, 6> ModuleLamps(uint16_t presence)
     return lit;
 }
 
+std::array<uint32_t, 6> DecodeCounters(const uint8_t *data)
+{
+    std::array<uint32_t, 6> counters{};
+    for (int j = 0; j < 6; ++j)
+        counters[j] = U32HighWordFirst(data, 2 * j);
+    return counters;
+}
+
 std::array<QString, 6> CounterTexts(const uint8_t *data)
 {
+    const std::array<uint32_t, 6> counters = DecodeCounters(data);
     std::array<QString, 6> texts;
     for (int j = 0; j < 6; ++j)
-        texts[j] = QString::asprintf("%u", static_cast<unsigned>(U32HighWordFirst(data, 2 * j)));
+        texts[j] = QString::asprintf("%u", static_cast<unsigned>(counters[j]));
     return texts;
 }
 

@@ -16,7 +16,10 @@ constexpr uint16_t kCounterCount = 12;
 // high byte of the register mean nothing.
 std::array<bool, 6> ModuleLamps(uint16_t presence);
 
-// Six counters, each two registers with the high word first, as "%u".
+// The six counters of the counter block, each two registers with the high word first.
+std::array<uint32_t, 6> DecodeCounters(const uint8_t *data);
+
+// The same six counters as "%u".
 std::array<QString, 6> CounterTexts(const uint8_t *data);
 
 } // namespace rdacq

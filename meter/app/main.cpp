@@ -1,16 +1,35 @@
 // RD5800: the settings dialog, then the main window until it closes.
 #include "meter/app/MeterApp.h"
+#include "meter/app/MeterOptions.h"
 #include "meter/app/Prompter.h"
 #include "meter/mainwnd/MeterDlg.h"
 #include "link/Clock.h"
 #include "link/QtSerialPort.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
+    // --help is answered before Qt looks for a display, so it works in a terminal.
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i)
+        rawArguments << QString::fromLocal8Bit(argv[i]);
+    if (ParseMeterOptions(rawArguments).help) {
+        std::fputs(MeterHelpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RD5800"));
+    // Parsed again without the options Qt itself took (-platform and the like).
+    const MeterOptions options = ParseMeterOptions(QApplication::arguments());
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "RD5800: %s\n%s", options.error.toLocal8Bit().constData(),
+                     MeterHelpText().toLocal8Bit().constData());
+        return 2;
+    }
+    // options.recordPath: the main window starts recording there with the first reading.
 
     QtPrompter prompter(QStringLiteral("RD5800"));
     rdlink::QtSerialPort port;

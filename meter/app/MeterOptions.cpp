@@ -1,0 +1,50 @@
+// Parsing of RD5800's command line; no widgets, so --help works without a display.
+#include "MeterOptions.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+const char kHelp[] =
+    "用法: RD5800 [选项]\n"
+    "RD5800 三相电力监测仪的上位机程序: 实时数据、开关量、计数、谐波与仪表设置。\n"
+    "\n"
+    "选项:\n"
+    "  --record FILE   启动后把每次读到的数据记录到 CSV 文件 FILE (文件已有同样的记录时接着写)\n"
+    "  -h, --help      显示本说明\n"
+    "\n"
+    "串口: 环境变量 RD5800_COM<n> 指定端口号 n 使用的设备, 例如 RD5800_COM1=/dev/ttyUSB0。\n";
+
+} // namespace
+
+QString MeterHelpText()
+{
+    return QString::fromUtf8(kHelp);
+}
+
+MeterOptions ParseMeterOptions(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption record(QStringLiteral("record"), QString(), QStringLiteral("FILE"));
+    parser.addOption(help);
+    parser.addOption(record);
+
+    MeterOptions options;
+    const bool ok = parser.parse(arguments);
+    // Help wins over any other mistake on the line.
+    options.help = parser.isSet(help);
+    if (options.help)
+        return options;
+    if (!ok) {
+        options.error = parser.errorText();
+    } else if (!parser.positionalArguments().isEmpty()) {
+        options.error = QStringLiteral("多余的参数: %1").arg(parser.positionalArguments().join(QLatin1Char(' ')));
+    } else if (parser.isSet(record)) {
+        options.recordPath = parser.value(record);
+        if (options.recordPath.isEmpty())
+            options.error = QStringLiteral("--record 需要一个文件名");
+    }
+    return options;
+}

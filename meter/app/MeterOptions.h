@@ -1,0 +1,17 @@
+// The command line of RD5800: what to do before the window opens.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct MeterOptions {
+    bool help = false;          // --help: print helpText and end
+    QString error;              // a bad command line: print it with helpText and end
+    QString recordPath;         // --record FILE: record from the first reading on
+};
+
+// `arguments` as QCoreApplication::arguments() gives them, program name first.
+MeterOptions ParseMeterOptions(const QStringList &arguments);
+
+// The usage text that --help prints.
+QString MeterHelpText();

@@ -1,0 +1,70 @@
+// Formatting of the recording file's lines.
+#include "CsvFormat.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
+namespace rdrec {
+
+QByteArray IsoTime(const QDateTime &time)
+{
+    // Built by hand: Qt writes "Z" rather than "+00:00" for UTC and leaves the
+    // offset out for some time specs; a log must always carry it.
+    const int offset = time.offsetFromUtc();
+    const int minutes = std::abs(offset) / 60;
+    QByteArray text = time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")).toLatin1();
+    text += QString::asprintf("%c%02d:%02d", offset < 0 ? '-' : '+', minutes / 60, minutes % 60)
+                .toLatin1();
+    return text;
+}
+
+QByteArray CsvNumber(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return {};
+    // std::to_chars always uses the "C" conventions: a point, no grouping.
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                      std::chars_format::fixed, decimals);
+    QByteArray text(buffer, int(result.ptr - buffer));
+    // A negative value that rounds to zero would read "-0.000".
+    if (text.startsWith('-') && text.count('0') == text.size() - 1 - text.count('.'))
+        text.remove(0, 1);
+    return text;
+}
+
+QByteArray CsvHeaderLine()
+{
+    QByteArray line = QStringLiteral("时间").toUtf8();
+    for (const Quantity &q : RecordedQuantities()) {
+        line += ',';
+        line += q.header.toUtf8();
+    }
+    line += "\r\n";
+    return line;
+}
+
+QByteArray CsvRow(const rdacq::Reading &reading)
+{
+    QByteArray line = IsoTime(reading.time);
+    for (const Quantity &q : RecordedQuantities()) {
+        line += ',';
+        line += CsvNumber(QuantityValue(q, reading), q.decimals);
+    }
+    line += "\r\n";
+    return line;
+}
+
+QString DefaultRecordPath(const QDateTime &now)
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    const QString name = QStringLiteral("rd5800-%1.csv").arg(now.toString(QStringLiteral("yyyyMMdd-HHmmss")));
+    return QDir(folder).filePath(name);
+}
+
+} // namespace rdrec

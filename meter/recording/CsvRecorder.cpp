@@ -1,0 +1,121 @@
+// The recording file: open or continue, append and flush, report failures.
+#include "CsvRecorder.h"
+
+#include "CsvFormat.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace rdrec {
+
+namespace {
+
+QString OpenFailure(const QString &path, const QString &reason)
+{
+    return QStringLiteral("无法打开记录文件 %1：%2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+} // namespace
+
+CsvRecorder::CsvRecorder() = default;
+
+CsvRecorder::~CsvRecorder()
+{
+    close();
+}
+
+bool CsvRecorder::open(const QString &path, QString *error)
+{
+    close();
+    const QByteArray header = Utf8Bom() + CsvHeaderLine();
+    bool continuing = false;
+    bool needsLineEnd = false;
+    const QFileInfo info(path);
+    if (info.exists() && info.isFile() && info.size() > 0) {
+        QFile existing(path);
+        if (!existing.open(QIODevice::ReadOnly)) {
+            *error = OpenFailure(path, existing.errorString());
+            return false;
+        }
+        if (existing.read(header.size()) != header) {
+            *error = OpenFailure(path, QStringLiteral("文件已有其他内容，记录不会覆盖它，请另选文件"));
+            return false;
+        }
+        // A row cut short by a killed program is closed before new rows follow.
+        existing.seek(existing.size() - 1);
+        needsLineEnd = existing.read(1) != "\n";
+        continuing = true;
+    }
+
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Append)) {
+        *error = OpenFailure(path, file->errorString());
+        return false;
+    }
+    m_device = std::move(file);
+    m_path = path;
+    m_rows = 0;
+    const QByteArray start = continuing ? QByteArray(needsLineEnd ? "\r\n" : "") : header;
+    if (!start.isEmpty() && !writeAll(start)) {
+        *error = OpenFailure(path, reason());
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool CsvRecorder::open(std::unique_ptr<QIODevice> device, const QString &path, QString *error)
+{
+    close();
+    m_device = std::move(device);
+    m_path = path;
+    m_rows = 0;
+    if (!m_device->isWritable() || !writeAll(Utf8Bom() + CsvHeaderLine())) {
+        *error = OpenFailure(path, reason());
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool CsvRecorder::append(const rdacq::Reading &reading, QString *error)
+{
+    if (!m_device)
+        return false;
+    if (!writeAll(CsvRow(reading))) {
+        *error = QStringLiteral("写入记录文件 %1 失败：%2。记录已停止。")
+                     .arg(QDir::toNativeSeparators(m_path), reason());
+        close();
+        return false;
+    }
+    ++m_rows;
+    return true;
+}
+
+void CsvRecorder::close()
+{
+    if (m_device)
+        m_device->close();
+    m_device.reset();
+}
+
+bool CsvRecorder::writeAll(const QByteArray &bytes)
+{
+    if (m_device->write(bytes) != bytes.size())
+        return false;
+    // Out of Qt's buffer into the system's: a crash or kill after this point
+    // loses nothing of the row. (No fsync: a power cut may still lose the last
+    // seconds, as with any program that writes files.)
+    if (auto *file = qobject_cast<QFileDevice *>(m_device.get()))
+        return file->flush();
+    return true;
+}
+
+QString CsvRecorder::reason() const
+{
+    const QString text = m_device ? m_device->errorString() : QString();
+    return text.isEmpty() ? QStringLiteral("未知错误") : text;
+}
+
+} // namespace rdrec

@@ -1,0 +1,52 @@
+// Writes readings into a CSV file, one row per reading, each row handed to the
+// system before the next reading comes, so a killed program loses at most the
+// row it was writing. A failure to open or write stops the recorder with a text
+// for the user that names the file and the system's reason.
+#pragma once
+
+#include "meter/acquisition/Reading.h"
+
+#include <QString>
+#include <memory>
+
+class QIODevice;
+
+namespace rdrec {
+
+class CsvRecorder {
+public:
+    CsvRecorder();
+    ~CsvRecorder();
+    CsvRecorder(const CsvRecorder &) = delete;
+    CsvRecorder &operator=(const CsvRecorder &) = delete;
+
+    // Opens `path` and writes the header. A file that already holds a recording
+    // with the same columns is continued, never overwritten; a non-empty file
+    // with other content is refused, so nothing the user had is lost.
+    bool open(const QString &path, QString *error);
+
+    // The same on a device the caller made (a test's failing device); `path`
+    // names it in messages. The device must be open for writing; it is always
+    // treated as a new, empty file.
+    bool open(std::unique_ptr<QIODevice> device, const QString &path, QString *error);
+
+    // Appends the row of `reading`. On failure the recorder closes and `error`
+    // says why; later calls return false without a new text.
+    bool append(const rdacq::Reading &reading, QString *error);
+
+    void close();
+
+    bool isOpen() const { return m_device != nullptr; }
+    QString path() const { return m_path; }
+    qint64 rowCount() const { return m_rows; }   // rows written since open
+
+private:
+    bool writeAll(const QByteArray &bytes);
+    QString reason() const;
+
+    std::unique_ptr<QIODevice> m_device;
+    QString m_path;
+    qint64 m_rows = 0;
+};
+
+} // namespace rdrec

@@ -1,0 +1,69 @@
+// Start, stop and failures of a recording; the history beside it.
+#include "RecordingControls.h"
+
+#include <QFileInfo>
+#include <QIODevice>
+
+namespace rdrec {
+
+RecordingControls::RecordingControls(QObject *parent) : QObject(parent) {}
+
+bool RecordingControls::start(const QString &path)
+{
+    QString error;
+    const bool ok = m_recorder.open(path, &error);
+    return started(ok, error);
+}
+
+bool RecordingControls::start(std::unique_ptr<QIODevice> device, const QString &path)
+{
+    QString error;
+    const bool ok = m_recorder.open(std::move(device), path, &error);
+    return started(ok, error);
+}
+
+bool RecordingControls::started(bool ok, const QString &error)
+{
+    // open() closes a running recording first, so either way the state changed.
+    emit stateChanged();
+    if (!ok)
+        emit failed(error);
+    return ok;
+}
+
+void RecordingControls::stop()
+{
+    if (!m_recorder.isOpen())
+        return;
+    m_recorder.close();
+    emit stateChanged();
+}
+
+void RecordingControls::onReading(const rdacq::Reading &reading)
+{
+    m_history.add(reading);
+    emit readingAdded(reading);
+    if (!m_recorder.isOpen())
+        return;
+    QString error;
+    const bool ok = m_recorder.append(reading, &error);
+    emit stateChanged();
+    if (!ok)
+        emit failed(error);
+}
+
+QString RecordingControls::statusText() const
+{
+    if (!m_recorder.isOpen())
+        return {};
+    return QStringLiteral("记录中: %1 (%2 行)")
+        .arg(QFileInfo(m_recorder.path()).fileName())
+        .arg(m_recorder.rowCount());
+}
+
+QString RecordingControls::buttonText() const
+{
+    return m_recorder.isOpen() ? QStringLiteral("停止记录") : QStringLiteral("记录数据");
+}
+
+} // namespace rdrec
