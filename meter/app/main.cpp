@@ -29,7 +29,6 @@ int main(int argc, char *argv[])
                      MeterHelpText().toLocal8Bit().constData());
         return 2;
     }
-    // options.recordPath: the main window starts recording there with the first reading.
 
     QtPrompter prompter(QStringLiteral("RD5800"));
     rdlink::QtSerialPort port;
@@ -37,6 +36,10 @@ int main(int argc, char *argv[])
         CMeterDlg window(port, rdlink::SystemClock(), prompter);
         window.setLineSettings(settings.baudRate, settings.parity, settings.commPort);
         window.OnInitDialog();
+        // Unattended logging: recording is on from the start; a file that cannot
+        // be opened is said, and the window runs without it.
+        if (!options.recordPath.isEmpty())
+            window.extras().startRecording(options.recordPath);
         prompter.exec(window);
     });
     meterApp.InitInstance();

@@ -69,6 +69,10 @@ CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &p
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/meter/meter_icon.xpm")));
     m_panel.Build(this);
+    m_extras = new ExtrasBar(*m_worker, m_prompter, this);
+    m_extras->setGeometry(0, MeterPanel::kHeight, MeterPanel::kWidth, ExtrasBar::kHeight);
+    setFixedSize(MeterPanel::kWidth, MeterPanel::kHeight + ExtrasBar::kHeight);
+    connect(this, &CMeterDlg::readingTaken, m_extras, &ExtrasBar::onReading);
 
     m_locate = [] {
         return LocateProgram(kNolvex, QCoreApplication::applicationDirPath(), QDir::currentPath());
@@ -96,6 +100,8 @@ CMeterDlg::~CMeterDlg()
     m_searchTimer.stop();
     ++m_line->pollGeneration;
     ++m_line->searchGeneration;
+    delete m_extras;   // before the worker it reports to
+    m_extras = nullptr;
     // Waits for the job in progress and whatever the user confirmed before it,
     // then closes the port; results still on their way are dropped with the window.
     m_worker.reset();

@@ -4,6 +4,7 @@
 // waits on the line. Dialogs, timers and messages stay here.
 #pragma once
 
+#include "ExtrasBar.h"
 #include "MeterPanel.h"
 #include "ProgramLauncher.h"
 #include "link/LinkWorker.h"
@@ -57,6 +58,8 @@ public:
     bool running() const { return m_running; }
     int nextSearchAddress() const { return m_searchAddress; }
     const MeterPanel &panel() const { return m_panel; }
+    // The line monitor, recording and trends below the panel.
+    ExtrasBar &extras() { return *m_extras; }
     QString statusText() const { return m_statusText; }
     // The instrument state as the last job handed it back.
     const MeterState &state() const { return m_shown; }
@@ -103,6 +106,7 @@ private:
     std::shared_ptr<Line> m_line;
     std::unique_ptr<rdlink::LinkWorker> m_worker;
     MeterPanel m_panel;
+    ExtrasBar *m_extras = nullptr;
     QTimer m_pollTimer;
     QTimer m_searchTimer;
 

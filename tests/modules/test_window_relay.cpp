@@ -10,8 +10,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSemaphore>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 using namespace rdtest;
 using rdmod::CModuleSetDlg;
@@ -340,4 +343,46 @@ TEST(ModRelayWindow, ListsAreNamedByTheirLabels)
         if (combo->isEditable())
             EXPECT_EQ(QAccessible::queryAccessibleInterface(combo->lineEdit())->text(QAccessible::Name), U(name));
     }
+}
+
+TEST(ModRelayWindow, TwoWindowsWritingAtOnceTakeTurnsOnThePort)
+{
+    // The relay window's write is held on the line at its first register while the
+    // pulse window's "确认" is pressed: the pulse window waits for the whole block.
+    ModuleBench bench;
+    LoadRelayModule(bench.instrument, 0x11);   // relay module 1# and the pulse module
+    bench.instrument.regs[0x0335] = 2;
+    bench.instrument.regs[0x0336] = 5;
+    CModuleSetDlg dialog(bench.context);
+    dialog.OnInitDialog();
+    bench.Settle();
+    ASSERT_NE(dialog.pulseWindow(), nullptr);
+
+    QSemaphore entered, gate;
+    std::atomic<bool> armed{true};
+    bench.port.responder = [&](const QByteArray &request) {
+        if (armed && request[1] == 6) {   // runs on the worker
+            armed = false;
+            entered.release();
+            gate.acquire();
+        }
+        return bench.instrument.Answer(request);
+    };
+    const size_t before = bench.port.written.size();
+    const int opens = bench.port.openCount;
+    Press(&dialog, "确定");
+    entered.acquire();
+    Press(dialog.pulseWindow(), "确认");
+    gate.release();
+    bench.Settle();
+
+    std::vector<QByteArray> expected;
+    for (int k = 0; k < 12; ++k)
+        expected.push_back(WriteRequest(uint16_t(0x0311 + k), bench.instrument.regs[uint16_t(0x0311 + k)]));
+    expected.push_back(WriteRequest(0x0335, 2));
+    expected.push_back(WriteRequest(0x0336, 5));
+    EXPECT_EQ(From(bench.port.written, before), expected);
+    EXPECT_EQ(bench.port.openCount - opens, 2);   // each operation opens and closes the port
+    EXPECT_FALSE(bench.port.isOpen());
+    EXPECT_EQ(bench.prompter.messages, std::vector<QString>{U("参数设置成功")});
 }

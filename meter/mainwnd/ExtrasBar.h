@@ -1,0 +1,70 @@
+// The strip below the main window's panel with what the program offers beyond the
+// instrument's own controls: the line monitor "通讯监视" (Ctrl+T), recording
+// ("记录数据" / "停止记录") and the trend chart "趋势图", with a line that says
+// whether it records, into which file and how many rows. The panel above keeps
+// its controls, texts and order; this strip only adds.
+#pragma once
+
+#include "link/LinkWorker.h"
+#include "meter/acquisition/Reading.h"
+#include "meter/recording/RecordingControls.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class Prompter;
+class QLabel;
+class QPushButton;
+class TrendDlg;
+namespace rdtraffic {
+class TrafficWindow;
+}
+
+class ExtrasBar : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kHeight = 40;
+
+    // The worker must outlive the bar: the window deletes the bar first.
+    ExtrasBar(rdlink::LinkWorker &worker, Prompter &prompter, QWidget *window);
+    ~ExtrasBar() override;
+
+    // Starts recording into `path` (the command line's --record); false with a
+    // message when the file cannot be opened.
+    bool startRecording(const QString &path);
+    // Where "记录数据" records: asks the user (a file dialog); tests replace it.
+    void setPathAsker(std::function<QString(QWidget *parent, const QString &suggested)> ask)
+    {
+        m_askPath = std::move(ask);
+    }
+
+    rdrec::RecordingControls &recording() { return m_recording; }
+    QPushButton *monitorButton() const { return m_monitor; }
+    QPushButton *recordButton() const { return m_record; }
+    QPushButton *trendButton() const { return m_trend; }
+    QLabel *recordStatus() const { return m_status; }
+    rdtraffic::TrafficWindow *trafficWindow() const;
+    TrendDlg *trendWindow() const;
+
+public slots:
+    void onReading(const rdacq::Reading &reading);
+    void openMonitor();
+    void toggleRecording();
+    void openTrends();
+
+private:
+    void showState();
+
+    rdlink::LinkWorker &m_worker;
+    Prompter &m_prompter;
+    rdrec::RecordingControls m_recording;
+    QPushButton *m_monitor = nullptr;
+    QPushButton *m_record = nullptr;
+    QPushButton *m_trend = nullptr;
+    QLabel *m_status = nullptr;
+    QPointer<rdtraffic::TrafficWindow> m_traffic;
+    QPointer<TrendDlg> m_trendDlg;
+    std::function<QString(QWidget *, const QString &)> m_askPath;
+};
