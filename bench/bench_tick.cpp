@@ -6,7 +6,7 @@
 #include "FakeClock.h"
 #include "FakeSerialPort.h"
 #include "meter/acquisition/PollCycle.h"
-#include "meter/app/Prompter.h"
+#include "ScriptedPrompter.h"
 #include "meter/mainwnd/HarmonicChart.h"
 #include "meter/mainwnd/MeterDlg.h"
 

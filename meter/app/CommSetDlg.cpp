@@ -1,7 +1,7 @@
 #include "CommSetDlg.h"
 
 #include "PortNumber.h"
-#include "Prompter.h"
+#include "common/widgets/Prompter.h"
 #include "common/widgets/AccessibleNames.h"
 #include "common/widgets/RadioChoice.h"
 #include "common/widgets/ValueLabel.h"

@@ -1,7 +1,7 @@
 #include "MeterApp.h"
 
 #include "CommSetDlg.h"
-#include "Prompter.h"
+#include "common/widgets/Prompter.h"
 
 #include <QApplication>
 #include <QDir>

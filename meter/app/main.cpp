@@ -1,7 +1,7 @@
 // RD5800: the settings dialog, then the main window until it closes.
 #include "meter/app/MeterApp.h"
 #include "meter/app/MeterOptions.h"
-#include "meter/app/Prompter.h"
+#include "common/widgets/Prompter.h"
 #include "meter/mainwnd/MeterDlg.h"
 #include "link/Clock.h"
 #include "link/QtSerialPort.h"

@@ -1,7 +1,7 @@
 #include "DialogFields.h"
 
 #include "CommandRules.h"
-#include "meter/app/Prompter.h"
+#include "common/widgets/Prompter.h"
 
 #include <QLineEdit>
 

@@ -3,7 +3,7 @@
 #include "common/traffic/TrafficWindow.h"
 #include "common/widgets/AccessibleNames.h"
 #include "common/widgets/ValueLabel.h"
-#include "meter/app/Prompter.h"
+#include "common/widgets/Prompter.h"
 #include "meter/recording/CsvFormat.h"
 #include "meter/trends/TrendDlg.h"
 

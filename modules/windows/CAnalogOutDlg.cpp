@@ -3,7 +3,7 @@
 #include "ModuleJob.h"
 #include "WindowParts.h"
 #include "WriteReport.h"
-#include "meter/app/Prompter.h"
+#include "common/widgets/Prompter.h"
 #include "modules/vocabulary/Registers.h"
 
 #include <QComboBox>

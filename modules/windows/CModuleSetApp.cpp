@@ -3,7 +3,7 @@
 #include "CModuleSetDlg.h"
 #include "link/LinkWorker.h"
 #include "link/QtSerialPort.h"
-#include "meter/app/Prompter.h"
+#include "common/widgets/Prompter.h"
 
 namespace rdmod {
 

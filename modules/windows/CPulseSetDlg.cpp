@@ -2,7 +2,7 @@
 
 #include "ModuleJob.h"
 #include "WindowParts.h"
-#include "meter/app/Prompter.h"
+#include "common/widgets/Prompter.h"
 #include "modules/vocabulary/AnalogBlock.h"
 #include "modules/vocabulary/Registers.h"
 

@@ -1,6 +1,6 @@
 #include "ModuleJob.h"
 
-#include "meter/app/Prompter.h"
+#include "common/widgets/Prompter.h"
 
 namespace rdmod {
 

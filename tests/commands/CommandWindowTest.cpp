@@ -5,7 +5,7 @@
 // command needs no Run first.
 #include "CommandRig.h"
 #include "meter/app/CommSetDlg.h"
-#include "meter/app/Prompter.h"
+#include "ScriptedPrompter.h"
 #include "meter/commands/AddrDlg.h"
 #include "meter/commands/MeterSetDlg.h"
 #include "meter/mainwnd/MeterDlg.h"

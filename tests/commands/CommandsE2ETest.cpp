@@ -6,7 +6,7 @@
 // until the link worker's jobs are done and their results shown.
 #include "link/QtSerialPort.h"
 #include "meter/app/CommSetDlg.h"
-#include "meter/app/Prompter.h"
+#include "ScriptedPrompter.h"
 #include "meter/commands/AddrDlg.h"
 #include "meter/commands/MeterSetDlg.h"
 #include "meter/mainwnd/MeterDlg.h"

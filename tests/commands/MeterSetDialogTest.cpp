@@ -1,7 +1,7 @@
 // "仪表设置" as a screen reader meets it: the wiring choices are radio buttons and
 // the code the dialog hands on is the one checked, however it was checked; the
 // ratio edits carry their labels' names.
-#include "meter/app/Prompter.h"
+#include "ScriptedPrompter.h"
 #include "meter/commands/MeterSetDlg.h"
 
 #include <QAccessible>

@@ -6,7 +6,7 @@
 #include "meter/app/CommSetDlg.h"
 #include "meter/app/MeterApp.h"
 #include "meter/mainwnd/HelpDlg.h"
-#include "meter/app/Prompter.h"
+#include "ScriptedPrompter.h"
 #include "meter/mainwnd/MeterDlg.h"
 
 #include <QApplication>

@@ -1,14 +1,15 @@
 // Measures the monitor as it runs: starts rd5800-sim, opens the main window with
 // the real serial adapter and the real clock, presses Run and lets the event loop
 // drive the poll timer for a while. Prints the time of each tick against the sum
-// of its waits, the CPU time used and the peak memory. Not a test: it asserts
-// nothing and only reports.
+// of its waits, the CPU time used, the peak memory and how late a 10 ms timer on
+// the window thread fires while polling (what a click or a screen reader waits).
+// Not a test: it asserts nothing and only reports.
 // Usage: meter_run_probe [SECONDS] [BAUD] [PARITY N|E|O]
 #include "../sim/SimProcess.h"
 #include "link/Clock.h"
 #include "link/QtSerialPort.h"
 #include "meter/app/MeterApp.h"
-#include "meter/app/Prompter.h"
+#include "common/widgets/Prompter.h"
 #include "meter/mainwnd/MeterDlg.h"
 
 #include <QApplication>
@@ -16,8 +17,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
+#include <vector>
 
 namespace {
 
@@ -68,6 +71,19 @@ int main(int argc, char **argv)
     // Ticks follow each other as fast as the event loop allows at 9600 baud (the
     // waits exceed the period), so wall time per tick is the time of one tick.
     window.panel().runStop->click();
+    // The window thread's latency: a 10 ms timer whose lateness is the time the
+    // event loop could not answer.
+    std::vector<qint64> lateness;
+    QElapsedTimer since;
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    probe.setInterval(10);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (since.isValid())
+            lateness.push_back(std::max<qint64>(0, since.nsecsElapsed() / 1000 - 10000));
+        since.start();
+    });
+    probe.start();
     const double cpu0 = CpuSeconds();
     QElapsedTimer wall;
     wall.start();
@@ -86,6 +102,12 @@ int main(int argc, char **argv)
                     double(clock.waited) / ticks);
     std::printf("CPU %.2f s over %.1f s = %.1f %% of one core\n", cpu, wallSeconds, 100 * cpu / wallSeconds);
     std::printf("peak RSS %ld KiB\n", u.ru_maxrss);
+    if (!lateness.empty()) {
+        std::sort(lateness.begin(), lateness.end());
+        const auto at = [&](double q) { return lateness[std::min(lateness.size() - 1, size_t(q * lateness.size()))] / 1000.0; };
+        std::printf("window thread: 10 ms timer late by median %.2f ms, p99 %.2f ms, max %.2f ms (%zu samples)\n",
+                    at(0.5), at(0.99), lateness.back() / 1000.0, lateness.size());
+    }
     std::printf("success rate shown %s%%\n", qPrintable(window.linkStats().attemptCount() > 0
                                                            ? QString::number(100.0 * window.linkStats().successCount()
                                                                              / window.linkStats().attemptCount(), 'f', 2)

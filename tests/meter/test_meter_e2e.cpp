@@ -9,7 +9,7 @@
 #include "meter/acquisition/Formatting.h"
 #include "meter/acquisition/Registers.h"
 #include "meter/app/MeterApp.h"
-#include "meter/app/Prompter.h"
+#include "ScriptedPrompter.h"
 #include "meter/mainwnd/Lamp.h"
 #include "meter/mainwnd/MeterDlg.h"
 

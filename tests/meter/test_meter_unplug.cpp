@@ -4,7 +4,7 @@
 #include "../sim/SimProcess.h"
 #include "link/Clock.h"
 #include "link/QtSerialPort.h"
-#include "meter/app/Prompter.h"
+#include "ScriptedPrompter.h"
 #include "meter/mainwnd/MeterDlg.h"
 #include "meter/mainwnd/MeterPanel.h"
 

@@ -3,7 +3,7 @@
 #include "FakeSerialPort.h"
 #include "RegisterBytes.h"
 #include "meter/app/MeterApp.h"
-#include "meter/app/Prompter.h"
+#include "ScriptedPrompter.h"
 #include "meter/mainwnd/HarmonicChart.h"
 #include "meter/mainwnd/HelpDlg.h"
 #include "meter/mainwnd/Lamp.h"

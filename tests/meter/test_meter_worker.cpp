@@ -5,7 +5,7 @@
 // window's address before Run, so that no poll timer runs unless a test starts it.
 #include "FakeSerialPort.h"
 #include "RegisterBytes.h"
-#include "meter/app/Prompter.h"
+#include "ScriptedPrompter.h"
 #include "meter/commands/MeterSetDlg.h"
 #include "meter/mainwnd/MeterDlg.h"
 

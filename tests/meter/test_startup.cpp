@@ -3,7 +3,7 @@
 #include "RegisterBytes.h"
 #include "meter/app/CommSetDlg.h"
 #include "meter/app/MeterApp.h"
-#include "meter/app/Prompter.h"
+#include "ScriptedPrompter.h"
 #include "meter/mainwnd/MeterDlg.h"
 
 #include <QAccessible>

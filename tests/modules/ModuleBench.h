@@ -6,7 +6,7 @@
 #include "Controls.h"
 #include "FakeClock.h"
 #include "FakeSerialPort.h"
-#include "meter/app/Prompter.h"
+#include "ScriptedPrompter.h"
 #include "link/LinkWorker.h"
 #include "modules/windows/ModuleLink.h"
 

@@ -5,7 +5,7 @@
 #include "link/Exchange.h"
 #include "link/LinkWorker.h"
 #include "link/QtSerialPort.h"
-#include "meter/app/Prompter.h"
+#include "ScriptedPrompter.h"
 #include "modules/windows/CModuleSetDlg.h"
 
 #include <QComboBox>

@@ -6,7 +6,7 @@
 #include "ModuleBench.h"
 #include "RegisterBytes.h"
 #include "meter/app/CommSetDlg.h"
-#include "meter/app/Prompter.h"
+#include "ScriptedPrompter.h"
 #include "meter/commands/AddrDlg.h"
 #include "meter/commands/MeterSetDlg.h"
 #include "meter/mainwnd/HelpDlg.h"

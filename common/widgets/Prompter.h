@@ -4,8 +4,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
-#include <vector>
 
 class QDialog;
 class QWidget;
@@ -27,16 +25,4 @@ public:
 
 private:
     QString m_caption;
-};
-
-// For tests: records every message; dialogs are answered by `answer`, which may
-// fill in the dialog's fields and returns the result (Rejected when unset).
-class ScriptedPrompter : public Prompter {
-public:
-    void message(QWidget *, const QString &text) override { messages.push_back(text); }
-    int exec(QDialog &dialog) override;
-
-    std::vector<QString> messages;
-    std::function<int(QDialog &)> answer;
-    int dialogsShown = 0;
 };

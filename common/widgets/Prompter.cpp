@@ -12,9 +12,3 @@ int QtPrompter::exec(QDialog &dialog)
 {
     return dialog.exec();
 }
-
-int ScriptedPrompter::exec(QDialog &dialog)
-{
-    ++dialogsShown;
-    return answer ? answer(dialog) : QDialog::Rejected;
-}
