@@ -72,7 +72,9 @@ struct Rig {
         window.show();
         window.panel().slaveAddress->setText(QStringLiteral("1"));
         window.panel().runStop->click();
-        window.OnTimer1();   // the first tick sets the chart scale
+        window.waitForLine();
+        window.onPollTick();   // the first tick sets the chart scale
+        window.waitForLine();
         QApplication::processEvents();
     }
 
@@ -86,7 +88,7 @@ struct Rig {
 
     void Report(benchmark::State &state) const
     {
-        const auto &stats = window.poll().stats();
+        const auto &stats = window.linkStats();
         // A tick whose replies were not found would measure the wrong work.
         if (unanswered || stats.successCount() != stats.attemptCount())
             state.SkipWithError("a reply was not found: the figure would not be a whole tick");
@@ -98,7 +100,8 @@ void BM_TickNoWaits(benchmark::State &state)
 {
     Rig rig;
     for (auto _ : state) {
-        rig.window.OnTimer1();
+        rig.window.onPollTick();   // on the link worker, then shown on this thread
+        rig.window.waitForLine();
         rig.Forget();
     }
     rig.Report(state);
@@ -110,7 +113,8 @@ void BM_TickAndRepaint(benchmark::State &state)
 {
     Rig rig;
     for (auto _ : state) {
-        rig.window.OnTimer1();
+        rig.window.onPollTick();   // on the link worker, then shown on this thread
+        rig.window.waitForLine();
         QApplication::processEvents();
         rig.Forget();
     }
@@ -118,28 +122,9 @@ void BM_TickAndRepaint(benchmark::State &state)
 }
 BENCHMARK(BM_TickAndRepaint)->Unit(benchmark::kMicrosecond);
 
-// The same tick with a view that only keeps the texts: the link, decoding and
-// formatting without any widget. The difference to the whole tick is the cost of
-// the controls and the chart.
-class TextView : public rdacq::PollView {
-public:
-    void reloadFieldsQuietly() override {}
-    int harmonicItem() override { return 0; }
-    void showModules(const std::array<bool, 6> &lit) override { modules = lit; }
-    void showDeviceInfo(const QString &p, const QString &a) override { info = p + a; }
-    void showLinkStats(const rdacq::LinkStats::Texts &t) override { stats = t; }
-    void showMeasurements(const rdacq::MeasurementTexts &t) override { measurements = t; }
-    void showCounters(const std::array<QString, 6> &t) override { counters = t; }
-    void showHarmonics(const rdacq::HarmonicView &v) override { harmonics = v; }
-
-    std::array<bool, 6> modules{};
-    QString info;
-    rdacq::LinkStats::Texts stats;
-    rdacq::MeasurementTexts measurements;
-    std::array<QString, 6> counters;
-    rdacq::HarmonicView harmonics;
-};
-
+// The same tick without a window: the link, decoding and formatting on this
+// thread. The difference to the whole tick is the cost of the controls, the
+// chart and the hand-over between the threads.
 void BM_TickLogicOnly(benchmark::State &state)
 {
     rdtest::FakeClock clock;
@@ -151,10 +136,9 @@ void BM_TickLogicOnly(benchmark::State &state)
     rdlink::Link link(port, clock);
     MeterState meter;
     meter.slaveAddress = 1;
-    TextView view;
-    rdacq::PollCycle cycle(link, meter, view);
+    rdacq::PollCycle cycle(meter);
     for (auto _ : state) {
-        cycle.RunTick();
+        benchmark::DoNotOptimize(cycle.RunTick(link, rdacq::TickInput{1, 0}));
         port.written.clear();
         port.writeTimes.clear();
         clock.waits.clear();

@@ -32,7 +32,6 @@ public:
     bool open() override;
     void close() override;
     bool isOpen() const override;
-    void setReadAllMode() override {}
     void discardInput() override;
     int bytesWaiting() override;
     QByteArray readAll() override;

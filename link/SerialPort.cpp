@@ -10,7 +10,6 @@ bool OpenPort(SerialPort &port, int portNumber, const QString &settings)
     port.setSettings(settings);
     if (!port.open())
         return false;
-    port.setReadAllMode();
     port.discardInput();
     return true;
 }

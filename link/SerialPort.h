@@ -1,6 +1,6 @@
 // The one interface to a serial line. Its operations are those of the serial
 // control the windows host: port number, settings text, open/close, is-open,
-// read-all mode, empty and count the waiting bytes, read every waiting byte,
+// empty and count the waiting bytes, read every waiting byte,
 // write bytes. Failures are reported by return value and errorString(), never
 // by exceptions, so a window can tell the user what went wrong.
 #pragma once
@@ -29,14 +29,13 @@ public:
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 
-    // Each readAll() returns everything waiting (the control's read-all mode).
-    virtual void setReadAllMode() = 0;
     // Drops every byte received and not yet read.
     virtual void discardInput() = 0;
     // Bytes received and not yet read, including what the system has received
     // but not yet handed over. 0 while closed.
     virtual int bytesWaiting() = 0;
-    // All waiting bytes, which are then removed. Empty while closed.
+    // All waiting bytes, which are then removed (every read takes everything
+    // waiting). Empty while closed.
     virtual QByteArray readAll() = 0;
     // Puts the bytes on the line before returning. Nothing happens while closed.
     virtual void write(const QByteArray &bytes) = 0;
@@ -48,7 +47,7 @@ public:
 };
 
 // The opening sequence every window uses on initialisation and on Run: port
-// number, settings, open, read-all mode, empty the receive buffer.
+// number, settings, open, empty the receive buffer.
 bool OpenPort(SerialPort &port, int portNumber, const QString &settings);
 
 // Closes the port when it reports open (Stop, module settings, destruction).

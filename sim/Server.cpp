@@ -266,7 +266,7 @@ void Server::pump(uint64_t nowNs)
 int Server::run()
 {
     uint64_t nextTickNs = NowNs();
-    while (!m_quit) {
+    for (;;) {   // ends with the program it runs, or with a signal
         const uint64_t now = NowNs();
         if (m_vanishAtNs && now >= m_vanishAtNs) {
             vanish("--vanish-after");

@@ -54,7 +54,6 @@ private:
     int m_signalFd = -1;
     pid_t m_child = -1;
     int m_exitStatus = 0;
-    bool m_quit = false;
     uint64_t m_startNs = 0;
     uint64_t m_vanishAtNs = 0;
 };

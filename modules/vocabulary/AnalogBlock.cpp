@@ -8,7 +8,6 @@ AnalogView DecodeAnalog(const AnalogRegisters &regs, Ratios ratios)
 {
     AnalogView view;
     const auto q = FindQuantityByAnalogCode(regs[0] & 0xFF);
-    view.quantityKnown = q.has_value();
     if (q) {
         view.texts.quantity = QString::fromUtf8(q->text);
         view.unit = UnitText(q->kind, Scale::Base);

@@ -19,7 +19,6 @@ struct AnalogTexts {
 struct AnalogView {
     AnalogTexts texts;
     QString unit;           // empty for a code that matches no quantity
-    bool quantityKnown = true;
 };
 
 using AnalogRegisters = std::array<uint16_t, 3>;   // code, 20 mA, 4 mA

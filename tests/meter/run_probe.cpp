@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -113,5 +114,8 @@ int main(int argc, char **argv)
                                                                              / window.linkStats().attemptCount(), 'f', 2)
                                                            : QString()));
     window.panel().runStop->click();
+    // RD_PROBE_LOG=FILE keeps the simulator's log, to compare the line of two builds.
+    if (!qEnvironmentVariableIsEmpty("RD_PROBE_LOG"))
+        QFile::copy(QString::fromStdString(sim.logPath()), qEnvironmentVariable("RD_PROBE_LOG"));
     return 0;
 }

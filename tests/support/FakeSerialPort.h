@@ -54,7 +54,6 @@ public:
     bool open() override;
     void close() override;
     bool isOpen() const override { return m_open; }
-    void setReadAllMode() override {}
     void discardInput() override;
     int bytesWaiting() override;
     QByteArray readAll() override;

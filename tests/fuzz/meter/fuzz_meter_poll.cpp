@@ -36,7 +36,6 @@ public:
     bool open() override { return true; }
     void close() override {}
     bool isOpen() const override { return true; }
-    void setReadAllMode() override {}
     void discardInput() override { waiting.clear(); }
     int bytesWaiting() override { return int(waiting.size()); }
     QByteArray readAll() override
@@ -85,45 +84,38 @@ void Check(bool ok)
         abort();
 }
 
-class CheckingView : public rdacq::PollView {
-public:
-    ScriptPort *port = nullptr;
-    void reloadFieldsQuietly() override {}
-    int harmonicItem() override { return int(port->Next() % 8) - 1; }   // -1 .. 6
-    void showModules(const std::array<bool, 6> &) override {}
-    void showDeviceInfo(const QString &pulse, const QString &accuracy) override
-    {
-        Check(!pulse.isEmpty() && !accuracy.isEmpty());
-    }
-    void showLinkStats(const rdacq::LinkStats::Texts &t) override
-    {
-        const double rate = t.rate.toDouble();
+// What a tick shows must stay sound whatever came over the line.
+void CheckTick(const rdacq::TickResult &r)
+{
+    if (r.deviceTexts)
+        Check(!r.deviceTexts->first.isEmpty() && !r.deviceTexts->second.isEmpty());
+    if (r.stats) {
+        const double rate = r.stats->rate.toDouble();
         Check(rate >= 0 && rate <= 100);
     }
-    void showMeasurements(const rdacq::MeasurementTexts &t) override
-    {
+    if (r.measurements) {
+        const rdacq::MeasurementTexts &t = *r.measurements;
         for (const auto &row : t.grid)
             for (const QString &text : row)
                 Check(!text.isEmpty());
         for (const QString &e : t.energy)
             Check(!e.isEmpty());
         Check(t.energy[1].startsWith(QLatin1Char('-')) && t.energy[3].startsWith(QLatin1Char('-')));
+        Check(r.reading.has_value());
     }
-    void showCounters(const std::array<QString, 6> &texts) override
-    {
-        for (const QString &c : texts) {
+    if (r.counters)
+        for (const QString &c : *r.counters) {
             bool ok = false;
             c.toUInt(&ok);
             Check(ok);
         }
-    }
-    void showHarmonics(const rdacq::HarmonicView &h) override
-    {
+    if (r.harmonics) {
+        const rdacq::HarmonicView &h = *r.harmonics;
         Check(h.scale >= 0 && h.scale <= 4);
         Check(h.barValue >= 0 && h.barValue <= h.barMaximum);
         Check(h.chart[0] == 0);
     }
-};
+}
 
 } // namespace
 
@@ -136,10 +128,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     rdlink::Link link(port, clock);
     MeterState state;
     state.slaveAddress = 1;
-    CheckingView view;
-    view.port = &port;
-    rdacq::PollCycle cycle(link, state, view);
-    cycle.RunTick();
-    cycle.RunTick();
+    rdacq::PollCycle cycle(state);
+    for (int tick = 0; tick < 2; ++tick) {
+        const int item = int(port.Next() % 8) - 1;   // -1 .. 6
+        const uint8_t entered = port.Next();
+        CheckTick(cycle.RunTick(link, rdacq::TickInput{entered & 1 ? std::optional<uint8_t>(1) : std::nullopt, item}));
+    }
     return 0;
 }
