@@ -97,13 +97,12 @@ std::vector<simtest::LogLine> ReadLog(const std::string &path)
 // measurement read is the counters read's, so each tick is seen exactly once.
 class OutcomeClock : public rdlink::Clock {
 public:
-    void sleepMs(uint32_t ms) override { note(); waitedMs += ms; rdlink::SystemClock().sleepMs(ms); }
-    void busyWaitMs(uint32_t ms) override { note(); waitedMs += ms; rdlink::SystemClock().busyWaitMs(ms); }
+    void sleepMs(uint32_t ms) override { note(); rdlink::SystemClock().sleepMs(ms); }
+    void busyWaitMs(uint32_t ms) override { note(); rdlink::SystemClock().busyWaitMs(ms); }
     uint32_t tickMs() override { return rdlink::SystemClock().tickMs(); }
 
     const rdacq::LinkStats *stats = nullptr;
     std::vector<bool> counted;   // per tick: the window counted its measurement reply
-    uint64_t waitedMs = 0;       // every wait asked for
 
 private:
     void note()
@@ -121,52 +120,13 @@ private:
     int m_successes = 1;
 };
 
-// Times each timer event: a poll tick runs entirely inside the delivery of its
-// timer's event, so the time notify() takes is the tick's wall time, and the
-// waits the clock was asked for meanwhile are its waits. Only the poll tick waits.
-class TimingApp : public QApplication {
-public:
-    using QApplication::QApplication;
-
-    bool notify(QObject *receiver, QEvent *event) override
-    {
-        if (event->type() != QEvent::Timer || !clock)
-            return QApplication::notify(receiver, event);
-        const uint64_t waited0 = clock->waitedMs;
-        QElapsedTimer t;
-        t.start();
-        const bool done = QApplication::notify(receiver, event);
-        const qint64 ns = t.nsecsElapsed();
-        const uint64_t waited = clock->waitedMs - waited0;
-        if (waited > 0)
-            ticks.push_back({double(ns) / 1e6, double(waited)});
-        return done;
-    }
-
-    struct Tick {
-        double wallMs;
-        double waitMs;
-    };
-    OutcomeClock *clock = nullptr;
-    std::vector<Tick> ticks;
-};
-
-double Median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    TimingApp app(argc, argv);
+    QApplication app(argc, argv);
     Settings s;
     if (!ParseArgs(argc, argv, &s)) {
         std::fprintf(stderr, "usage: soak_driver [MINUTES] [--baud B] [--fault P] [--late-ms MS] [--seed N]\n"
@@ -199,7 +159,6 @@ int main(int argc, char **argv)
     ScriptedPrompter prompter;   // a message box would stop the soak: record it instead
     CMeterDlg window(port, clock, prompter);
     clock.stats = &window.linkStats();
-    app.clock = &clock;
     window.setProgramStarter([](const QString &) { return false; });
     window.setLineSettings(s.baud, 0, 1);
     window.OnInitDialog();
@@ -228,6 +187,9 @@ int main(int argc, char **argv)
         app.quit();
     });
     app.exec();
+    // The tick under way when Stop was pressed ends on the worker; then its counts
+    // and the simulator's log describe the same ticks.
+    window.waitForLine();
     // Objects the chart scheduled for deletion in the last tick are deleted by the
     // event loop, which has stopped: delete them now, or they outlive the window.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -276,16 +238,6 @@ int main(int argc, char **argv)
         std::printf("  message: %s\n", qPrintable(m));
     std::printf("resident memory KiB: start %ld, after first minute %ld, end %ld, peak %ld\n", rssStart,
                 rssAfterFirstMinute, rssEnd, rssPeak);
-    std::vector<double> ratios, overMs;
-    for (const TimingApp::Tick &t : app.ticks) {
-        ratios.push_back(t.wallMs / t.waitMs);
-        overMs.push_back(t.wallMs - t.waitMs);
-    }
-    if (!ratios.empty())
-        std::printf("tick wall time / sum of its waits: median %.4f, max %.4f over %zu ticks; "
-                    "time beyond the waits: median %.1f ms, max %.1f ms\n",
-                    Median(ratios), *std::max_element(ratios.begin(), ratios.end()), ratios.size(), Median(overMs),
-                    *std::max_element(overMs.begin(), overMs.end()));
     std::printf("CPU: %.2f s over %.1f s = %.2f %% of one core\n", cpu, wallSeconds, 100 * cpu / wallSeconds);
 
     std::vector<std::string> failures;
