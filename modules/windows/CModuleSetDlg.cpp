@@ -5,6 +5,7 @@
 #include "ModuleJob.h"
 #include "WindowParts.h"
 #include "WriteReport.h"
+#include "common/traffic/TrafficWindow.h"
 #include "common/widgets/Prompter.h"
 #include "modules/vocabulary/Registers.h"
 
@@ -37,7 +38,26 @@ CModuleSetDlg::CModuleSetDlg(ModuleContext &context, QWidget *parent)
     BuildLayout();
 }
 
-CModuleSetDlg::~CModuleSetDlg() = default;
+CModuleSetDlg::~CModuleSetDlg()
+{
+    // A closing monitor switches the link's observer off; the worker outlives this window.
+    delete m_monitor;
+}
+
+void CModuleSetDlg::OpenMonitor()
+{
+    if (!m_monitor) {
+        auto *monitor = new rdtraffic::TrafficWindow(QStringLiteral("nolvex"), this);
+        rdlink::LinkWorker &worker = m_context.worker;
+        connect(monitor, &rdtraffic::TrafficWindow::monitoringChanged, this,
+                [&worker](bool on) { worker.setObserving(on); });
+        connect(&worker, &rdlink::LinkWorker::exchanged, monitor, &rdtraffic::TrafficWindow::addRecord,
+                Qt::QueuedConnection);
+        m_monitor = monitor;
+    }
+    m_monitor->show();
+    m_monitor->raise();
+}
 
 void CModuleSetDlg::BuildLayout()
 {
@@ -65,6 +85,10 @@ void CModuleSetDlg::BuildLayout()
     auto *quit = PlaceButton(this, QStringLiteral("退出"), 464, 330);
     connect(ok, &QPushButton::clicked, this, &CModuleSetDlg::WriteModuleSettings);
     connect(quit, &QPushButton::clicked, this, &QDialog::reject);
+
+    // The line monitor, as in RD5800: every frame the three windows exchange.
+    auto *monitor = PlaceButton(this, QStringLiteral("通讯监视"), 12, 330, 100);
+    connect(monitor, &QPushButton::clicked, this, &CModuleSetDlg::OpenMonitor);
 }
 
 CModuleSetDlg::RelayControls CModuleSetDlg::BuildRelayGroup(const QString &caption, int x, int y)

@@ -39,6 +39,8 @@ public:
     Ratios ratios() const { return {m_ptRatio, m_ctRatio}; }
     CPulseSetDlg *pulseWindow() const { return m_pulseDlg; }
     CAnalogOutDlg *analogWindow() const { return m_analogDlg; }
+    // "通讯监视": the line monitor over the program's link worker.
+    void OpenMonitor();
 
 private:
     struct RelayControls {
@@ -77,6 +79,7 @@ private:
     RelayControls m_relays[2];
     QPointer<CPulseSetDlg> m_pulseDlg;
     QPointer<CAnalogOutDlg> m_analogDlg;
+    QPointer<QDialog> m_monitor;
 };
 
 } // namespace rdmod

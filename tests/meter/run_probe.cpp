@@ -71,6 +71,10 @@ int main(int argc, char **argv)
 
     // Ticks follow each other as fast as the event loop allows at 9600 baud (the
     // waits exceed the period), so wall time per tick is the time of one tick.
+    // RD_PROBE_MONITOR=1 opens the line monitor for the run (its cost, and that it
+    // changes nothing on the line).
+    if (!qEnvironmentVariableIsEmpty("RD_PROBE_MONITOR"))
+        window.extras().openMonitor();
     window.panel().runStop->click();
     // The window thread's latency: a 10 ms timer whose lateness is the time the
     // event loop could not answer.

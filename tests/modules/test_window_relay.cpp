@@ -2,6 +2,8 @@
 // selection, the relay block's read and write with their exact frames, and the
 // refusals that keep the instrument from receiving values nobody entered.
 #include "ModuleBench.h"
+#include "common/traffic/TrafficModel.h"
+#include "common/traffic/TrafficWindow.h"
 #include "modules/vocabulary/Registers.h"
 #include "modules/windows/CModuleSetDlg.h"
 
@@ -385,4 +387,25 @@ TEST(ModRelayWindow, TwoWindowsWritingAtOnceTakeTurnsOnThePort)
     EXPECT_EQ(bench.port.openCount - opens, 2);   // each operation opens and closes the port
     EXPECT_FALSE(bench.port.isOpen());
     EXPECT_EQ(bench.prompter.messages, std::vector<QString>{U("参数设置成功")});
+}
+
+TEST(ModRelayWindow, MonitorShowsTheFramesOfTheWindowsWhileItIsOpen)
+{
+    ModuleBench bench;
+    LoadRelayModule(bench.instrument, 0x10);
+    CModuleSetDlg dialog(bench.context);
+    dialog.OnInitDialog();
+    bench.Settle();
+    Press(&dialog, "通讯监视");
+    auto *monitor = dialog.findChild<rdtraffic::TrafficWindow *>();
+    ASSERT_NE(monitor, nullptr);
+    EXPECT_EQ(monitor->windowTitle(), U("通讯监视"));
+    const size_t before = bench.port.written.size();
+    Choose(&dialog, "模块名称", 0);   // the block read again, with the monitor open
+    bench.Settle();
+    monitor->flush();
+    ASSERT_EQ(bench.port.written.size() - before, 1u);
+    // One exchange: the request and its reply, nothing from before the monitor opened.
+    ASSERT_EQ(monitor->model().rowCount(), 2);
+    EXPECT_EQ(monitor->model().index(0, 2).data().toString(), U("01 03 03 11 00 0C 15 8E"));
 }
