@@ -38,10 +38,11 @@ uint32_t Link::WaitFor(const Frame &request, uint32_t fixedMs, bool readsReply) 
     return EffectiveWaitMs(fixedMs, line.baudRate, line.parity != 'N', int(request.size()), reply);
 }
 
-int Link::WaitObserved(WaitKind kind, uint32_t ms)
+int Link::WaitObserved(WaitKind kind, uint32_t ms, int expected)
 {
     // Short slices measured against the tick count, so the whole wait stays the
-    // wait the request asks for, whatever each slice overshoots.
+    // wait the request asks for, whatever each slice overshoots. Once the whole
+    // reply is in, the rest of the wait goes in one piece: nothing more to time.
     constexpr uint32_t kSliceMs = 2;
     const uint32_t start = m_clock.tickMs();
     int seen = m_port.bytesWaiting();
@@ -50,11 +51,14 @@ int Link::WaitObserved(WaitKind kind, uint32_t ms)
         const uint32_t elapsed = m_clock.tickMs() - start;
         if (elapsed >= ms)
             return lastGrowth;
-        const uint32_t slice = std::min(kSliceMs, ms - elapsed);
+        const bool complete = expected > 0 && seen >= expected;
+        const uint32_t slice = complete ? ms - elapsed : std::min(kSliceMs, ms - elapsed);
         if (kind == WaitKind::BusyWait)
             m_clock.busyWaitMs(slice);
         else
             m_clock.sleepMs(slice);
+        if (complete)
+            continue;
         const int now = m_port.bytesWaiting();
         if (now > seen) {
             seen = now;
@@ -76,7 +80,7 @@ ExchangeResult Link::Exchange(const Frame &request, const ExchangeOptions &optio
     const bool reads = options.read != ReadMode::None;
     const uint32_t wait = WaitFor(request, options.waitMs, reads);
     if (observed)
-        record.replyElapsedMs = WaitObserved(options.wait, wait);
+        record.replyElapsedMs = WaitObserved(options.wait, wait, reads ? ExpectedReplyLength(request) : 0);
     else if (options.wait == WaitKind::BusyWait)
         m_clock.busyWaitMs(wait);
     else

@@ -82,9 +82,10 @@ public:
     uint32_t WaitFor(const Frame &request, uint32_t fixedMs, bool readsReply) const;
 
     // Called after every exchange with what went out and what came back. While an
-    // observer is set the wait is taken in short slices so that the arrival of the
-    // reply's last byte can be timed; the slices add up to the same wait, and
-    // counting the waiting bytes puts nothing on the line.
+    // observer is set the wait is taken in short slices until as many bytes as the
+    // reply holds have come, so that the arrival of its last byte can be timed;
+    // the slices add up to the same wait, and counting the waiting bytes puts
+    // nothing on the line. (Stray bytes in front make the time a little early.)
     using Observer = std::function<void(const ExchangeRecord &)>;
     void setObserver(Observer observer) { m_observer = std::move(observer); }
 
@@ -93,8 +94,9 @@ public:
     const QString &sentTrace() const { return m_sentTrace; }
 
 private:
-    // Waits `ms` in slices, noting when the waiting count last grew (-1: never).
-    int WaitObserved(WaitKind kind, uint32_t ms);
+    // Waits `ms` in slices, noting when the waiting count last grew (-1: never),
+    // until `expected` bytes are in (0: time every byte).
+    int WaitObserved(WaitKind kind, uint32_t ms, int expected);
 
     SerialPort &m_port;
     Clock &m_clock;
