@@ -69,6 +69,9 @@ CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &p
     m_start = StartDetached;
 
     connect(&m_pollTimer, &QTimer::timeout, this, [this] { onPollTick(); });
+    // A tick takes what the boxes hold when it starts, also when it was queued.
+    connect(m_panel.slaveAddress, &QLineEdit::textChanged, this, [this] { publishTickInput(); });
+    connect(m_panel.harmonicItem, &QComboBox::currentTextChanged, this, [this] { publishTickInput(); });
     connect(&m_searchTimer, &QTimer::timeout, this, [this] { onSearchTick(); });
 
     connect(m_panel.runStop, &QPushButton::clicked, this, [this] { OnRunStop(); });
@@ -243,7 +246,6 @@ void CMeterDlg::startPolling()
 void CMeterDlg::stopPolling()
 {
     m_pollTimer.stop();
-    m_tickDue = false;
     ++m_line->pollGeneration;
 }
 
@@ -261,29 +263,41 @@ void CMeterDlg::stopSearch()
 
 void CMeterDlg::onPollTick()
 {
-    // A tick that falls due while the last one runs follows it once, as soon as
-    // it ends, so ticks never pile up and never overlap.
-    if (m_tickInFlight) {
-        m_tickDue = true;
+    // A tick that falls due while the last one runs is queued behind it once and
+    // starts on the worker as soon as it ends, as the timer of a busy window
+    // would; ticks never pile up and never overlap.
+    if (m_ticksPending >= 2)
         return;
-    }
     postTick();
+}
+
+void CMeterDlg::publishTickInput()
+{
+    // What the user has entered, for the next tick to take when it starts.
+    const rdacq::TickInput input{enteredAddress(false), harmonicItem()};
+    const QMutexLocker lock(&m_line->inputMutex);
+    m_line->input = input;
 }
 
 void CMeterDlg::postTick()
 {
-    m_tickInFlight = true;
+    ++m_ticksPending;
     ++m_ticksPosted;
-    const rdacq::TickInput input{enteredAddress(false), harmonicItem()};
+    publishTickInput();
     auto line = m_line;
     const unsigned generation = line->pollGeneration.load();
-    m_worker->post([this, line, input, generation](rdlink::Link &link) {
+    m_worker->post([this, line, generation](rdlink::Link &link) {
         if (line->pollGeneration.load() != generation) {
             rdlink::LinkWorker::deliver(this, [this] {
-                m_tickInFlight = false;
+                --m_ticksPending;
                 ++m_ticksDone;
             });
             return;   // polling stopped before this tick started
+        }
+        rdacq::TickInput input;
+        {
+            const QMutexLocker lock(&line->inputMutex);
+            input = line->input;
         }
         rdlink::SerialPort &port = link.port();
         const bool wasOpen = port.isOpen();
@@ -303,7 +317,7 @@ void CMeterDlg::postTick()
 void CMeterDlg::applyTick(const rdacq::TickResult &r, const MeterState &state, const QString &trace,
                           bool lost, const QString &lostText)
 {
-    m_tickInFlight = false;
+    --m_ticksPending;
     ++m_ticksDone;
     adopt(state, trace, r.ran && !lost);
     if (r.modules)
@@ -356,11 +370,6 @@ void CMeterDlg::applyTick(const rdacq::TickResult &r, const MeterState &state, c
         m_running = false;
         rdwidgets::SetCaption(m_panel.runStop, kRun);
         m_prompter.message(this, lostText + QStringLiteral("\r\n轮询已停止，接好后请按\"运行\"。"));
-        return;
-    }
-    if (m_tickDue && m_pollTimer.isActive()) {
-        m_tickDue = false;
-        postTick();
     }
 }
 

@@ -85,6 +85,7 @@ private:
     void startSearch();
     void stopSearch();
     void postTick();
+    void publishTickInput();
     void postProbe();
     void applyTick(const rdacq::TickResult &result, const MeterState &state, const QString &trace,
                    bool lost, const QString &lostText);
@@ -115,8 +116,7 @@ private:
     bool m_running = false;
     bool m_portOpen = false;      // as the last job saw it
     int m_searchAddress = 1;      // next address the search probes
-    bool m_tickInFlight = false;  // a tick is posted and its result not yet shown
-    bool m_tickDue = false;       // the timer fell due meanwhile: one tick follows
+    int m_ticksPending = 0;       // ticks posted whose result is not yet shown (at most 2)
     bool m_probeInFlight = false;
     bool m_probeDue = false;
     bool m_busy = false;          // a command's writes are under way

@@ -3,6 +3,8 @@
 
 #include "MeterDlg.h"
 
+#include <QMutex>
+
 #include <atomic>
 
 // The instrument state and the poll state, owned by the jobs. The generations
@@ -13,4 +15,7 @@ struct CMeterDlg::Line {
     rdacq::PollCycle poll{state};
     std::atomic<unsigned> pollGeneration{0};
     std::atomic<unsigned> searchGeneration{0};
+    // What the boxes held when the window last looked; a tick reads it when it starts.
+    QMutex inputMutex;
+    rdacq::TickInput input;
 };
