@@ -675,11 +675,11 @@ Nothing was sent.</translation>
     </message>
     <message>
         <source>在主界面中，&quot;状态&quot;处有6个显示框，前面、中间和后面各2个分别为第一、第二、第三模块的2个开关</source>
-        <translation>In the main window, the 6 boxes under &quot;State&quot; show, two each, the inputs of the first, second and third module;</translation>
+        <translation>In the main window, the 6 lamps at &quot;In&quot; show, two each, the inputs of the first, second and third module;</translation>
     </message>
     <message>
         <source>状态显示框，其计数分别显示在&quot;计数&quot;处的6个显示框中。</source>
-        <translation>their counts are shown in the 6 boxes under &quot;Count&quot;.</translation>
+        <translation>their counts are shown in the 6 boxes at &quot;Ct&quot;.</translation>
     </message>
     <message>
         <source>4. 关于谐波显示</source>
