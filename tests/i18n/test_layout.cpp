@@ -1,20 +1,25 @@
 // Every visible text fits its widget, in Chinese and in English: for the main window,
-// its settings dialogs, the usage notes and the three nolvex windows, each label's,
+// its settings dialogs, the usage notes, the line monitor, the trend window and the
+// three nolvex windows, each label's,
 // button's and group title's size hint is compared with the widget's geometry.
+// Buttons are named by their translated captions; in English no text is left in Chinese.
 // With I18N_SHOTS_DIR set, the windows are also saved as PNG (docs/ screenshots).
 #include "ModuleBench.h"
 #include "common/traffic/TrafficWindow.h"
+#include "common/widgets/AccessibleNames.h"
 #include "meter/app/CommSetDlg.h"
 #include "meter/app/MeterApp.h"
 #include "meter/commands/AddrDlg.h"
 #include "meter/commands/MeterSetDlg.h"
 #include "meter/mainwnd/HelpDlg.h"
 #include "meter/mainwnd/MeterDlg.h"
+#include "meter/recording/ReadingHistory.h"
 #include "meter/trends/TrendDlg.h"
 #include "modules/windows/CModuleSetDlg.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -23,6 +28,7 @@
 #include <QTranslator>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -54,6 +60,35 @@ QStringList Clipped(QWidget *window)
             report(w, group->title(), QSize(need, 0));
         }
     }
+    return out;
+}
+
+// The texts of `window` still in Chinese: its title, labels, buttons, group titles,
+// list items and accessible names.
+QStringList Chinese(QWidget *window)
+{
+    const auto chinese = [](const QString &t) {
+        return std::any_of(t.begin(), t.end(), [](QChar c) { return c.unicode() >= 0x2E80; });
+    };
+    QStringList texts{window->windowTitle()};
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(window))
+            continue;
+        texts << w->accessibleName();
+        if (auto *label = qobject_cast<QLabel *>(w))
+            texts << label->text();
+        else if (auto *button = qobject_cast<QAbstractButton *>(w))
+            texts << button->text();
+        else if (auto *group = qobject_cast<QGroupBox *>(w))
+            texts << group->title();
+        else if (auto *combo = qobject_cast<QComboBox *>(w))
+            for (int i = 0; i < combo->count(); ++i)
+                texts << combo->itemText(i);
+    }
+    QStringList out;
+    for (const QString &t : texts)
+        if (chinese(t))
+            out << t;
     return out;
 }
 
@@ -90,6 +125,20 @@ protected:
         const QStringList clipped = Clipped(w);
         EXPECT_TRUE(clipped.isEmpty()) << name << " (" << m_lang.toStdString() << "):\n  "
                                        << clipped.join(QStringLiteral("\n  ")).toStdString();
+        if (m_lang == QLatin1String("en")) {
+            const QStringList left = Chinese(w);
+            EXPECT_TRUE(left.isEmpty()) << name << ": untranslated: " << left.join(QStringLiteral(" | ")).toStdString();
+        }
+        // Names follow the visible, translated texts: a button is named by its caption
+        // (as shown or without blanks), or has no name of its own and is read by its text.
+        for (QAbstractButton *b : w->findChildren<QAbstractButton *>()) {
+            if (!b->isVisibleTo(w) || b->text().isEmpty())
+                continue;
+            const QString n = b->accessibleName();
+            EXPECT_TRUE(n.isEmpty() || n == b->text() || n == rdwidgets::CaptionName(QString(), b->text()))
+                << name << " (" << m_lang.toStdString() << "): '" << n.toStdString() << "' for '"
+                << b->text().toStdString() << "'";
+        }
         Shot(w, QString::fromLatin1(name) + QLatin1Char('-') + m_lang);
     }
     QString m_lang;
@@ -118,6 +167,9 @@ TEST_P(Layout, MainWindowAndDialogs)
     Check(&notes, "usage-notes");
     rdtraffic::TrafficWindow traffic;
     Check(&traffic, "traffic");
+    rdrec::ReadingHistory history;
+    TrendDlg trends(history);
+    Check(&trends, "trends");
 }
 
 TEST_P(Layout, ModuleWindows)
