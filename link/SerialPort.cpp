@@ -1,6 +1,7 @@
 #include "SerialPort.h"
 
 #include <QStringList>
+#include <QCoreApplication>
 
 namespace rdlink {
 
@@ -59,18 +60,18 @@ namespace rdlink {
 QString PortOpenFailureText(int portNumber, const QString &device, const QString &reason)
 {
     QString text = device.isEmpty()
-        ? QStringLiteral("无法打开串口 COM%1：没有对应的串口设备。").arg(portNumber)
-        : QStringLiteral("无法打开串口 COM%1 (%2)：%3").arg(portNumber).arg(device, reason);
+        ? QCoreApplication::translate("SerialPort", "无法打开串口 COM%1：没有对应的串口设备。").arg(portNumber)
+        : QCoreApplication::translate("SerialPort", "无法打开串口 COM%1 (%2)：%3").arg(portNumber).arg(device, reason);
     if (reason.contains(QLatin1String("ermission")))
-        text += QStringLiteral("\r\n请确认串口未被其他程序占用，并将当前用户加入 dialout 组。");
+        text += QCoreApplication::translate("SerialPort", "\r\n请确认串口未被其他程序占用，并将当前用户加入 dialout 组。");
     return text;
 }
 
 QString PortLostText(int portNumber, const QString &device, const QString &reason)
 {
-    return QStringLiteral("串口 COM%1 (%2) 已断开：%3")
+    return QCoreApplication::translate("SerialPort", "串口 COM%1 (%2) 已断开：%3")
         .arg(portNumber)
-        .arg(device.isEmpty() ? QStringLiteral("无对应设备") : device, reason);
+        .arg(device.isEmpty() ? QCoreApplication::translate("SerialPort", "无对应设备") : device, reason);
 }
 
 } // namespace rdlink

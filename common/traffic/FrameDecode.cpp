@@ -5,6 +5,7 @@
 #include "link/Framing.h"
 
 #include <QStringList>
+#include <QCoreApplication>
 
 namespace rdtraffic {
 
@@ -67,7 +68,7 @@ QString HexBytes(const QByteArray &bytes)
 QString DescribeRequest(const QByteArray &request)
 {
     if (request.size() < 8)
-        return QStringLiteral("请求不完整 (%1 字节)").arg(request.size());
+        return QCoreApplication::translate("FrameDecode", "请求不完整 (%1 字节)").arg(request.size());
     const uint8_t function = At(request, 1);
     const uint16_t reg = Word(request, 2);
     const uint16_t value = Word(request, 4);
@@ -75,18 +76,18 @@ QString DescribeRequest(const QByteArray &request)
     QString text;
     QString name;
     if (function == rdlink::kReadHolding) {
-        text = QStringLiteral("读 %1 ×%2").arg(address).arg(value);
+        text = QCoreApplication::translate("FrameDecode", "读 %1 ×%2").arg(address).arg(value);
         name = ReadBlockName(reg, value);
     } else if (function == rdlink::kWriteSingle) {
-        text = QStringLiteral("写 %1 = %2").arg(address).arg(value);
+        text = QCoreApplication::translate("FrameDecode", "写 %1 = %2").arg(address).arg(value);
         name = WriteRegisterName(reg);
     } else {
-        return QStringLiteral("功能码 %1").arg(function, 2, 16, QLatin1Char('0')).toUpper();
+        return QCoreApplication::translate("FrameDecode", "功能码 %1").arg(function, 2, 16, QLatin1Char('0')).toUpper();
     }
     if (!name.isEmpty())
         text += QStringLiteral(" (%1)").arg(name);
     if (At(request, 0) == 0)
-        text += QStringLiteral(" 广播");
+        text += QCoreApplication::translate("FrameDecode", " 广播");
     return text;
 }
 
@@ -192,15 +193,15 @@ ReplyClass ClassOf(const ReplyVerdict &v)
 QString ExceptionName(uint8_t code)
 {
     switch (code) {
-    case 0x01: return QStringLiteral("非法功能");
-    case 0x02: return QStringLiteral("非法地址");
-    case 0x03: return QStringLiteral("非法数据值");
-    case 0x04: return QStringLiteral("从站设备故障");
-    case 0x05: return QStringLiteral("已确认，处理中");
-    case 0x06: return QStringLiteral("从站设备忙");
-    case 0x08: return QStringLiteral("存储奇偶校验错误");
-    case 0x0A: return QStringLiteral("网关路径不可用");
-    case 0x0B: return QStringLiteral("网关目标设备无响应");
+    case 0x01: return QCoreApplication::translate("FrameDecode", "非法功能");
+    case 0x02: return QCoreApplication::translate("FrameDecode", "非法地址");
+    case 0x03: return QCoreApplication::translate("FrameDecode", "非法数据值");
+    case 0x04: return QCoreApplication::translate("FrameDecode", "从站设备故障");
+    case 0x05: return QCoreApplication::translate("FrameDecode", "已确认，处理中");
+    case 0x06: return QCoreApplication::translate("FrameDecode", "从站设备忙");
+    case 0x08: return QCoreApplication::translate("FrameDecode", "存储奇偶校验错误");
+    case 0x0A: return QCoreApplication::translate("FrameDecode", "网关路径不可用");
+    case 0x0B: return QCoreApplication::translate("FrameDecode", "网关目标设备无响应");
     }
     return {};
 }
@@ -209,44 +210,44 @@ QString DescribeReply(const ReplyVerdict &v)
 {
     QStringList parts;
     if (v.stray > 0)
-        parts << (v.lateBefore ? QStringLiteral("前有 %1 个多余字节 (迟到的应答)").arg(v.stray)
-                              : QStringLiteral("前有 %1 个多余字节").arg(v.stray));
+        parts << (v.lateBefore ? QCoreApplication::translate("FrameDecode", "前有 %1 个多余字节 (迟到的应答)").arg(v.stray)
+                              : QCoreApplication::translate("FrameDecode", "前有 %1 个多余字节").arg(v.stray));
     switch (v.kind) {
     case ReplyKind::NotRead:
-        parts << QStringLiteral("不读应答");
+        parts << QCoreApplication::translate("FrameDecode", "不读应答");
         break;
     case ReplyKind::NoReply:
-        parts << QStringLiteral("无应答");
+        parts << QCoreApplication::translate("FrameDecode", "无应答");
         break;
     case ReplyKind::Reply:
         if (v.function == rdlink::kReadHolding)
-            parts << QStringLiteral("应答 %1 个寄存器").arg(v.registers);
+            parts << QCoreApplication::translate("FrameDecode", "应答 %1 个寄存器").arg(v.registers);
         else
-            parts << (v.echoDiffers ? QStringLiteral("写入确认与请求不同") : QStringLiteral("写入确认"));
+            parts << (v.echoDiffers ? QCoreApplication::translate("FrameDecode", "写入确认与请求不同") : QCoreApplication::translate("FrameDecode", "写入确认"));
         break;
     case ReplyKind::Exception: {
         const QString name = ExceptionName(v.exceptionCode);
         const QString code = QStringLiteral("%1").arg(v.exceptionCode, 2, 16, QLatin1Char('0')).toUpper();
-        parts << (name.isEmpty() ? QStringLiteral("异常 %1").arg(code)
-                                 : QStringLiteral("异常 %1 (%2)").arg(code, name));
+        parts << (name.isEmpty() ? QCoreApplication::translate("FrameDecode", "异常 %1").arg(code)
+                                 : QCoreApplication::translate("FrameDecode", "异常 %1 (%2)").arg(code, name));
         break;
     }
     case ReplyKind::CrcError:
-        parts << QStringLiteral("CRC 错误");
+        parts << QCoreApplication::translate("FrameDecode", "CRC 错误");
         break;
     case ReplyKind::LengthMismatch:
-        parts << QStringLiteral("长度不符 (应为 %1 字节)").arg(v.expected);
+        parts << QCoreApplication::translate("FrameDecode", "长度不符 (应为 %1 字节)").arg(v.expected);
         break;
     case ReplyKind::NoFrame:
-        parts << QStringLiteral("无有效应答 (%1 个多余字节)").arg(v.received);
+        parts << QCoreApplication::translate("FrameDecode", "无有效应答 (%1 个多余字节)").arg(v.received);
         break;
     }
     if (v.trailing > 0)
-        parts << (v.lateAfter ? QStringLiteral("后有 %1 个多余字节 (迟到的应答)").arg(v.trailing)
-                              : QStringLiteral("后有 %1 个多余字节").arg(v.trailing));
+        parts << (v.lateAfter ? QCoreApplication::translate("FrameDecode", "后有 %1 个多余字节 (迟到的应答)").arg(v.trailing)
+                              : QCoreApplication::translate("FrameDecode", "后有 %1 个多余字节").arg(v.trailing));
     if (v.portLost)
-        parts << QStringLiteral("端口已断开");
-    return parts.join(QStringLiteral("，"));
+        parts << QCoreApplication::translate("FrameDecode", "端口已断开");
+    return parts.join(QCoreApplication::translate("FrameDecode", "，"));
 }
 
 } // namespace rdtraffic

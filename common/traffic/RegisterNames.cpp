@@ -1,5 +1,6 @@
 // Register names of the instrument, as the panel and the module program call them.
 #include "RegisterNames.h"
+#include <QCoreApplication>
 
 namespace rdtraffic {
 
@@ -19,13 +20,13 @@ struct Block {
 };
 
 constexpr Block kBlocks[] = {
-    {0x0000, 41, "测量数据"},
-    {0x0100, 1, "模块"},
-    {0x0300, 17, "设备信息"},
-    {0x0300, 1, "子机地址"},      // the address probe
-    {0x0760, 12, "计数"},
+    {0x0000, 41, QT_TRANSLATE_NOOP("RegisterNames", "测量数据")},
+    {0x0100, 1, QT_TRANSLATE_NOOP("RegisterNames", "模块")},
+    {0x0300, 17, QT_TRANSLATE_NOOP("RegisterNames", "设备信息")},
+    {0x0300, 1, QT_TRANSLATE_NOOP("RegisterNames", "子机地址")},      // the address probe
+    {0x0760, 12, QT_TRANSLATE_NOOP("RegisterNames", "计数")},
     {0x0307, 2, "PT/CT"},
-    {0x0335, 2, "电能脉冲参数"},
+    {0x0335, 2, QT_TRANSLATE_NOOP("RegisterNames", "电能脉冲参数")},
 };
 
 struct Single {
@@ -34,15 +35,15 @@ struct Single {
 };
 
 constexpr Single kWrites[] = {
-    {0x0300, "子机地址"},
-    {0x0301, "接线方式"},
-    {0x0303, "校验方式"},
-    {0x0304, "波特率"},
-    {0x0306, "脉冲宽度"},
+    {0x0300, QT_TRANSLATE_NOOP("RegisterNames", "子机地址")},
+    {0x0301, QT_TRANSLATE_NOOP("RegisterNames", "接线方式")},
+    {0x0303, QT_TRANSLATE_NOOP("RegisterNames", "校验方式")},
+    {0x0304, QT_TRANSLATE_NOOP("RegisterNames", "波特率")},
+    {0x0306, QT_TRANSLATE_NOOP("RegisterNames", "脉冲宽度")},
     {0x0307, "PT"},
     {0x0308, "CT"},
-    {0x0335, "电能脉冲值"},
-    {0x0336, "电能脉冲宽度"},
+    {0x0335, QT_TRANSLATE_NOOP("RegisterNames", "电能脉冲值")},
+    {0x0336, QT_TRANSLATE_NOOP("RegisterNames", "电能脉冲宽度")},
 };
 
 } // namespace
@@ -51,20 +52,20 @@ QString ReadBlockName(uint16_t reg, uint16_t count)
 {
     for (const Block &b : kBlocks)
         if (b.reg == reg && b.count == count)
-            return QString::fromUtf8(b.name);
+            return QCoreApplication::translate("RegisterNames", b.name);
     static const char *const harmonicItems[] = {"I1", "I2", "I3", "U1", "U2", "U3"};
     if (count == kHarmonicCount && reg >= kHarmonicFirst && (reg - kHarmonicFirst) % kHarmonicCount == 0) {
         const int item = (reg - kHarmonicFirst) / kHarmonicCount;
         if (item < 6)
-            return QStringLiteral("谐波 %1").arg(QLatin1String(harmonicItems[item]));
+            return QCoreApplication::translate("RegisterNames", "谐波 %1").arg(QLatin1String(harmonicItems[item]));
     }
     if (count == kRelayBlock && reg >= kRelayFirst && (reg - kRelayFirst) % kRelayBlock == 0) {
         const int module = (reg - kRelayFirst) / kRelayBlock + 1;
         if (module <= 3)
-            return QStringLiteral("继电器模块 %1#").arg(module);
+            return QCoreApplication::translate("RegisterNames", "继电器模块 %1#").arg(module);
     }
     if (count == kAnalogBlock && (reg == kAnalogFirst || reg == kAnalogFirst + kAnalogBlock))
-        return QStringLiteral("模拟量模块 %1#").arg((reg - kAnalogFirst) / kAnalogBlock + 1);
+        return QCoreApplication::translate("RegisterNames", "模拟量模块 %1#").arg((reg - kAnalogFirst) / kAnalogBlock + 1);
     return {};
 }
 
@@ -72,16 +73,16 @@ QString WriteRegisterName(uint16_t reg)
 {
     for (const Single &s : kWrites)
         if (s.reg == reg)
-            return QString::fromUtf8(s.name);
+            return QCoreApplication::translate("RegisterNames", s.name);
     if (reg >= kRelayFirst && reg < kRelayFirst + 3 * kRelayBlock) {
         const int offset = reg - kRelayFirst;
-        return QStringLiteral("继电器模块 %1# 继电器 %2")
+        return QCoreApplication::translate("RegisterNames", "继电器模块 %1# 继电器 %2")
             .arg(offset / kRelayBlock + 1)
             .arg(offset % kRelayBlock / 6 + 1);
     }
     if (reg >= kAnalogFirst && reg < kAnalogFirst + 2 * kAnalogBlock) {
         const int offset = reg - kAnalogFirst;
-        return QStringLiteral("模拟量模块 %1# 输出 %2")
+        return QCoreApplication::translate("RegisterNames", "模拟量模块 %1# 输出 %2")
             .arg(offset / kAnalogBlock + 1)
             .arg(offset % kAnalogBlock / 3 + 1);
     }

@@ -2,12 +2,13 @@
 #include "TrafficModel.h"
 
 #include <QTime>
+#include <QCoreApplication>
 
 namespace rdtraffic {
 
 QString SummaryText(const TrafficSummary &s)
 {
-    return QStringLiteral("请求 %1    有效应答 %2    无应答 %3    CRC 错误 %4    其他故障 %5")
+    return QCoreApplication::translate("TrafficModel", "请求 %1    有效应答 %2    无应答 %3    CRC 错误 %4    其他故障 %5")
         .arg(s.requests)
         .arg(s.validReplies)
         .arg(s.noReply)
@@ -92,11 +93,11 @@ void TrafficModel::clear()
 QString TrafficModel::headerText(int column)
 {
     switch (column) {
-    case TimeColumn: return QStringLiteral("时间");
-    case DirectionColumn: return QStringLiteral("方向");
-    case DataColumn: return QStringLiteral("数据");
-    case MeaningColumn: return QStringLiteral("说明");
-    case ElapsedColumn: return QStringLiteral("耗时(ms)");
+    case TimeColumn: return QCoreApplication::translate("TrafficModel", "时间");
+    case DirectionColumn: return QCoreApplication::translate("TrafficModel", "方向");
+    case DataColumn: return QCoreApplication::translate("TrafficModel", "数据");
+    case MeaningColumn: return QCoreApplication::translate("TrafficModel", "说明");
+    case ElapsedColumn: return QCoreApplication::translate("TrafficModel", "耗时(ms)");
     }
     return {};
 }
@@ -111,7 +112,7 @@ QString TrafficModel::cellText(int row, int column) const
         return r.timeMs < 0 ? QString()
                             : QTime::fromMSecsSinceStartOfDay(r.timeMs).toString(QStringLiteral("hh:mm:ss.zzz"));
     case DirectionColumn:
-        return r.sent ? QStringLiteral("发送") : QStringLiteral("接收");
+        return r.sent ? QCoreApplication::translate("TrafficModel", "发送") : QCoreApplication::translate("TrafficModel", "接收");
     case DataColumn:
         return HexBytes(r.bytes);
     case MeaningColumn:

@@ -16,19 +16,20 @@
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QCoreApplication>
 
 namespace rdtraffic {
 
 TrafficWindow::TrafficWindow(const QString &program, QWidget *parent)
     : QDialog(parent), m_model(new TrafficModel(this)), m_program(program)
 {
-    setWindowTitle(QStringLiteral("通讯监视"));
+    setWindowTitle(QCoreApplication::translate("TrafficWindow", "通讯监视"));
     setModal(false);
     setSizeGripEnabled(true);
 
     m_view = new QTableView(this);
     m_view->setModel(m_model);
-    m_view->setAccessibleName(QStringLiteral("通讯监视"));
+    m_view->setAccessibleName(QCoreApplication::translate("TrafficWindow", "通讯监视"));
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setWordWrap(false);
@@ -40,15 +41,15 @@ TrafficWindow::TrafficWindow(const QString &program, QWidget *parent)
     header->setHighlightSections(false);
     const QFontMetrics fm = m_view->fontMetrics();
     m_view->setColumnWidth(TrafficModel::TimeColumn, fm.horizontalAdvance(QStringLiteral("00:00:00.000")) + 16);
-    m_view->setColumnWidth(TrafficModel::DirectionColumn, fm.horizontalAdvance(QStringLiteral("发送")) + 16);
+    m_view->setColumnWidth(TrafficModel::DirectionColumn, fm.horizontalAdvance(QCoreApplication::translate("TrafficWindow", "发送")) + 16);
     m_view->setColumnWidth(TrafficModel::DataColumn, fm.horizontalAdvance(QStringLiteral("00 ")) * 18);
-    m_view->setColumnWidth(TrafficModel::ElapsedColumn, fm.horizontalAdvance(QStringLiteral("耗时(ms)")) + 24);
+    m_view->setColumnWidth(TrafficModel::ElapsedColumn, fm.horizontalAdvance(QCoreApplication::translate("TrafficWindow", "耗时(ms)")) + 24);
     // 说明 takes the room the window has; the other columns keep their widths.
     header->setSectionResizeMode(TrafficModel::MeaningColumn, QHeaderView::Stretch);
 
-    m_pause = new QPushButton(QStringLiteral("暂停"), this);
-    m_clear = new QPushButton(QStringLiteral("清除"), this);
-    m_save = new QPushButton(QStringLiteral("保存"), this);
+    m_pause = new QPushButton(QCoreApplication::translate("TrafficWindow", "暂停"), this);
+    m_clear = new QPushButton(QCoreApplication::translate("TrafficWindow", "清除"), this);
+    m_save = new QPushButton(QCoreApplication::translate("TrafficWindow", "保存"), this);
     for (QPushButton *b : {m_pause, m_clear, m_save})
         b->setAutoDefault(false);
     m_summary = new QLabel(this);
@@ -75,8 +76,8 @@ TrafficWindow::TrafficWindow(const QString &program, QWidget *parent)
     updateSummary();
 
     m_askPath = [](QWidget *p, const QString &suggested) {
-        return QFileDialog::getSaveFileName(p, QStringLiteral("保存"), suggested,
-                                            QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
+        return QFileDialog::getSaveFileName(p, QCoreApplication::translate("TrafficWindow", "保存"), suggested,
+                                            QCoreApplication::translate("TrafficWindow", "文本文件 (*.txt);;所有文件 (*)"));
     };
     m_reportError = [](QWidget *p, const QString &title, const QString &text) {
         QMessageBox::warning(p, title, text);
@@ -113,7 +114,7 @@ void TrafficWindow::flush()
 void TrafficWindow::togglePause()
 {
     m_paused = !m_paused;
-    m_pause->setText(m_paused ? QStringLiteral("继续") : QStringLiteral("暂停"));
+    m_pause->setText(m_paused ? QCoreApplication::translate("TrafficWindow", "继续") : QCoreApplication::translate("TrafficWindow", "暂停"));
     if (!m_paused) {
         flush();
         m_view->scrollToBottom();
@@ -139,8 +140,8 @@ void TrafficWindow::save()
         return;
     QString error;
     if (!WriteTrace(path, *m_model, &error))
-        m_reportError(this, QStringLiteral("保存"),
-                      QStringLiteral("通讯记录未能保存到 %1：%2").arg(QDir::toNativeSeparators(path), error));
+        m_reportError(this, QCoreApplication::translate("TrafficWindow", "保存"),
+                      QCoreApplication::translate("TrafficWindow", "通讯记录未能保存到 %1：%2").arg(QDir::toNativeSeparators(path), error));
 }
 
 void TrafficWindow::updateSummary()

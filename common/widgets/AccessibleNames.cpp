@@ -10,10 +10,27 @@ namespace rdwidgets {
 
 namespace {
 
-QString NoBlanks(QString text)
+// Blanks that space out a Chinese caption ("相 电 压", "退  出") go; a run of blanks
+// between two Latin characters stays as one, so that an English caption keeps its
+// words ("Slave address", not "Slaveaddress").
+QString NoBlanks(const QString &text)
 {
-    text.remove(QLatin1Char(' '));
-    return text;
+    QString out;
+    out.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i] != QLatin1Char(' ')) {
+            out += text[i];
+            continue;
+        }
+        int next = i;
+        while (next < text.size() && text[next] == QLatin1Char(' '))
+            ++next;
+        if (!out.isEmpty() && next < text.size() && out.back().unicode() < 0x80
+            && text[next].unicode() < 0x80)
+            out += QLatin1Char(' ');
+        i = next - 1;
+    }
+    return out;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 //
 //  1. A control's accessible name comes from its visible label. The label is made
 //     the control's buddy (LabelFor) and the name is the label's text with blanks
+//     (the spacing of Chinese captions; a blank between Latin words stays one)
 //     removed; where the same caption appears in several groups, the group's
 //     caption comes first, one space between (CaptionName). A box labelled by a
 //     row and a column caption is named "column row".

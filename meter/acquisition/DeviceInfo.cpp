@@ -1,6 +1,7 @@
 #include "DeviceInfo.h"
 
 #include "Registers.h"
+#include <QCoreApplication>
 
 namespace rdacq {
 
@@ -23,7 +24,7 @@ QString PulseWidthText(uint8_t pulseWidth)
 
 QString AccuracyText(uint8_t accuracyFlag)
 {
-    return accuracyFlag == 0 ? QStringLiteral("0.5级") : QStringLiteral("0.2级");
+    return accuracyFlag == 0 ? QCoreApplication::translate("DeviceInfo", "0.5级") : QCoreApplication::translate("DeviceInfo", "0.2级");
 }
 
 } // namespace rdacq

@@ -1,6 +1,7 @@
 #include "Formatting.h"
 
 #include <cmath>
+#include <QCoreApplication>
 
 namespace rdacq {
 
@@ -72,7 +73,7 @@ QString FormatEnergy(EnergyKind kind, double value)
 
 QString RelayText(bool closed)
 {
-    return closed ? QStringLiteral("闭") : QStringLiteral("开");
+    return closed ? QCoreApplication::translate("Formatting", "闭") : QCoreApplication::translate("Formatting", "开");
 }
 
 MeasurementTexts FormatMeasurements(const Measurements &m)

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <QCoreApplication>
 
 namespace {
 
@@ -33,12 +34,12 @@ QRadioButton *MakeRadio(const QString &text, QWidget *parent, const QRect &geome
 
 CCommSetDlg::CCommSetDlg(QWidget *parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("通讯设置"));
+    setWindowTitle(QCoreApplication::translate("CommSetDlg", "通讯设置"));
     setFixedSize(330, 250);
 
-    auto *baudGroup = new QGroupBox(QStringLiteral("波特率"), this);
+    auto *baudGroup = new QGroupBox(QCoreApplication::translate("CommSetDlg", "波特率"), this);
     baudGroup->setGeometry(10, 8, 150, 160);
-    baudGroup->setAccessibleName(QStringLiteral("波特率"));
+    baudGroup->setAccessibleName(QCoreApplication::translate("CommSetDlg", "波特率"));
     // Each group is one exclusive choice; the field follows the checked button
     // whether it was clicked, reached with the arrow keys or chosen by a screen reader.
     m_baudChoice = new rdwidgets::RadioChoice(this, [this](int i) { m_baudRate = kBaudRates[i]; });
@@ -48,37 +49,37 @@ CCommSetDlg::CCommSetDlg(QWidget *parent) : QDialog(parent)
         m_baudChoice->add(m_baud[i], i);
     }
 
-    auto *parityGroup = new QGroupBox(QStringLiteral("校验位"), this);
+    auto *parityGroup = new QGroupBox(QCoreApplication::translate("CommSetDlg", "校验位"), this);
     parityGroup->setGeometry(170, 8, 150, 110);
-    parityGroup->setAccessibleName(QStringLiteral("校验位"));
-    const QString parityTexts[3] = {QStringLiteral("无校验"), QStringLiteral("奇校验"),
-                                    QStringLiteral("偶校验")};
+    parityGroup->setAccessibleName(QCoreApplication::translate("CommSetDlg", "校验位"));
+    const QString parityTexts[3] = {QCoreApplication::translate("CommSetDlg", "无校验"), QCoreApplication::translate("CommSetDlg", "奇校验"),
+                                    QCoreApplication::translate("CommSetDlg", "偶校验")};
     m_parityChoice = new rdwidgets::RadioChoice(this, [this](int i) { m_parity = i; });
     for (int i = 0; i < 3; ++i) {
         m_parityBtn[i] = MakeRadio(parityTexts[i], parityGroup, QRect(15, 22 + 26 * i, 120, 22));
         m_parityChoice->add(m_parityBtn[i], i);
     }
 
-    auto *portGroup = new QGroupBox(QStringLiteral("串口选择"), this);
-    portGroup->setAccessibleName(QStringLiteral("串口选择"));
+    auto *portGroup = new QGroupBox(QCoreApplication::translate("CommSetDlg", "串口选择"), this);
+    portGroup->setAccessibleName(QCoreApplication::translate("CommSetDlg", "串口选择"));
     portGroup->setGeometry(170, 122, 150, 84);
-    auto *comLabel = new QLabel(QStringLiteral("COM："), portGroup);
+    auto *comLabel = new QLabel(QCoreApplication::translate("CommSetDlg", "COM："), portGroup);
     comLabel->setGeometry(12, 24, 40, 22);
     m_portEdit = new QLineEdit(portGroup);
     m_portEdit->setGeometry(55, 24, 60, 22);
-    rdwidgets::LabelFor(comLabel, m_portEdit, QStringLiteral("串口选择 COM："));
+    rdwidgets::LabelFor(comLabel, m_portEdit, QCoreApplication::translate("CommSetDlg", "串口选择 COM："));
     // Whole numbers only, as the toolkit's integer field; the range is not checked.
     m_portEdit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("-?[0-9]{0,9}")), m_portEdit));
-    m_deviceLabel = new rdwidgets::ValueLabel(QStringLiteral("串口选择 设备"), portGroup);
+    m_deviceLabel = new rdwidgets::ValueLabel(QCoreApplication::translate("CommSetDlg", "串口选择 设备"), portGroup);
     m_deviceLabel->setGeometry(12, 52, 134, 22);
     connect(m_portEdit, &QLineEdit::textChanged, this, [this] { updateDeviceLabel(); });
 
-    auto *ok = new QPushButton(QStringLiteral("确    定"), this);
+    auto *ok = new QPushButton(QCoreApplication::translate("CommSetDlg", "确    定"), this);
     ok->setGeometry(40, 214, 100, 28);
     ok->setDefault(true);
     ok->setAccessibleName(ok->text());
-    auto *cancel = new QPushButton(QStringLiteral("退    出"), this);
+    auto *cancel = new QPushButton(QCoreApplication::translate("CommSetDlg", "退    出"), this);
     cancel->setGeometry(190, 214, 100, 28);
     cancel->setAccessibleName(cancel->text());
     connect(ok, &QPushButton::clicked, this, &CCommSetDlg::accept);
@@ -99,7 +100,7 @@ void CCommSetDlg::updateDeviceLabel()
 {
     const std::optional<int> number = ParsePortNumber(m_portEdit->text());
     const QString device = number ? rdlink::ResolvePortDevice(*number) : QString();
-    const QString text = device.isEmpty() ? QStringLiteral("设备：无") : QStringLiteral("设备：%1").arg(device);
+    const QString text = device.isEmpty() ? QCoreApplication::translate("CommSetDlg", "设备：无") : QCoreApplication::translate("CommSetDlg", "设备：%1").arg(device);
     m_deviceLabel->setText(text);
     m_deviceLabel->setToolTip(text);
     m_deviceLabel->setAccessibleDescription(text);
@@ -109,7 +110,7 @@ void CCommSetDlg::accept()
 {
     const std::optional<int> number = ParsePortNumber(m_portEdit->text());
     if (!number) {
-        const QString text = QStringLiteral("请输入一个整数。");
+        const QString text = QCoreApplication::translate("CommSetDlg", "请输入一个整数。");
         if (m_prompter)
             m_prompter->message(this, text);
         else

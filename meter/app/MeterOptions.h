@@ -7,6 +7,7 @@
 struct MeterOptions {
     bool help = false;          // --help: print helpText and end
     QString error;              // a bad command line: print it with helpText and end
+    QString language;           // --lang zh|en: the interface language; empty: the system's
     QString recordPath;         // --record FILE: record from the first reading on
 };
 

@@ -1,6 +1,7 @@
 // RD5800: the settings dialog, then the main window until it closes.
 #include "meter/app/MeterApp.h"
 #include "meter/app/MeterOptions.h"
+#include "common/i18n/Language.h"
 #include "common/widgets/Prompter.h"
 #include "meter/mainwnd/MeterDlg.h"
 #include "link/Clock.h"
@@ -16,12 +17,16 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         rawArguments << QString::fromLocal8Bit(argv[i]);
     if (ParseMeterOptions(rawArguments).help) {
+        QCoreApplication core(argc, argv);
+        rdi18n::InstallLanguage(rdi18n::ChosenLanguage(rdi18n::LangArgument(rawArguments)));
         std::fputs(MeterHelpText().toLocal8Bit().constData(), stdout);
         return 0;
     }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RD5800"));
+    // Before any text is made: every window and message takes this language.
+    rdi18n::InstallLanguage(rdi18n::ChosenLanguage(rdi18n::LangArgument(QApplication::arguments())));
     // Parsed again without the options Qt itself took (-platform and the like).
     const MeterOptions options = ParseMeterOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {

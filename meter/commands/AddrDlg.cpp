@@ -8,21 +8,22 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QCoreApplication>
 
 CAddrDlg::CAddrDlg(Prompter &prompter, QWidget *parent)
     : QDialog(parent), m_prompter(prompter)
 {
-    setWindowTitle(QStringLiteral("更改子机地址"));
+    setWindowTitle(QCoreApplication::translate("AddrDlg", "更改子机地址"));
 
     m_edit = new QLineEdit(this);
     auto *row = new QHBoxLayout;
-    auto *caption = new QLabel(QStringLiteral("更改子机地址："), this);
-    rdwidgets::LabelFor(caption, m_edit, QStringLiteral("更改子机地址"));
+    auto *caption = new QLabel(QCoreApplication::translate("AddrDlg", "更改子机地址："), this);
+    rdwidgets::LabelFor(caption, m_edit, QCoreApplication::translate("AddrDlg", "更改子机地址"));
     row->addWidget(caption);
     row->addWidget(m_edit);
 
-    auto *ok = new QPushButton(QStringLiteral("确认"), this);
-    auto *cancel = new QPushButton(QStringLiteral("取消"), this);
+    auto *ok = new QPushButton(QCoreApplication::translate("AddrDlg", "确认"), this);
+    auto *cancel = new QPushButton(QCoreApplication::translate("AddrDlg", "取消"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CAddrDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CAddrDlg::reject);

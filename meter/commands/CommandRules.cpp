@@ -1,4 +1,5 @@
 #include "CommandRules.h"
+#include <QCoreApplication>
 
 namespace rdcmd {
 
@@ -26,12 +27,12 @@ int InstrumentParityCode(int dialogParity)
 QString LinkStatusText(int commPort, int baudRate, int dialogParity, bool spaced)
 {
     QString text = spaced
-        ? QStringLiteral("串行口: %1 \r\n\r\n波特率: %2 \r\n\r\n").arg(commPort).arg(baudRate)
-        : QStringLiteral("串行口:%1\r\n\r\n波特率:%2\r\n\r\n").arg(commPort).arg(baudRate);
+        ? QCoreApplication::translate("CommandRules", "串行口: %1 \r\n\r\n波特率: %2 \r\n\r\n").arg(commPort).arg(baudRate)
+        : QCoreApplication::translate("CommandRules", "串行口:%1\r\n\r\n波特率:%2\r\n\r\n").arg(commPort).arg(baudRate);
     switch (dialogParity) {
-    case 0: text += QStringLiteral("校验位:无校验"); break;
-    case 1: text += QStringLiteral("校验位:奇校验"); break;
-    case 2: text += QStringLiteral("校验位:偶校验"); break;
+    case 0: text += QCoreApplication::translate("CommandRules", "校验位:无校验"); break;
+    case 1: text += QCoreApplication::translate("CommandRules", "校验位:奇校验"); break;
+    case 2: text += QCoreApplication::translate("CommandRules", "校验位:偶校验"); break;
     default: break;
     }
     return text;
@@ -74,17 +75,17 @@ NumberCheck CheckWholeNumber(const QString &text, uint32_t min, uint32_t max)
 
 QString NotANumberMessage()
 {
-    return QStringLiteral("请输入一个整数。");
+    return QCoreApplication::translate("CommandRules", "请输入一个整数。");
 }
 
 QString OutOfRangeMessage(uint32_t min, uint32_t max)
 {
-    return QStringLiteral("请输入一个在 %1 和 %2 之间的整数。").arg(min).arg(max);
+    return QCoreApplication::translate("CommandRules", "请输入一个在 %1 和 %2 之间的整数。").arg(min).arg(max);
 }
 
 QString PulseWidthRefusedMessage()
 {
-    return QStringLiteral("脉冲宽度请输入 0 到 255 之间的整数 (ms)。");
+    return QCoreApplication::translate("CommandRules", "脉冲宽度请输入 0 到 255 之间的整数 (ms)。");
 }
 
 } // namespace rdcmd

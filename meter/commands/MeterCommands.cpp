@@ -3,6 +3,7 @@
 #include "CommandExchange.h"
 #include "CommandRules.h"
 #include "link/SerialPort.h"
+#include <QCoreApplication>
 
 namespace rdcmd {
 
@@ -13,16 +14,16 @@ LineOutcome WriteLineSettings(rdlink::Link &link, MeterState &s, const LineChoic
         const int code = BaudRateCode(choice.baudRate);
         if (code >= 0 && WriteSettingRegister(link, s.slaveAddress, kRegBaudRate, uint16_t(code))) {
             s.baudRate = choice.baudRate;
-            out.messages << QStringLiteral("改变波特率成功");
+            out.messages << QCoreApplication::translate("MeterCommands", "改变波特率成功");
         } else {
-            out.messages << QStringLiteral("改变波特率不成功");
+            out.messages << QCoreApplication::translate("MeterCommands", "改变波特率不成功");
         }
     }
     if (choice.parity != s.parity) {
         if (WriteSettingRegister(link, s.slaveAddress, kRegParity, uint16_t(InstrumentParityCode(choice.parity))))
-            out.messages << QStringLiteral("改变校验方式成功");
+            out.messages << QCoreApplication::translate("MeterCommands", "改变校验方式成功");
         else
-            out.messages << QStringLiteral("改变校验方式不成功");
+            out.messages << QCoreApplication::translate("MeterCommands", "改变校验方式不成功");
     }
 
     // The local port follows the user's parity even when its write failed.
@@ -42,18 +43,18 @@ CommandOutcome WriteMeterSettings(rdlink::Link &link, MeterState &s, uint32_t pt
 {
     CommandOutcome out;
     if (!WriteSettingRegister(link, s.slaveAddress, kRegPtRatio, uint16_t(pt))) {
-        out.messages << QStringLiteral("设置PT不成功");
+        out.messages << QCoreApplication::translate("MeterCommands", "设置PT不成功");
     } else {
         s.ptRatio = pt;
         if (!WriteSettingRegister(link, s.slaveAddress, kRegCtRatio, uint16_t(ct))) {
-            out.messages << QStringLiteral("设置CT不成功");
+            out.messages << QCoreApplication::translate("MeterCommands", "设置CT不成功");
         } else {
             s.ctRatio = ct;
             if (!WriteSettingRegister(link, s.slaveAddress, kRegWiringMode, wiring)) {
-                out.messages << QStringLiteral("设置接线方式不成功");
+                out.messages << QCoreApplication::translate("MeterCommands", "设置接线方式不成功");
             } else {
                 s.wiringMode = wiring;
-                out.messages << QStringLiteral("设置仪表参数成功");
+                out.messages << QCoreApplication::translate("MeterCommands", "设置仪表参数成功");
             }
         }
     }

@@ -13,13 +13,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <QCoreApplication>
 
 QString CMeterSetDlg::WiringText(int code)
 {
     static const char *const kTexts[rdcmd::kWiringModes] = {
-        "3相4线(非平衡)", "单相2线", "3相3线(非平衡)", "3相3线(平衡)", "单相3线", "3相4线(平衡)",
+        QT_TRANSLATE_NOOP("MeterSetDlg", "3相4线(非平衡)"), QT_TRANSLATE_NOOP("MeterSetDlg", "单相2线"), QT_TRANSLATE_NOOP("MeterSetDlg", "3相3线(非平衡)"), QT_TRANSLATE_NOOP("MeterSetDlg", "3相3线(平衡)"), QT_TRANSLATE_NOOP("MeterSetDlg", "单相3线"), QT_TRANSLATE_NOOP("MeterSetDlg", "3相4线(平衡)"),
     };
-    return code >= 0 && code < rdcmd::kWiringModes ? QString::fromUtf8(kTexts[code]) : QString();
+    return code >= 0 && code < rdcmd::kWiringModes ? QCoreApplication::translate("MeterSetDlg", kTexts[code]) : QString();
 }
 
 CMeterSetDlg::CMeterSetDlg(Prompter &prompter, QWidget *parent)
@@ -30,8 +31,8 @@ CMeterSetDlg::CMeterSetDlg(Prompter &prompter, QWidget *parent)
     auto *ratios = new QGridLayout;
     m_ptEdit = new QLineEdit(this);
     m_ctEdit = new QLineEdit(this);
-    auto *ptLabel = new QLabel(QStringLiteral("ＰＴ"), this);
-    auto *ctLabel = new QLabel(QStringLiteral("ＣＴ"), this);
+    auto *ptLabel = new QLabel(QCoreApplication::translate("MeterSetDlg", "ＰＴ"), this);
+    auto *ctLabel = new QLabel(QCoreApplication::translate("MeterSetDlg", "ＣＴ"), this);
     rdwidgets::LabelFor(ptLabel, m_ptEdit);
     rdwidgets::LabelFor(ctLabel, m_ctEdit);
     ratios->addWidget(ptLabel, 0, 0);
@@ -51,8 +52,8 @@ CMeterSetDlg::CMeterSetDlg(Prompter &prompter, QWidget *parent)
         wiringLayout->addWidget(m_wiring[code], code / 2, code % 2);
     }
 
-    auto *ok = new QPushButton(QStringLiteral("设置"), this);
-    auto *cancel = new QPushButton(QStringLiteral("退出"), this);
+    auto *ok = new QPushButton(QCoreApplication::translate("MeterSetDlg", "设置"), this);
+    auto *cancel = new QPushButton(QCoreApplication::translate("MeterSetDlg", "退出"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CMeterSetDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CMeterSetDlg::reject);

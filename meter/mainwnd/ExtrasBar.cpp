@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
+#include <QCoreApplication>
 
 namespace {
 
@@ -28,10 +29,10 @@ QPushButton *StripButton(const QString &text, QWidget *parent, int x)
 ExtrasBar::ExtrasBar(rdlink::LinkWorker &worker, Prompter &prompter, QWidget *window)
     : QWidget(window), m_worker(worker), m_prompter(prompter)
 {
-    m_monitor = StripButton(QStringLiteral("通讯监视"), this, 10);
+    m_monitor = StripButton(QCoreApplication::translate("ExtrasBar", "通讯监视"), this, 10);
     m_record = StripButton(m_recording.buttonText(), this, 130);
-    m_trend = StripButton(QStringLiteral("趋势图"), this, 250);
-    m_status = new rdwidgets::ValueLabel(QStringLiteral("记录"), this);
+    m_trend = StripButton(QCoreApplication::translate("ExtrasBar", "趋势图"), this, 250);
+    m_status = new rdwidgets::ValueLabel(QCoreApplication::translate("ExtrasBar", "记录"), this);
     m_status->setGeometry(370, 10, 380, 20);
     m_monitor->setToolTip(QStringLiteral("Ctrl+T"));
     auto *shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+T")), window);
@@ -45,7 +46,7 @@ ExtrasBar::ExtrasBar(rdlink::LinkWorker &worker, Prompter &prompter, QWidget *wi
     connect(&m_recording, &rdrec::RecordingControls::failed, this,
             [this](const QString &text) { m_prompter.message(this->window(), text); });
     m_askPath = [](QWidget *parent, const QString &suggested) {
-        return QFileDialog::getSaveFileName(parent, QStringLiteral("记录数据"), suggested,
+        return QFileDialog::getSaveFileName(parent, QCoreApplication::translate("ExtrasBar", "记录数据"), suggested,
                                             QStringLiteral("CSV (*.csv)"));
     };
     showState();

@@ -2,36 +2,37 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QCoreApplication>
 
 QStringList CHelpDlg::Lines()
 {
     return {
-        QStringLiteral("本演示程序是供带有开关控制模块的RD5800检测仪表使用的。仪表可带3个模块(现在仅有第一模块)，"),
-        QStringLiteral("每个模块有两组继电器和两组开关量。两种继电器的控制方式又有两种：遥控和自控。"),
-        QStringLiteral("1. 继电器OUT1的控制设置"),
-        QStringLiteral("在模块控制对话框中，按\"修改\"  所有框都变得可输入，首先选择控制方式，当选择\"遥控\"时，不用在上  "),
-        QStringLiteral("限值、下限值、回差值、定时值框中输入变量值，只需在状态栏中选择\"常开\"或者\"常闭\"；当选择非\"遥控\""),
-        QStringLiteral("时，要在上限值、下限值、回差值、定时值框中输入变量值，不用在状态栏中选择；最后，按\"确认\"，程序"),
-        QStringLiteral("程序30秒后会稳定在所设值状态。 继电器的输出状态在主界面中的继电器输出状态显示框中给出。"),
-        QStringLiteral("其它继电器OUTn 的控制设置与OUT1的相同。"),
-        QStringLiteral("2. 脉冲宽度设置"),
-        QStringLiteral("在主界面中, 按\"修改\"可在脉冲宽度编辑框中输入以ms计的宽度值, 再按\"写入\"就更新了仪表的脉冲宽度"),
-        QStringLiteral("值了。平时编辑框中显示的总是最新的脉冲宽度值。"),
-        QStringLiteral("3. 关于开关量"),
-        QStringLiteral("在主界面中，\"状态\"处有6个显示框，前面、中间和后面各2个分别为第一、第二、第三模块的2个开关"),
-        QStringLiteral("状态显示框，其计数分别显示在\"计数\"处的6个显示框中。"),
-        QStringLiteral("4. 关于谐波显示"),
-        QStringLiteral("仪表提供了I1、I2、I3、U1、U2、U3   6个电参量的19次谐波。本演示程序给出了上面 6个电参量的19次"),
-        QStringLiteral("谐波的百分比含量棒形图， 各自的基波在项目选择的右边给出。电流和大于100伏的电压给出了棒形条。"),
-        QStringLiteral("4. 关于模块设置的进入操作"),
-        QStringLiteral("无论\"运行/停止\"按钮处在什么提示状态,  都可以进入模块设置界面,   退出设置界面后要按一下\"运行/停止\"按钮."),
-        QStringLiteral("按钮,   恢复正常通讯."),
+        QCoreApplication::translate("HelpDlg", "本演示程序是供带有开关控制模块的RD5800检测仪表使用的。仪表可带3个模块(现在仅有第一模块)，"),
+        QCoreApplication::translate("HelpDlg", "每个模块有两组继电器和两组开关量。两种继电器的控制方式又有两种：遥控和自控。"),
+        QCoreApplication::translate("HelpDlg", "1. 继电器OUT1的控制设置"),
+        QCoreApplication::translate("HelpDlg", "在模块控制对话框中，按\"修改\"  所有框都变得可输入，首先选择控制方式，当选择\"遥控\"时，不用在上  "),
+        QCoreApplication::translate("HelpDlg", "限值、下限值、回差值、定时值框中输入变量值，只需在状态栏中选择\"常开\"或者\"常闭\"；当选择非\"遥控\""),
+        QCoreApplication::translate("HelpDlg", "时，要在上限值、下限值、回差值、定时值框中输入变量值，不用在状态栏中选择；最后，按\"确认\"，程序"),
+        QCoreApplication::translate("HelpDlg", "程序30秒后会稳定在所设值状态。 继电器的输出状态在主界面中的继电器输出状态显示框中给出。"),
+        QCoreApplication::translate("HelpDlg", "其它继电器OUTn 的控制设置与OUT1的相同。"),
+        QCoreApplication::translate("HelpDlg", "2. 脉冲宽度设置"),
+        QCoreApplication::translate("HelpDlg", "在主界面中, 按\"修改\"可在脉冲宽度编辑框中输入以ms计的宽度值, 再按\"写入\"就更新了仪表的脉冲宽度"),
+        QCoreApplication::translate("HelpDlg", "值了。平时编辑框中显示的总是最新的脉冲宽度值。"),
+        QCoreApplication::translate("HelpDlg", "3. 关于开关量"),
+        QCoreApplication::translate("HelpDlg", "在主界面中，\"状态\"处有6个显示框，前面、中间和后面各2个分别为第一、第二、第三模块的2个开关"),
+        QCoreApplication::translate("HelpDlg", "状态显示框，其计数分别显示在\"计数\"处的6个显示框中。"),
+        QCoreApplication::translate("HelpDlg", "4. 关于谐波显示"),
+        QCoreApplication::translate("HelpDlg", "仪表提供了I1、I2、I3、U1、U2、U3   6个电参量的19次谐波。本演示程序给出了上面 6个电参量的19次"),
+        QCoreApplication::translate("HelpDlg", "谐波的百分比含量棒形图， 各自的基波在项目选择的右边给出。电流和大于100伏的电压给出了棒形条。"),
+        QCoreApplication::translate("HelpDlg", "4. 关于模块设置的进入操作"),
+        QCoreApplication::translate("HelpDlg", "无论\"运行/停止\"按钮处在什么提示状态,  都可以进入模块设置界面,   退出设置界面后要按一下\"运行/停止\"按钮."),
+        QCoreApplication::translate("HelpDlg", "按钮,   恢复正常通讯."),
     };
 }
 
 CHelpDlg::CHelpDlg(QWidget *parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("使用说明"));
+    setWindowTitle(QCoreApplication::translate("HelpDlg", "使用说明"));
     QFont textFont = font();
     textFont.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("SimSun"),
                           QStringLiteral("WenQuanYi Zen Hei")});
@@ -54,7 +55,7 @@ CHelpDlg::CHelpDlg(QWidget *parent) : QDialog(parent)
     ok->setAccessibleName(ok->text());
     ok->hide();
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto *quit = new QPushButton(QStringLiteral("退出"), this);
+    auto *quit = new QPushButton(QCoreApplication::translate("HelpDlg", "退出"), this);
     quit->setAccessibleName(quit->text());
     quit->setGeometry(14 + width / 2 - 45, y + 4, 90, 28);
     connect(quit, &QPushButton::clicked, this, &QDialog::reject);

@@ -1,6 +1,7 @@
 #include "Lamp.h"
 
 #include <QPainter>
+#include <QCoreApplication>
 
 CLamp::CLamp(const QString &caption, QWidget *parent)
     : QWidget(parent),
@@ -9,7 +10,7 @@ CLamp::CLamp(const QString &caption, QWidget *parent)
 {
     setFixedSize(kSize, kSize);
     setAccessibleName(caption);
-    setAccessibleDescription(QStringLiteral("灭"));
+    setAccessibleDescription(QCoreApplication::translate("Lamp", "灭"));
 }
 
 void CLamp::setOn(bool on)
@@ -17,7 +18,7 @@ void CLamp::setOn(bool on)
     if (on == m_on)
         return;
     m_on = on;
-    setAccessibleDescription(on ? QStringLiteral("亮") : QStringLiteral("灭"));
+    setAccessibleDescription(on ? QCoreApplication::translate("Lamp", "亮") : QCoreApplication::translate("Lamp", "灭"));
     update();
 }
 

@@ -28,8 +28,9 @@ static void InitMeterResources()
 
 namespace {
 
-const QString kRun = QStringLiteral("运行");
-const QString kStop = QStringLiteral("停止");
+// Functions, not constants: the texts follow the language installed at start.
+QString RunText() { return QCoreApplication::translate("MeterDlg", "运行"); }
+QString StopText() { return QCoreApplication::translate("MeterDlg", "停止"); }
 const QString kNolvex = QStringLiteral("nolvex");
 
 int PollPeriodFor(int baudRate)
@@ -53,7 +54,7 @@ CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &p
 {
     InitMeterResources();
     qRegisterMetaType<rdacq::Reading>();
-    setWindowTitle(QStringLiteral("RD5800智能电力检测仪--Velmora(Ver 2.0)"));
+    setWindowTitle(QCoreApplication::translate("MeterDlg", "RD5800智能电力检测仪--Velmora(Ver 2.0)"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/meter/meter_icon.xpm")));
@@ -134,7 +135,7 @@ void CMeterDlg::OnInitDialog()
     m_panel.harmonicItem->setCurrentIndex(0);
     m_panel.chart->setRowValues(rdacq::ChartStartValues());
     setPulseEditing(false);
-    rdwidgets::SetCaption(m_panel.runStop, kRun);
+    rdwidgets::SetCaption(m_panel.runStop, RunText());
 }
 
 void CMeterDlg::postOpen()
@@ -201,12 +202,12 @@ void CMeterDlg::OnRunStop()
         // module settings, or when it could not be opened before.
         postOpen();
         startPolling();
-        rdwidgets::SetCaption(m_panel.runStop, kStop);
+        rdwidgets::SetCaption(m_panel.runStop, StopText());
     } else {
         // No request after the tick in progress; the port closes after it.
         stopPolling();
         postClose();
-        rdwidgets::SetCaption(m_panel.runStop, kRun);
+        rdwidgets::SetCaption(m_panel.runStop, RunText());
     }
 }
 
@@ -214,7 +215,7 @@ void CMeterDlg::OnModuleSettings()
 {
     stopPolling();
     m_running = false;
-    rdwidgets::SetCaption(m_panel.runStop, kRun);
+    rdwidgets::SetCaption(m_panel.runStop, RunText());
 
     // nolvex opens the same port: it starts once this program has let go of it.
     setBusy(true);
@@ -222,12 +223,12 @@ void CMeterDlg::OnModuleSettings()
         setBusy(false);
         const QString path = m_locate ? m_locate() : QString();
         if (path.isEmpty()) {
-            m_prompter.message(this, QStringLiteral("无法启动模块设置程序 %1：在程序目录、当前目录和 PATH 中都找不到它。")
+            m_prompter.message(this, QCoreApplication::translate("MeterDlg", "无法启动模块设置程序 %1：在程序目录、当前目录和 PATH 中都找不到它。")
                                          .arg(kNolvex));
             return;
         }
         if (!m_start || !m_start(path))
-            m_prompter.message(this, QStringLiteral("无法启动模块设置程序 %1 (%2)。").arg(kNolvex, path));
+            m_prompter.message(this, QCoreApplication::translate("MeterDlg", "无法启动模块设置程序 %1 (%2)。").arg(kNolvex, path));
     });
 }
 
@@ -368,8 +369,8 @@ void CMeterDlg::applyTick(const rdacq::TickResult &r, const MeterState &state, c
         // one message cannot repeat, and Run opens the port again.
         stopPolling();
         m_running = false;
-        rdwidgets::SetCaption(m_panel.runStop, kRun);
-        m_prompter.message(this, lostText + QStringLiteral("\r\n轮询已停止，接好后请按\"运行\"。"));
+        rdwidgets::SetCaption(m_panel.runStop, RunText());
+        m_prompter.message(this, lostText + QCoreApplication::translate("MeterDlg", "\r\n轮询已停止，接好后请按\"运行\"。"));
     }
 }
 

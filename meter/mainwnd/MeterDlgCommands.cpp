@@ -13,6 +13,7 @@
 #include "meter/commands/MeterSetDlg.h"
 
 #include <QLineEdit>
+#include <QCoreApplication>
 
 void CMeterDlg::onSearchTick()
 {
@@ -169,7 +170,7 @@ void CMeterDlg::OnChangeAddress()
         if (*changed)
             m_panel.slaveAddress->setText(QString::number(m_shown.slaveAddress));
         else
-            m_prompter.message(this, QStringLiteral("地址更新不成功"));
+            m_prompter.message(this, QCoreApplication::translate("MeterDlgCommands", "地址更新不成功"));
         startPolling();
     });
 }

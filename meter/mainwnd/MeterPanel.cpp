@@ -17,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QCoreApplication>
 
 namespace {
 
@@ -68,34 +69,34 @@ void MeterPanel::Build(QWidget *w)
     w->setFixedSize(kWidth, kHeight);
 
     // Top row: slave address, success rate, module lamps with their captions.
-    auto *addressCaption = Label(QStringLiteral("子机地址"), w, QRect(10, 30, 56, 20));
-    slaveAddress = Box(w, QRect(68, 28, 44, 22), QStringLiteral("子机地址"), false);
+    auto *addressCaption = Label(QCoreApplication::translate("MeterPanel", "子机地址"), w, QRect(10, 30, 56, 20));
+    slaveAddress = Box(w, QRect(68, 28, 44, 22), QCoreApplication::translate("MeterPanel", "子机地址"), false);
     rdwidgets::LabelFor(addressCaption, slaveAddress);
     // Only whole numbers 0 to 255 can be typed.
     slaveAddress->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,2}|[01][0-9]{2}|2[0-4][0-9]|25[0-5]")), slaveAddress));
-    Label(QStringLiteral("通讯成功率"), w, QRect(124, 30, 70, 20));
+    Label(QCoreApplication::translate("MeterPanel", "通讯成功率"), w, QRect(124, 30, 70, 20));
     // The rate is a value beside its caption: named by the caption, read as a value.
-    successRate = new rdwidgets::ValueLabel(QStringLiteral("通讯成功率"), w);
+    successRate = new rdwidgets::ValueLabel(QCoreApplication::translate("MeterPanel", "通讯成功率"), w);
     successRate->setGeometry(196, 30, 52, 20);
     successRate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     successRate->setFrameShape(QFrame::Panel);
     successRate->setFrameShadow(QFrame::Sunken);
     Label(QStringLiteral("%"), w, QRect(250, 30, 14, 20));
-    auto *attemptsCaption = Label(QStringLiteral("总次数"), w, QRect(270, 30, 40, 20));
+    auto *attemptsCaption = Label(QCoreApplication::translate("MeterPanel", "总次数"), w, QRect(270, 30, 40, 20));
     attemptsCaption->hide();
-    attemptCount = new rdwidgets::ValueLabel(QStringLiteral("总次数"), w);
+    attemptCount = new rdwidgets::ValueLabel(QCoreApplication::translate("MeterPanel", "总次数"), w);
     attemptCount->setGeometry(312, 30, 40, 20);
     attemptCount->hide();
 
     // "基本数据": column headings, row labels, a grid of read-only boxes.
-    auto *basic = Group(QStringLiteral("基本数据"), w, QRect(10, 58, 540, 270));
-    const QString columns[4] = {QStringLiteral("  合相"), QStringLiteral("A相/CA线"),
-                                QStringLiteral("B相/AB线"), QStringLiteral("C相/BC线")};
-    const QString rows[8] = {QStringLiteral("相 电 压"), QStringLiteral("线 电 压"),
-                             QStringLiteral("相 电 流"), QStringLiteral("有功功率"),
-                             QStringLiteral("无功功率"), QStringLiteral("视在功率"),
-                             QStringLiteral("功率因数"), QStringLiteral("频    率")};
+    auto *basic = Group(QCoreApplication::translate("MeterPanel", "基本数据"), w, QRect(10, 58, 540, 270));
+    const QString columns[4] = {QCoreApplication::translate("MeterPanel", "  合相"), QCoreApplication::translate("MeterPanel", "A相/CA线"),
+                                QCoreApplication::translate("MeterPanel", "B相/AB线"), QCoreApplication::translate("MeterPanel", "C相/BC线")};
+    const QString rows[8] = {QCoreApplication::translate("MeterPanel", "相 电 压"), QCoreApplication::translate("MeterPanel", "线 电 压"),
+                             QCoreApplication::translate("MeterPanel", "相 电 流"), QCoreApplication::translate("MeterPanel", "有功功率"),
+                             QCoreApplication::translate("MeterPanel", "无功功率"), QCoreApplication::translate("MeterPanel", "视在功率"),
+                             QCoreApplication::translate("MeterPanel", "功率因数"), QCoreApplication::translate("MeterPanel", "频    率")};
     for (int c = 0; c < 4; ++c)
         Label(columns[c], basic, QRect(85 + 112 * c, 20, 106, 18), Qt::AlignCenter);
     for (int r = 0; r < 8; ++r) {
@@ -113,9 +114,9 @@ void MeterPanel::Build(QWidget *w)
     }
 
     // "电能数据".
-    auto *energyGroup = Group(QStringLiteral("电能数据"), w, QRect(560, 58, 190, 270));
-    const QString energyCaptions[4] = {QStringLiteral("正向有功电能"), QStringLiteral("负向有功电能"),
-                                       QStringLiteral("正向无功电能"), QStringLiteral("负向无功电能")};
+    auto *energyGroup = Group(QCoreApplication::translate("MeterPanel", "电能数据"), w, QRect(560, 58, 190, 270));
+    const QString energyCaptions[4] = {QCoreApplication::translate("MeterPanel", "正向有功电能"), QCoreApplication::translate("MeterPanel", "负向有功电能"),
+                                       QCoreApplication::translate("MeterPanel", "正向无功电能"), QCoreApplication::translate("MeterPanel", "负向无功电能")};
     for (int i = 0; i < 4; ++i) {
         auto *caption = Label(energyCaptions[i], energyGroup, QRect(10, 22 + 62 * i, 170, 18));
         energy[i] = Box(energyGroup, QRect(10, 42 + 62 * i, 170, 22), energyCaptions[i]);
@@ -123,21 +124,21 @@ void MeterPanel::Build(QWidget *w)
     }
 
     // "遥信部分": input state lamps (painted at fixed positions) and the counters.
-    auto *inputs = Group(QStringLiteral("遥信部分"), w, QRect(10, 336, 360, 140));
-    Label(QStringLiteral("状"), w, QRect(22, 380, 16, 16), Qt::AlignCenter);
-    Label(QStringLiteral("态"), w, QRect(22, 398, 16, 16), Qt::AlignCenter);
-    Label(QStringLiteral("计"), w, QRect(22, 432, 16, 16), Qt::AlignCenter);
-    Label(QStringLiteral("数"), w, QRect(22, 450, 16, 16), Qt::AlignCenter);
+    auto *inputs = Group(QCoreApplication::translate("MeterPanel", "遥信部分"), w, QRect(10, 336, 360, 140));
+    Label(QCoreApplication::translate("MeterPanel", "状"), w, QRect(22, 380, 16, 16), Qt::AlignCenter);
+    Label(QCoreApplication::translate("MeterPanel", "态"), w, QRect(22, 398, 16, 16), Qt::AlignCenter);
+    Label(QCoreApplication::translate("MeterPanel", "计"), w, QRect(22, 432, 16, 16), Qt::AlignCenter);
+    Label(QCoreApplication::translate("MeterPanel", "数"), w, QRect(22, 450, 16, 16), Qt::AlignCenter);
     for (int j = 0; j < 6; ++j) {
         const QString di = QStringLiteral("DI%1").arg(j + 1);
         auto *caption = Label(di, w, QRect(44 + 54 * j, 422, 50, 16), Qt::AlignCenter);
-        counters[j] = Box(w, QRect(44 + 54 * j, 440, 50, 22), QStringLiteral("计数 ") + di);
+        counters[j] = Box(w, QRect(44 + 54 * j, 440, 50, 22), QCoreApplication::translate("MeterPanel", "计数 ") + di);
         rdwidgets::LabelFor(caption, counters[j], counters[j]->accessibleName());
     }
     Q_UNUSED(inputs);
 
     // "继电器输出状态".
-    auto *relayGroup = Group(QStringLiteral("继电器输出状态"), w, QRect(380, 336, 180, 140));
+    auto *relayGroup = Group(QCoreApplication::translate("MeterPanel", "继电器输出状态"), w, QRect(380, 336, 180, 140));
     const QString relayCaptions[6] = {QStringLiteral("DO1"), QStringLiteral("DO2#"), QStringLiteral("DO3"),
                                       QStringLiteral("DO4"), QStringLiteral("DO5"), QStringLiteral("DO6")};
     for (int i = 0; i < 6; ++i) {
@@ -150,30 +151,30 @@ void MeterPanel::Build(QWidget *w)
     }
 
     // Pulse width and the link status.
-    auto *pulseCaption = Label(QStringLiteral("脉冲宽度"), w, QRect(570, 340, 56, 20));
-    pulseWidth = Box(w, QRect(628, 338, 48, 22), QStringLiteral("脉冲宽度"));
+    auto *pulseCaption = Label(QCoreApplication::translate("MeterPanel", "脉冲宽度"), w, QRect(570, 340, 56, 20));
+    pulseWidth = Box(w, QRect(628, 338, 48, 22), QCoreApplication::translate("MeterPanel", "脉冲宽度"));
     rdwidgets::LabelFor(pulseCaption, pulseWidth);
     Label(QStringLiteral("(ms)"), w, QRect(680, 340, 40, 20));
-    pulseModify = Button(QStringLiteral("修改"), w, QRect(570, 366, 86, 26));
-    pulseWrite = Button(QStringLiteral("写入"), w, QRect(664, 366, 86, 26));
+    pulseModify = Button(QCoreApplication::translate("MeterPanel", "修改"), w, QRect(570, 366, 86, 26));
+    pulseWrite = Button(QCoreApplication::translate("MeterPanel", "写入"), w, QRect(664, 366, 86, 26));
     status = new QPlainTextEdit(w);
     status->setGeometry(570, 396, 180, 94);
     status->setReadOnly(true);
     status->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    status->setAccessibleName(QStringLiteral("通讯状态"));
+    status->setAccessibleName(QCoreApplication::translate("MeterPanel", "通讯状态"));
 
     // Harmonics: item, fundamental, the fundamental bar with its scale, the chart.
-    auto *itemCaption = Label(QStringLiteral("选择谐波项目:"), w, QRect(12, 492, 88, 20));
+    auto *itemCaption = Label(QCoreApplication::translate("MeterPanel", "选择谐波项目:"), w, QRect(12, 492, 88, 20));
     harmonicItem = new QComboBox(w);
     harmonicItem->setGeometry(100, 490, 62, 22);
     harmonicItem->setEditable(true);
     harmonicItem->setInsertPolicy(QComboBox::NoInsert);
     harmonicItem->addItems(rdacq::HarmonicItemTexts());
-    rdwidgets::LabelFor(itemCaption, harmonicItem, QStringLiteral("选择谐波项目"));
-    auto *fundamentalCaption = Label(QStringLiteral("基波值"), w, QRect(172, 492, 44, 20));
-    fundamental = Box(w, QRect(216, 490, 76, 22), QStringLiteral("基波值"));
+    rdwidgets::LabelFor(itemCaption, harmonicItem, QCoreApplication::translate("MeterPanel", "选择谐波项目"));
+    auto *fundamentalCaption = Label(QCoreApplication::translate("MeterPanel", "基波值"), w, QRect(172, 492, 44, 20));
+    fundamental = Box(w, QRect(216, 490, 76, 22), QCoreApplication::translate("MeterPanel", "基波值"));
     rdwidgets::LabelFor(fundamentalCaption, fundamental);
-    Label(QStringLiteral("(A或V)"), w, QRect(296, 492, 50, 20));
+    Label(QCoreApplication::translate("MeterPanel", "(A或V)"), w, QRect(296, 492, 50, 20));
 
     // The tick row is set in a fixed-pitch font so that the bar and the scale
     // labels can be placed under its ticks.
@@ -194,7 +195,7 @@ void MeterPanel::Build(QWidget *w)
     fundamentalBar->setTextVisible(false);
     fundamentalBar->setRange(0, 1);
     fundamentalBar->setValue(0);
-    fundamentalBar->setAccessibleName(QStringLiteral("基波值 棒"));
+    fundamentalBar->setAccessibleName(QCoreApplication::translate("MeterPanel", "基波值 棒"));
     for (int i = 0; i < 6; ++i) {
         scaleLabels[i] = Label(QString(), w, QRect(tickX[i] - 17, 524, 34, 14), Qt::AlignCenter);
         QFont small = scaleLabels[i]->font();
@@ -203,24 +204,24 @@ void MeterPanel::Build(QWidget *w)
     }
     chart = new CHarmonicChart(w);
     chart->setGeometry(10, 542, 550, 208);
-    chart->setAccessibleName(QStringLiteral("谐波含量"));
+    chart->setAccessibleName(QCoreApplication::translate("MeterPanel", "谐波含量"));
     // The drawing area takes the focus; it carries the chart's name.
     chart->viewport()->setAccessibleName(chart->accessibleName());
 
     // Buttons.
-    const QString buttonTexts[8] = {QStringLiteral("运行"), QStringLiteral("轮询地址"),
-                                    QStringLiteral("更改子机地址"), QStringLiteral("通讯设置"),
-                                    QStringLiteral("仪表设置"), QStringLiteral("模块设置"),
-                                    QStringLiteral("使用说明"), QStringLiteral("退  出")};
+    const QString buttonTexts[8] = {QCoreApplication::translate("MeterPanel", "运行"), QCoreApplication::translate("MeterPanel", "轮询地址"),
+                                    QCoreApplication::translate("MeterPanel", "更改子机地址"), QCoreApplication::translate("MeterPanel", "通讯设置"),
+                                    QCoreApplication::translate("MeterPanel", "仪表设置"), QCoreApplication::translate("MeterPanel", "模块设置"),
+                                    QCoreApplication::translate("MeterPanel", "使用说明"), QCoreApplication::translate("MeterPanel", "退  出")};
     QPushButton **buttons[8] = {&runStop, &search, &changeAddress, &commSettings,
                                 &meterSettings, &moduleSettings, &help, &exit};
     for (int i = 0; i < 8; ++i)
         *buttons[i] = Button(buttonTexts[i], w, QRect(580, 496 + 32 * i, 170, 28));
 
     // Hidden controls that something still writes.
-    accuracy = Button(QStringLiteral("修改精度"), w, QRect(580, 10, 80, 20));
+    accuracy = Button(QCoreApplication::translate("MeterPanel", "修改精度"), w, QRect(580, 10, 80, 20));
     accuracy->hide();
-    sentTrace = Box(w, QRect(580, 10, 160, 20), QStringLiteral("发送帧:"));
+    sentTrace = Box(w, QRect(580, 10, 160, 20), QCoreApplication::translate("MeterPanel", "发送帧:"));
     sentTrace->hide();
 
     // The lamps last, so that they lie above the group frames; each caption is

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QCoreApplication>
 
 namespace rdrec {
 
@@ -13,7 +14,7 @@ namespace {
 
 QString OpenFailure(const QString &path, const QString &reason)
 {
-    return QStringLiteral("无法打开记录文件 %1：%2").arg(QDir::toNativeSeparators(path), reason);
+    return QCoreApplication::translate("CsvRecorder", "无法打开记录文件 %1：%2").arg(QDir::toNativeSeparators(path), reason);
 }
 
 } // namespace
@@ -39,7 +40,7 @@ bool CsvRecorder::open(const QString &path, QString *error)
             return false;
         }
         if (existing.read(header.size()) != header) {
-            *error = OpenFailure(path, QStringLiteral("文件已有其他内容，记录不会覆盖它，请另选文件"));
+            *error = OpenFailure(path, QCoreApplication::translate("CsvRecorder", "文件已有其他内容，记录不会覆盖它，请另选文件"));
             return false;
         }
         // A row cut short by a killed program is closed before new rows follow.
@@ -84,7 +85,7 @@ bool CsvRecorder::append(const rdacq::Reading &reading, QString *error)
     if (!m_device)
         return false;
     if (!writeAll(CsvRow(reading))) {
-        *error = QStringLiteral("写入记录文件 %1 失败：%2。记录已停止。")
+        *error = QCoreApplication::translate("CsvRecorder", "写入记录文件 %1 失败：%2。记录已停止。")
                      .arg(QDir::toNativeSeparators(m_path), reason());
         close();
         return false;
@@ -115,7 +116,7 @@ bool CsvRecorder::writeAll(const QByteArray &bytes)
 QString CsvRecorder::reason() const
 {
     const QString text = m_device ? m_device->errorString() : QString();
-    return text.isEmpty() ? QStringLiteral("未知错误") : text;
+    return text.isEmpty() ? QCoreApplication::translate("CsvRecorder", "未知错误") : text;
 }
 
 } // namespace rdrec

@@ -1,11 +1,28 @@
 // The recorded quantities and how each is taken from a reading.
 #include "Quantities.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 namespace rdrec {
 
 namespace {
+
+// The words the names below are made of, for lupdate: DisplayWords translates them
+// one by one (a word without an entry, such as "DI1", stays as it is).
+[[maybe_unused]] const char *const kWords[] = {
+    QT_TRANSLATE_NOOP("Quantities", "合相"), QT_TRANSLATE_NOOP("Quantities", "A相"),
+    QT_TRANSLATE_NOOP("Quantities", "B相"), QT_TRANSLATE_NOOP("Quantities", "C相"),
+    QT_TRANSLATE_NOOP("Quantities", "CA线"), QT_TRANSLATE_NOOP("Quantities", "AB线"),
+    QT_TRANSLATE_NOOP("Quantities", "BC线"), QT_TRANSLATE_NOOP("Quantities", "相电压"),
+    QT_TRANSLATE_NOOP("Quantities", "线电压"), QT_TRANSLATE_NOOP("Quantities", "相电流"),
+    QT_TRANSLATE_NOOP("Quantities", "有功功率"), QT_TRANSLATE_NOOP("Quantities", "无功功率"),
+    QT_TRANSLATE_NOOP("Quantities", "视在功率"), QT_TRANSLATE_NOOP("Quantities", "功率因数"),
+    QT_TRANSLATE_NOOP("Quantities", "频率"), QT_TRANSLATE_NOOP("Quantities", "正向有功电能"),
+    QT_TRANSLATE_NOOP("Quantities", "负向有功电能"), QT_TRANSLATE_NOOP("Quantities", "正向无功电能"),
+    QT_TRANSLATE_NOOP("Quantities", "负向无功电能"), QT_TRANSLATE_NOOP("Quantities", "计数"),
+    QT_TRANSLATE_NOOP("Quantities", "通讯成功率"),
+};
 
 std::vector<Quantity> BuildQuantities()
 {
@@ -72,6 +89,20 @@ std::vector<Quantity> BuildQuantities()
 }
 
 } // namespace
+
+QString DisplayWords(const QString &text)
+{
+    QStringList words = text.split(QLatin1Char(' '));
+    for (QString &word : words)
+        word = QCoreApplication::translate("Quantities", word.toUtf8().constData());
+    return words.join(QLatin1Char(' '));
+}
+
+QString DisplayHeader(const Quantity &q)
+{
+    const QString name = DisplayWords(q.name);
+    return q.unit.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, q.unit);
+}
 
 const std::vector<Quantity> &RecordedQuantities()
 {

@@ -28,6 +28,12 @@ struct Quantity {
 // frequency, the four energies, DI1..DI6, DO1..DO6, the six counters, the success rate.
 const std::vector<Quantity> &RecordedQuantities();
 
+// The header in the interface language, for the trend window's choices, legends and
+// axes; the CSV file keeps `header`, which is the file's format.
+QString DisplayHeader(const Quantity &q);
+// `text` (a name or an axis) word by word in the interface language.
+QString DisplayWords(const QString &text);
+
 // The value of `q` in `reading`, in the unit of its header; NaN when the reading
 // does not carry it (counters before the first counter reply).
 double QuantityValue(const Quantity &q, const rdacq::Reading &reading);

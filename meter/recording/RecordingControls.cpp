@@ -3,6 +3,7 @@
 
 #include <QFileInfo>
 #include <QIODevice>
+#include <QCoreApplication>
 
 namespace rdrec {
 
@@ -56,14 +57,14 @@ QString RecordingControls::statusText() const
 {
     if (!m_recorder.isOpen())
         return {};
-    return QStringLiteral("记录中: %1 (%2 行)")
+    return QCoreApplication::translate("RecordingControls", "记录中: %1 (%2 行)")
         .arg(QFileInfo(m_recorder.path()).fileName())
         .arg(m_recorder.rowCount());
 }
 
 QString RecordingControls::buttonText() const
 {
-    return m_recorder.isOpen() ? QStringLiteral("停止记录") : QStringLiteral("记录数据");
+    return m_recorder.isOpen() ? QCoreApplication::translate("RecordingControls", "停止记录") : QCoreApplication::translate("RecordingControls", "记录数据");
 }
 
 } // namespace rdrec

@@ -23,6 +23,7 @@
 #include <QtCharts/QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <QCoreApplication>
 
 namespace {
 
@@ -45,7 +46,7 @@ int DefaultQuantity()
 TrendDlg::TrendDlg(const rdrec::ReadingHistory &history, QWidget *parent)
     : QDialog(parent), m_history(history)
 {
-    setWindowTitle(QStringLiteral("趋势图"));
+    setWindowTitle(QCoreApplication::translate("TrendDlg", "趋势图"));
     setModal(false);
     setSizeGripEnabled(true);
     const auto &quantities = rdrec::RecordedQuantities();
@@ -53,11 +54,11 @@ TrendDlg::TrendDlg(const rdrec::ReadingHistory &history, QWidget *parent)
     auto *choices = new QGridLayout;
     for (int i = 0; i < kCurves; ++i) {
         Curve &c = m_curves[size_t(i)];
-        auto *label = new QLabel(QStringLiteral("曲线%1").arg(i + 1), this);
+        auto *label = new QLabel(QCoreApplication::translate("TrendDlg", "曲线%1").arg(i + 1), this);
         c.combo = new QComboBox(this);
-        c.combo->addItem(QStringLiteral("(无)"), -1);
+        c.combo->addItem(QCoreApplication::translate("TrendDlg", "(无)"), -1);
         for (size_t q = 0; q < quantities.size(); ++q)
-            c.combo->addItem(quantities[q].header, int(q));
+            c.combo->addItem(rdrec::DisplayHeader(quantities[q]), int(q));
         c.combo->setMaxVisibleItems(20);
         label->setBuddy(c.combo);
         c.combo->setAccessibleName(label->text());
@@ -69,12 +70,12 @@ TrendDlg::TrendDlg(const rdrec::ReadingHistory &history, QWidget *parent)
     m_curves[0].combo->setCurrentIndex(m_curves[0].combo->findData(m_curves[0].quantity));
 
     auto *rangeRow = new QHBoxLayout;
-    auto *rangeLabel = new QLabel(QStringLiteral("时间范围:"), this);
+    auto *rangeLabel = new QLabel(QCoreApplication::translate("TrendDlg", "时间范围:"), this);
     rangeRow->addWidget(rangeLabel);
     m_ranges = new QButtonGroup(this);
-    const char *rangeTexts[3] = {"10 分钟", "1 小时", "8 小时"};
+    const char *rangeTexts[3] = {QT_TRANSLATE_NOOP("TrendDlg", "10 分钟"), QT_TRANSLATE_NOOP("TrendDlg", "1 小时"), QT_TRANSLATE_NOOP("TrendDlg", "8 小时")};
     for (int r = 0; r < 3; ++r) {
-        auto *button = new QRadioButton(QString::fromUtf8(rangeTexts[r]), this);
+        auto *button = new QRadioButton(QCoreApplication::translate("TrendDlg", rangeTexts[r]), this);
         m_ranges->addButton(button, r);
         rangeRow->addWidget(button);
     }
@@ -85,7 +86,7 @@ TrendDlg::TrendDlg(const rdrec::ReadingHistory &history, QWidget *parent)
     m_chart->legend()->setAlignment(Qt::AlignBottom);
     m_chart->setMargins(QMargins(4, 4, 4, 4));
     m_timeAxis = new QDateTimeAxis(m_chart);
-    m_timeAxis->setTitleText(QStringLiteral("时间"));
+    m_timeAxis->setTitleText(QCoreApplication::translate("TrendDlg", "时间"));
     m_chart->addAxis(m_timeAxis, Qt::AlignBottom);
     for (int i = 0; i < kCurves; ++i) {
         Curve &c = m_curves[size_t(i)];
@@ -106,7 +107,7 @@ TrendDlg::TrendDlg(const rdrec::ReadingHistory &history, QWidget *parent)
     }
     m_view = new QChartView(m_chart, this);
     m_view->setRenderHint(QPainter::Antialiasing, false);
-    m_view->setAccessibleName(QStringLiteral("趋势曲线"));
+    m_view->setAccessibleName(QCoreApplication::translate("TrendDlg", "趋势曲线"));
     m_view->setMinimumSize(600, 340);
     connect(m_ranges, &QButtonGroup::idClicked, this, [this] { rebuild(); });
 
@@ -166,7 +167,7 @@ void TrendDlg::rebuild()
             continue;
         for (int i = first; i < m_history.size(); ++i)
             c.points.add(m_history.timeAt(i), m_history.valueAt(c.quantity, i));
-        c.settled->setName(quantities[size_t(c.quantity)].header);
+        c.settled->setName(rdrec::DisplayHeader(quantities[size_t(c.quantity)]));
     }
     rebuildAxes();
     moveTimeAxis(m_lastMs);
@@ -199,7 +200,7 @@ void TrendDlg::rebuildAxes()
         auto it = std::find(keys.begin(), keys.end(), key);
         if (it == keys.end()) {
             auto *axis = new QValueAxis(m_chart);
-            axis->setTitleText(key);
+            axis->setTitleText(rdrec::DisplayWords(key));
             axis->setLabelFormat(QStringLiteral("%.6g"));
             m_chart->addAxis(axis, keys.size() % 2 == 0 ? Qt::AlignLeft : Qt::AlignRight);
             keys.push_back(key);
@@ -316,5 +317,5 @@ void TrendDlg::showPointTip(int slot, const QPointF &point, bool state)
     QString value = QString::fromLatin1(rdrec::CsvNumber(it->y(), q.decimals));
     if (!q.unit.isEmpty())
         value += QLatin1Char(' ') + q.unit;
-    QToolTip::showText(QCursor::pos(), QStringLiteral("%1\n%2\n%3").arg(q.header, value, time), m_view);
+    QToolTip::showText(QCursor::pos(), QStringLiteral("%1\n%2\n%3").arg(rdrec::DisplayHeader(q), value, time), m_view);
 }

@@ -1,6 +1,7 @@
 #include "AnalogBlock.h"
 
 #include "ValueField.h"
+#include <QCoreApplication>
 
 namespace rdmod {
 
@@ -26,7 +27,7 @@ std::variant<AnalogRegisters, FieldError> EncodeAnalog(const AnalogTexts &texts,
     AnalogRegisters regs{};
     const auto q = FindQuantityByText(texts.quantity);
     if (!q)
-        return FieldError{group + QStringLiteral(" 输出参数选择"), QStringLiteral("列表中的一项"), QString()};
+        return FieldError{group + QCoreApplication::translate("AnalogBlock", " 输出参数选择"), QCoreApplication::translate("AnalogBlock", "列表中的一项"), QString()};
     regs[0] = static_cast<uint16_t>(AnalogCode(*q));
     // Checked in the order the window shows them (4 mA left), stored in register
     // order (20 mA first).

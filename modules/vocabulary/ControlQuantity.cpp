@@ -1,4 +1,5 @@
 #include "ControlQuantity.h"
+#include <QCoreApplication>
 
 namespace rdmod {
 
@@ -7,26 +8,26 @@ namespace {
 using K = Kind;
 
 const std::array<ControlQuantity, kQuantityCount> kQuantities{{
-    {"U1电压控制", 1, K::Voltage},       {"U12电压控制", 2, K::Voltage},
-    {"I1电流控制", 3, K::Current},       {"P1有功", 5, K::ActivePower},
-    {"PF1功率因数", 6, K::PowerFactor},  {"Q1无功", 7, K::ReactivePower},
-    {"S1视在功率", 8, K::ApparentPower}, {"U2电压控制", 9, K::Voltage},
-    {"U23电压控制", 10, K::Voltage},     {"I2电流控制", 11, K::Current},
-    {"P2有功", 13, K::ActivePower},      {"PF2功率因数", 14, K::PowerFactor},
-    {"Q2无功", 15, K::ReactivePower},    {"S2视在功率", 16, K::ApparentPower},
-    {"U3电压控制", 17, K::Voltage},      {"U31电压控制", 18, K::Voltage},
-    {"I3电流控制", 19, K::Current},      {"P3有功", 21, K::ActivePower},
-    {"PF3功率因数", 22, K::PowerFactor}, {"Q3无功", 23, K::ReactivePower},
-    {"S3视在功率", 24, K::ApparentPower}, {"U电压控制", 25, K::Voltage},
-    {"UL电压控制", 26, K::Voltage},      {"I电流控制", 27, K::Current},
-    {"F频率", 28, K::Frequency},         {"P有功", 29, K::ActivePower},
-    {"PF功率因数", 30, K::PowerFactor},  {"Q无功", 31, K::ReactivePower},
-    {"S视在功率", 32, K::ApparentPower},
+    {QT_TRANSLATE_NOOP("ControlQuantity", "U1电压控制"), 1, K::Voltage},       {QT_TRANSLATE_NOOP("ControlQuantity", "U12电压控制"), 2, K::Voltage},
+    {QT_TRANSLATE_NOOP("ControlQuantity", "I1电流控制"), 3, K::Current},       {QT_TRANSLATE_NOOP("ControlQuantity", "P1有功"), 5, K::ActivePower},
+    {QT_TRANSLATE_NOOP("ControlQuantity", "PF1功率因数"), 6, K::PowerFactor},  {QT_TRANSLATE_NOOP("ControlQuantity", "Q1无功"), 7, K::ReactivePower},
+    {QT_TRANSLATE_NOOP("ControlQuantity", "S1视在功率"), 8, K::ApparentPower}, {QT_TRANSLATE_NOOP("ControlQuantity", "U2电压控制"), 9, K::Voltage},
+    {QT_TRANSLATE_NOOP("ControlQuantity", "U23电压控制"), 10, K::Voltage},     {QT_TRANSLATE_NOOP("ControlQuantity", "I2电流控制"), 11, K::Current},
+    {QT_TRANSLATE_NOOP("ControlQuantity", "P2有功"), 13, K::ActivePower},      {QT_TRANSLATE_NOOP("ControlQuantity", "PF2功率因数"), 14, K::PowerFactor},
+    {QT_TRANSLATE_NOOP("ControlQuantity", "Q2无功"), 15, K::ReactivePower},    {QT_TRANSLATE_NOOP("ControlQuantity", "S2视在功率"), 16, K::ApparentPower},
+    {QT_TRANSLATE_NOOP("ControlQuantity", "U3电压控制"), 17, K::Voltage},      {QT_TRANSLATE_NOOP("ControlQuantity", "U31电压控制"), 18, K::Voltage},
+    {QT_TRANSLATE_NOOP("ControlQuantity", "I3电流控制"), 19, K::Current},      {QT_TRANSLATE_NOOP("ControlQuantity", "P3有功"), 21, K::ActivePower},
+    {QT_TRANSLATE_NOOP("ControlQuantity", "PF3功率因数"), 22, K::PowerFactor}, {QT_TRANSLATE_NOOP("ControlQuantity", "Q3无功"), 23, K::ReactivePower},
+    {QT_TRANSLATE_NOOP("ControlQuantity", "S3视在功率"), 24, K::ApparentPower}, {QT_TRANSLATE_NOOP("ControlQuantity", "U电压控制"), 25, K::Voltage},
+    {QT_TRANSLATE_NOOP("ControlQuantity", "UL电压控制"), 26, K::Voltage},      {QT_TRANSLATE_NOOP("ControlQuantity", "I电流控制"), 27, K::Current},
+    {QT_TRANSLATE_NOOP("ControlQuantity", "F频率"), 28, K::Frequency},         {QT_TRANSLATE_NOOP("ControlQuantity", "P有功"), 29, K::ActivePower},
+    {QT_TRANSLATE_NOOP("ControlQuantity", "PF功率因数"), 30, K::PowerFactor},  {QT_TRANSLATE_NOOP("ControlQuantity", "Q无功"), 31, K::ReactivePower},
+    {QT_TRANSLATE_NOOP("ControlQuantity", "S视在功率"), 32, K::ApparentPower},
 }};
 
-const char *const kReleasedText = "复归(断开)";
+const char *const kReleasedText = QT_TRANSLATE_NOOP("ControlQuantity", "复归(断开)");
 const char *const kMinPowerText = "Min(P1,P2,P3)";
-const char *const kOperatedText = "动作(闭合)";
+const char *const kOperatedText = QT_TRANSLATE_NOOP("ControlQuantity", "动作(闭合)");
 
 } // namespace
 
@@ -39,14 +40,14 @@ QStringList QuantityTexts()
 {
     QStringList texts;
     for (const auto &q : kQuantities)
-        texts << QString::fromUtf8(q.text);
+        texts << QCoreApplication::translate("ControlQuantity", q.text);
     return texts;
 }
 
 std::optional<ControlQuantity> FindQuantityByText(const QString &text)
 {
     for (const auto &q : kQuantities)
-        if (text == QString::fromUtf8(q.text))
+        if (text == QCoreApplication::translate("ControlQuantity", q.text))
             return q;
     return std::nullopt;
 }
@@ -100,19 +101,19 @@ bool ReadsSigned(Kind kind)
 QStringList RelayModeTexts()
 {
     QStringList texts;
-    texts << QString::fromUtf8(kReleasedText);
+    texts << QCoreApplication::translate("ControlQuantity", kReleasedText);
     texts << QuantityTexts();
-    texts << QString::fromUtf8(kMinPowerText) << QString::fromUtf8(kOperatedText);
+    texts << QCoreApplication::translate("ControlQuantity", kMinPowerText) << QCoreApplication::translate("ControlQuantity", kOperatedText);
     return texts;
 }
 
 std::optional<RelayMode> FindRelayModeByText(const QString &text)
 {
-    if (text == QString::fromUtf8(kReleasedText))
+    if (text == QCoreApplication::translate("ControlQuantity", kReleasedText))
         return RelayMode{text, kModeReleased, std::nullopt};
-    if (text == QString::fromUtf8(kOperatedText))
+    if (text == QCoreApplication::translate("ControlQuantity", kOperatedText))
         return RelayMode{text, kModeOperated, std::nullopt};
-    if (text == QString::fromUtf8(kMinPowerText))
+    if (text == QCoreApplication::translate("ControlQuantity", kMinPowerText))
         return RelayMode{text, kModeMinPower, Kind::ActivePower};
     if (auto q = FindQuantityByText(text))
         return RelayMode{text, q->code, q->kind};
@@ -123,13 +124,13 @@ std::optional<RelayMode> FindRelayModeByRegister(uint16_t reg)
 {
     const int code = reg & 0xFF;
     if (code == kModeReleased)
-        return RelayMode{QString::fromUtf8(kReleasedText), code, std::nullopt};
+        return RelayMode{QCoreApplication::translate("ControlQuantity", kReleasedText), code, std::nullopt};
     if (code == kModeOperated)
-        return RelayMode{QString::fromUtf8(kOperatedText), code, std::nullopt};
+        return RelayMode{QCoreApplication::translate("ControlQuantity", kOperatedText), code, std::nullopt};
     if (code == kModeMinPower)
-        return RelayMode{QString::fromUtf8(kMinPowerText), code, Kind::ActivePower};
+        return RelayMode{QCoreApplication::translate("ControlQuantity", kMinPowerText), code, Kind::ActivePower};
     if (auto q = FindQuantityByCode(code))
-        return RelayMode{QString::fromUtf8(q->text), code, q->kind};
+        return RelayMode{QCoreApplication::translate("ControlQuantity", q->text), code, q->kind};
     return std::nullopt;
 }
 

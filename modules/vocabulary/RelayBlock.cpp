@@ -1,6 +1,7 @@
 #include "RelayBlock.h"
 
 #include "ValueField.h"
+#include <QCoreApplication>
 
 namespace rdmod {
 
@@ -8,7 +9,7 @@ namespace {
 
 QString FieldName(const QString &group, const char *label)
 {
-    return group + QLatin1Char(' ') + QString::fromUtf8(label);
+    return group + QLatin1Char(' ') + QCoreApplication::translate("CModuleSetDlg", label);
 }
 
 } // namespace
@@ -40,7 +41,7 @@ std::variant<RelayRegisters, FieldError> EncodeRelay(const RelayTexts &texts, Ra
     RelayRegisters regs{};
     const auto mode = FindRelayModeByText(texts.mode);
     if (!mode)
-        return FieldError{FieldName(group, "控制方式"), QStringLiteral("列表中的一项"), QString()};
+        return FieldError{FieldName(group, QT_TRANSLATE_NOOP("CModuleSetDlg", "控制方式")), QCoreApplication::translate("RelayBlock", "列表中的一项"), QString()};
     regs[0] = static_cast<uint16_t>(mode->code);
 
     struct Item {
@@ -50,9 +51,9 @@ std::variant<RelayRegisters, FieldError> EncodeRelay(const RelayTexts &texts, Ra
         bool value;   // converted by kind; otherwise a whole number of seconds
     };
     const Item items[] = {
-        {&texts.operate, "启动值", 1, true},       {&texts.reset, "复归值", 2, true},
-        {&texts.operateDelay, "启动延时", 3, false}, {&texts.resetDelay, "复归延时", 4, false},
-        {&texts.pulseWidth, "脉冲宽度", 5, false},
+        {&texts.operate, QT_TRANSLATE_NOOP("CModuleSetDlg", "启动值"), 1, true},       {&texts.reset, QT_TRANSLATE_NOOP("CModuleSetDlg", "复归值"), 2, true},
+        {&texts.operateDelay, QT_TRANSLATE_NOOP("CModuleSetDlg", "启动延时"), 3, false}, {&texts.resetDelay, QT_TRANSLATE_NOOP("CModuleSetDlg", "复归延时"), 4, false},
+        {&texts.pulseWidth, QT_TRANSLATE_NOOP("CModuleSetDlg", "脉冲宽度"), 5, false},
     };
     for (const Item &item : items) {
         const QString field = FieldName(group, item.label);

@@ -1,4 +1,5 @@
 #include "ValueField.h"
+#include <QCoreApplication>
 
 namespace rdmod {
 
@@ -7,18 +8,18 @@ namespace {
 QString RatioName(Kind kind)
 {
     switch (kind) {
-    case Kind::Voltage: return QStringLiteral("PT变比");
-    case Kind::Current: return QStringLiteral("CT变比");
-    default: return QStringLiteral("PT或CT变比");
+    case Kind::Voltage: return QCoreApplication::translate("ValueField", "PT变比");
+    case Kind::Current: return QCoreApplication::translate("ValueField", "CT变比");
+    default: return QCoreApplication::translate("ValueField", "PT或CT变比");
     }
 }
 
 QString RangeText(const Encoded &e, const QString &unit)
 {
-    QString text = QStringLiteral("%1 至 %2").arg(FormatValue(e.minValue), FormatValue(e.maxValue));
+    QString upper = FormatValue(e.maxValue);
     if (!unit.isEmpty())
-        text += QLatin1Char(' ') + unit;
-    return text + QStringLiteral(" 之间的数值");
+        upper += QLatin1Char(' ') + unit;
+    return QCoreApplication::translate("ValueField", "%1 至 %2 之间的数值").arg(FormatValue(e.minValue), upper);
 }
 
 } // namespace
@@ -31,7 +32,7 @@ std::variant<uint16_t, FieldError> EncodeValueField(const QString &text, std::op
     const Encoded range = kind ? EncodeValue(*kind, 0.0, ratios, scale) : EncodeUnscaled(0.0);
     if (range.status == EncodeStatus::ZeroRatio)
         return FieldError{field, QString(),
-                          QStringLiteral("仪表的%1为0, 无法换算成寄存器值").arg(RatioName(*kind))};
+                          QCoreApplication::translate("ValueField", "仪表的%1为0, 无法换算成寄存器值").arg(RatioName(*kind))};
     const auto value = ParseNumber(text);
     if (!value)
         return FieldError{field, RangeText(range, unit), QString()};
@@ -45,7 +46,7 @@ std::variant<uint16_t, FieldError> EncodeWholeField(const QString &text, int max
 {
     const auto value = ParseWhole(text, max);
     if (!value)
-        return FieldError{field, QStringLiteral("0 至 %1 之间的整数").arg(max), QString()};
+        return FieldError{field, QCoreApplication::translate("ValueField", "0 至 %1 之间的整数").arg(max), QString()};
     return static_cast<uint16_t>(*value);
 }
 

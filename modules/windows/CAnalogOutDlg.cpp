@@ -13,41 +13,42 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QCoreApplication>
 
 namespace rdmod {
 
 namespace {
 
-const char *const kOutputGroups[2] = {"电流输出1路", "电流输出2路"};
+const char *const kOutputGroups[2] = {QT_TRANSLATE_NOOP("CAnalogOutDlg", "电流输出1路"), QT_TRANSLATE_NOOP("CAnalogOutDlg", "电流输出2路")};
 
 } // namespace
 
 CAnalogOutDlg::CAnalogOutDlg(ModuleContext &context, QWidget *parent)
     : QDialog(parent, Qt::Window), m_context(context), m_moduleIndex(kNoAnalogModule)
 {
-    setWindowTitle(QStringLiteral("电流输出参数设置"));
+    setWindowTitle(QCoreApplication::translate("CAnalogOutDlg", "电流输出参数设置"));
     setWindowIcon(QIcon(QStringLiteral(":/modules/nolvex.xpm")));
     setAttribute(Qt::WA_DeleteOnClose);
     connect(this, &QDialog::finished, this, &QWidget::close);
 
     setFixedSize(470, 356);
-    PlaceLabel(this, QStringLiteral("模块名称"), 20, 18, 70);
-    m_moduleList = PlaceCombo(this, AccessibleName(QString(), QStringLiteral("模块名称")), 90, 16, 190, false);
-    m_moduleList->addItems({QStringLiteral("2AO(4-20mA)模块1#"), QStringLiteral("2AO(4-20mA)模块2#")});
+    PlaceLabel(this, QCoreApplication::translate("CAnalogOutDlg", "模块名称"), 20, 18, 70);
+    m_moduleList = PlaceCombo(this, AccessibleName(QString(), QCoreApplication::translate("CAnalogOutDlg", "模块名称")), 90, 16, 190, false);
+    m_moduleList->addItems({QCoreApplication::translate("CAnalogOutDlg", "2AO(4-20mA)模块1#"), QCoreApplication::translate("CAnalogOutDlg", "2AO(4-20mA)模块2#")});
     m_moduleList->setCurrentIndex(-1);
     // activated, not currentIndexChanged: choosing the module already shown reads it again.
     connect(m_moduleList, qOverload<int>(&QComboBox::activated), this, &CAnalogOutDlg::OnModuleSelected);
 
-    m_outputs[0] = BuildOutputGroup(QString::fromUtf8(kOutputGroups[0]), 12, 54);
-    m_outputs[1] = BuildOutputGroup(QString::fromUtf8(kOutputGroups[1]), 12, 180);
+    m_outputs[0] = BuildOutputGroup(QCoreApplication::translate("CAnalogOutDlg", kOutputGroups[0]), 12, 54);
+    m_outputs[1] = BuildOutputGroup(QCoreApplication::translate("CAnalogOutDlg", kOutputGroups[1]), 12, 180);
     for (int o = 0; o < 2; ++o)
         connect(m_outputs[o].quantity, qOverload<int>(&QComboBox::currentIndexChanged), this,
                 [this, o](int position) { UpdateUnitLabels(o, position); });
 
-    auto *ok = PlaceButton(this, QStringLiteral("确认"), 274, 316);
+    auto *ok = PlaceButton(this, QCoreApplication::translate("CAnalogOutDlg", "确认"), 274, 316);
     ok->setDefault(true);
     m_ok = ok;
-    auto *quit = PlaceButton(this, QStringLiteral("退出"), 374, 316);
+    auto *quit = PlaceButton(this, QCoreApplication::translate("CAnalogOutDlg", "退出"), 374, 316);
     connect(ok, &QPushButton::clicked, this, &CAnalogOutDlg::WriteOutputSettings);
     connect(quit, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -59,14 +60,14 @@ CAnalogOutDlg::OutputControls CAnalogOutDlg::BuildOutputGroup(const QString &cap
     auto *group = new QGroupBox(caption, this);
     group->setGeometry(x, y, 446, 114);
     OutputControls c;
-    PlaceLabel(group, QStringLiteral("输出参数选择"), 12, 30, 96);
-    c.quantity = PlaceCombo(group, AccessibleName(caption, QStringLiteral("输出参数选择")), 110, 28, 170, true);
+    PlaceLabel(group, QCoreApplication::translate("CAnalogOutDlg", "输出参数选择"), 12, 30, 96);
+    c.quantity = PlaceCombo(group, AccessibleName(caption, QCoreApplication::translate("CAnalogOutDlg", "输出参数选择")), 110, 28, 170, true);
     c.quantity->addItems(QuantityTexts());
     c.quantity->setCurrentIndex(-1);
     c.at4mA = PlaceEdit(group, AccessibleName(caption, QStringLiteral("4mA")), 12, 72, 110);
     PlaceLabel(group, QStringLiteral(" 4 ---------------- 20 mA"), 128, 73, 180);
     c.at20mA = PlaceEdit(group, AccessibleName(caption, QStringLiteral("20mA")), 312, 72, 90);
-    c.unit = PlaceValueLabel(group, AccessibleName(caption, QStringLiteral("单位")), QStringLiteral("V"), 406, 73, 36);
+    c.unit = PlaceValueLabel(group, AccessibleName(caption, QCoreApplication::translate("CAnalogOutDlg", "单位")), QStringLiteral("V"), 406, 73, 36);
     return c;
 }
 
@@ -179,14 +180,14 @@ void CAnalogOutDlg::ShowOutputs(const std::vector<uint16_t> &regs)
 void CAnalogOutDlg::WriteOutputSettings()
 {
     if (m_moduleIndex < 0 || m_moduleIndex >= kAnalogModuleCount) {
-        m_context.prompter.message(this, QStringLiteral("请先在“模块名称”中选择一个模块。\n参数未发送。"));
+        m_context.prompter.message(this, QCoreApplication::translate("CAnalogOutDlg", "请先在“模块名称”中选择一个模块。\n参数未发送。"));
         return;
     }
     std::array<uint16_t, kAnalogBlockSize> values{};
     for (int o = 0; o < 2; ++o) {
         const OutputControls &c = m_outputs[o];
         const auto encoded = EncodeAnalog({c.quantity->currentText(), c.at4mA->text(), c.at20mA->text()},
-                                          {m_ptRatio, m_ctRatio}, QString::fromUtf8(kOutputGroups[o]));
+                                          {m_ptRatio, m_ctRatio}, QCoreApplication::translate("CAnalogOutDlg", kOutputGroups[o]));
         if (const auto *error = std::get_if<FieldError>(&encoded)) {
             m_context.prompter.message(this, FieldErrorMessage(*error));
             return;

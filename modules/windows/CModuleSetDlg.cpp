@@ -16,16 +16,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QCoreApplication>
 
 namespace rdmod {
 
 namespace {
 
-const char *const kRelayGroups[2] = {"继电器OUT1", "继电器OUT2"};
+const char *const kRelayGroups[2] = {QT_TRANSLATE_NOOP("CModuleSetDlg", "继电器OUT1"), QT_TRANSLATE_NOOP("CModuleSetDlg", "继电器OUT2")};
 
 QString ModuleEntry(int index)
 {
-    return QStringLiteral("2DI/2DO 模块%1#").arg(index + 1);
+    return QCoreApplication::translate("CModuleSetDlg", "2DI/2DO 模块%1#").arg(index + 1);
 }
 
 } // namespace
@@ -33,7 +34,7 @@ QString ModuleEntry(int index)
 CModuleSetDlg::CModuleSetDlg(ModuleContext &context, QWidget *parent)
     : QDialog(parent), m_context(context)
 {
-    setWindowTitle(QStringLiteral("RD5800模块参数设置-Velmora"));
+    setWindowTitle(QCoreApplication::translate("CModuleSetDlg", "RD5800模块参数设置-Velmora"));
     setWindowIcon(QIcon(QStringLiteral(":/modules/nolvex.xpm")));
     BuildLayout();
 }
@@ -62,16 +63,16 @@ void CModuleSetDlg::OpenMonitor()
 void CModuleSetDlg::BuildLayout()
 {
     setFixedSize(560, 372);
-    PlaceLabel(this, QStringLiteral("模块名称"), 20, 18, 70);
-    m_moduleList = PlaceCombo(this, AccessibleName(QString(), QStringLiteral("模块名称")), 90, 16, 170, false);
+    PlaceLabel(this, QCoreApplication::translate("CModuleSetDlg", "模块名称"), 20, 18, 70);
+    m_moduleList = PlaceCombo(this, AccessibleName(QString(), QCoreApplication::translate("CModuleSetDlg", "模块名称")), 90, 16, 170, false);
     for (int i = 0; i < kRelayModuleCount; ++i)
         m_moduleList->addItem(ModuleEntry(i));
     m_moduleList->setCurrentIndex(-1);
     // activated, not currentIndexChanged: choosing the module already shown reads it again.
     connect(m_moduleList, qOverload<int>(&QComboBox::activated), this, &CModuleSetDlg::OnModuleSelected);
 
-    m_relays[0] = BuildRelayGroup(QString::fromUtf8(kRelayGroups[0]), 12, 54);
-    m_relays[1] = BuildRelayGroup(QString::fromUtf8(kRelayGroups[1]), 286, 54);
+    m_relays[0] = BuildRelayGroup(QCoreApplication::translate("CModuleSetDlg", kRelayGroups[0]), 12, 54);
+    m_relays[1] = BuildRelayGroup(QCoreApplication::translate("CModuleSetDlg", kRelayGroups[1]), 286, 54);
     // A choice in a mode list changes that relay's unit labels, nothing else.
     for (RelayControls &relay : m_relays) {
         RelayControls *r = &relay;
@@ -79,15 +80,15 @@ void CModuleSetDlg::BuildLayout()
                 [this, r](int position) { UpdateUnitLabels(*r, position); });
     }
 
-    auto *ok = PlaceButton(this, QStringLiteral("确定"), 364, 330);
+    auto *ok = PlaceButton(this, QCoreApplication::translate("CModuleSetDlg", "确定"), 364, 330);
     ok->setDefault(true);
     m_ok = ok;
-    auto *quit = PlaceButton(this, QStringLiteral("退出"), 464, 330);
+    auto *quit = PlaceButton(this, QCoreApplication::translate("CModuleSetDlg", "退出"), 464, 330);
     connect(ok, &QPushButton::clicked, this, &CModuleSetDlg::WriteModuleSettings);
     connect(quit, &QPushButton::clicked, this, &QDialog::reject);
 
     // The line monitor, as in RD5800: every frame the three windows exchange.
-    auto *monitor = PlaceButton(this, QStringLiteral("通讯监视"), 12, 330, 100);
+    auto *monitor = PlaceButton(this, QCoreApplication::translate("CModuleSetDlg", "通讯监视"), 12, 330, 100);
     connect(monitor, &QPushButton::clicked, this, &CModuleSetDlg::OpenMonitor);
 }
 
@@ -96,23 +97,23 @@ CModuleSetDlg::RelayControls CModuleSetDlg::BuildRelayGroup(const QString &capti
     auto *group = new QGroupBox(caption, this);
     group->setGeometry(x, y, 262, 262);
     RelayControls c;
-    const auto name = [&](const char *label) { return AccessibleName(caption, QString::fromUtf8(label)); };
+    const auto name = [&](const char *label) { return AccessibleName(caption, QCoreApplication::translate("CModuleSetDlg", label)); };
     const int lx = 12, ex = 88, ux = 212;
-    PlaceLabel(group, QStringLiteral("控制方式"), lx, 30, 74);
-    c.mode = PlaceCombo(group, name("控制方式"), ex, 28, 160, true);
+    PlaceLabel(group, QCoreApplication::translate("CModuleSetDlg", "控制方式"), lx, 30, 74);
+    c.mode = PlaceCombo(group, name(QT_TRANSLATE_NOOP("CModuleSetDlg", "控制方式")), ex, 28, 160, true);
     c.mode->addItems(RelayModeTexts());
     c.mode->setCurrentIndex(-1);
-    PlaceLabel(group, QStringLiteral("启动值"), lx, 68, 74);
-    c.operate = PlaceEdit(group, name("启动值"), ex, 67, 118);
-    c.operateUnit = PlaceValueLabel(group, name("启动值单位"), QStringLiteral("V"), ux, 68, 44);
-    PlaceLabel(group, QStringLiteral("复归值"), lx, 104, 74);
-    c.reset = PlaceEdit(group, name("复归值"), ex, 103, 118);
-    c.resetUnit = PlaceValueLabel(group, name("复归值单位"), QStringLiteral("V"), ux, 104, 44);
+    PlaceLabel(group, QCoreApplication::translate("CModuleSetDlg", "启动值"), lx, 68, 74);
+    c.operate = PlaceEdit(group, name(QT_TRANSLATE_NOOP("CModuleSetDlg", "启动值")), ex, 67, 118);
+    c.operateUnit = PlaceValueLabel(group, name(QT_TRANSLATE_NOOP("CModuleSetDlg", "启动值单位")), QStringLiteral("V"), ux, 68, 44);
+    PlaceLabel(group, QCoreApplication::translate("CModuleSetDlg", "复归值"), lx, 104, 74);
+    c.reset = PlaceEdit(group, name(QT_TRANSLATE_NOOP("CModuleSetDlg", "复归值")), ex, 103, 118);
+    c.resetUnit = PlaceValueLabel(group, name(QT_TRANSLATE_NOOP("CModuleSetDlg", "复归值单位")), QStringLiteral("V"), ux, 104, 44);
     QLineEdit **seconds[3] = {&c.operateDelay, &c.resetDelay, &c.pulseWidth};
-    const char *labels[3] = {"启动延时", "复归延时", "脉冲宽度"};
+    const char *labels[3] = {QT_TRANSLATE_NOOP("CModuleSetDlg", "启动延时"), QT_TRANSLATE_NOOP("CModuleSetDlg", "复归延时"), QT_TRANSLATE_NOOP("CModuleSetDlg", "脉冲宽度")};
     for (int i = 0; i < 3; ++i) {
         const int ry = 140 + 36 * i;
-        PlaceLabel(group, QString::fromUtf8(labels[i]), lx, ry + 1, 74);
+        PlaceLabel(group, QCoreApplication::translate("CModuleSetDlg", labels[i]), lx, ry + 1, 74);
         *seconds[i] = PlaceEdit(group, name(labels[i]), ex, ry, 118);
         PlaceLabel(group, QStringLiteral("s"), ux, ry + 1, 30);
     }
@@ -244,12 +245,12 @@ void CModuleSetDlg::WriteModuleSettings()
     // index would point at the pulse and analog output registers (index 3) or at a
     // module the user never chose.
     if (m_moduleIndex == kNoRelayModule || m_moduleList->currentIndex() < 0) {
-        m_context.prompter.message(this, QStringLiteral("请先在“模块名称”中选择一个模块。\n参数未发送。"));
+        m_context.prompter.message(this, QCoreApplication::translate("CModuleSetDlg", "请先在“模块名称”中选择一个模块。\n参数未发送。"));
         return;
     }
     std::array<uint16_t, kRelayBlockSize> values{};
     for (int r = 0; r < 2; ++r) {
-        const auto encoded = EncodeRelay(TakeRelay(m_relays[r]), ratios(), QString::fromUtf8(kRelayGroups[r]));
+        const auto encoded = EncodeRelay(TakeRelay(m_relays[r]), ratios(), QCoreApplication::translate("CModuleSetDlg", kRelayGroups[r]));
         if (const auto *error = std::get_if<FieldError>(&encoded)) {
             m_context.prompter.message(this, FieldErrorMessage(*error));
             return;

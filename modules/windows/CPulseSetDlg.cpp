@@ -10,33 +10,34 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QCoreApplication>
 
 namespace rdmod {
 
 CPulseSetDlg::CPulseSetDlg(ModuleContext &context, QWidget *parent)
     : QDialog(parent, Qt::Window), m_context(context)
 {
-    setWindowTitle(QStringLiteral("电能脉冲参数设置"));
+    setWindowTitle(QCoreApplication::translate("CPulseSetDlg", "电能脉冲参数设置"));
     setWindowIcon(QIcon(QStringLiteral(":/modules/nolvex.xpm")));
     setAttribute(Qt::WA_DeleteOnClose);
     connect(this, &QDialog::finished, this, &QWidget::close);
 
     setFixedSize(470, 196);
-    PlaceLabel(this, QStringLiteral("电能脉冲值"), 20, 24, 96);
-    m_value = PlaceEdit(this, AccessibleName(QString(), QStringLiteral("电能脉冲值")), 118, 22, 70);
+    PlaceLabel(this, QCoreApplication::translate("CPulseSetDlg", "电能脉冲值"), 20, 24, 96);
+    m_value = PlaceEdit(this, AccessibleName(QString(), QCoreApplication::translate("CPulseSetDlg", "电能脉冲值")), 118, 22, 70);
     PlaceLabel(this, QStringLiteral("(1-5)"), 196, 24, 44);
-    PlaceLabel(this, QStringLiteral("( 表示以10**(n-1)千瓦小时给  "), 244, 14, 220);
-    PlaceLabel(this, QStringLiteral("  出电能脉冲 )"), 244, 34, 220);
+    PlaceLabel(this, QCoreApplication::translate("CPulseSetDlg", "( 表示以10**(n-1)千瓦小时给  "), 244, 14, 220);
+    PlaceLabel(this, QCoreApplication::translate("CPulseSetDlg", "  出电能脉冲 )"), 244, 34, 220);
 
-    PlaceLabel(this, QStringLiteral("电能脉冲宽度"), 20, 84, 96);
-    m_width = PlaceEdit(this, AccessibleName(QString(), QStringLiteral("电能脉冲宽度")), 118, 82, 70);
+    PlaceLabel(this, QCoreApplication::translate("CPulseSetDlg", "电能脉冲宽度"), 20, 84, 96);
+    m_width = PlaceEdit(this, AccessibleName(QString(), QCoreApplication::translate("CPulseSetDlg", "电能脉冲宽度")), 118, 82, 70);
     PlaceLabel(this, QStringLiteral("(1-9)"), 196, 84, 44);
-    PlaceLabel(this, QStringLiteral("( 表示脉冲宽度为0.1*n秒 )  "), 244, 84, 220);
+    PlaceLabel(this, QCoreApplication::translate("CPulseSetDlg", "( 表示脉冲宽度为0.1*n秒 )  "), 244, 84, 220);
 
-    auto *ok = PlaceButton(this, QStringLiteral("确认"), 274, 154);
+    auto *ok = PlaceButton(this, QCoreApplication::translate("CPulseSetDlg", "确认"), 274, 154);
     ok->setDefault(true);
     m_ok = ok;
-    auto *quit = PlaceButton(this, QStringLiteral("退出"), 374, 154);
+    auto *quit = PlaceButton(this, QCoreApplication::translate("CPulseSetDlg", "退出"), 374, 154);
     connect(ok, &QPushButton::clicked, this, &CPulseSetDlg::WritePulseSettings);
     connect(quit, &QPushButton::clicked, this, &QDialog::reject);
 }

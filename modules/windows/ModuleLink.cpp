@@ -1,20 +1,21 @@
 #include "ModuleLink.h"
 
 #include "modules/vocabulary/Registers.h"
+#include <QCoreApplication>
 
 namespace rdmod {
 
 QString PortOpenFailureText(const rdlink::SerialPort &port)
 {
     return rdlink::PortOpenFailureText(port.portNumber(), port.deviceName(), port.errorString())
-        + QStringLiteral("\n未发送任何请求。");
+        + QCoreApplication::translate("ModuleLink", "\n未发送任何请求。");
 }
 
 QString PortLostText(const rdlink::SerialPort &port, PortUse use)
 {
     const QString text = rdlink::PortLostText(port.portNumber(), port.deviceName(), port.errorString());
-    return text + (use == PortUse::Writing ? QStringLiteral("\n参数可能只写入了一部分，接好后请重新设置。")
-                           : QStringLiteral("\n读取未完成，接好后请重新读取。"));
+    return text + (use == PortUse::Writing ? QCoreApplication::translate("ModuleLink", "\n参数可能只写入了一部分，接好后请重新设置。")
+                           : QCoreApplication::translate("ModuleLink", "\n读取未完成，接好后请重新读取。"));
 }
 
 std::optional<QString> RunOnPort(rdlink::Link &link, PortUse use,

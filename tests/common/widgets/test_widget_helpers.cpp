@@ -117,6 +117,24 @@ TEST(AccessibleNames, LabelsNameTheirControlsAndButtonsFollowTheirText)
     EXPECT_EQ(button->accessibleName(), button->text());
 }
 
+TEST(AccessibleNames, BlanksGoInChineseAndStayBetweenLatinWords)
+{
+    const struct { const char *group; const char *caption; const char *name; } cases[] = {
+        {"", "相 电 压", "相电压"},
+        {"", "退    出", "退出"},
+        {"", "Slave address", "Slave address"},
+        {"", "Change  slave address", "Change slave address"},
+        {"继电器OUT1", "启动值", "继电器OUT1 启动值"},
+        {"Relay OUT1", "Operate value", "Relay OUT1 Operate value"},
+        {"串口 选择", "COM：", "串口选择 COM："},
+        {"", "计数 DI1", "计数DI1"},
+        {"", " Total ", "Total"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(rdwidgets::CaptionName(QString::fromUtf8(c.group), QString::fromUtf8(c.caption)),
+                  QString::fromUtf8(c.name)) << c.caption;
+}
+
 TEST(ReadOnlyShade, FollowsTheReadOnlyStateOfEveryBox)
 {
     QWidget window;

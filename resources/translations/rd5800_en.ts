@@ -1,0 +1,1472 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>AddrDlg</name>
+    <message>
+        <source>更改子机地址</source>
+        <translation>Change slave address</translation>
+    </message>
+    <message>
+        <source>更改子机地址：</source>
+        <translation>New slave address:</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>AnalogBlock</name>
+    <message>
+        <source> 输出参数选择</source>
+        <translation> Output quantity</translation>
+    </message>
+    <message>
+        <source>列表中的一项</source>
+        <translation>an item of the list</translation>
+    </message>
+</context>
+<context>
+    <name>CAnalogOutDlg</name>
+    <message>
+        <source>电流输出1路</source>
+        <translation>Current output 1</translation>
+    </message>
+    <message>
+        <source>电流输出2路</source>
+        <translation>Current output 2</translation>
+    </message>
+    <message>
+        <source>电流输出参数设置</source>
+        <translation>Current output settings</translation>
+    </message>
+    <message>
+        <source>模块名称</source>
+        <translation>Module</translation>
+    </message>
+    <message>
+        <source>2AO(4-20mA)模块1#</source>
+        <translation>2AO (4-20mA) module 1#</translation>
+    </message>
+    <message>
+        <source>2AO(4-20mA)模块2#</source>
+        <translation>2AO (4-20mA) module 2#</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>输出参数选择</source>
+        <translation>Output quantity</translation>
+    </message>
+    <message>
+        <source>单位</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>请先在“模块名称”中选择一个模块。
+参数未发送。</source>
+        <translation>Select a module under &quot;Module&quot; first.
+Nothing was sent.</translation>
+    </message>
+</context>
+<context>
+    <name>CModuleSetDlg</name>
+    <message>
+        <source>控制方式</source>
+        <translation>Control mode</translation>
+    </message>
+    <message>
+        <source>启动值</source>
+        <translation>Operate value</translation>
+    </message>
+    <message>
+        <source>复归值</source>
+        <translation>Reset value</translation>
+    </message>
+    <message>
+        <source>启动延时</source>
+        <translation>Operate delay</translation>
+    </message>
+    <message>
+        <source>复归延时</source>
+        <translation>Reset delay</translation>
+    </message>
+    <message>
+        <source>脉冲宽度</source>
+        <translation>Pulse width</translation>
+    </message>
+    <message>
+        <source>继电器OUT1</source>
+        <translation>Relay OUT1</translation>
+    </message>
+    <message>
+        <source>继电器OUT2</source>
+        <translation>Relay OUT2</translation>
+    </message>
+    <message>
+        <source>2DI/2DO 模块%1#</source>
+        <translation>2DI/2DO module %1#</translation>
+    </message>
+    <message>
+        <source>RD5800模块参数设置-Velmora</source>
+        <translation>RD5800 module settings - Velmora</translation>
+    </message>
+    <message>
+        <source>模块名称</source>
+        <translation>Module</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>启动值单位</source>
+        <translation>Operate value unit</translation>
+    </message>
+    <message>
+        <source>复归值单位</source>
+        <translation>Reset value unit</translation>
+    </message>
+    <message>
+        <source>请先在“模块名称”中选择一个模块。
+参数未发送。</source>
+        <translation>Select a module under &quot;Module&quot; first.
+Nothing was sent.</translation>
+    </message>
+    <message>
+        <source>通讯监视</source>
+        <translation>Line monitor</translation>
+    </message>
+</context>
+<context>
+    <name>CPulseSetDlg</name>
+    <message>
+        <source>电能脉冲参数设置</source>
+        <translation>Energy pulse settings</translation>
+    </message>
+    <message>
+        <source>电能脉冲值</source>
+        <translation>Energy pulse</translation>
+    </message>
+    <message>
+        <source>( 表示以10**(n-1)千瓦小时给  </source>
+        <translation>(one pulse per 10**(n-1) kWh)</translation>
+    </message>
+    <message>
+        <source>  出电能脉冲 )</source>
+        <translation> </translation>
+    </message>
+    <message>
+        <source>电能脉冲宽度</source>
+        <translation>Pulse width</translation>
+    </message>
+    <message>
+        <source>( 表示脉冲宽度为0.1*n秒 )  </source>
+        <translation>(pulse width 0.1*n s)</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>CommSetDlg</name>
+    <message>
+        <source>通讯设置</source>
+        <translation>Communication settings</translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation>Baud rate</translation>
+    </message>
+    <message>
+        <source>校验位</source>
+        <translation>Parity</translation>
+    </message>
+    <message>
+        <source>无校验</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>奇校验</source>
+        <translation>Odd</translation>
+    </message>
+    <message>
+        <source>偶校验</source>
+        <translation>Even</translation>
+    </message>
+    <message>
+        <source>串口选择</source>
+        <translation>Serial port</translation>
+    </message>
+    <message>
+        <source>COM：</source>
+        <translation>COM:</translation>
+    </message>
+    <message>
+        <source>串口选择 COM：</source>
+        <translation>Serial port COM:</translation>
+    </message>
+    <message>
+        <source>串口选择 设备</source>
+        <translation>Serial port device</translation>
+    </message>
+    <message>
+        <source>确    定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>退    出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>设备：无</source>
+        <translation>Device: none</translation>
+    </message>
+    <message>
+        <source>设备：%1</source>
+        <translation>Device: %1</translation>
+    </message>
+    <message>
+        <source>请输入一个整数。</source>
+        <translation>Enter a whole number.</translation>
+    </message>
+</context>
+<context>
+    <name>CommandRules</name>
+    <message>
+        <source>校验位:无校验</source>
+        <translation>Parity:none</translation>
+    </message>
+    <message>
+        <source>校验位:奇校验</source>
+        <translation>Parity:odd</translation>
+    </message>
+    <message>
+        <source>校验位:偶校验</source>
+        <translation>Parity:even</translation>
+    </message>
+    <message>
+        <source>请输入一个整数。</source>
+        <translation>Enter a whole number.</translation>
+    </message>
+    <message>
+        <source>请输入一个在 %1 和 %2 之间的整数。</source>
+        <translation>Enter a whole number from %1 to %2.</translation>
+    </message>
+    <message>
+        <source>脉冲宽度请输入 0 到 255 之间的整数 (ms)。</source>
+        <translation>Pulse width: enter a whole number from 0 to 255 (ms).</translation>
+    </message>
+    <message>
+        <source>串行口: %1 <byte value="xd"/>
+<byte value="xd"/>
+波特率: %2 <byte value="xd"/>
+<byte value="xd"/>
+</source>
+        <translation>Serial port: %1 <byte value="xd"/>
+<byte value="xd"/>
+Baud rate: %2 <byte value="xd"/>
+<byte value="xd"/>
+</translation>
+    </message>
+    <message>
+        <source>串行口:%1<byte value="xd"/>
+<byte value="xd"/>
+波特率:%2<byte value="xd"/>
+<byte value="xd"/>
+</source>
+        <translation>Serial port:%1<byte value="xd"/>
+<byte value="xd"/>
+Baud rate:%2<byte value="xd"/>
+<byte value="xd"/>
+</translation>
+    </message>
+</context>
+<context>
+    <name>ControlQuantity</name>
+    <message>
+        <source>U1电压控制</source>
+        <translation>U1 voltage</translation>
+    </message>
+    <message>
+        <source>U12电压控制</source>
+        <translation>U12 voltage</translation>
+    </message>
+    <message>
+        <source>I1电流控制</source>
+        <translation>I1 current</translation>
+    </message>
+    <message>
+        <source>P1有功</source>
+        <translation>P1 active power</translation>
+    </message>
+    <message>
+        <source>PF1功率因数</source>
+        <translation>PF1 power factor</translation>
+    </message>
+    <message>
+        <source>Q1无功</source>
+        <translation>Q1 reactive power</translation>
+    </message>
+    <message>
+        <source>S1视在功率</source>
+        <translation>S1 apparent power</translation>
+    </message>
+    <message>
+        <source>U2电压控制</source>
+        <translation>U2 voltage</translation>
+    </message>
+    <message>
+        <source>U23电压控制</source>
+        <translation>U23 voltage</translation>
+    </message>
+    <message>
+        <source>I2电流控制</source>
+        <translation>I2 current</translation>
+    </message>
+    <message>
+        <source>P2有功</source>
+        <translation>P2 active power</translation>
+    </message>
+    <message>
+        <source>PF2功率因数</source>
+        <translation>PF2 power factor</translation>
+    </message>
+    <message>
+        <source>Q2无功</source>
+        <translation>Q2 reactive power</translation>
+    </message>
+    <message>
+        <source>S2视在功率</source>
+        <translation>S2 apparent power</translation>
+    </message>
+    <message>
+        <source>U3电压控制</source>
+        <translation>U3 voltage</translation>
+    </message>
+    <message>
+        <source>U31电压控制</source>
+        <translation>U31 voltage</translation>
+    </message>
+    <message>
+        <source>I3电流控制</source>
+        <translation>I3 current</translation>
+    </message>
+    <message>
+        <source>P3有功</source>
+        <translation>P3 active power</translation>
+    </message>
+    <message>
+        <source>PF3功率因数</source>
+        <translation>PF3 power factor</translation>
+    </message>
+    <message>
+        <source>Q3无功</source>
+        <translation>Q3 reactive power</translation>
+    </message>
+    <message>
+        <source>S3视在功率</source>
+        <translation>S3 apparent power</translation>
+    </message>
+    <message>
+        <source>U电压控制</source>
+        <translation>U voltage</translation>
+    </message>
+    <message>
+        <source>UL电压控制</source>
+        <translation>UL voltage</translation>
+    </message>
+    <message>
+        <source>I电流控制</source>
+        <translation>I current</translation>
+    </message>
+    <message>
+        <source>F频率</source>
+        <translation>F frequency</translation>
+    </message>
+    <message>
+        <source>P有功</source>
+        <translation>P active power</translation>
+    </message>
+    <message>
+        <source>PF功率因数</source>
+        <translation>PF power factor</translation>
+    </message>
+    <message>
+        <source>Q无功</source>
+        <translation>Q reactive power</translation>
+    </message>
+    <message>
+        <source>S视在功率</source>
+        <translation>S apparent power</translation>
+    </message>
+    <message>
+        <source>复归(断开)</source>
+        <translation>Reset (open)</translation>
+    </message>
+    <message>
+        <source>动作(闭合)</source>
+        <translation>Operate (closed)</translation>
+    </message>
+</context>
+<context>
+    <name>CsvRecorder</name>
+    <message>
+        <source>无法打开记录文件 %1：%2</source>
+        <translation>Cannot open the recording file %1: %2</translation>
+    </message>
+    <message>
+        <source>文件已有其他内容，记录不会覆盖它，请另选文件</source>
+        <translation>the file holds other data; recording will not overwrite it, choose another file</translation>
+    </message>
+    <message>
+        <source>写入记录文件 %1 失败：%2。记录已停止。</source>
+        <translation>Writing the recording file %1 failed: %2. Recording has stopped.</translation>
+    </message>
+    <message>
+        <source>未知错误</source>
+        <translation>unknown error</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceInfo</name>
+    <message>
+        <source>0.5级</source>
+        <translation>Class 0.5</translation>
+    </message>
+    <message>
+        <source>0.2级</source>
+        <translation>Class 0.2</translation>
+    </message>
+</context>
+<context>
+    <name>ExtrasBar</name>
+    <message>
+        <source>通讯监视</source>
+        <translation>Line monitor</translation>
+    </message>
+    <message>
+        <source>趋势图</source>
+        <translation>Trends</translation>
+    </message>
+    <message>
+        <source>记录</source>
+        <translation>Recording</translation>
+    </message>
+    <message>
+        <source>记录数据</source>
+        <translation>Record data</translation>
+    </message>
+</context>
+<context>
+    <name>FieldError</name>
+    <message>
+        <source>%1: %2。
+参数未发送。</source>
+        <translation>%1: %2.
+Nothing was sent.</translation>
+    </message>
+    <message>
+        <source>%1: 只接受%2。
+参数未发送。</source>
+        <translation>%1: accepts only %2.
+Nothing was sent.</translation>
+    </message>
+</context>
+<context>
+    <name>Formatting</name>
+    <message>
+        <source>闭</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>开</source>
+        <translation>Off</translation>
+    </message>
+</context>
+<context>
+    <name>FrameDecode</name>
+    <message>
+        <source>请求不完整 (%1 字节)</source>
+        <translation>incomplete request (%1 bytes)</translation>
+    </message>
+    <message>
+        <source>读 %1 ×%2</source>
+        <translation>read %1 ×%2</translation>
+    </message>
+    <message>
+        <source>写 %1 = %2</source>
+        <translation>write %1 = %2</translation>
+    </message>
+    <message>
+        <source>功能码 %1</source>
+        <translation>function %1</translation>
+    </message>
+    <message>
+        <source> 广播</source>
+        <translation> broadcast</translation>
+    </message>
+    <message>
+        <source>非法功能</source>
+        <translation>illegal function</translation>
+    </message>
+    <message>
+        <source>非法地址</source>
+        <translation>illegal address</translation>
+    </message>
+    <message>
+        <source>非法数据值</source>
+        <translation>illegal data value</translation>
+    </message>
+    <message>
+        <source>从站设备故障</source>
+        <translation>slave device failure</translation>
+    </message>
+    <message>
+        <source>已确认，处理中</source>
+        <translation>acknowledged, in progress</translation>
+    </message>
+    <message>
+        <source>从站设备忙</source>
+        <translation>slave device busy</translation>
+    </message>
+    <message>
+        <source>存储奇偶校验错误</source>
+        <translation>memory parity error</translation>
+    </message>
+    <message>
+        <source>网关路径不可用</source>
+        <translation>gateway path unavailable</translation>
+    </message>
+    <message>
+        <source>网关目标设备无响应</source>
+        <translation>gateway target failed to respond</translation>
+    </message>
+    <message>
+        <source>前有 %1 个多余字节 (迟到的应答)</source>
+        <translation>%1 stray bytes before (late reply)</translation>
+    </message>
+    <message>
+        <source>前有 %1 个多余字节</source>
+        <translation>%1 stray bytes before</translation>
+    </message>
+    <message>
+        <source>不读应答</source>
+        <translation>reply not read</translation>
+    </message>
+    <message>
+        <source>无应答</source>
+        <translation>no reply</translation>
+    </message>
+    <message>
+        <source>应答 %1 个寄存器</source>
+        <translation>reply: %1 registers</translation>
+    </message>
+    <message>
+        <source>写入确认与请求不同</source>
+        <translation>write echo differs from request</translation>
+    </message>
+    <message>
+        <source>写入确认</source>
+        <translation>write confirmed</translation>
+    </message>
+    <message>
+        <source>异常 %1</source>
+        <translation>exception %1</translation>
+    </message>
+    <message>
+        <source>异常 %1 (%2)</source>
+        <translation>exception %1 (%2)</translation>
+    </message>
+    <message>
+        <source>CRC 错误</source>
+        <translation>CRC error</translation>
+    </message>
+    <message>
+        <source>长度不符 (应为 %1 字节)</source>
+        <translation>wrong length (expected %1 bytes)</translation>
+    </message>
+    <message>
+        <source>无有效应答 (%1 个多余字节)</source>
+        <translation>no valid reply (%1 stray bytes)</translation>
+    </message>
+    <message>
+        <source>后有 %1 个多余字节 (迟到的应答)</source>
+        <translation>%1 stray bytes after (late reply)</translation>
+    </message>
+    <message>
+        <source>后有 %1 个多余字节</source>
+        <translation>%1 stray bytes after</translation>
+    </message>
+    <message>
+        <source>端口已断开</source>
+        <translation>port disconnected</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
+</context>
+<context>
+    <name>HelpDlg</name>
+    <message>
+        <source>本演示程序是供带有开关控制模块的RD5800检测仪表使用的。仪表可带3个模块(现在仅有第一模块)，</source>
+        <translation>This program is for RD5800 meters with switch control modules. A meter takes up to 3 modules (only the first exists now);</translation>
+    </message>
+    <message>
+        <source>每个模块有两组继电器和两组开关量。两种继电器的控制方式又有两种：遥控和自控。</source>
+        <translation>each module has two relays and two digital inputs. The relays are controlled in two ways: remote and automatic.</translation>
+    </message>
+    <message>
+        <source>1. 继电器OUT1的控制设置</source>
+        <translation>1. Control settings of relay OUT1</translation>
+    </message>
+    <message>
+        <source>在模块控制对话框中，按&quot;修改&quot;  所有框都变得可输入，首先选择控制方式，当选择&quot;遥控&quot;时，不用在上  </source>
+        <translation>In the module dialog, press &quot;Modify&quot; and every box becomes editable. First choose the control mode. With &quot;Remote&quot;,</translation>
+    </message>
+    <message>
+        <source>限值、下限值、回差值、定时值框中输入变量值，只需在状态栏中选择&quot;常开&quot;或者&quot;常闭&quot;；当选择非&quot;遥控&quot;</source>
+        <translation>leave the upper limit, lower limit, hysteresis and timer boxes empty and only choose &quot;NO&quot; or &quot;NC&quot; in the state box; with any other mode</translation>
+    </message>
+    <message>
+        <source>时，要在上限值、下限值、回差值、定时值框中输入变量值，不用在状态栏中选择；最后，按&quot;确认&quot;，程序</source>
+        <translation>fill in the upper limit, lower limit, hysteresis and timer boxes and leave the state box alone. Finally press &quot;OK&quot;;</translation>
+    </message>
+    <message>
+        <source>程序30秒后会稳定在所设值状态。 继电器的输出状态在主界面中的继电器输出状态显示框中给出。</source>
+        <translation>after 30 seconds the relay settles in the set state. The main window shows the relay outputs under &quot;Relay outputs&quot;.</translation>
+    </message>
+    <message>
+        <source>其它继电器OUTn 的控制设置与OUT1的相同。</source>
+        <translation>The other relays OUTn are set in the same way as OUT1.</translation>
+    </message>
+    <message>
+        <source>2. 脉冲宽度设置</source>
+        <translation>2. Pulse width setting</translation>
+    </message>
+    <message>
+        <source>在主界面中, 按&quot;修改&quot;可在脉冲宽度编辑框中输入以ms计的宽度值, 再按&quot;写入&quot;就更新了仪表的脉冲宽度</source>
+        <translation>In the main window, press &quot;Modify&quot; to enter the width in ms in the pulse width box, then press &quot;Write&quot; to update</translation>
+    </message>
+    <message>
+        <source>值了。平时编辑框中显示的总是最新的脉冲宽度值。</source>
+        <translation>the meter&apos;s pulse width. The box always shows the latest pulse width.</translation>
+    </message>
+    <message>
+        <source>3. 关于开关量</source>
+        <translation>3. Digital inputs</translation>
+    </message>
+    <message>
+        <source>在主界面中，&quot;状态&quot;处有6个显示框，前面、中间和后面各2个分别为第一、第二、第三模块的2个开关</source>
+        <translation>In the main window, the 6 lamps at &quot;In&quot; show, two each, the inputs of the first, second and third module;</translation>
+    </message>
+    <message>
+        <source>状态显示框，其计数分别显示在&quot;计数&quot;处的6个显示框中。</source>
+        <translation>their counts are shown in the 6 boxes at &quot;Ct&quot;.</translation>
+    </message>
+    <message>
+        <source>4. 关于谐波显示</source>
+        <translation>4. Harmonics</translation>
+    </message>
+    <message>
+        <source>仪表提供了I1、I2、I3、U1、U2、U3   6个电参量的19次谐波。本演示程序给出了上面 6个电参量的19次</source>
+        <translation>The meter gives 19 harmonics of the 6 quantities I1, I2, I3, U1, U2, U3. This program shows, for each of them,</translation>
+    </message>
+    <message>
+        <source>谐波的百分比含量棒形图， 各自的基波在项目选择的右边给出。电流和大于100伏的电压给出了棒形条。</source>
+        <translation>a bar chart of the harmonic content in percent; the fundamental is shown right of the item choice. Currents and voltages above 100 V get bars.</translation>
+    </message>
+    <message>
+        <source>4. 关于模块设置的进入操作</source>
+        <translation>5. Opening the module settings</translation>
+    </message>
+    <message>
+        <source>无论&quot;运行/停止&quot;按钮处在什么提示状态,  都可以进入模块设置界面,   退出设置界面后要按一下&quot;运行/停止&quot;按钮.</source>
+        <translation>The module settings open whatever the &quot;Run/Stop&quot; button shows. After closing them, press the &quot;Run/Stop&quot;</translation>
+    </message>
+    <message>
+        <source>按钮,   恢复正常通讯.</source>
+        <translation>button once to resume normal communication.</translation>
+    </message>
+    <message>
+        <source>使用说明</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>Lamp</name>
+    <message>
+        <source>灭</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source>亮</source>
+        <translation>on</translation>
+    </message>
+</context>
+<context>
+    <name>MeterCommands</name>
+    <message>
+        <source>改变波特率成功</source>
+        <translation>Baud rate changed</translation>
+    </message>
+    <message>
+        <source>改变波特率不成功</source>
+        <translation>Changing the baud rate failed</translation>
+    </message>
+    <message>
+        <source>改变校验方式成功</source>
+        <translation>Parity changed</translation>
+    </message>
+    <message>
+        <source>改变校验方式不成功</source>
+        <translation>Changing the parity failed</translation>
+    </message>
+    <message>
+        <source>设置PT不成功</source>
+        <translation>Setting PT failed</translation>
+    </message>
+    <message>
+        <source>设置CT不成功</source>
+        <translation>Setting CT failed</translation>
+    </message>
+    <message>
+        <source>设置接线方式不成功</source>
+        <translation>Setting the wiring failed</translation>
+    </message>
+    <message>
+        <source>设置仪表参数成功</source>
+        <translation>Meter settings written</translation>
+    </message>
+</context>
+<context>
+    <name>MeterDlg</name>
+    <message>
+        <source>运行</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>RD5800智能电力检测仪--Velmora(Ver 2.0)</source>
+        <translation>RD5800 Power Meter--Velmora (Ver 2.0)</translation>
+    </message>
+    <message>
+        <source>无法启动模块设置程序 %1：在程序目录、当前目录和 PATH 中都找不到它。</source>
+        <translation>Cannot start the module settings program %1: it is not in the program folder, the current folder or PATH.</translation>
+    </message>
+    <message>
+        <source>无法启动模块设置程序 %1 (%2)。</source>
+        <translation>Cannot start the module settings program %1 (%2).</translation>
+    </message>
+    <message>
+        <source><byte value="xd"/>
+轮询已停止，接好后请按&quot;运行&quot;。</source>
+        <translation><byte value="xd"/>
+Polling has stopped; reconnect and press &quot;Run&quot;.</translation>
+    </message>
+</context>
+<context>
+    <name>MeterDlgCommands</name>
+    <message>
+        <source>地址更新不成功</source>
+        <translation>Changing the address failed</translation>
+    </message>
+</context>
+<context>
+    <name>MeterOptions</name>
+    <message>
+        <source>用法: RD5800 [选项]
+RD5800 三相电力监测仪的上位机程序: 实时数据、开关量、计数、谐波与仪表设置。
+
+选项:
+  --record FILE   启动后把每次读到的数据记录到 CSV 文件 FILE (文件已有同样的记录时接着写)
+  --lang zh|en    界面语言: 中文或英文 (不给时按系统语言, C/POSIX 时为中文)
+  -h, --help      显示本说明
+
+串口: 环境变量 RD5800_COM&lt;n&gt; 指定端口号 n 使用的设备, 例如 RD5800_COM1=/dev/ttyUSB0。
+</source>
+        <translation>Usage: RD5800 [options]
+Host program for the RD5800 three-phase power meter: live data, digital inputs, counters, harmonics and meter settings.
+
+Options:
+  --record FILE   record every reading from the start into the CSV file FILE (continues a file with the same columns)
+  --lang zh|en    interface language: Chinese or English (default: the system language; Chinese for C/POSIX)
+  -h, --help      show this text
+
+Serial port: the environment variable RD5800_COM&lt;n&gt; names the device of port number n, e.g. RD5800_COM1=/dev/ttyUSB0.
+</translation>
+    </message>
+    <message>
+        <source>多余的参数: %1</source>
+        <translation>unexpected arguments: %1</translation>
+    </message>
+    <message>
+        <source>--lang 只接受 zh 或 en</source>
+        <translation>--lang accepts only zh or en</translation>
+    </message>
+    <message>
+        <source>--record 需要一个文件名</source>
+        <translation>--record needs a file name</translation>
+    </message>
+</context>
+<context>
+    <name>MeterPanel</name>
+    <message>
+        <source>子机地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>通讯成功率</source>
+        <translation>Success %</translation>
+    </message>
+    <message>
+        <source>总次数</source>
+        <translation>Total</translation>
+    </message>
+    <message>
+        <source>基本数据</source>
+        <translation>Measurements</translation>
+    </message>
+    <message>
+        <source>  合相</source>
+        <translation>  Total</translation>
+    </message>
+    <message>
+        <source>A相/CA线</source>
+        <translation>A / CA</translation>
+    </message>
+    <message>
+        <source>B相/AB线</source>
+        <translation>B / AB</translation>
+    </message>
+    <message>
+        <source>C相/BC线</source>
+        <translation>C / BC</translation>
+    </message>
+    <message>
+        <source>相 电 压</source>
+        <translation>Phase U</translation>
+    </message>
+    <message>
+        <source>线 电 压</source>
+        <translation>Line U</translation>
+    </message>
+    <message>
+        <source>相 电 流</source>
+        <translation>Current</translation>
+    </message>
+    <message>
+        <source>有功功率</source>
+        <translation>Active P</translation>
+    </message>
+    <message>
+        <source>无功功率</source>
+        <translation>Reactive Q</translation>
+    </message>
+    <message>
+        <source>视在功率</source>
+        <translation>Apparent S</translation>
+    </message>
+    <message>
+        <source>功率因数</source>
+        <translation>PF</translation>
+    </message>
+    <message>
+        <source>频    率</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>电能数据</source>
+        <translation>Energy</translation>
+    </message>
+    <message>
+        <source>正向有功电能</source>
+        <translation>Import kWh</translation>
+    </message>
+    <message>
+        <source>负向有功电能</source>
+        <translation>Export kWh</translation>
+    </message>
+    <message>
+        <source>正向无功电能</source>
+        <translation>Import kvarh</translation>
+    </message>
+    <message>
+        <source>负向无功电能</source>
+        <translation>Export kvarh</translation>
+    </message>
+    <message>
+        <source>遥信部分</source>
+        <translation>Digital inputs</translation>
+    </message>
+    <message>
+        <source>状</source>
+        <translation>In</translation>
+    </message>
+    <message>
+        <source>态</source>
+        <translation> </translation>
+    </message>
+    <message>
+        <source>计</source>
+        <translation>Ct</translation>
+    </message>
+    <message>
+        <source>数</source>
+        <translation> </translation>
+    </message>
+    <message>
+        <source>计数 </source>
+        <translation>Count </translation>
+    </message>
+    <message>
+        <source>继电器输出状态</source>
+        <translation>Relay outputs</translation>
+    </message>
+    <message>
+        <source>脉冲宽度</source>
+        <translation>Pulse</translation>
+    </message>
+    <message>
+        <source>修改</source>
+        <translation>Modify</translation>
+    </message>
+    <message>
+        <source>写入</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>通讯状态</source>
+        <translation>Line status</translation>
+    </message>
+    <message>
+        <source>选择谐波项目:</source>
+        <translation>Harmonics of:</translation>
+    </message>
+    <message>
+        <source>选择谐波项目</source>
+        <translation>Harmonics of</translation>
+    </message>
+    <message>
+        <source>基波值</source>
+        <translation>Fund.</translation>
+    </message>
+    <message>
+        <source>(A或V)</source>
+        <translation>(A or V)</translation>
+    </message>
+    <message>
+        <source>基波值 棒</source>
+        <translation>Fund. bar</translation>
+    </message>
+    <message>
+        <source>谐波含量</source>
+        <translation>Harmonic content</translation>
+    </message>
+    <message>
+        <source>运行</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>轮询地址</source>
+        <translation>Search address</translation>
+    </message>
+    <message>
+        <source>更改子机地址</source>
+        <translation>Change slave address</translation>
+    </message>
+    <message>
+        <source>通讯设置</source>
+        <translation>Communication settings</translation>
+    </message>
+    <message>
+        <source>仪表设置</source>
+        <translation>Meter settings</translation>
+    </message>
+    <message>
+        <source>模块设置</source>
+        <translation>Module settings</translation>
+    </message>
+    <message>
+        <source>使用说明</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>退  出</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>修改精度</source>
+        <translation>Accuracy</translation>
+    </message>
+    <message>
+        <source>发送帧:</source>
+        <translation>Sent frame:</translation>
+    </message>
+</context>
+<context>
+    <name>MeterSetDlg</name>
+    <message>
+        <source>3相4线(非平衡)</source>
+        <translation>3P4W (unbalanced)</translation>
+    </message>
+    <message>
+        <source>单相2线</source>
+        <translation>1P2W</translation>
+    </message>
+    <message>
+        <source>3相3线(非平衡)</source>
+        <translation>3P3W (unbalanced)</translation>
+    </message>
+    <message>
+        <source>3相3线(平衡)</source>
+        <translation>3P3W (balanced)</translation>
+    </message>
+    <message>
+        <source>单相3线</source>
+        <translation>1P3W</translation>
+    </message>
+    <message>
+        <source>3相4线(平衡)</source>
+        <translation>3P4W (balanced)</translation>
+    </message>
+    <message>
+        <source>ＰＴ</source>
+        <translation>PT</translation>
+    </message>
+    <message>
+        <source>ＣＴ</source>
+        <translation>CT</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>ModuleLink</name>
+    <message>
+        <source>
+未发送任何请求。</source>
+        <translation>
+No request was sent.</translation>
+    </message>
+    <message>
+        <source>
+参数可能只写入了一部分，接好后请重新设置。</source>
+        <translation>
+The settings may be written only in part; reconnect and set them again.</translation>
+    </message>
+    <message>
+        <source>
+读取未完成，接好后请重新读取。</source>
+        <translation>
+Reading did not finish; reconnect and read again.</translation>
+    </message>
+</context>
+<context>
+    <name>Quantities</name>
+    <message>
+        <source>合相</source>
+        <translation>Total</translation>
+    </message>
+    <message>
+        <source>A相</source>
+        <translation>A</translation>
+    </message>
+    <message>
+        <source>B相</source>
+        <translation>B</translation>
+    </message>
+    <message>
+        <source>C相</source>
+        <translation>C</translation>
+    </message>
+    <message>
+        <source>CA线</source>
+        <translation>CA</translation>
+    </message>
+    <message>
+        <source>AB线</source>
+        <translation>AB</translation>
+    </message>
+    <message>
+        <source>BC线</source>
+        <translation>BC</translation>
+    </message>
+    <message>
+        <source>相电压</source>
+        <translation>phase voltage</translation>
+    </message>
+    <message>
+        <source>线电压</source>
+        <translation>line voltage</translation>
+    </message>
+    <message>
+        <source>相电流</source>
+        <translation>current</translation>
+    </message>
+    <message>
+        <source>有功功率</source>
+        <translation>active power</translation>
+    </message>
+    <message>
+        <source>无功功率</source>
+        <translation>reactive power</translation>
+    </message>
+    <message>
+        <source>视在功率</source>
+        <translation>apparent power</translation>
+    </message>
+    <message>
+        <source>功率因数</source>
+        <translation>power factor</translation>
+    </message>
+    <message>
+        <source>频率</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>正向有功电能</source>
+        <translation>Import active energy</translation>
+    </message>
+    <message>
+        <source>负向有功电能</source>
+        <translation>Export active energy</translation>
+    </message>
+    <message>
+        <source>正向无功电能</source>
+        <translation>Import reactive energy</translation>
+    </message>
+    <message>
+        <source>负向无功电能</source>
+        <translation>Export reactive energy</translation>
+    </message>
+    <message>
+        <source>计数</source>
+        <translation>count</translation>
+    </message>
+    <message>
+        <source>通讯成功率</source>
+        <translation>Success rate</translation>
+    </message>
+</context>
+<context>
+    <name>RecordingControls</name>
+    <message>
+        <source>记录中: %1 (%2 行)</source>
+        <translation>Recording: %1 (%2 rows)</translation>
+    </message>
+    <message>
+        <source>停止记录</source>
+        <translation>Stop recording</translation>
+    </message>
+    <message>
+        <source>记录数据</source>
+        <translation>Record data</translation>
+    </message>
+</context>
+<context>
+    <name>RegisterNames</name>
+    <message>
+        <source>测量数据</source>
+        <translation>measurements</translation>
+    </message>
+    <message>
+        <source>模块</source>
+        <translation>modules</translation>
+    </message>
+    <message>
+        <source>设备信息</source>
+        <translation>device info</translation>
+    </message>
+    <message>
+        <source>子机地址</source>
+        <translation>slave address</translation>
+    </message>
+    <message>
+        <source>计数</source>
+        <translation>counts</translation>
+    </message>
+    <message>
+        <source>电能脉冲参数</source>
+        <translation>energy pulse</translation>
+    </message>
+    <message>
+        <source>接线方式</source>
+        <translation>wiring</translation>
+    </message>
+    <message>
+        <source>校验方式</source>
+        <translation>parity</translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation>baud rate</translation>
+    </message>
+    <message>
+        <source>脉冲宽度</source>
+        <translation>pulse width</translation>
+    </message>
+    <message>
+        <source>电能脉冲值</source>
+        <translation>energy pulse value</translation>
+    </message>
+    <message>
+        <source>电能脉冲宽度</source>
+        <translation>energy pulse width</translation>
+    </message>
+    <message>
+        <source>谐波 %1</source>
+        <translation>harmonics %1</translation>
+    </message>
+    <message>
+        <source>继电器模块 %1#</source>
+        <translation>relay module %1#</translation>
+    </message>
+    <message>
+        <source>模拟量模块 %1#</source>
+        <translation>analog module %1#</translation>
+    </message>
+    <message>
+        <source>继电器模块 %1# 继电器 %2</source>
+        <translation>relay module %1# relay %2</translation>
+    </message>
+    <message>
+        <source>模拟量模块 %1# 输出 %2</source>
+        <translation>analog module %1# output %2</translation>
+    </message>
+</context>
+<context>
+    <name>RelayBlock</name>
+    <message>
+        <source>列表中的一项</source>
+        <translation>an item of the list</translation>
+    </message>
+</context>
+<context>
+    <name>SerialPort</name>
+    <message>
+        <source>无法打开串口 COM%1：没有对应的串口设备。</source>
+        <translation>Cannot open serial port COM%1: there is no such serial device.</translation>
+    </message>
+    <message>
+        <source>无法打开串口 COM%1 (%2)：%3</source>
+        <translation>Cannot open serial port COM%1 (%2): %3</translation>
+    </message>
+    <message>
+        <source><byte value="xd"/>
+请确认串口未被其他程序占用，并将当前用户加入 dialout 组。</source>
+        <translation><byte value="xd"/>
+Make sure no other program uses the port and that the user is in the dialout group.</translation>
+    </message>
+    <message>
+        <source>串口 COM%1 (%2) 已断开：%3</source>
+        <translation>Serial port COM%1 (%2) disconnected: %3</translation>
+    </message>
+    <message>
+        <source>无对应设备</source>
+        <translation>no device</translation>
+    </message>
+</context>
+<context>
+    <name>TrafficModel</name>
+    <message>
+        <source>请求 %1    有效应答 %2    无应答 %3    CRC 错误 %4    其他故障 %5</source>
+        <translation>Requests %1    Valid replies %2    No reply %3    CRC errors %4    Other faults %5</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>方向</source>
+        <translation>Dir.</translation>
+    </message>
+    <message>
+        <source>数据</source>
+        <translation>Data</translation>
+    </message>
+    <message>
+        <source>说明</source>
+        <translation>Meaning</translation>
+    </message>
+    <message>
+        <source>耗时(ms)</source>
+        <translation>Time (ms)</translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>接收</source>
+        <translation>Recv</translation>
+    </message>
+</context>
+<context>
+    <name>TrafficWindow</name>
+    <message>
+        <source>通讯监视</source>
+        <translation>Line monitor</translation>
+    </message>
+    <message>
+        <source>发送</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>耗时(ms)</source>
+        <translation>Time (ms)</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt);;所有文件 (*)</source>
+        <translation>Text files (*.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>通讯记录未能保存到 %1：%2</source>
+        <translation>The line log could not be saved to %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>TrendDlg</name>
+    <message>
+        <source>趋势图</source>
+        <translation>Trends</translation>
+    </message>
+    <message>
+        <source>曲线%1</source>
+        <translation>Curve %1</translation>
+    </message>
+    <message>
+        <source>(无)</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>时间范围:</source>
+        <translation>Time span:</translation>
+    </message>
+    <message>
+        <source>10 分钟</source>
+        <translation>10 min</translation>
+    </message>
+    <message>
+        <source>1 小时</source>
+        <translation>1 hour</translation>
+    </message>
+    <message>
+        <source>8 小时</source>
+        <translation>8 hours</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>趋势曲线</source>
+        <translation>Trend curves</translation>
+    </message>
+</context>
+<context>
+    <name>ValueField</name>
+    <message>
+        <source>PT变比</source>
+        <translation>PT ratio</translation>
+    </message>
+    <message>
+        <source>CT变比</source>
+        <translation>CT ratio</translation>
+    </message>
+    <message>
+        <source>PT或CT变比</source>
+        <translation>PT or CT ratio</translation>
+    </message>
+    <message>
+        <source>仪表的%1为0, 无法换算成寄存器值</source>
+        <translation>the meter&apos;s %1 is 0; the value cannot be converted</translation>
+    </message>
+    <message>
+        <source>0 至 %1 之间的整数</source>
+        <translation>a whole number from 0 to %1</translation>
+    </message>
+    <message>
+        <source>%1 至 %2 之间的数值</source>
+        <translation>a value from %1 to %2</translation>
+    </message>
+</context>
+<context>
+    <name>WriteReport</name>
+    <message>
+        <source>参数设置成功</source>
+        <translation>Settings written</translation>
+    </message>
+    <message>
+        <source>参数未全部设置成功: 以下寄存器没有应答, 其设置可能未被仪表接受:
+%1</source>
+        <translation>Not all settings were written: these registers did not answer, the meter may not have taken them:
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>nolvex</name>
+    <message>
+        <source>用法: nolvex [--lang zh|en]
+RD5800 插件模块参数设置程序: 继电器、4-20mA 模拟量输出与电能脉冲模块。
+--lang zh|en: 界面语言 (不给时按系统语言, C/POSIX 时为中文)。
+使用 1 号串口 (9600,N,8,1), 设备可由环境变量 RD5800_COM1 指定, 例如 RD5800_COM1=/dev/ttyUSB0。
+</source>
+        <translation>Usage: nolvex [--lang zh|en]
+Settings of the RD5800 plug-in modules: relays, 4-20mA analog outputs and energy pulses.
+--lang zh|en: interface language (default: the system language; Chinese for C/POSIX).
+Uses serial port 1 (9600,N,8,1); the environment variable RD5800_COM1 names the device, e.g. RD5800_COM1=/dev/ttyUSB0.
+</translation>
+    </message>
+</context>
+</TS>
