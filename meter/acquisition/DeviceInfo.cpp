@@ -1,6 +1,6 @@
 #include "DeviceInfo.h"
 
-#include "Registers.h"
+#include "RegisterValues.h"
 #include <QCoreApplication>
 
 namespace rdacq {
@@ -8,12 +8,13 @@ namespace rdacq {
 DeviceInfo DecodeDeviceInfo(const uint8_t *data)
 {
     DeviceInfo d;
-    d.slaveAddress = LowByte(data, 0x00);
-    d.wiringMode = LowByte(data, 0x01);
-    d.pulseWidth = LowByte(data, 0x06);
-    d.ptRatio = U16(data, 0x07);
-    d.ctRatio = U16(data, 0x08);
-    d.accuracyFlag = LowByte(data, 0x0A);
+    using namespace rdreg;
+    d.slaveAddress = LowByte(data, InBlock(kSlaveAddress));
+    d.wiringMode = LowByte(data, InBlock(kWiringMode));
+    d.pulseWidth = LowByte(data, InBlock(kPulseWidth));
+    d.ptRatio = U16(data, InBlock(kPtRatio));
+    d.ctRatio = U16(data, InBlock(kCtRatio));
+    d.accuracyFlag = LowByte(data, InBlock(kAccuracy));
     return d;
 }
 

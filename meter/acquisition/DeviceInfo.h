@@ -2,13 +2,15 @@
 // wiring mode, pulse width, PT and CT ratios and the accuracy flag are used.
 #pragma once
 
+#include "meter/state/DeviceRegisters.h"
+
 #include <QString>
 #include <cstdint>
 
 namespace rdacq {
 
-constexpr uint16_t kDeviceInfoRegister = 0x0300;
-constexpr uint16_t kDeviceInfoCount = 17;
+constexpr uint16_t kDeviceInfoRegister = rdreg::kDeviceInfo;
+constexpr uint16_t kDeviceInfoCount = rdreg::kDeviceInfoCount;
 
 struct DeviceInfo {
     uint8_t slaveAddress = 0;   // 0x0300, low byte

@@ -1,6 +1,6 @@
 #include "Harmonics.h"
 
-#include "Registers.h"
+#include "RegisterValues.h"
 
 #include <algorithm>
 
@@ -24,7 +24,7 @@ QStringList HarmonicItemTexts()
 
 uint16_t HarmonicRegister(int item)
 {
-    return static_cast<uint16_t>(0x020C + 18 * item);
+    return static_cast<uint16_t>(kHarmonicBase + kHarmonicCount * item);
 }
 
 QStringList ChartRowLabels()

@@ -11,7 +11,8 @@ namespace rdacq {
 
 constexpr int kHarmonicItems = 6;     // I1, I2, I3, U1, U2, U3
 constexpr int kChartRows = 18;        // rows labelled "2" to "19"
-constexpr uint16_t kHarmonicCount = 18;
+constexpr uint16_t kHarmonicCount = 18;     // registers of one item's block
+constexpr uint16_t kHarmonicBase = 0x020C;   // the block of I1
 
 // The combo box items, in register order.
 QStringList HarmonicItemTexts();

@@ -1,6 +1,6 @@
 #include "Measurements.h"
 
-#include "Registers.h"
+#include "RegisterValues.h"
 
 namespace rdacq {
 

@@ -1,7 +1,7 @@
 #include "PollCycle.h"
 
 #include "Measurements.h"
-#include "Registers.h"
+#include "RegisterValues.h"
 #include "Switching.h"
 
 namespace rdacq {

@@ -1,6 +1,6 @@
 #include "Switching.h"
 
-#include "Registers.h"
+#include "RegisterValues.h"
 
 namespace rdacq {
 

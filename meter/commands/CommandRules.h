@@ -3,19 +3,21 @@
 // into a register value (or into the message that refuses it).
 #pragma once
 
+#include "meter/state/DeviceRegisters.h"
+
 #include <QString>
 #include <cstdint>
 
 namespace rdcmd {
 
 // Registers the configuration commands write (function 6) or probe (function 3).
-constexpr uint16_t kRegSlaveAddress = 0x0300;
-constexpr uint16_t kRegWiringMode = 0x0301;
-constexpr uint16_t kRegParity = 0x0303;
-constexpr uint16_t kRegBaudRate = 0x0304;
-constexpr uint16_t kRegPulseWidth = 0x0306;
-constexpr uint16_t kRegPtRatio = 0x0307;
-constexpr uint16_t kRegCtRatio = 0x0308;
+constexpr uint16_t kRegSlaveAddress = rdreg::kSlaveAddress;
+constexpr uint16_t kRegWiringMode = rdreg::kWiringMode;
+constexpr uint16_t kRegParity = rdreg::kParity;
+constexpr uint16_t kRegBaudRate = rdreg::kBaudRate;
+constexpr uint16_t kRegPulseWidth = rdreg::kPulseWidth;
+constexpr uint16_t kRegPtRatio = rdreg::kPtRatio;
+constexpr uint16_t kRegCtRatio = rdreg::kCtRatio;
 
 // Fixed waits of the commands, in ms.
 constexpr uint32_t kSettingsWaitMs = 300;   // busy wait: line settings, PT/CT/wiring, probe
@@ -33,7 +35,7 @@ int BaudRateCode(int baudRate);
 // the instrument numbers them 0 none, 1 even, 2 odd.
 int InstrumentParityCode(int dialogParity);
 
-// The link status text of edit 1057. spaced: the form of start-up and of the line
+// The link status text of the status box. spaced: the form of start-up and of the line
 // settings command ("串行口: 1 \r\n..."); unspaced: the form the address search
 // writes ("串行口:1\r\n...").
 QString LinkStatusText(int commPort, int baudRate, int dialogParity, bool spaced);

@@ -30,31 +30,31 @@ struct MeterPanel {
     std::array<QLineEdit *, 6> counters{};      // 计数 DI1..DI6
     std::array<QLineEdit *, 6> relays{};        // DO1 .. DO6
 
-    QLineEdit *pulseWidth = nullptr;            // 1082
-    QPushButton *pulseModify = nullptr;         // 1070 "修改"
-    QPushButton *pulseWrite = nullptr;          // 1071 "写入"
+    QLineEdit *pulseWidth = nullptr;            // "脉冲宽度", read-only until "修改"
+    QPushButton *pulseModify = nullptr;         // "修改"
+    QPushButton *pulseWrite = nullptr;          // "写入"
 
-    QComboBox *harmonicItem = nullptr;          // 1088
-    QLineEdit *fundamental = nullptr;           // 1078
-    QProgressBar *fundamentalBar = nullptr;     // 1124
-    std::array<QLabel *, 6> scaleLabels{};      // 1126, 1119, 1125, 1123, 1114, 1117
-    CHarmonicChart *chart = nullptr;            // 1122
+    QComboBox *harmonicItem = nullptr;          // "选择谐波项目"
+    QLineEdit *fundamental = nullptr;           // "基波值"
+    QProgressBar *fundamentalBar = nullptr;     // the fundamental against its scale
+    std::array<QLabel *, 6> scaleLabels{};      // the bar's scale, left to right
+    CHarmonicChart *chart = nullptr;            // orders 2 to 19
 
-    QLineEdit *slaveAddress = nullptr;          // 1061
-    QLabel *successRate = nullptr;              // 1116
-    QLabel *attemptCount = nullptr;             // 1115, hidden
-    QPlainTextEdit *status = nullptr;           // 1057
+    QLineEdit *slaveAddress = nullptr;          // "子机地址"
+    QLabel *successRate = nullptr;              // "通讯成功率"
+    QLabel *attemptCount = nullptr;             // "总次数", hidden
+    QPlainTextEdit *status = nullptr;           // port, baud rate, parity
 
-    QPushButton *search = nullptr;              // 1062 "轮询地址"
-    QPushButton *changeAddress = nullptr;       // 1007 "更改子机地址"
-    QPushButton *runStop = nullptr;             // 1063 "运行" / "停止"
-    QPushButton *commSettings = nullptr;        // 1004 "通讯设置"
-    QPushButton *meterSettings = nullptr;       // 1006 "仪表设置"
-    QPushButton *moduleSettings = nullptr;      // 1094 "模块设置"
-    QPushButton *help = nullptr;                // 1095 "使用说明"
+    QPushButton *search = nullptr;              // "轮询地址"
+    QPushButton *changeAddress = nullptr;       // "更改子机地址"
+    QPushButton *runStop = nullptr;             // "运行" / "停止"
+    QPushButton *commSettings = nullptr;        // "通讯设置"
+    QPushButton *meterSettings = nullptr;       // "仪表设置"
+    QPushButton *moduleSettings = nullptr;      // "模块设置"
+    QPushButton *help = nullptr;                // "使用说明"
     QPushButton *exit = nullptr;                // "退  出"
-    QPushButton *accuracy = nullptr;            // 1009, hidden; caption is the accuracy class
-    QLineEdit *sentTrace = nullptr;             // 1021, hidden
+    QPushButton *accuracy = nullptr;            // hidden; its caption is the accuracy class
+    QLineEdit *sentTrace = nullptr;             // the last frame sent, hidden
 
     // Creates every control on `window` and sizes it.
     void Build(QWidget *window);

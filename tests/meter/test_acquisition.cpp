@@ -5,7 +5,7 @@
 #include "meter/acquisition/Harmonics.h"
 #include "meter/acquisition/LinkStats.h"
 #include "meter/acquisition/Measurements.h"
-#include "meter/acquisition/Registers.h"
+#include "meter/acquisition/RegisterValues.h"
 #include "meter/acquisition/Switching.h"
 
 #include <gtest/gtest.h>

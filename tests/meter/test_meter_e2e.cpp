@@ -7,7 +7,7 @@
 #include "link/QtSerialPort.h"
 #include "meter/acquisition/DeviceInfo.h"
 #include "meter/acquisition/Formatting.h"
-#include "meter/acquisition/Registers.h"
+#include "meter/acquisition/RegisterValues.h"
 #include "meter/app/MeterApp.h"
 #include "ScriptedPrompter.h"
 #include "meter/mainwnd/Lamp.h"
