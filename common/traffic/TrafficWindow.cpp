@@ -161,4 +161,10 @@ void TrafficWindow::hideEvent(QHideEvent *event)
     emit monitoringChanged(false);
 }
 
+void TrafficWindow::watch(rdlink::LinkWorker &worker)
+{
+    connect(this, &TrafficWindow::monitoringChanged, &worker, [&worker](bool on) { worker.setObserving(on); });
+    connect(&worker, &rdlink::LinkWorker::exchanged, this, &TrafficWindow::addRecord, Qt::QueuedConnection);
+}
+
 } // namespace rdtraffic

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "link/ExchangeRecord.h"
+#include "link/LinkWorker.h"
 
 #include <QDialog>
 #include <functional>
@@ -24,6 +25,10 @@ class TrafficWindow : public QDialog {
 public:
     // `program` names the saved file: "<program>-trace-YYYYMMDD-HHMMSS.txt".
     explicit TrafficWindow(const QString &program = QStringLiteral("rd5800"), QWidget *parent = nullptr);
+
+    // Shows the exchanges of `worker`, which reports them only while this window
+    // is open. The worker must outlive the window.
+    void watch(rdlink::LinkWorker &worker);
 
     // Seams for tests: where to save (empty: cancelled), given the suggested path;
     // and how a failed save is reported.

@@ -82,9 +82,7 @@ void PollCycle::StepCounters(rdlink::Link &link, TickResult &out)
     const uint8_t *data = Read(link, kCounterStep.reg, kCounterStep.count, kCounterStep.waitMs);
     if (!data)
         return;
-    std::array<uint32_t, 6> counters{};
-    for (int j = 0; j < 6; ++j)
-        counters[j] = U32HighWordFirst(data, 2 * j);
+    const std::array<uint32_t, 6> counters = DecodeCounters(data);
     m_counters = counters;
     if (out.reading)
         out.reading->counters = counters;

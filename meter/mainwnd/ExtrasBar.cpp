@@ -104,10 +104,7 @@ void ExtrasBar::openMonitor()
         m_traffic->setAttribute(Qt::WA_DeleteOnClose, false);
         // The link reports exchanges only while the window is open: closed, the
         // monitor costs nothing.
-        connect(m_traffic, &rdtraffic::TrafficWindow::monitoringChanged, this,
-                [this](bool on) { m_worker.setObserving(on); });
-        connect(&m_worker, &rdlink::LinkWorker::exchanged, m_traffic, &rdtraffic::TrafficWindow::addRecord,
-                Qt::QueuedConnection);
+        m_traffic->watch(m_worker);
         m_traffic->move(window()->frameGeometry().topRight() + QPoint(12, 0));
     }
     m_traffic->show();

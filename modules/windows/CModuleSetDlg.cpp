@@ -49,11 +49,7 @@ void CModuleSetDlg::OpenMonitor()
 {
     if (!m_monitor) {
         auto *monitor = new rdtraffic::TrafficWindow(QStringLiteral("nolvex"), this);
-        rdlink::LinkWorker &worker = m_context.worker;
-        connect(monitor, &rdtraffic::TrafficWindow::monitoringChanged, this,
-                [&worker](bool on) { worker.setObserving(on); });
-        connect(&worker, &rdlink::LinkWorker::exchanged, monitor, &rdtraffic::TrafficWindow::addRecord,
-                Qt::QueuedConnection);
+        monitor->watch(m_context.worker);
         m_monitor = monitor;
     }
     m_monitor->show();
