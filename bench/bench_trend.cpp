@@ -7,7 +7,7 @@
 #include "meter/recording/ReadingHistory.h"
 #include "meter/recording/RecordingControls.h"
 #include "meter/trends/TrendDlg.h"
-#include "tests/recording/SyntheticReading.h"
+#include "../tests/recording/SyntheticReading.h"
 
 #include <QApplication>
 #include <QFile>

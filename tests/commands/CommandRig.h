@@ -3,8 +3,8 @@
 // state the program has at address 1, 9600,N,8,1.
 #pragma once
 
-#include "tests/support/FakeClock.h"
-#include "tests/support/FakeSerialPort.h"
+#include "FakeClock.h"
+#include "FakeSerialPort.h"
 #include "link/Exchange.h"
 #include "meter/state/MeterState.h"
 

@@ -13,7 +13,7 @@
 #include "../sim/SimProcess.h"
 #include "link/Clock.h"
 #include "link/QtSerialPort.h"
-#include "tests/support/ScriptedPrompter.h"
+#include "ScriptedPrompter.h"
 #include "meter/mainwnd/MeterDlg.h"
 
 #include <QApplication>
