@@ -1,6 +1,6 @@
 #include "MeterApp.h"
 
-#include "CommSetDlg.h"
+#include "meter/dialogs/CommSetDlg.h"
 #include "common/widgets/Prompter.h"
 
 #include <QApplication>

@@ -6,11 +6,11 @@
 #include "MeterLine.h"
 
 #include "common/widgets/AccessibleNames.h"
-#include "meter/app/CommSetDlg.h"
+#include "meter/dialogs/CommSetDlg.h"
 #include "common/widgets/Prompter.h"
-#include "meter/commands/AddrDlg.h"
+#include "meter/dialogs/AddrDlg.h"
 #include "meter/commands/CommandRules.h"
-#include "meter/commands/MeterSetDlg.h"
+#include "meter/dialogs/MeterSetDlg.h"
 
 #include <QLineEdit>
 #include <QCoreApplication>

@@ -4,10 +4,10 @@
 // starts with 0 in the address box, so the instrument answers at 0 here and a
 // command needs no Run first.
 #include "CommandRig.h"
-#include "meter/app/CommSetDlg.h"
+#include "meter/dialogs/CommSetDlg.h"
 #include "ScriptedPrompter.h"
-#include "meter/commands/AddrDlg.h"
-#include "meter/commands/MeterSetDlg.h"
+#include "meter/dialogs/AddrDlg.h"
+#include "meter/dialogs/MeterSetDlg.h"
 #include "meter/mainwnd/MeterDlg.h"
 
 #include <QLineEdit>

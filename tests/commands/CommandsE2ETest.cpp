@@ -5,10 +5,10 @@
 // the ticks achieved, not at how many there were. After each click the test waits
 // until the link worker's jobs are done and their results shown.
 #include "link/QtSerialPort.h"
-#include "meter/app/CommSetDlg.h"
+#include "meter/dialogs/CommSetDlg.h"
 #include "ScriptedPrompter.h"
-#include "meter/commands/AddrDlg.h"
-#include "meter/commands/MeterSetDlg.h"
+#include "meter/dialogs/AddrDlg.h"
+#include "meter/dialogs/MeterSetDlg.h"
 #include "meter/mainwnd/MeterDlg.h"
 
 #include <QFile>

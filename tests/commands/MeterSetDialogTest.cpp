@@ -2,7 +2,7 @@
 // the code the dialog hands on is the one checked, however it was checked; the
 // ratio edits carry their labels' names.
 #include "ScriptedPrompter.h"
-#include "meter/commands/MeterSetDlg.h"
+#include "meter/dialogs/MeterSetDlg.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>

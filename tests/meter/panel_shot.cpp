@@ -3,7 +3,7 @@
 // Usage: meter_panel_shot OUT.png [SETTINGS.png [NOTES.png]]
 #include "FakeSerialPort.h"
 #include "RegisterBytes.h"
-#include "meter/app/CommSetDlg.h"
+#include "meter/dialogs/CommSetDlg.h"
 #include "meter/app/MeterApp.h"
 #include "meter/mainwnd/HelpDlg.h"
 #include "ScriptedPrompter.h"

@@ -6,7 +6,7 @@
 #include "FakeSerialPort.h"
 #include "RegisterBytes.h"
 #include "ScriptedPrompter.h"
-#include "meter/commands/MeterSetDlg.h"
+#include "meter/dialogs/MeterSetDlg.h"
 #include "meter/mainwnd/MeterDlg.h"
 
 #include <QLineEdit>

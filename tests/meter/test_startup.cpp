@@ -1,7 +1,7 @@
 // Start-up: the settings dialog and what it hands to the main window.
 #include "FakeSerialPort.h"
 #include "RegisterBytes.h"
-#include "meter/app/CommSetDlg.h"
+#include "meter/dialogs/CommSetDlg.h"
 #include "meter/app/MeterApp.h"
 #include "ScriptedPrompter.h"
 #include "meter/mainwnd/MeterDlg.h"

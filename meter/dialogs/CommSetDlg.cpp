@@ -1,6 +1,6 @@
 #include "CommSetDlg.h"
 
-#include "PortNumber.h"
+#include "meter/app/PortNumber.h"
 #include "common/widgets/Prompter.h"
 #include "common/widgets/AccessibleNames.h"
 #include "common/widgets/RadioChoice.h"

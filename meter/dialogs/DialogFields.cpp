@@ -1,6 +1,6 @@
 #include "DialogFields.h"
 
-#include "CommandRules.h"
+#include "meter/commands/CommandRules.h"
 #include "common/widgets/Prompter.h"
 
 #include <QLineEdit>

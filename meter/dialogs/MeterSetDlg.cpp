@@ -1,6 +1,6 @@
 #include "MeterSetDlg.h"
 
-#include "CommandRules.h"
+#include "meter/commands/CommandRules.h"
 #include "DialogFields.h"
 #include "common/widgets/AccessibleNames.h"
 #include "common/widgets/RadioChoice.h"
