@@ -67,7 +67,7 @@ struct Rig {
     {
         Answer(port, &unanswered);
         window.setProgramStarter([](const QString &) { return false; });
-        window.setLineSettings(9600, 0, 1);
+        window.setLineSettings(9600, rdlink::Parity::None, 1);
         window.OnInitDialog();
         window.show();
         window.panel().slaveAddress->setText(QStringLiteral("1"));
@@ -131,7 +131,7 @@ void BM_TickLogicOnly(benchmark::State &state)
     rdtest::FakeSerialPort port{clock};
     int unanswered = 0;
     Answer(port, &unanswered);
-    port.setSettings(QStringLiteral("9600,N,8,1"));
+    port.setSettings({9600, rdlink::Parity::None});
     port.open();
     rdlink::Link link(port, clock);
     MeterState meter;

@@ -31,11 +31,9 @@ int Link::ReadIntoBuffer()
 
 uint32_t Link::WaitFor(const Frame &request, uint32_t fixedMs, bool readsReply) const
 {
-    LineSettings line;
-    if (!ParseSettings(m_port.settings(), &line))
-        return fixedMs;
+    const LineSettings line = m_port.settings();
     const int reply = readsReply ? ExpectedReplyLength(request) : 0;
-    return EffectiveWaitMs(fixedMs, line.baudRate, line.parity != 'N', int(request.size()), reply);
+    return EffectiveWaitMs(fixedMs, line.baudRate, line.parity != Parity::None, int(request.size()), reply);
 }
 
 int Link::WaitObserved(WaitKind kind, uint32_t ms, int expected)

@@ -29,13 +29,14 @@ bool NaturalLess(const QString &a, const QString &b)
     return pa.second < pb.second;
 }
 
-QSerialPort::Parity ParityOf(char letter)
+QSerialPort::Parity ParityOf(Parity parity)
 {
-    switch (letter) {
-    case 'E': return QSerialPort::EvenParity;
-    case 'O': return QSerialPort::OddParity;
-    default: return QSerialPort::NoParity;
+    switch (parity) {
+    case Parity::Even: return QSerialPort::EvenParity;
+    case Parity::Odd: return QSerialPort::OddParity;
+    case Parity::None: break;
     }
+    return QSerialPort::NoParity;
 }
 
 } // namespace
@@ -100,9 +101,9 @@ bool QtSerialPort::open()
         m_error = QStringLiteral("no serial device for COM%1").arg(m_portNumber);
         return false;
     }
-    LineSettings line;
-    if (!ParseSettings(m_settings, &line)) {
-        m_error = QStringLiteral("invalid line settings \"%1\"").arg(m_settings);
+    const LineSettings &line = m_settings;
+    if (!IsValid(line)) {
+        m_error = QStringLiteral("invalid line settings \"%1\"").arg(SettingsText(line));
         return false;
     }
     m_port = std::make_unique<QSerialPort>();

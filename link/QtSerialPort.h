@@ -27,8 +27,8 @@ public:
 
     void setPortNumber(int number) override;
     int portNumber() const override { return m_portNumber; }
-    void setSettings(const QString &settings) override { m_settings = settings; }
-    QString settings() const override { return m_settings; }
+    void setSettings(const LineSettings &settings) override { m_settings = settings; }
+    LineSettings settings() const override { return m_settings; }
     bool open() override;
     void close() override;
     bool isOpen() const override;
@@ -45,7 +45,7 @@ private:
 
     std::unique_ptr<QSerialPort> m_port;
     int m_portNumber = 1;
-    QString m_settings = QStringLiteral("9600,N,8,1");
+    LineSettings m_settings;
     QString m_device;
     QString m_error;
 };

@@ -1,11 +1,10 @@
 #include "SerialPort.h"
 
-#include <QStringList>
 #include <QCoreApplication>
 
 namespace rdlink {
 
-bool OpenPort(SerialPort &port, int portNumber, const QString &settings)
+bool OpenPort(SerialPort &port, int portNumber, const LineSettings &settings)
 {
     port.setPortNumber(portNumber);
     port.setSettings(settings);
@@ -19,38 +18,6 @@ void ClosePortIfOpen(SerialPort &port)
 {
     if (port.isOpen())
         port.close();
-}
-
-QString SettingsText(int baudRate, int parityCode)
-{
-    static const char *const kParity[] = {"N", "O", "E"};
-    const char *letter = (parityCode >= 0 && parityCode <= 2) ? kParity[parityCode] : "N";
-    return QStringLiteral("%1,%2,8,1").arg(baudRate).arg(QLatin1String(letter));
-}
-
-bool ParseSettings(const QString &text, LineSettings *out)
-{
-    const QStringList parts = text.split(QLatin1Char(','));
-    if (parts.size() != 4)
-        return false;
-    bool ok = false;
-    LineSettings s;
-    s.baudRate = parts[0].trimmed().toInt(&ok);
-    if (!ok || s.baudRate <= 0)
-        return false;
-    const QString parity = parts[1].trimmed().toUpper();
-    if (parity != QLatin1String("N") && parity != QLatin1String("O") && parity != QLatin1String("E"))
-        return false;
-    s.parity = parity.at(0).toLatin1();
-    s.dataBits = parts[2].trimmed().toInt(&ok);
-    if (!ok || s.dataBits < 5 || s.dataBits > 8)
-        return false;
-    s.stopBits = parts[3].trimmed().toInt(&ok);
-    if (!ok || (s.stopBits != 1 && s.stopBits != 2))
-        return false;
-    if (out)
-        *out = s;
-    return true;
 }
 
 } // namespace rdlink

@@ -1,9 +1,11 @@
 // The one interface to a serial line. Its operations are those of the serial
-// control the windows host: port number, settings text, open/close, is-open,
+// control the windows host: port number, line settings, open/close, is-open,
 // empty and count the waiting bytes, read every waiting byte,
 // write bytes. Failures are reported by return value and errorString(), never
 // by exceptions, so a window can tell the user what went wrong.
 #pragma once
+
+#include "LineSettings.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,10 +20,9 @@ public:
     virtual void setPortNumber(int number) = 0;
     virtual int portNumber() const = 0;
 
-    // Line settings text: baud rate, parity letter N/O/E, data bits, stop bits,
-    // e.g. "9600,N,8,1". Applied at the next open.
-    virtual void setSettings(const QString &settings) = 0;
-    virtual QString settings() const = 0;
+    // Line settings, applied at the next open.
+    virtual void setSettings(const LineSettings &settings) = 0;
+    virtual LineSettings settings() const = 0;
 
     // Opens the port with the current number and settings. Returns false when the
     // port cannot be opened; errorString() then gives the system's reason.
@@ -48,25 +49,10 @@ public:
 
 // The opening sequence every window uses on initialisation and on Run: port
 // number, settings, open, empty the receive buffer.
-bool OpenPort(SerialPort &port, int portNumber, const QString &settings);
+bool OpenPort(SerialPort &port, int portNumber, const LineSettings &settings);
 
 // Closes the port when it reports open (Stop, module settings, destruction).
 void ClosePortIfOpen(SerialPort &port);
-
-// The settings text for a baud rate and the dialog's parity code
-// (0 none, 1 odd, 2 even): "9600,N,8,1".
-QString SettingsText(int baudRate, int parityCode);
-
-struct LineSettings {
-    int baudRate = 9600;
-    char parity = 'N';   // 'N', 'O' or 'E'
-    int dataBits = 8;
-    int stopBits = 1;
-};
-
-// Parses a settings text; returns false for a text that is not of the form
-// "<baud>,<N|O|E>,<data bits>,<stop bits>".
-bool ParseSettings(const QString &text, LineSettings *out);
 
 } // namespace rdlink
 

@@ -21,7 +21,7 @@ bool CMeterApp::InitInstance()
     CCommSetDlg settings;
     settings.setPrompter(&m_prompter);
     settings.m_baudRate = 9600;
-    settings.m_parity = 0;
+    settings.m_parity = rdlink::Parity::None;
     settings.m_commPort = 1;
     settings.loadFields();
     if (m_prompter.exec(settings) != QDialog::Accepted)

@@ -3,6 +3,8 @@
 // the program before any port is opened.
 #pragma once
 
+#include "link/LineSettings.h"
+
 #include <functional>
 
 class Prompter;
@@ -11,7 +13,7 @@ class QApplication;
 // The line settings the user accepted, handed to the main window.
 struct StartSettings {
     int baudRate = 9600;
-    int parity = 0;      // 0 none, 1 odd, 2 even
+    rdlink::Parity parity = rdlink::Parity::None;
     int commPort = 1;    // 1 = COM1
 };
 

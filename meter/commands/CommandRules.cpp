@@ -15,25 +15,25 @@ int BaudRateCode(int baudRate)
     }
 }
 
-int InstrumentParityCode(int dialogParity)
+int InstrumentParityCode(rdlink::Parity parity)
 {
-    switch (dialogParity) {
-    case 1: return 2;   // odd
-    case 2: return 1;   // even
-    default: return 0;  // none
+    switch (parity) {
+    case rdlink::Parity::Odd: return 2;
+    case rdlink::Parity::Even: return 1;
+    case rdlink::Parity::None: break;
     }
+    return 0;
 }
 
-QString LinkStatusText(int commPort, int baudRate, int dialogParity, bool spaced)
+QString LinkStatusText(int commPort, int baudRate, rdlink::Parity parity, bool spaced)
 {
     QString text = spaced
         ? QCoreApplication::translate("CommandRules", "串行口: %1 \r\n\r\n波特率: %2 \r\n\r\n").arg(commPort).arg(baudRate)
         : QCoreApplication::translate("CommandRules", "串行口:%1\r\n\r\n波特率:%2\r\n\r\n").arg(commPort).arg(baudRate);
-    switch (dialogParity) {
-    case 0: text += QCoreApplication::translate("CommandRules", "校验位:无校验"); break;
-    case 1: text += QCoreApplication::translate("CommandRules", "校验位:奇校验"); break;
-    case 2: text += QCoreApplication::translate("CommandRules", "校验位:偶校验"); break;
-    default: break;
+    switch (parity) {
+    case rdlink::Parity::None: text += QCoreApplication::translate("CommandRules", "校验位:无校验"); break;
+    case rdlink::Parity::Odd: text += QCoreApplication::translate("CommandRules", "校验位:奇校验"); break;
+    case rdlink::Parity::Even: text += QCoreApplication::translate("CommandRules", "校验位:偶校验"); break;
     }
     return text;
 }

@@ -3,6 +3,7 @@
 // into a register value (or into the message that refuses it).
 #pragma once
 
+#include "link/LineSettings.h"
 #include "meter/state/DeviceRegisters.h"
 
 #include <QString>
@@ -31,14 +32,13 @@ constexpr int kWiringModes = 6;
 // The instrument's baud rate code (0 = 1200 ... 4 = 19200), -1 for another rate.
 int BaudRateCode(int baudRate);
 
-// The instrument's parity code for the dialog's parity (0 none, 1 odd, 2 even):
-// the instrument numbers them 0 none, 1 even, 2 odd.
-int InstrumentParityCode(int dialogParity);
+// The instrument's parity code: 0 none, 1 even, 2 odd.
+int InstrumentParityCode(rdlink::Parity parity);
 
 // The link status text of the status box. spaced: the form of start-up and of the line
 // settings command ("串行口: 1 \r\n..."); unspaced: the form the address search
 // writes ("串行口:1\r\n...").
-QString LinkStatusText(int commPort, int baudRate, int dialogParity, bool spaced);
+QString LinkStatusText(int commPort, int baudRate, rdlink::Parity parity, bool spaced);
 
 // Outcome of checking an entered whole number.
 struct NumberCheck {

@@ -29,10 +29,9 @@ LineOutcome WriteLineSettings(rdlink::Link &link, MeterState &s, const LineChoic
     // The local port follows the user's parity even when its write failed.
     s.commPort = choice.commPort;
     s.parity = choice.parity;
-    s.portSettings = rdlink::SettingsText(s.baudRate, s.parity);
     rdlink::SerialPort &port = link.port();
     rdlink::ClosePortIfOpen(port);
-    out.reopened = rdlink::OpenPort(port, s.commPort, s.portSettings);
+    out.reopened = rdlink::OpenPort(port, s.commPort, s.lineSettings());
     if (!out.reopened)
         out.openFailure = rdlink::PortOpenFailureText(s.commPort, port.deviceName(), port.errorString());
     port.discardInput();

@@ -21,7 +21,7 @@ struct CommandOutcome {
 // What the user chose in "通讯设置".
 struct LineChoice {
     int baudRate = 9600;
-    int parity = 0;         // dialog code: 0 none, 1 odd, 2 even
+    rdlink::Parity parity = rdlink::Parity::None;
     int commPort = 1;
 };
 

@@ -54,7 +54,7 @@ CCommSetDlg::CCommSetDlg(QWidget *parent) : QDialog(parent)
     parityGroup->setAccessibleName(QCoreApplication::translate("CommSetDlg", "校验位"));
     const QString parityTexts[3] = {QCoreApplication::translate("CommSetDlg", "无校验"), QCoreApplication::translate("CommSetDlg", "奇校验"),
                                     QCoreApplication::translate("CommSetDlg", "偶校验")};
-    m_parityChoice = new rdwidgets::RadioChoice(this, [this](int i) { m_parity = i; });
+    m_parityChoice = new rdwidgets::RadioChoice(this, [this](int i) { m_parity = rdlink::ParityFromIndex(i); });
     for (int i = 0; i < 3; ++i) {
         m_parityBtn[i] = MakeRadio(parityTexts[i], parityGroup, QRect(15, 22 + 26 * i, 120, 22));
         m_parityChoice->add(m_parityBtn[i], i);
@@ -91,7 +91,7 @@ void CCommSetDlg::loadFields()
     // A rate or parity the dialog does not offer leaves its group clear.
     const int *baud = std::find(std::begin(kBaudRates), std::end(kBaudRates), m_baudRate);
     m_baudChoice->show(int(baud - std::begin(kBaudRates)));
-    m_parityChoice->show(m_parity);
+    m_parityChoice->show(int(m_parity));
     m_portEdit->setText(QString::number(m_commPort));
     updateDeviceLabel();
 }

@@ -2,6 +2,8 @@
 // communication settings command of the main window.
 #pragma once
 
+#include "link/LineSettings.h"
+
 #include <QDialog>
 
 class Prompter;
@@ -16,7 +18,7 @@ public:
     explicit CCommSetDlg(QWidget *parent = nullptr);
 
     // Fields: set by the caller before showing, read after Accepted.
-    int m_parity = 0;          // 0 none, 1 odd, 2 even
+    rdlink::Parity m_parity = rdlink::Parity::None;
     int m_baudRate = 9600;     // 1200, 2400, 4800, 9600 or 19200
     int m_commPort = 0;        // 1 = COM1; the constructor sets 0
 

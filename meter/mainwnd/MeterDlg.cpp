@@ -105,7 +105,7 @@ const rdacq::LinkStats &CMeterDlg::linkStats() const
     return m_line->poll.stats();
 }
 
-void CMeterDlg::setLineSettings(int baudRate, int parity, int commPort)
+void CMeterDlg::setLineSettings(int baudRate, rdlink::Parity parity, int commPort)
 {
     m_shown.baudRate = baudRate;
     m_shown.parity = parity;
@@ -120,7 +120,6 @@ void CMeterDlg::OnInitDialog()
     m_shown.ctRatio = 1;
     m_shown.wiringMode = 0;
     m_pollPeriodMs = PollPeriodFor(m_shown.baudRate);
-    m_shown.portSettings = rdlink::SettingsText(m_shown.baudRate, m_shown.parity);
     m_pollTimer.setInterval(m_pollPeriodMs);
     m_searchTimer.setInterval(m_pollPeriodMs);
 
@@ -146,7 +145,7 @@ void CMeterDlg::postOpen()
     m_worker->post([this, line](rdlink::Link &link) {
         rdlink::SerialPort &port = link.port();
         QString failure;
-        if (!port.isOpen() && !rdlink::OpenPort(port, line->state.commPort, line->state.portSettings))
+        if (!port.isOpen() && !rdlink::OpenPort(port, line->state.commPort, line->state.lineSettings()))
             failure = rdlink::PortOpenFailureText(line->state.commPort, port.deviceName(), port.errorString());
         const bool open = port.isOpen();
         rdlink::LinkWorker::deliver(this, [this, failure, open] {

@@ -29,8 +29,8 @@ public:
     ~CMeterDlg() override;
 
     // The line settings chosen at start-up, copied in before initialisation.
-    void setLineSettings(int baudRate, int parity, int commPort);
-    // Window initialisation: poll period, settings text, opening the port, the
+    void setLineSettings(int baudRate, rdlink::Parity parity, int commPort);
+    // Window initialisation: poll period, opening the port, the
     // status text, the chart. Polling starts only with Run.
     void OnInitDialog();
 

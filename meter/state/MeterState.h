@@ -4,17 +4,21 @@
 // of the last state a job handed back for its dialogs.
 #pragma once
 
-#include <QString>
+#include "link/LineSettings.h"
+
 #include <cstdint>
 
 struct MeterState {
     uint8_t slaveAddress = 0;
     int baudRate = 9600;         // 1200, 2400, 4800, 9600 or 19200
-    int parity = 0;              // dialog code: 0 none, 1 odd, 2 even
+    rdlink::Parity parity = rdlink::Parity::None;
     int commPort = 1;            // 1 = COM1
-    QString portSettings;        // "9600,N,8,1", used whenever Run reopens the port
     uint32_t ptRatio = 1;
     uint32_t ctRatio = 1;
     uint8_t wiringMode = 0;
     uint8_t pulseWidth = 1;
+
+    // What Run opens the port with: the baud rate and parity above, 8 data bits,
+    // 1 stop bit.
+    rdlink::LineSettings lineSettings() const { return {baudRate, parity}; }
 };

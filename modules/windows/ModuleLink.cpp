@@ -69,7 +69,7 @@ bool ModuleLink::write(uint16_t reg, uint16_t value, uint32_t waitMs)
 }
 
 PortSession::PortSession(rdlink::SerialPort &port)
-    : m_port(port), m_open(rdlink::OpenPort(port, kModulePort, ModulePortSettings()))
+    : m_port(port), m_open(rdlink::OpenPort(port, kModulePort, kModuleLine))
 {
 }
 

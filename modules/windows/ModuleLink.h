@@ -21,8 +21,10 @@ class Prompter;
 
 namespace rdmod {
 
+// The module program always talks on COM1 at 9600 baud, no parity, 8 data bits,
+// 1 stop bit.
 constexpr int kModulePort = 1;
-inline QString ModulePortSettings() { return QStringLiteral("9600,N,8,1"); }
+constexpr rdlink::LineSettings kModuleLine{};
 
 // What each window needs: the program's link worker and the seam for messages.
 struct ModuleContext {

@@ -119,12 +119,11 @@ struct Rig {
     Rig()
     {
         port.responder = [this](const QByteArray &request) {
-            settingsAtWrite << port.settings();
+            settingsAtWrite << rdlink::SettingsText(port.settings());
             return instrument.answer(request);
         };
         state.slaveAddress = 1;
-        state.portSettings = QStringLiteral("9600,N,8,1");
-        rdlink::OpenPort(port, state.commPort, state.portSettings);
+        rdlink::OpenPort(port, state.commPort, state.lineSettings());
     }
 
     rdtest::FakeClock clock;

@@ -17,6 +17,7 @@
 #include <memory>
 
 using namespace cmdtest;
+using rdlink::Parity;
 
 namespace {
 
@@ -29,7 +30,7 @@ protected:
         Open();
     }
 
-    void Open(int baud = 9600, int parity = 0, int com = 1)
+    void Open(int baud = 9600, Parity parity = Parity::None, int com = 1)
     {
         dlg.reset();
         dlg = std::make_unique<CMeterDlg>(port, clock, prompter);
@@ -151,20 +152,22 @@ TEST_F(CommandWindow, CommSettingsShowsTheMessagesAndTheNewLineInTheStatus)
 {
     struct Case {
         const char *name;
-        int baud, parity, port;
+        int baud;
+        Parity parity;
+        int port;
         std::set<uint16_t> refused;
         QStringList messages;
         QString status;
     };
     const Case cases[] = {
-        {"19200", 19200, 0, 1, {}, {QStringLiteral("改变波特率成功")},
+        {"19200", 19200, Parity::None, 1, {}, {QStringLiteral("改变波特率成功")},
          QStringLiteral("串行口: 1 \r\n\r\n波特率: 19200 \r\n\r\n校验位:无校验")},
-        {"both, baud first", 4800, 2, 1, {}, {QStringLiteral("改变波特率成功"), QStringLiteral("改变校验方式成功")},
+        {"both, baud first", 4800, Parity::Even, 1, {}, {QStringLiteral("改变波特率成功"), QStringLiteral("改变校验方式成功")},
          QStringLiteral("串行口: 1 \r\n\r\n波特率: 4800 \r\n\r\n校验位:偶校验")},
-        {"failed baud keeps the old rate", 19200, 1, 1, {0x0304},
+        {"failed baud keeps the old rate", 19200, Parity::Odd, 1, {0x0304},
          {QStringLiteral("改变波特率不成功"), QStringLiteral("改变校验方式成功")},
          QStringLiteral("串行口: 1 \r\n\r\n波特率: 9600 \r\n\r\n校验位:奇校验")},
-        {"another port", 9600, 0, 3, {}, {}, QStringLiteral("串行口: 3 \r\n\r\n波特率: 9600 \r\n\r\n校验位:无校验")},
+        {"another port", 9600, Parity::None, 3, {}, {}, QStringLiteral("串行口: 3 \r\n\r\n波特率: 9600 \r\n\r\n校验位:无校验")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -188,10 +191,11 @@ TEST_F(CommandWindow, CommSettingsShowsTheMessagesAndTheNewLineInTheStatus)
 
 TEST_F(CommandWindow, CommSettingsDialogStartsFromTheWindowsSettingsAndCancelLeavesThePort)
 {
-    Open(2400, 2, 4);
+    Open(2400, Parity::Even, 4);
     const int opened = port.openCount, closed = port.closeCount;
     const QString status = dlg->statusText();
-    int baud = 0, parity = -1, com = 0;
+    int baud = 0, com = 0;
+    Parity parity = Parity::None;
     prompter.answer = [&](QDialog &d) {
         auto &comm = static_cast<CCommSetDlg &>(d);
         baud = comm.m_baudRate;
@@ -202,7 +206,7 @@ TEST_F(CommandWindow, CommSettingsDialogStartsFromTheWindowsSettingsAndCancelLea
     };
     Click(panel().commSettings);
     EXPECT_EQ(baud, 2400);
-    EXPECT_EQ(parity, 2);
+    EXPECT_EQ(parity, Parity::Even);
     EXPECT_EQ(com, 4);
     EXPECT_TRUE(port.written.empty());
     EXPECT_EQ(port.bytesWaiting(), 0);
@@ -225,7 +229,7 @@ TEST_F(CommandWindow, CommSettingsPortThatWillNotReopenIsReportedAfterTheWrites)
     EXPECT_EQ(messages[0], QStringLiteral("改变波特率成功"));
     EXPECT_TRUE(messages[1].contains(port.device));
     EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(dlg->state().portSettings, QStringLiteral("19200,N,8,1"));
+    EXPECT_EQ(dlg->state().lineSettings(), (rdlink::LineSettings{19200, Parity::None}));
     EXPECT_TRUE(dlg->statusText().contains(QStringLiteral("19200")));
     EXPECT_TRUE(dlg->pollingActive());
 }
@@ -336,14 +340,15 @@ TEST_F(CommandWindow, PulseWidthCorrectedAfterARefusalIsWrittenOnce)
 TEST_F(CommandWindow, SearchStopsAtTheFoundAddressAndLeavesTheRunStateAlone)
 {
     struct Case {
-        int com, baud, parity;
+        int com, baud;
+        Parity parity;
         uint8_t found;
         QString status;
     };
     const Case cases[] = {
-        {1, 9600, 0, 5, QStringLiteral("串行口:1\r\n\r\n波特率:9600\r\n\r\n校验位:无校验")},
-        {2, 19200, 1, 1, QStringLiteral("串行口:2\r\n\r\n波特率:19200\r\n\r\n校验位:奇校验")},
-        {1, 1200, 2, 1, QStringLiteral("串行口:1\r\n\r\n波特率:1200\r\n\r\n校验位:偶校验")},
+        {1, 9600, Parity::None, 5, QStringLiteral("串行口:1\r\n\r\n波特率:9600\r\n\r\n校验位:无校验")},
+        {2, 19200, Parity::Odd, 1, QStringLiteral("串行口:2\r\n\r\n波特率:19200\r\n\r\n校验位:奇校验")},
+        {1, 1200, Parity::Even, 1, QStringLiteral("串行口:1\r\n\r\n波特率:1200\r\n\r\n校验位:偶校验")},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.baud);

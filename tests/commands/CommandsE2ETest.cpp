@@ -42,7 +42,7 @@ protected:
 
         m_window = std::make_unique<CMeterDlg>(m_port, rdlink::SystemClock(), m_prompter);
         QObject::connect(m_window.get(), &CMeterDlg::readingTaken, [this] { ++m_successes; });
-        m_window->setLineSettings(baudRate, 0, 1);
+        m_window->setLineSettings(baudRate, rdlink::Parity::None, 1);
         m_window->OnInitDialog();
         m_window->waitForLine();
         ASSERT_TRUE(m_port.isOpen()) << m_port.errorString().toStdString();
@@ -211,7 +211,7 @@ TEST_F(CommandsAgainstSimulator, BaudRateChangeTo19200KeepsCommunicating)
     Click(window().panel().commSettings);
     EXPECT_EQ(Messages(), QStringList{QStringLiteral("改变波特率成功")});
     EXPECT_EQ(state().baudRate, 19200);
-    EXPECT_EQ(state().portSettings, QStringLiteral("19200,N,8,1"));
+    EXPECT_EQ(rdlink::SettingsText(state().lineSettings()), QStringLiteral("19200,N,8,1"));
     EXPECT_EQ(window().timerInterval(), 800);
     EXPECT_TRUE(window().statusText().contains(QStringLiteral("波特率: 19200 ")));
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 using namespace cmdtest;
+using rdlink::Parity;
 
 namespace {
 
@@ -70,7 +71,9 @@ TEST(LineSettings, WritesBaudThenParityAtTheOldSettingsAndReopensWithTheResult)
     const QString parityOk = QStringLiteral("改变校验方式成功"), parityFail = QStringLiteral("改变校验方式不成功");
     struct Case {
         const char *name;
-        int baud, parity, port;
+        int baud;
+        Parity parity;
+        int port;
         std::set<uint16_t> refused;
         bool connected;
         QStringList frames, messages;
@@ -78,22 +81,22 @@ TEST(LineSettings, WritesBaudThenParityAtTheOldSettingsAndReopensWithTheResult)
         QString settings;
     };
     const Case cases[] = {
-        {"OK without changes", 9600, 0, 1, {}, true, {}, {}, 9600, "9600,N,8,1"},
-        {"19200", 19200, 0, 1, {}, true, Frames({"01 06 03 04 00 04"}), {baudOk}, 19200, "19200,N,8,1"},
-        {"1200", 1200, 0, 1, {}, true, Frames({"01 06 03 04 00 00"}), {baudOk}, 1200, "1200,N,8,1"},
-        {"odd parity is code 2", 9600, 1, 1, {}, true, Frames({"01 06 03 03 00 02"}), {parityOk}, 9600,
+        {"OK without changes", 9600, Parity::None, 1, {}, true, {}, {}, 9600, "9600,N,8,1"},
+        {"19200", 19200, Parity::None, 1, {}, true, Frames({"01 06 03 04 00 04"}), {baudOk}, 19200, "19200,N,8,1"},
+        {"1200", 1200, Parity::None, 1, {}, true, Frames({"01 06 03 04 00 00"}), {baudOk}, 1200, "1200,N,8,1"},
+        {"odd parity is code 2", 9600, Parity::Odd, 1, {}, true, Frames({"01 06 03 03 00 02"}), {parityOk}, 9600,
          "9600,O,8,1"},
-        {"even parity is code 1", 9600, 2, 1, {}, true, Frames({"01 06 03 03 00 01"}), {parityOk}, 9600,
+        {"even parity is code 1", 9600, Parity::Even, 1, {}, true, Frames({"01 06 03 03 00 01"}), {parityOk}, 9600,
          "9600,E,8,1"},
-        {"both, baud first", 4800, 2, 1, {}, true, Frames({"01 06 03 04 00 02", "01 06 03 03 00 01"}),
+        {"both, baud first", 4800, Parity::Even, 1, {}, true, Frames({"01 06 03 04 00 02", "01 06 03 03 00 01"}),
          {baudOk, parityOk}, 4800, "4800,E,8,1"},
-        {"failed baud keeps the old rate", 19200, 0, 1, {0x0304}, true, Frames({"01 06 03 04 00 04"}),
+        {"failed baud keeps the old rate", 19200, Parity::None, 1, {0x0304}, true, Frames({"01 06 03 04 00 04"}),
          {baudFail}, 9600, "9600,N,8,1"},
-        {"failed parity is still taken locally", 9600, 1, 1, {0x0303}, true, Frames({"01 06 03 03 00 02"}),
+        {"failed parity is still taken locally", 9600, Parity::Odd, 1, {0x0303}, true, Frames({"01 06 03 03 00 02"}),
          {parityFail}, 9600, "9600,O,8,1"},
-        {"no instrument: both fail, both sent", 2400, 1, 1, {}, false,
+        {"no instrument: both fail, both sent", 2400, Parity::Odd, 1, {}, false,
          Frames({"01 06 03 04 00 01", "01 06 03 03 00 02"}), {baudFail, parityFail}, 9600, "9600,O,8,1"},
-        {"another port", 9600, 0, 3, {}, true, {}, {}, 9600, "9600,N,8,1"},
+        {"another port", 9600, Parity::None, 3, {}, true, {}, {}, 9600, "9600,N,8,1"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -109,7 +112,6 @@ TEST(LineSettings, WritesBaudThenParityAtTheOldSettingsAndReopensWithTheResult)
         EXPECT_EQ(rig.state.baudRate, c.baudAfter);
         EXPECT_EQ(rig.state.parity, c.parity);
         EXPECT_EQ(rig.state.commPort, c.port);
-        EXPECT_EQ(rig.state.portSettings, c.settings);
         EXPECT_TRUE(out.reopened);
         EXPECT_EQ(rig.port.openCount, 2);
         EXPECT_EQ(rig.port.openedWith.back(), c.settings);
@@ -122,13 +124,13 @@ TEST(LineSettings, PortThatWillNotReopenIsReportedAndLeftClosed)
     Rig rig;
     rig.port.failOpen = true;
     rig.port.device = QStringLiteral("/dev/ttyUSB7");
-    const rdcmd::LineOutcome out = rdcmd::WriteLineSettings(rig.link, rig.state, {19200, 0, 1});
+    const rdcmd::LineOutcome out = rdcmd::WriteLineSettings(rig.link, rig.state, {19200, Parity::None, 1});
     EXPECT_EQ(out.messages, QStringList{QStringLiteral("改变波特率成功")});
     EXPECT_FALSE(out.reopened);
     EXPECT_TRUE(out.openFailure.contains(QStringLiteral("COM1")));
     EXPECT_TRUE(out.openFailure.contains(QStringLiteral("/dev/ttyUSB7")));
     EXPECT_FALSE(rig.port.isOpen());
-    EXPECT_EQ(rig.state.portSettings, QStringLiteral("19200,N,8,1"));
+    EXPECT_EQ(rdlink::SettingsText(rig.state.lineSettings()), QStringLiteral("19200,N,8,1"));
 }
 
 TEST(ChangeAddress, WritesTheNewAddressToTheOldOneAndAdoptsItOnTheEcho)

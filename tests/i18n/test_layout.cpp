@@ -151,7 +151,7 @@ TEST_P(Layout, MainWindowAndDialogs)
     rdtest::FakeSerialPort port(clock);
     ScriptedPrompter prompter;
     CMeterDlg window(port, clock, prompter);
-    window.setLineSettings(9600, 0, 1);
+    window.setLineSettings(9600, rdlink::Parity::None, 1);
     window.OnInitDialog();
     Check(&window, "meter-window");
 

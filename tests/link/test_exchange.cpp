@@ -56,7 +56,7 @@ struct Rig {
     FakeClock clock;
     FakeSerialPort port{clock};
     Link link{port, clock};
-    Rig() { OpenPort(port, 1, QStringLiteral("9600,N,8,1")); }
+    Rig() { OpenPort(port, 1, LineSettings{}); }
 };
 
 } // namespace
@@ -168,7 +168,7 @@ TEST(Exchange, WaitFollowsTheLineAtLowBaudRates)
 {
     Rig rig;
     rig.port.close();
-    OpenPort(rig.port, 1, QStringLiteral("1200,E,8,1"));
+    OpenPort(rig.port, 1, {1200, Parity::Even});
     rig.link.Exchange(BuildRead(1, 0x0000, 41), Opts(false, WaitKind::Sleep, 500));
     rig.link.Exchange(BuildWrite(1, 0x0306, 5), Opts(true, WaitKind::Sleep, 100, ReadMode::None));
     ASSERT_EQ(rig.clock.waits.size(), 2u);

@@ -105,7 +105,7 @@ TEST_P(LibmodbusOracle, ReadsAndWritesRoundTrip)
     ASSERT_TRUE(server.start());
 
     QtSerialPort port;
-    ASSERT_TRUE(OpenPort(port, 5, SettingsText(baud, 0))) << port.errorString().toStdString();
+    ASSERT_TRUE(OpenPort(port, 5, LineSettings{baud})) << port.errorString().toStdString();
     Link link(port, SystemClock());
 
     struct Read {

@@ -76,7 +76,7 @@ protected:
 TEST_F(PtyPort, WriteIsOnTheLineAndRepliesAreCountedWithoutEventLoop)
 {
     QtSerialPort port;
-    ASSERT_TRUE(OpenPort(port, 7, QStringLiteral("9600,N,8,1"))) << port.errorString().toStdString();
+    ASSERT_TRUE(OpenPort(port, 7, LineSettings{})) << port.errorString().toStdString();
     EXPECT_EQ(port.deviceName(), pty.path);
 
     const QByteArray request = QByteArray::fromHex("010300000001840A");
@@ -105,15 +105,23 @@ TEST_F(PtyPort, WriteIsOnTheLineAndRepliesAreCountedWithoutEventLoop)
 TEST_F(PtyPort, LineSettingsReachTheDevice)
 {
     const struct {
-        const char *settings;
+        LineSettings settings;
         speed_t speed;
-    } cases[] = {{"1200,N,8,1", B1200}, {"19200,N,8,1", B19200}, {"2400,N,8,2", B2400}};
+        bool odd;
+        bool twoStopBits;
+    } cases[] = {{{1200, Parity::None, 8, 1}, B1200, false, false},
+                 {{19200, Parity::Even, 8, 1}, B19200, false, false},
+                 {{2400, Parity::Odd, 8, 2}, B2400, true, true}};
     for (const auto &c : cases) {
+        const std::string name = SettingsText(c.settings).toStdString();
         QtSerialPort port;
-        ASSERT_TRUE(OpenPort(port, 7, QString::fromLatin1(c.settings))) << c.settings;
+        ASSERT_TRUE(OpenPort(port, 7, c.settings)) << name;
         termios t{};
         ASSERT_EQ(tcgetattr(pty.slave, &t), 0);
-        EXPECT_EQ(cfgetospeed(&t), c.speed) << c.settings;
+        EXPECT_EQ(cfgetospeed(&t), c.speed) << name;
+        // A pseudo-terminal always clears PARENB; PARODD and CSTOPB stay as set.
+        EXPECT_EQ((t.c_cflag & PARODD) != 0, c.odd) << name;
+        EXPECT_EQ((t.c_cflag & CSTOPB) != 0, c.twoStopBits) << name;
         port.close();
         EXPECT_FALSE(port.isOpen());
     }
@@ -123,17 +131,17 @@ TEST_F(PtyPort, SecondOpenOfTheSameDeviceFails)
 {
     QtSerialPort first;
     QtSerialPort second;
-    ASSERT_TRUE(OpenPort(first, 7, QStringLiteral("9600,N,8,1")));
-    EXPECT_FALSE(OpenPort(second, 7, QStringLiteral("9600,N,8,1")));
+    ASSERT_TRUE(OpenPort(first, 7, LineSettings{}));
+    EXPECT_FALSE(OpenPort(second, 7, LineSettings{}));
     EXPECT_FALSE(second.errorString().isEmpty());
     first.close();
-    EXPECT_TRUE(OpenPort(second, 7, QStringLiteral("9600,N,8,1"))) << second.errorString().toStdString();
+    EXPECT_TRUE(OpenPort(second, 7, LineSettings{})) << second.errorString().toStdString();
 }
 
 TEST_F(PtyPort, VanishedDeviceReadsClosedAndKeepsTheReason)
 {
     QtSerialPort port;
-    ASSERT_TRUE(OpenPort(port, 7, QStringLiteral("9600,N,8,1")));
+    ASSERT_TRUE(OpenPort(port, 7, LineSettings{}));
     pty.closeAll();   // the adapter is pulled
     port.write(QByteArray::fromHex("010300000001840A"));
     for (int k = 0; k < 3; ++k) {
@@ -148,7 +156,7 @@ TEST(QtSerialPortOpen, FailuresAreReportedNotThrown)
 {
     qputenv("RD5800_COM8", "/nonexistent/ttyUSB9");
     QtSerialPort port;
-    EXPECT_FALSE(OpenPort(port, 8, QStringLiteral("9600,N,8,1")));
+    EXPECT_FALSE(OpenPort(port, 8, LineSettings{}));
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(port.errorString().isEmpty());
     EXPECT_EQ(port.bytesWaiting(), 0);
@@ -180,15 +188,24 @@ TEST(PortNaming, AdaptersFirstThenByName)
     qunsetenv("RD5800_COM3");
 }
 
-TEST(Settings, ParseAndBuild)
+TEST(Settings, TextAndValidity)
 {
-    EXPECT_EQ(SettingsText(9600, 0), QStringLiteral("9600,N,8,1"));
-    EXPECT_EQ(SettingsText(1200, 1), QStringLiteral("1200,O,8,1"));
-    EXPECT_EQ(SettingsText(19200, 2), QStringLiteral("19200,E,8,1"));
-    LineSettings s;
-    ASSERT_TRUE(ParseSettings(QStringLiteral("19200,E,8,1"), &s));
-    EXPECT_EQ(s.baudRate, 19200);
-    EXPECT_EQ(s.parity, 'E');
-    for (const char *bad : {"", "9600", "9600,X,8,1", "abc,N,8,1", "9600,N,9,1", "9600,N,8,3", "-5,N,8,1"})
-        EXPECT_FALSE(ParseSettings(QString::fromLatin1(bad), &s)) << bad;
+    EXPECT_EQ(SettingsText({9600, Parity::None}), QStringLiteral("9600,N,8,1"));
+    EXPECT_EQ(SettingsText({1200, Parity::Odd}), QStringLiteral("1200,O,8,1"));
+    EXPECT_EQ(SettingsText({19200, Parity::Even, 7, 2}), QStringLiteral("19200,E,7,2"));
+    // The radio buttons' order: 无校验, 奇校验, 偶校验.
+    EXPECT_EQ(ParityFromIndex(1), Parity::Odd);
+    EXPECT_EQ(ParityFromIndex(2), Parity::Even);
+    EXPECT_EQ(ParityFromIndex(7), Parity::None);
+    EXPECT_TRUE(IsValid(LineSettings{}));
+    for (const LineSettings bad : {LineSettings{0}, LineSettings{-5}, LineSettings{9600, Parity::None, 9},
+                                   LineSettings{9600, Parity::None, 8, 3}})
+        EXPECT_FALSE(IsValid(bad)) << SettingsText(bad).toStdString();
+
+    // A port refuses settings no line has, and says why.
+    qputenv("RD5800_COM8", "/dev/null");
+    QtSerialPort port;
+    EXPECT_FALSE(OpenPort(port, 8, {9600, Parity::None, 9, 1}));
+    EXPECT_TRUE(port.errorString().contains(QStringLiteral("9600,N,9,1"))) << port.errorString().toStdString();
+    qunsetenv("RD5800_COM8");
 }

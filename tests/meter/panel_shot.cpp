@@ -55,7 +55,7 @@ int main(int argc, char **argv)
 
     ScriptedPrompter prompter;
     CMeterDlg window(port, clock, prompter);
-    window.setLineSettings(9600, 0, 1);
+    window.setLineSettings(9600, rdlink::Parity::None, 1);
     window.OnInitDialog();
     window.waitForLine();
     window.panel().slaveAddress->setText(QStringLiteral("1"));

@@ -51,7 +51,7 @@ int main(int argc, char **argv)
     const int seconds = argc > 1 ? atoi(argv[1]) : 20;
     const std::string baud = argc > 2 ? argv[2] : "9600";
     const std::string parity = argc > 3 ? argv[3] : "N";
-    const int parityCode = parity == "O" ? 1 : parity == "E" ? 2 : 0;
+    const rdlink::Parity parityCode = parity == "O" ? rdlink::Parity::Odd : parity == "E" ? rdlink::Parity::Even : rdlink::Parity::None;
 
     simtest::SimProcess sim({"--baud", baud, "--parity", parity});
     if (!sim.started()) {

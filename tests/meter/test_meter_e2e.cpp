@@ -26,7 +26,7 @@ struct LineCase {
     const char *baud;
     const char *parityLetter;
     int baudRate;
-    int parityCode;
+    rdlink::Parity parity;
 };
 
 class MeterEndToEnd : public ::testing::TestWithParam<LineCase> {};
@@ -60,7 +60,7 @@ TEST_P(MeterEndToEnd, TwoTicksShowTheSimulatorsValues)
     rdlink::QtSerialPort port;
     ScriptedPrompter prompter;
     CMeterDlg dlg(port, rdlink::SystemClock(), prompter);
-    dlg.setLineSettings(line.baudRate, line.parityCode, 1);
+    dlg.setLineSettings(line.baudRate, line.parity, 1);
     dlg.OnInitDialog();
     dlg.waitForLine();
     ASSERT_TRUE(port.isOpen()) << (prompter.messages.empty() ? "" : prompter.messages[0].toStdString());
@@ -140,7 +140,7 @@ TEST_P(MeterEndToEnd, TwoTicksShowTheSimulatorsValues)
 }
 
 INSTANTIATE_TEST_SUITE_P(Lines, MeterEndToEnd,
-                         ::testing::Values(LineCase{"9600", "N", 9600, 0}, LineCase{"1200", "E", 1200, 2}),
+                         ::testing::Values(LineCase{"9600", "N", 9600, rdlink::Parity::None}, LineCase{"1200", "E", 1200, rdlink::Parity::Even}),
                          [](const ::testing::TestParamInfo<LineCase> &info) {
                              return std::string("Baud") + info.param.baud + info.param.parityLetter;
                          });

@@ -33,7 +33,7 @@ protected:
             return reply.isEmpty() ? std::vector<rdtest::Chunk>{} : std::vector<rdtest::Chunk>{{reply, 20}};
         };
         dlg = std::make_unique<CMeterDlg>(port, clock, prompter);
-        dlg->setLineSettings(9600, 0, 1);
+        dlg->setLineSettings(9600, rdlink::Parity::None, 1);
         dlg->OnInitDialog();
         dlg->waitForLine();
     }

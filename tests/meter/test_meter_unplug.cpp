@@ -63,7 +63,7 @@ TEST(MeterUnplug, PulledAdapterStopsPollingOnceAndRunReopensWhenBack)
     rdlink::QtSerialPort port;
     ScriptedPrompter prompter;
     CMeterDlg dlg(port, rdlink::SystemClock(), prompter);
-    dlg.setLineSettings(9600, 0, 1);
+    dlg.setLineSettings(9600, rdlink::Parity::None, 1);
     dlg.OnInitDialog();
     dlg.waitForLine();
     ASSERT_TRUE(port.isOpen()) << (prompter.messages.empty() ? "" : prompter.messages[0].toStdString());

@@ -57,7 +57,7 @@ protected:
         };
     }
 
-    void Open(int baud = 9600, int parity = 0, int com = 1)
+    void Open(int baud = 9600, rdlink::Parity parity = rdlink::Parity::None, int com = 1)
     {
         dlg = std::make_unique<CMeterDlg>(port, clock, prompter);
         // Never start the real module program from a test: it would outlive the
@@ -125,16 +125,17 @@ TEST_F(MeterWindow, StartUpOpensThePortAndWaitsForRun)
 TEST_F(MeterWindow, PollPeriodAndSettingsFollowTheStartSettings)
 {
     struct Case {
-        int baud, parity;
+        int baud;
+        rdlink::Parity parity;
         int period;
         const char *settings;
         const char *parityText;
     } cases[] = {
-        {1200, 2, 2000, "1200,E,8,1", "校验位:偶校验"},
-        {2400, 1, 1500, "2400,O,8,1", "校验位:奇校验"},
-        {4800, 0, 1000, "4800,N,8,1", "校验位:无校验"},
-        {9600, 0, 800, "9600,N,8,1", "校验位:无校验"},
-        {19200, 2, 400, "19200,E,8,1", "校验位:偶校验"},
+        {1200, rdlink::Parity::Even, 2000, "1200,E,8,1", "校验位:偶校验"},
+        {2400, rdlink::Parity::Odd, 1500, "2400,O,8,1", "校验位:奇校验"},
+        {4800, rdlink::Parity::None, 1000, "4800,N,8,1", "校验位:无校验"},
+        {9600, rdlink::Parity::None, 800, "9600,N,8,1", "校验位:无校验"},
+        {19200, rdlink::Parity::Even, 400, "19200,E,8,1", "校验位:偶校验"},
     };
     for (const Case &c : cases) {
         Open(c.baud, c.parity, 3);
@@ -183,7 +184,7 @@ TEST_F(MeterWindow, PortThatCannotOpenIsReportedAndNothingIsPolled)
     port.failOpen = true;
     port.openFailure = QStringLiteral("Permission denied");
     port.device = QStringLiteral("/dev/ttyUSB3");
-    Open(9600, 0, 2);
+    Open(9600, rdlink::Parity::None, 2);
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_TRUE(prompter.messages[0].contains(QStringLiteral("COM2")));
     EXPECT_TRUE(prompter.messages[0].contains(QStringLiteral("/dev/ttyUSB3")));
@@ -256,7 +257,7 @@ TEST_F(MeterWindow, OneTickSendsFiveReadsInOrderWithTheirWaits)
 
 TEST_F(MeterWindow, LowBaudRateWaitsCoverTheLineTime)
 {
-    Open(1200, 2);
+    Open(1200, rdlink::Parity::Even);
     Run();
     dlg->onPollTick();
     dlg->waitForLine();

@@ -51,7 +51,7 @@ protected:
             return reply.isEmpty() ? std::vector<Chunk>{} : std::vector<Chunk>{{reply, 20}};
         };
         dlg = std::make_unique<CMeterDlg>(port, clock, prompter);
-        dlg->setLineSettings(9600, 0, 1);
+        dlg->setLineSettings(9600, rdlink::Parity::None, 1);
         dlg->OnInitDialog();
         dlg->waitForLine();
     }

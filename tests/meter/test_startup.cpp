@@ -113,7 +113,7 @@ TEST(MeterStartUp, RadioButtonsStayExclusive)
     app.InitInstance();
     ASSERT_TRUE(passed.has_value());
     EXPECT_EQ(passed->baudRate, 19200);
-    EXPECT_EQ(passed->parity, 2);
+    EXPECT_EQ(passed->parity, rdlink::Parity::Even);
 }
 
 TEST(MeterStartUp, SettingsDialogShowsTheDeviceOfThePortNumber)
@@ -148,7 +148,7 @@ TEST(MeterStartUp, ChoicesMadeByAScreenReaderAreTaken)
         choose(d.parityButton(1));   // odd
         d.accept();
         EXPECT_EQ(d.m_baudRate, 2400) << how;
-        EXPECT_EQ(d.m_parity, 1) << how;
+        EXPECT_EQ(d.m_parity, rdlink::Parity::Odd) << how;
         for (int i = 0; i < 5; ++i) {
             EXPECT_EQ(d.baudButton(i)->isChecked(), i == 1) << how << i;
             EXPECT_EQ(QAccessible::queryAccessibleInterface(d.baudButton(i))->role(), QAccessible::RadioButton);

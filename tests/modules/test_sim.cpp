@@ -68,7 +68,7 @@ protected:
     int RelayOutputs()
     {
         rdlink::QtSerialPort port;
-        if (!rdlink::OpenPort(port, 1, QStringLiteral("9600,N,8,1")))
+        if (!rdlink::OpenPort(port, 1, rdlink::LineSettings{}))
             return -1;
         rdlink::Link link(port, rdlink::SystemClock());
         rdlink::ExchangeOptions options;

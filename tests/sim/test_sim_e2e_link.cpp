@@ -43,13 +43,13 @@ std::vector<ReadCase> RequestSet(int harmonicItem)
 
 class Port {
 public:
-    Port(const std::string &device, const QString &settings) : m_link(m_port, SystemClock())
+    Port(const std::string &device, const LineSettings &settings) : m_link(m_port, SystemClock())
     {
         qputenv("RD5800_COM1", QByteArray::fromStdString(device));
         m_opened = OpenPort(m_port, 1, settings);
     }
     bool opened() const { return m_opened; }
-    bool reopen(const QString &settings)
+    bool reopen(const LineSettings &settings)
     {
         m_port.close();
         return m_opened = OpenPort(m_port, 1, settings);
@@ -75,9 +75,9 @@ private:
     bool m_opened = false;
 };
 
-QString Settings(int baud, char parity)
+LineSettings Settings(int baud, char parity)
 {
-    return QStringLiteral("%1,%2,8,1").arg(baud).arg(QChar(parity));
+    return {baud, parity == 'E' ? Parity::Even : parity == 'O' ? Parity::Odd : Parity::None};
 }
 
 void SleepMs(int ms)

@@ -160,7 +160,7 @@ int main(int argc, char **argv)
     CMeterDlg window(port, clock, prompter);
     clock.stats = &window.linkStats();
     window.setProgramStarter([](const QString &) { return false; });
-    window.setLineSettings(s.baud, 0, 1);
+    window.setLineSettings(s.baud, rdlink::Parity::None, 1);
     window.OnInitDialog();
     window.show();
     window.panel().slaveAddress->setText(QStringLiteral("1"));

@@ -13,7 +13,7 @@ bool FakeSerialPort::open()
     m_open = true;
     m_error.clear();
     ++openCount;
-    openedWith.push_back(m_settings);
+    openedWith.push_back(rdlink::SettingsText(m_settings));
     return true;
 }
 

@@ -49,8 +49,8 @@ public:
     // SerialPort
     void setPortNumber(int number) override { m_number = number; }
     int portNumber() const override { return m_number; }
-    void setSettings(const QString &s) override { m_settings = s; }
-    QString settings() const override { return m_settings; }
+    void setSettings(const rdlink::LineSettings &s) override { m_settings = s; }
+    rdlink::LineSettings settings() const override { return m_settings; }
     bool open() override;
     void close() override;
     bool isOpen() const override { return m_open; }
@@ -77,7 +77,7 @@ private:
     QByteArray m_arrived;
     bool m_open = false;
     int m_number = 1;
-    QString m_settings = QStringLiteral("9600,N,8,1");
+    rdlink::LineSettings m_settings;
     QString m_error;
 };
 

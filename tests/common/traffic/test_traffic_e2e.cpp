@@ -48,7 +48,7 @@ TEST(TrafficEndToEnd, RowsMatchTheSimulatorsLogWithFaultsOn)
     ASSERT_TRUE(sim.started());
     qputenv("RD5800_COM1", QByteArray::fromStdString(sim.device()));
     QtSerialPort port;
-    ASSERT_TRUE(OpenPort(port, 1, QStringLiteral("19200,N,8,1"))) << port.errorString().toStdString();
+    ASSERT_TRUE(OpenPort(port, 1, {19200, rdlink::Parity::None})) << port.errorString().toStdString();
     Link link(port, SystemClock());
     TrafficModel model;
     link.setObserver([&](const ExchangeRecord &r) { model.addRecord(r); });

@@ -123,7 +123,7 @@ TEST(WindowAccessibility, MainWindowWhilePolling)
     };
     ScriptedPrompter prompter;
     CMeterDlg window(port, clock, prompter);
-    window.setLineSettings(9600, 0, 1);
+    window.setLineSettings(9600, rdlink::Parity::None, 1);
     window.OnInitDialog();
     window.waitForLine();
     ExpectReadable(window);   // stopped, before any reading

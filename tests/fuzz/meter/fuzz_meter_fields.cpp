@@ -65,8 +65,9 @@ void CheckPortNumber(const QString &text)
         return;   // a number too long for an int
     // Accepted: the same number as the text says, and a status text that names it.
     Check(QString::number(*number) == QString::number(text.trimmed().toLongLong()));
-    for (int parity = 0; parity < 3; ++parity)
-        Check(rdcmd::LinkStatusText(*number, 9600, parity, parity == 1).contains(QString::number(*number)));
+    for (const auto parity : {rdlink::Parity::None, rdlink::Parity::Odd, rdlink::Parity::Even})
+        Check(rdcmd::LinkStatusText(*number, 9600, parity, parity == rdlink::Parity::Odd)
+                  .contains(QString::number(*number)));
 }
 
 } // namespace

@@ -31,8 +31,8 @@ public:
 
     void setPortNumber(int) override {}
     int portNumber() const override { return 1; }
-    void setSettings(const QString &) override {}
-    QString settings() const override { return QStringLiteral("9600,N,8,1"); }
+    void setSettings(const rdlink::LineSettings &) override {}
+    rdlink::LineSettings settings() const override { return {}; }
     bool open() override { return true; }
     void close() override {}
     bool isOpen() const override { return true; }
