@@ -5,7 +5,7 @@
 
 namespace rdacq {
 
-DeviceInfo DecodeDeviceInfo(const uint8_t *data)
+DeviceInfo DecodeDeviceInfo(const Registers &data)
 {
     DeviceInfo d;
     using namespace rdreg;

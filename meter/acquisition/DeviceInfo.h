@@ -2,6 +2,7 @@
 // wiring mode, pulse width, PT and CT ratios and the accuracy flag are used.
 #pragma once
 
+#include "RegisterValues.h"
 #include "meter/state/DeviceRegisters.h"
 
 #include <QString>
@@ -21,7 +22,7 @@ struct DeviceInfo {
     uint8_t accuracyFlag = 0;   // 0x030A, low byte: 0 = class 0.5, otherwise 0.2
 };
 
-DeviceInfo DecodeDeviceInfo(const uint8_t *data);
+DeviceInfo DecodeDeviceInfo(const Registers &data);
 
 QString PulseWidthText(uint8_t pulseWidth);   // "%d"
 QString AccuracyText(uint8_t accuracyFlag);   // "0.5级" / "0.2级"

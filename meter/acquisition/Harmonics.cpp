@@ -44,7 +44,7 @@ std::array<double, kChartRows> ChartStartValues()
     return values;
 }
 
-HarmonicView DecodeHarmonics(const uint8_t *data, double fundamental, int &scale)
+HarmonicView DecodeHarmonics(const Registers &data, double fundamental, int &scale)
 {
     HarmonicView h;
     h.fundamentalText = QString::asprintf("%.2f", fundamental);

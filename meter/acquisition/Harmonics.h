@@ -2,6 +2,8 @@
 // its six scale labels, and the chart of orders 2 to 19 in percent.
 #pragma once
 
+#include "RegisterValues.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -39,9 +41,9 @@ struct HarmonicView {
     int barValue = 0;                      // never beyond the range
 };
 
-// `data` holds the 36 data bytes of the reply; `fundamental` is the item's value
+// `data` holds the 18 registers of the reply; `fundamental` is the item's value
 // from the last good measurement reply; `scale` is the kept bar scale, updated
 // when the fundamental falls into another band of 500 (kept above 2000).
-HarmonicView DecodeHarmonics(const uint8_t *data, double fundamental, int &scale);
+HarmonicView DecodeHarmonics(const Registers &data, double fundamental, int &scale);
 
 } // namespace rdacq

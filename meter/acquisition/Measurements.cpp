@@ -9,7 +9,7 @@ namespace {
 // One group of eight registers: phase voltage, line voltage, current, then the
 // fourth register (unused in the phase groups, the frequency in the combined
 // group), active power, power factor, reactive power, apparent power.
-void DecodeGroup(const uint8_t *data, int base, int column, double pt, double ct, Measurements &m)
+void DecodeGroup(const Registers &data, int base, int column, double pt, double ct, Measurements &m)
 {
     m.phaseVoltage[column] = U16(data, base + 0) * pt / 10.0;
     m.lineVoltage[column] = U16(data, base + 1) * pt / 10.0;
@@ -22,7 +22,7 @@ void DecodeGroup(const uint8_t *data, int base, int column, double pt, double ct
 
 } // namespace
 
-Measurements DecodeMeasurements(const uint8_t *data, uint32_t ptRatio, uint32_t ctRatio)
+Measurements DecodeMeasurements(const Registers &data, uint32_t ptRatio, uint32_t ctRatio)
 {
     const double pt = ptRatio;
     const double ct = ctRatio;

@@ -2,6 +2,8 @@
 // Columns are ordered as the window shows them: combined, A/CA, B/AB, C/BC.
 #pragma once
 
+#include "RegisterValues.h"
+
 #include <array>
 #include <cstdint>
 
@@ -27,9 +29,9 @@ struct Measurements {
     std::array<uint32_t, 4> energy{};
 };
 
-// `data` holds the 82 data bytes of the reply. Voltages and powers are scaled by
+// `data` holds the 41 registers of the reply. Voltages and powers are scaled by
 // the PT ratio, currents and powers by the CT ratio, multiplying before dividing.
-Measurements DecodeMeasurements(const uint8_t *data, uint32_t ptRatio, uint32_t ctRatio);
+Measurements DecodeMeasurements(const Registers &data, uint32_t ptRatio, uint32_t ctRatio);
 
 // The phase values the harmonic display needs, in the order of its items:
 // I1, I2, I3 (A), U1, U2, U3 (V).

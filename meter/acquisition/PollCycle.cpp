@@ -26,28 +26,33 @@ TickResult PollCycle::RunTick(rdlink::Link &link, const TickInput &input)
     return out;
 }
 
-const uint8_t *PollCycle::Read(rdlink::Link &link, uint16_t reg, uint16_t count, uint32_t waitMs)
+std::optional<Registers> PollCycle::Read(rdlink::Link &link, uint16_t reg, uint16_t count, uint32_t waitMs)
 {
     rdlink::ExchangeOptions options;
     options.discardFirst = false;   // late bytes of a step are skipped by the next search
     options.wait = rdlink::WaitKind::Sleep;
     options.waitMs = waitMs;
     const rdlink::ExchangeResult r = link.Exchange(rdlink::BuildRead(m_state.slaveAddress, reg, count), options);
-    return r.ok() && r.dataLength() >= 2 * count ? r.data() : nullptr;
+    if (!r.ok())
+        return std::nullopt;
+    const Registers registers(r.data(), size_t(r.dataLength()));
+    if (!registers.holds(count))
+        return std::nullopt;
+    return registers;
 }
 
 void PollCycle::StepModules(rdlink::Link &link, TickResult &out)
 {
-    if (const uint8_t *data = Read(link, kModuleStep.reg, kModuleStep.count, kModuleStep.waitMs))
-        out.modules = ModuleLamps(U16(data, 0));
+    if (const auto data = Read(link, kModuleStep.reg, kModuleStep.count, kModuleStep.waitMs))
+        out.modules = ModuleLamps(U16(*data, 0));
 }
 
 void PollCycle::StepDeviceInfo(rdlink::Link &link, TickResult &out)
 {
-    const uint8_t *data = Read(link, kDeviceStep.reg, kDeviceStep.count, kDeviceStep.waitMs);
+    const auto data = Read(link, kDeviceStep.reg, kDeviceStep.count, kDeviceStep.waitMs);
     if (!data)
         return;
-    const DeviceInfo info = DecodeDeviceInfo(data);
+    const DeviceInfo info = DecodeDeviceInfo(*data);
     // The reported address is used by the measurement read of this same tick.
     m_state.slaveAddress = info.slaveAddress;
     m_state.wiringMode = info.wiringMode;
@@ -59,14 +64,14 @@ void PollCycle::StepDeviceInfo(rdlink::Link &link, TickResult &out)
 
 void PollCycle::StepMeasurements(rdlink::Link &link, const TickInput &input, TickResult &out)
 {
-    const uint8_t *data = Read(link, kMeasurementStep.reg, kMeasurementStep.count, kMeasurementStep.waitMs);
-    out.stats = m_stats.Record(data != nullptr);
+    const auto data = Read(link, kMeasurementStep.reg, kMeasurementStep.count, kMeasurementStep.waitMs);
+    out.stats = m_stats.Record(data.has_value());
     if (!data)
         return;
     // The entered address takes over again from the next step on.
     if (input.enteredAddress)
         m_state.slaveAddress = *input.enteredAddress;
-    const Measurements m = DecodeMeasurements(data, m_state.ptRatio, m_state.ctRatio);
+    const Measurements m = DecodeMeasurements(*data, m_state.ptRatio, m_state.ctRatio);
     m_fundamentals = Fundamentals(m);
     out.measurements = FormatMeasurements(m);
     Reading reading;
@@ -79,14 +84,14 @@ void PollCycle::StepMeasurements(rdlink::Link &link, const TickInput &input, Tic
 
 void PollCycle::StepCounters(rdlink::Link &link, TickResult &out)
 {
-    const uint8_t *data = Read(link, kCounterStep.reg, kCounterStep.count, kCounterStep.waitMs);
+    const auto data = Read(link, kCounterStep.reg, kCounterStep.count, kCounterStep.waitMs);
     if (!data)
         return;
-    const std::array<uint32_t, 6> counters = DecodeCounters(data);
+    const std::array<uint32_t, 6> counters = DecodeCounters(*data);
     m_counters = counters;
     if (out.reading)
         out.reading->counters = counters;
-    out.counters = CounterTexts(data);
+    out.counters = CounterTexts(*data);
 }
 
 void PollCycle::StepHarmonics(rdlink::Link &link, const TickInput &input, TickResult &out)
@@ -94,10 +99,10 @@ void PollCycle::StepHarmonics(rdlink::Link &link, const TickInput &input, TickRe
     const int item = input.harmonicItem;
     if (item < 0 || item >= kHarmonicItems)
         return;   // the combo text names no item: nothing to ask for
-    const uint8_t *data = Read(link, HarmonicRegister(item), kHarmonicCount, kHarmonicStepWaitMs);
+    const auto data = Read(link, HarmonicRegister(item), kHarmonicCount, kHarmonicStepWaitMs);
     if (!data)
         return;
-    out.harmonics = DecodeHarmonics(data, m_fundamentals[item], m_progressScale);
+    out.harmonics = DecodeHarmonics(*data, m_fundamentals[item], m_progressScale);
 }
 
 } // namespace rdacq

@@ -63,8 +63,9 @@ public:
     const LinkStats &stats() const { return m_stats; }
 
 private:
-    // One read with its fixed sleep; the data bytes of the reply, or nullptr.
-    const uint8_t *Read(rdlink::Link &link, uint16_t reg, uint16_t count, uint32_t waitMs);
+    // One read with its fixed sleep; the registers of a reply that holds all
+    // `count` of them, or nothing.
+    std::optional<Registers> Read(rdlink::Link &link, uint16_t reg, uint16_t count, uint32_t waitMs);
 
     void StepModules(rdlink::Link &link, TickResult &out);
     void StepDeviceInfo(rdlink::Link &link, TickResult &out);

@@ -13,7 +13,7 @@ std::array<bool, 6> ModuleLamps(uint16_t presence)
     return lit;
 }
 
-std::array<uint32_t, 6> DecodeCounters(const uint8_t *data)
+std::array<uint32_t, 6> DecodeCounters(const Registers &data)
 {
     std::array<uint32_t, 6> counters{};
     for (int j = 0; j < 6; ++j)
@@ -21,7 +21,7 @@ std::array<uint32_t, 6> DecodeCounters(const uint8_t *data)
     return counters;
 }
 
-std::array<QString, 6> CounterTexts(const uint8_t *data)
+std::array<QString, 6> CounterTexts(const Registers &data)
 {
     const std::array<uint32_t, 6> counters = DecodeCounters(data);
     std::array<QString, 6> texts;

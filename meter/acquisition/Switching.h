@@ -2,6 +2,8 @@
 // six input pulse counters.
 #pragma once
 
+#include "RegisterValues.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -17,9 +19,9 @@ constexpr uint16_t kCounterCount = 12;
 std::array<bool, 6> ModuleLamps(uint16_t presence);
 
 // The six counters of the counter block, each two registers with the high word first.
-std::array<uint32_t, 6> DecodeCounters(const uint8_t *data);
+std::array<uint32_t, 6> DecodeCounters(const Registers &data);
 
 // The same six counters as "%u".
-std::array<QString, 6> CounterTexts(const uint8_t *data);
+std::array<QString, 6> CounterTexts(const Registers &data);
 
 } // namespace rdacq

@@ -77,13 +77,24 @@ TEST(MeterFormatting, EnergyLadders)
 TEST(MeterDecoding, RegisterTypes)
 {
     const auto d = DataBytes({0xFFFF, 0x0001, 0x0002, 0x12AB});
-    EXPECT_EQ(U16(d.data(), 0), 65535);
-    EXPECT_EQ(S16(d.data(), 0), -1);
-    EXPECT_EQ(LowByte(d.data(), 3), 0xAB);
+    EXPECT_EQ(U16(d, 0), 65535);
+    EXPECT_EQ(S16(d, 0), -1);
+    EXPECT_EQ(LowByte(d, 3), 0xAB);
     // Energy bytes 00 01 00 02: low word first gives 0x00020001.
-    EXPECT_EQ(U32LowWordFirst(d.data(), 1), 131073u);
+    EXPECT_EQ(U32LowWordFirst(d, 1), 131073u);
     // Counter bytes 00 01 00 02: high word first.
-    EXPECT_EQ(U32HighWordFirst(d.data(), 1), 65538u);
+    EXPECT_EQ(U32HighWordFirst(d, 1), 65538u);
+
+    // A short reply: an odd last byte is no register, and a register past the
+    // end reads as 0 instead of whatever lies behind the buffer.
+    const Registers shortReply(d.data(), 5);
+    EXPECT_EQ(shortReply.count(), 2);
+    EXPECT_FALSE(shortReply.holds(3));
+    EXPECT_EQ(U16(shortReply, 1), 1);
+    EXPECT_EQ(U16(shortReply, 2), 0);
+    EXPECT_EQ(U32HighWordFirst(shortReply, 1), 65536u);
+    EXPECT_EQ(DecodeCounters(shortReply)[0], 0xFFFF0001u);
+    EXPECT_EQ(DecodeCounters(shortReply)[1], 0u);
 }
 
 // A measurement block with every register distinct, so a misplaced register shows.
@@ -113,7 +124,7 @@ std::vector<uint16_t> SampleBlock()
 TEST(MeterDecoding, MeasurementBlockAtUnitRatios)
 {
     const auto d = DataBytes(SampleBlock());
-    const Measurements m = DecodeMeasurements(d.data(), 1, 1);
+    const Measurements m = DecodeMeasurements(d, 1, 1);
     // Column order combined, A, B, C; the groups in the block are A, B, C, combined.
     EXPECT_DOUBLE_EQ(m.phaseVoltage[kColA], 220.0);
     EXPECT_DOUBLE_EQ(m.phaseVoltage[kColB], 220.1);
@@ -146,7 +157,7 @@ TEST(MeterDecoding, RatiosScaleVoltagesCurrentsAndPowersButNotEnergy)
     block[0x04] = 0xFFFF;                  // -1 x PT x CT
     block[0x07] = 0xFFFF;                  // 65535 x PT x CT
     const auto d = DataBytes(block);
-    const Measurements m = DecodeMeasurements(d.data(), 100, 5);
+    const Measurements m = DecodeMeasurements(d, 100, 5);
     EXPECT_DOUBLE_EQ(m.phaseVoltage[kColA], 10000.0);
     EXPECT_DOUBLE_EQ(m.current[kColA], 25.0);
     EXPECT_DOUBLE_EQ(m.activePower[kColA], -500.0);
@@ -160,7 +171,7 @@ TEST(MeterDecoding, RatiosScaleVoltagesCurrentsAndPowersButNotEnergy)
     EXPECT_EQ(t.energy[0], QStringLiteral("131.073 MWh"));
 
     // A ratio of 0 reads every scaled value as 0.
-    const Measurements zero = DecodeMeasurements(d.data(), 0, 0);
+    const Measurements zero = DecodeMeasurements(d, 0, 0);
     EXPECT_DOUBLE_EQ(zero.phaseVoltage[kColA], 0.0);
     EXPECT_DOUBLE_EQ(zero.activePower[kColA], 0.0);
     EXPECT_DOUBLE_EQ(zero.frequency, 49.99);
@@ -169,7 +180,7 @@ TEST(MeterDecoding, RatiosScaleVoltagesCurrentsAndPowersButNotEnergy)
 TEST(MeterDecoding, MeasurementTextsInputsAndRelays)
 {
     const auto d = DataBytes(SampleBlock());
-    const MeasurementTexts t = FormatMeasurements(DecodeMeasurements(d.data(), 1, 1));
+    const MeasurementTexts t = FormatMeasurements(DecodeMeasurements(d, 1, 1));
     EXPECT_EQ(t.grid[kRowPhaseVoltage][kCombined], QStringLiteral("220.30 V"));
     EXPECT_EQ(t.grid[kRowLineVoltage][kColC], QStringLiteral("380.20 V"));
     EXPECT_EQ(t.grid[kRowCurrent][kColA], QStringLiteral("5.000 A"));
@@ -195,7 +206,7 @@ TEST(MeterDecoding, DeviceInformation)
     r[0x08] = 0xFFFF;
     r[0x0A] = 0x0100;   // low byte 0: class 0.5
     const auto d = DataBytes(r);
-    const DeviceInfo info = DecodeDeviceInfo(d.data());
+    const DeviceInfo info = DecodeDeviceInfo(d);
     EXPECT_EQ(info.slaveAddress, 7);
     EXPECT_EQ(info.wiringMode, 3);
     EXPECT_EQ(info.pulseWidth, 0x50);
@@ -226,7 +237,7 @@ TEST(MeterDecoding, ModulePresenceBits)
 TEST(MeterDecoding, CountersHighWordFirst)
 {
     const auto d = DataBytes({0xFFFF, 0xFFFF, 0x0001, 0x0002, 0, 0, 0x8000, 0, 0, 12, 0x0010, 0});
-    const auto texts = CounterTexts(d.data());
+    const auto texts = CounterTexts(d);
     const std::array<QString, 6> expected{QStringLiteral("4294967295"), QStringLiteral("65538"),
                                           QStringLiteral("0"), QStringLiteral("2147483648"),
                                           QStringLiteral("12"), QStringLiteral("1048576")};
@@ -258,7 +269,7 @@ TEST(MeterHarmonics, ReplyToChartRows)
     raw[17] = 0xFFFF;  // order 19, unsigned
     const auto d = DataBytes(raw);
     int scale = 0;
-    const HarmonicView h = DecodeHarmonics(d.data(), 5.0, scale);
+    const HarmonicView h = DecodeHarmonics(d, 5.0, scale);
     EXPECT_DOUBLE_EQ(h.percent[2], 50.0);
     EXPECT_DOUBLE_EQ(h.chart[0], 0.0);
     EXPECT_DOUBLE_EQ(h.chart[1], 3.5);
@@ -292,7 +303,7 @@ TEST(MeterHarmonics, FundamentalBarBands)
     };
     for (const Case &c : cases) {
         int scale = c.scaleBefore;
-        const HarmonicView h = DecodeHarmonics(d.data(), c.fundamental, scale);
+        const HarmonicView h = DecodeHarmonics(d, c.fundamental, scale);
         EXPECT_EQ(h.fundamentalText, QString::fromLatin1(c.text)) << c.fundamental;
         EXPECT_EQ(scale, c.scale) << c.fundamental;
         EXPECT_EQ(h.scale, c.scale) << c.fundamental;
@@ -302,7 +313,7 @@ TEST(MeterHarmonics, FundamentalBarBands)
         EXPECT_EQ(h.scaleLabels[5], QString::fromLatin1(c.lastLabel)) << c.fundamental;
     }
     int scale = 1;
-    const HarmonicView one = DecodeHarmonics(d.data(), 12.0, scale);
+    const HarmonicView one = DecodeHarmonics(d, 12.0, scale);
     const std::array<QString, 6> labels{QStringLiteral("0"), QStringLiteral("100"), QStringLiteral("200"),
                                         QStringLiteral("300"), QStringLiteral("400"), QStringLiteral("500")};
     EXPECT_EQ(one.scaleLabels, labels);

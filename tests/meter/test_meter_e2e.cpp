@@ -101,16 +101,16 @@ TEST_P(MeterEndToEnd, TwoTicksShowTheSimulatorsValues)
     ASSERT_EQ(block.size(), 82u);
     ASSERT_EQ(counters.size(), 24u);
 
-    const rdacq::DeviceInfo info = rdacq::DecodeDeviceInfo(device.data());
+    const rdacq::DeviceInfo info = rdacq::DecodeDeviceInfo(device);
     EXPECT_EQ(info.ptRatio, 100);
     EXPECT_EQ(info.ctRatio, 5);
     const MeterPanel &p = dlg.panel();
     // Phase voltage A, computed here from the raw register: raw x PT / 10.
-    const double ua = rdacq::U16(block.data(), 0) * 100 / 10.0;
+    const double ua = rdacq::U16(block, 0) * 100 / 10.0;
     EXPECT_EQ(p.grid[0][1]->text(), ua > 1000 ? QString::asprintf("%.2f KV", ua / 1000) : QString::asprintf("%.2f V", ua));
     // Every box against the simulator's registers.
     const rdacq::MeasurementTexts t =
-        rdacq::FormatMeasurements(rdacq::DecodeMeasurements(block.data(), info.ptRatio, info.ctRatio));
+        rdacq::FormatMeasurements(rdacq::DecodeMeasurements(block, info.ptRatio, info.ctRatio));
     for (int r = 0; r < rdacq::kGridRows; ++r)
         for (int c = 0; c < 4; ++c)
             EXPECT_EQ(p.grid[r][c]->text(), t.grid[r][c]) << r << "," << c;
@@ -121,7 +121,7 @@ TEST_P(MeterEndToEnd, TwoTicksShowTheSimulatorsValues)
         EXPECT_EQ(p.relays[i]->text(), t.relays[i]) << i;
         EXPECT_EQ(p.lamps[i]->isOn(), t.inputs[i]) << i;
         EXPECT_EQ(p.counters[i]->text(),
-                  QString::number(rdacq::U32HighWordFirst(counters.data(), 2 * i))) << i;
+                  QString::number(rdacq::U32HighWordFirst(counters, 2 * i))) << i;
     }
     // Modules 0x15: E2, A20_1#, K2_1#.
     const bool lit[6] = {true, true, false, true, false, false};

@@ -157,8 +157,8 @@ TEST(RecordingCsv, RowHoldsTheDecodedValuesForKnownRegisters)
     for (const Case &c : cases) {
         rdacq::Reading r;
         r.time = rdtest::ChinaTime(2026, 12, 7, 17, 40, 1, 123);
-        r.values = rdacq::DecodeMeasurements(data.data(), c.pt, c.ct);
-        r.counters = rdacq::DecodeCounters(counterBytes.data());
+        r.values = rdacq::DecodeMeasurements(data, c.pt, c.ct);
+        r.counters = rdacq::DecodeCounters(counterBytes);
         r.successRate = 100.0 * 6 / 11;
         const QByteArray row = CsvRow(r);
         EXPECT_TRUE(row.startsWith("2026-12-07T17:40:01.123+08:00,"));

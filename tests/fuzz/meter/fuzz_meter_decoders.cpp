@@ -1,7 +1,8 @@
 // Every block decoder of the poll on any bytes, each given a buffer of exactly
 // its block's size so that a read past the block is caught (inside a whole reply,
 // as the poll target sees them, such a read would land in the receive buffer and
-// go unnoticed). Input: PT (2 bytes), CT (2 bytes), harmonic item (1 byte), kept
+// go unnoticed); then each on the input as it stands, however short, where a
+// register past its end must read as 0 and nothing past it be touched. Input: PT (2 bytes), CT (2 bytes), harmonic item (1 byte), kept
 // bar scale (1 byte), then the block bytes, wrapped round when short.
 #include "meter/acquisition/DeviceInfo.h"
 #include "meter/acquisition/Formatting.h"
@@ -46,12 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const size_t bodySize = size - 6;
 
     const auto device = Block(body, bodySize, 0, 2 * kDeviceInfoCount);
-    const DeviceInfo info = DecodeDeviceInfo(device.data());
+    const DeviceInfo info = DecodeDeviceInfo(device);
     Check(!PulseWidthText(info.pulseWidth).isEmpty());
     Check(!AccuracyText(info.accuracyFlag).isEmpty());
 
     const auto block = Block(body, bodySize, 0, 2 * kMeasurementCount);
-    const Measurements m = DecodeMeasurements(block.data(), pt, ct);
+    const Measurements m = DecodeMeasurements(block, pt, ct);
     const MeasurementTexts texts = FormatMeasurements(m);
     for (const auto &row : texts.grid)
         for (const QString &text : row)
@@ -63,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Check(r.size() == 1);
 
     const auto counters = Block(body, bodySize, 0, 2 * kCounterCount);
-    for (const QString &c : CounterTexts(counters.data())) {
+    for (const QString &c : CounterTexts(counters)) {
         bool ok = false;
         c.toUInt(&ok);
         Check(ok);
@@ -76,11 +77,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Check(std::isfinite(fundamental));
     const auto harmonics = Block(body, bodySize, 0, 2 * kHarmonicCount);
     const int before = scale;
-    const HarmonicView h = DecodeHarmonics(harmonics.data(), fundamental, scale);
+    const HarmonicView h = DecodeHarmonics(harmonics, fundamental, scale);
     Check((scale >= 1 && scale <= 4) || scale == before);
     Check(h.barValue >= 0 && h.barValue <= h.barMaximum);
     Check(h.chart[0] == 0);
     for (int k = 2; k <= 19; ++k)
         Check(h.percent[k] >= 0 && h.percent[k] <= 6553.5);
+
+    // The input as it stands: registers past its end read as 0.
+    const Registers raw(body, bodySize);
+    Check(raw.count() == int(bodySize / 2) && raw.u16(raw.count()) == 0);
+    const Measurements fromRaw = DecodeMeasurements(raw, pt, ct);
+    // Where the input holds the whole block, it is the block decoded above.
+    if (raw.holds(kMeasurementCount))
+        Check(fromRaw.energy == m.energy && fromRaw.frequency == m.frequency && fromRaw.ioWord == m.ioWord);
+    DecodeDeviceInfo(raw);
+    DecodeCounters(raw);
+    int rawScale = scale;
+    DecodeHarmonics(raw, fundamental, rawScale);
     return 0;
 }
