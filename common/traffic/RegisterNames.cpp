@@ -1,17 +1,21 @@
 // Register names of the instrument, as the panel and the module program call them.
 #include "RegisterNames.h"
+#include "common/registers/RegisterMap.h"
+
 #include <QCoreApplication>
 
 namespace rdtraffic {
 
 namespace {
 
-constexpr uint16_t kHarmonicFirst = 0x020C;  // I1, I2, I3, U1, U2, U3 follow each other
-constexpr uint16_t kHarmonicCount = 18;
-constexpr uint16_t kRelayFirst = 0x0311;     // relay modules 1# to 3#, 12 registers each
-constexpr uint16_t kRelayBlock = 12;
-constexpr uint16_t kAnalogFirst = 0x0337;    // analog output modules 1# and 2#, 6 each
-constexpr uint16_t kAnalogBlock = 6;
+using namespace rdreg;
+
+constexpr uint16_t kHarmonicFirst = kHarmonics;   // I1, I2, I3, U1, U2, U3 follow each other
+constexpr uint16_t kHarmonicCount = kHarmonicsCount;
+constexpr uint16_t kRelayFirst = kRelays;         // relay modules 1# to 3#
+constexpr uint16_t kRelayBlock = kRelayModuleCount;
+constexpr uint16_t kAnalogFirst = kAnalogOutputs; // analog output modules 1# and 2#
+constexpr uint16_t kAnalogBlock = kAnalogModuleCount;
 
 struct Block {
     uint16_t reg;
@@ -20,13 +24,13 @@ struct Block {
 };
 
 constexpr Block kBlocks[] = {
-    {0x0000, 41, QT_TRANSLATE_NOOP("RegisterNames", "测量数据")},
-    {0x0100, 1, QT_TRANSLATE_NOOP("RegisterNames", "模块")},
-    {0x0300, 17, QT_TRANSLATE_NOOP("RegisterNames", "设备信息")},
-    {0x0300, 1, QT_TRANSLATE_NOOP("RegisterNames", "子机地址")},      // the address probe
-    {0x0760, 12, QT_TRANSLATE_NOOP("RegisterNames", "计数")},
-    {0x0307, 2, "PT/CT"},
-    {0x0335, 2, QT_TRANSLATE_NOOP("RegisterNames", "电能脉冲参数")},
+    {kMeasurements, kMeasurementsCount, QT_TRANSLATE_NOOP("RegisterNames", "测量数据")},
+    {kModulePresence, 1, QT_TRANSLATE_NOOP("RegisterNames", "模块")},
+    {kDeviceInfo, kDeviceInfoCount, QT_TRANSLATE_NOOP("RegisterNames", "设备信息")},
+    {kSlaveAddress, 1, QT_TRANSLATE_NOOP("RegisterNames", "子机地址")},      // the address probe
+    {kCounters, kCountersCount, QT_TRANSLATE_NOOP("RegisterNames", "计数")},
+    {kPtRatio, 2, "PT/CT"},
+    {kPulseValue, 2, QT_TRANSLATE_NOOP("RegisterNames", "电能脉冲参数")},
 };
 
 struct Single {
@@ -35,15 +39,15 @@ struct Single {
 };
 
 constexpr Single kWrites[] = {
-    {0x0300, QT_TRANSLATE_NOOP("RegisterNames", "子机地址")},
-    {0x0301, QT_TRANSLATE_NOOP("RegisterNames", "接线方式")},
-    {0x0303, QT_TRANSLATE_NOOP("RegisterNames", "校验方式")},
-    {0x0304, QT_TRANSLATE_NOOP("RegisterNames", "波特率")},
-    {0x0306, QT_TRANSLATE_NOOP("RegisterNames", "脉冲宽度")},
-    {0x0307, "PT"},
-    {0x0308, "CT"},
-    {0x0335, QT_TRANSLATE_NOOP("RegisterNames", "电能脉冲值")},
-    {0x0336, QT_TRANSLATE_NOOP("RegisterNames", "电能脉冲宽度")},
+    {kSlaveAddress, QT_TRANSLATE_NOOP("RegisterNames", "子机地址")},
+    {kWiringMode, QT_TRANSLATE_NOOP("RegisterNames", "接线方式")},
+    {kParity, QT_TRANSLATE_NOOP("RegisterNames", "校验方式")},
+    {kBaudRate, QT_TRANSLATE_NOOP("RegisterNames", "波特率")},
+    {kPulseWidth, QT_TRANSLATE_NOOP("RegisterNames", "脉冲宽度")},
+    {kPtRatio, "PT"},
+    {kCtRatio, "CT"},
+    {kPulseValue, QT_TRANSLATE_NOOP("RegisterNames", "电能脉冲值")},
+    {kPulseModuleWidth, QT_TRANSLATE_NOOP("RegisterNames", "电能脉冲宽度")},
 };
 
 } // namespace

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "RegisterValues.h"
-#include "meter/state/DeviceRegisters.h"
+#include "common/registers/RegisterMap.h"
 
 #include <QString>
 #include <cstdint>

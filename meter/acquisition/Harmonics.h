@@ -3,6 +3,7 @@
 #pragma once
 
 #include "RegisterValues.h"
+#include "common/registers/RegisterMap.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,8 +14,8 @@ namespace rdacq {
 
 constexpr int kHarmonicItems = 6;     // I1, I2, I3, U1, U2, U3
 constexpr int kChartRows = 18;        // rows labelled "2" to "19"
-constexpr uint16_t kHarmonicCount = 18;     // registers of one item's block
-constexpr uint16_t kHarmonicBase = 0x020C;   // the block of I1
+constexpr uint16_t kHarmonicCount = rdreg::kHarmonicsCount;   // registers of one item's block
+constexpr uint16_t kHarmonicBase = rdreg::kHarmonics;        // the block of I1
 
 // The combo box items, in register order.
 QStringList HarmonicItemTexts();

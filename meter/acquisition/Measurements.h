@@ -3,14 +3,15 @@
 #pragma once
 
 #include "RegisterValues.h"
+#include "common/registers/RegisterMap.h"
 
 #include <array>
 #include <cstdint>
 
 namespace rdacq {
 
-constexpr uint16_t kMeasurementRegister = 0x0000;
-constexpr uint16_t kMeasurementCount = 41;
+constexpr uint16_t kMeasurementRegister = rdreg::kMeasurements;
+constexpr uint16_t kMeasurementCount = rdreg::kMeasurementsCount;
 
 enum Column { kCombined = 0, kColA = 1, kColB = 2, kColC = 3 };
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "RegisterValues.h"
+#include "common/registers/RegisterMap.h"
 
 #include <QString>
 #include <array>
@@ -10,9 +11,9 @@
 
 namespace rdacq {
 
-constexpr uint16_t kModuleRegister = 0x0100;
-constexpr uint16_t kCounterRegister = 0x0760;
-constexpr uint16_t kCounterCount = 12;
+constexpr uint16_t kModuleRegister = rdreg::kModulePresence;
+constexpr uint16_t kCounterRegister = rdreg::kCounters;
+constexpr uint16_t kCounterCount = rdreg::kCountersCount;
 
 // Lamps 7 to 12: E2, A20_1#, A20_2#, K2_1#, K2_2#, K2_3#. Bits 1 and 7 and the
 // high byte of the register mean nothing.

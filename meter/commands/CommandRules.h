@@ -4,7 +4,7 @@
 #pragma once
 
 #include "link/LineSettings.h"
-#include "meter/state/DeviceRegisters.h"
+#include "common/registers/RegisterMap.h"
 
 #include <QString>
 #include <cstdint>

@@ -1,5 +1,8 @@
-// Register addresses and presence bits of the instrument's plug-in modules.
+// The plug-in modules' registers (from the instrument's register map) and
+// presence bits, as the module windows use them.
 #pragma once
+
+#include "common/registers/RegisterMap.h"
 
 #include <cstdint>
 
@@ -7,8 +10,8 @@ namespace rdmod {
 
 constexpr uint8_t kSlaveAddress = 1;        // the module program addresses slave 1 only
 
-constexpr uint16_t kPresenceRegister = 0x0100;
-constexpr uint16_t kRatioRegister = 0x0307;  // PT at 0x0307, CT at 0x0308
+constexpr uint16_t kPresenceRegister = rdreg::kModulePresence;
+constexpr uint16_t kRatioRegister = rdreg::kPtRatio;  // PT, then CT
 
 // Low byte of the presence register.
 constexpr uint8_t kPresencePulse = 0x01;
@@ -19,8 +22,8 @@ constexpr uint8_t kPresenceRelay2 = 0x20;
 constexpr uint8_t kPresenceRelay3 = 0x40;
 
 // Relay settings: 12 registers per relay module, six per relay.
-constexpr uint16_t kRelayBase = 0x0311;
-constexpr int kRelayBlockSize = 12;
+constexpr uint16_t kRelayBase = rdreg::kRelays;
+constexpr int kRelayBlockSize = rdreg::kRelayModuleCount;
 constexpr int kRelayRegisters = 6;
 constexpr int kRelayModuleCount = 3;
 constexpr int kNoRelayModule = 3;          // module index when none is selected
@@ -37,12 +40,12 @@ constexpr uint16_t RelayRegister(int moduleIndex, int relay, int offset)
 }
 
 // Energy pulse module.
-constexpr uint16_t kPulseValueRegister = 0x0335;
-constexpr uint16_t kPulseWidthRegister = 0x0336;
+constexpr uint16_t kPulseValueRegister = rdreg::kPulseValue;
+constexpr uint16_t kPulseWidthRegister = rdreg::kPulseModuleWidth;
 
 // Analog output settings: six registers per module (1# at 0x0337, 2# at 0x033D).
-constexpr uint16_t kAnalogBase = 0x0337;
-constexpr int kAnalogBlockSize = 6;
+constexpr uint16_t kAnalogBase = rdreg::kAnalogOutputs;
+constexpr int kAnalogBlockSize = rdreg::kAnalogModuleCount;
 constexpr int kAnalogModuleCount = 2;
 constexpr int kNoAnalogModule = 5;         // module index while none is known
 
