@@ -37,7 +37,7 @@ constexpr int InBlock(uint16_t reg) { return reg - kDeviceInfo; }
 
 // Relay modules 1# to 3#: 12 registers each, six per relay.
 constexpr uint16_t kRelays = 0x0311;
-constexpr uint16_t kRelayModuleCount = 12;
+constexpr uint16_t kRelayBlockCount = 12;
 
 // Energy pulse module: pulse value and pulse width.
 constexpr uint16_t kPulseValue = 0x0335;
@@ -45,7 +45,7 @@ constexpr uint16_t kPulseModuleWidth = 0x0336;
 
 // Analog output (4-20 mA) modules 1# and 2#: 6 registers each.
 constexpr uint16_t kAnalogOutputs = 0x0337;
-constexpr uint16_t kAnalogModuleCount = 6;
+constexpr uint16_t kAnalogBlockCount = 6;
 
 // The six input pulse counters: 12 registers, two per counter.
 constexpr uint16_t kCounters = 0x0760;

@@ -13,9 +13,9 @@ using namespace rdreg;
 constexpr uint16_t kHarmonicFirst = kHarmonics;   // I1, I2, I3, U1, U2, U3 follow each other
 constexpr uint16_t kHarmonicCount = kHarmonicsCount;
 constexpr uint16_t kRelayFirst = kRelays;         // relay modules 1# to 3#
-constexpr uint16_t kRelayBlock = kRelayModuleCount;
+constexpr uint16_t kRelayBlock = kRelayBlockCount;
 constexpr uint16_t kAnalogFirst = kAnalogOutputs; // analog output modules 1# and 2#
-constexpr uint16_t kAnalogBlock = kAnalogModuleCount;
+constexpr uint16_t kAnalogBlock = kAnalogBlockCount;
 
 struct Block {
     uint16_t reg;

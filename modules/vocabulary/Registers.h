@@ -23,7 +23,7 @@ constexpr uint8_t kPresenceRelay3 = 0x40;
 
 // Relay settings: 12 registers per relay module, six per relay.
 constexpr uint16_t kRelayBase = rdreg::kRelays;
-constexpr int kRelayBlockSize = rdreg::kRelayModuleCount;
+constexpr int kRelayBlockSize = rdreg::kRelayBlockCount;
 constexpr int kRelayRegisters = 6;
 constexpr int kRelayModuleCount = 3;
 constexpr int kNoRelayModule = 3;          // module index when none is selected
@@ -45,7 +45,7 @@ constexpr uint16_t kPulseWidthRegister = rdreg::kPulseModuleWidth;
 
 // Analog output settings: six registers per module (1# at 0x0337, 2# at 0x033D).
 constexpr uint16_t kAnalogBase = rdreg::kAnalogOutputs;
-constexpr int kAnalogBlockSize = rdreg::kAnalogModuleCount;
+constexpr int kAnalogBlockSize = rdreg::kAnalogBlockCount;
 constexpr int kAnalogModuleCount = 2;
 constexpr int kNoAnalogModule = 5;         // module index while none is known
 
