@@ -1,5 +1,6 @@
 #include "LinkWorker.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QSemaphore>
 
@@ -39,9 +40,16 @@ void LinkWorker::drain()
     done.acquire();
 }
 
-void LinkWorker::deliver(QObject *context, std::function<void()> apply)
+void LinkWorker::deliver(const QPointer<QObject> &recipient, std::function<void()> apply)
 {
-    QMetaObject::invokeMethod(context, std::move(apply), Qt::QueuedConnection);
+    // The call is queued on the application object, which lives on the window
+    // thread as long as any window does, never on the recipient itself: asking a
+    // freed object for its thread is what must not happen. The guard is read
+    // there, on the thread that deletes windows, so the check cannot race a close.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), [recipient, apply = std::move(apply)] {
+        if (recipient)
+            apply();
+    }, Qt::QueuedConnection);
 }
 
 void LinkWorker::setObserving(bool on)

@@ -11,6 +11,7 @@
 #include "SerialPort.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QThread>
 
 #include <functional>
@@ -35,9 +36,13 @@ public:
     // tests and for closing; a window never calls it while it runs.
     void drain();
 
-    // Runs `apply` on `context`'s thread (the window's), unless the context has
-    // gone by then. Jobs use it to hand their results back.
-    static void deliver(QObject *context, std::function<void()> apply);
+    // Runs `apply` on the window thread, unless `recipient` has gone by then.
+    // Jobs use it to hand their results back. The window makes the guard on its
+    // own thread when it posts the job (`QPointer<QObject> guard(this)`) and the
+    // job carries it: a window may close while its job runs or waits, and a raw
+    // pointer to it would then reach freed memory. Only the window thread reads
+    // the guard, when the result arrives.
+    static void deliver(const QPointer<QObject> &recipient, std::function<void()> apply);
 
     // While on, every exchange is reported through exchanged(); off, the link
     // keeps its plain waits and the monitor costs nothing.

@@ -144,9 +144,13 @@ bool QtSerialPort::checkVanished()
         // The adapter was pulled or the pseudo-terminal closed (a hung-up line
         // reports read and write errors): keep the reason and read as closed from
         // now on, so nothing is sent into a dead device.
+        // The QSerialPort goes now, on the thread that used it: its notifiers
+        // belong to that thread, which may have ended by the time this object is
+        // destroyed.
         m_error = m_port->errorString();
         m_port->clearError();
         m_port->close();
+        m_port.reset();
         return true;
     }
     // A 0 ms wait with nothing pending reports a timeout; that is no failure.

@@ -164,6 +164,8 @@ void TrafficWindow::hideEvent(QHideEvent *event)
 void TrafficWindow::watch(rdlink::LinkWorker &worker)
 {
     connect(this, &TrafficWindow::monitoringChanged, &worker, [&worker](bool on) { worker.setObserving(on); });
+    // A window deleted while shown gets no hideEvent: the collection stops here too.
+    connect(this, &QObject::destroyed, &worker, [&worker] { worker.setObserving(false); });
     connect(&worker, &rdlink::LinkWorker::exchanged, this, &TrafficWindow::addRecord, Qt::QueuedConnection);
 }
 

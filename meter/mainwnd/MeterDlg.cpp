@@ -142,13 +142,13 @@ void CMeterDlg::postOpen()
     // Opens the port exactly when it is closed; a failure is told with the port
     // number, the device and the system's reason, and the port stays closed.
     auto line = m_line;
-    m_worker->post([this, line](rdlink::Link &link) {
+    m_worker->post([this, self = QPointer<QObject>(this), line](rdlink::Link &link) {
         rdlink::SerialPort &port = link.port();
         QString failure;
         if (!port.isOpen() && !rdlink::OpenPort(port, line->state.commPort, line->state.lineSettings()))
             failure = rdlink::PortOpenFailureText(line->state.commPort, port.deviceName(), port.errorString());
         const bool open = port.isOpen();
-        rdlink::LinkWorker::deliver(this, [this, failure, open] {
+        rdlink::LinkWorker::deliver(self, [this, failure, open] {
             m_portOpen = open;
             if (!failure.isEmpty())
                 m_prompter.message(this, failure);
@@ -158,9 +158,9 @@ void CMeterDlg::postOpen()
 
 void CMeterDlg::postClose(std::function<void()> done)
 {
-    m_worker->post([this, done](rdlink::Link &link) {
+    m_worker->post([this, self = QPointer<QObject>(this), done](rdlink::Link &link) {
         rdlink::ClosePortIfOpen(link.port());
-        rdlink::LinkWorker::deliver(this, [this, done] {
+        rdlink::LinkWorker::deliver(self, [this, done] {
             m_portOpen = false;
             if (done)
                 done();
@@ -286,9 +286,9 @@ void CMeterDlg::postTick()
     publishTickInput();
     auto line = m_line;
     const unsigned generation = line->pollGeneration.load();
-    m_worker->post([this, line, generation](rdlink::Link &link) {
+    m_worker->post([this, self = QPointer<QObject>(this), line, generation](rdlink::Link &link) {
         if (line->pollGeneration.load() != generation) {
-            rdlink::LinkWorker::deliver(this, [this] {
+            rdlink::LinkWorker::deliver(self, [this] {
                 --m_ticksPending;
                 ++m_ticksDone;
             });
@@ -308,7 +308,7 @@ void CMeterDlg::postTick()
                                       : QString();
         const MeterState state = line->state;
         const QString trace = link.sentTrace();
-        rdlink::LinkWorker::deliver(this, [this, result, state, trace, lost, lostText] {
+        rdlink::LinkWorker::deliver(self, [this, result, state, trace, lost, lostText] {
             applyTick(result, state, trace, lost, lostText);
         });
     });

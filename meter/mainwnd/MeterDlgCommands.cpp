@@ -39,7 +39,7 @@ void CMeterDlg::postProbe()
     const std::optional<uint8_t> entered = enteredAddress(false);
     auto line = m_line;
     const unsigned generation = line->searchGeneration.load();
-    m_worker->post([this, line, entered, address, generation](rdlink::Link &link) {
+    m_worker->post([this, self = QPointer<QObject>(this), line, entered, address, generation](rdlink::Link &link) {
         bool found = false;
         const bool current = line->searchGeneration.load() == generation;
         if (current) {
@@ -50,7 +50,7 @@ void CMeterDlg::postProbe()
         const MeterState state = line->state;
         const QString trace = link.sentTrace();
         const bool open = link.port().isOpen();
-        rdlink::LinkWorker::deliver(this, [this, current, found, address, state, trace, open] {
+        rdlink::LinkWorker::deliver(self, [this, current, found, address, state, trace, open] {
             m_probeInFlight = false;
             ++m_probesDone;
             adopt(state, trace, open);
@@ -81,12 +81,12 @@ void CMeterDlg::postCommand(std::function<void(rdlink::Link &, MeterState &)> wo
 {
     setBusy(true);
     auto line = m_line;
-    m_worker->post([this, line, work, done](rdlink::Link &link) {
+    m_worker->post([this, self = QPointer<QObject>(this), line, work, done](rdlink::Link &link) {
         work(link, line->state);
         const MeterState state = line->state;
         const QString trace = link.sentTrace();
         const bool open = link.port().isOpen();
-        rdlink::LinkWorker::deliver(this, [this, done, state, trace, open] {
+        rdlink::LinkWorker::deliver(self, [this, done, state, trace, open] {
             setBusy(false);
             adopt(state, trace, open);
             done();

@@ -32,9 +32,12 @@ void RunModuleJob(QWidget *window, ModuleContext &context, std::vector<QPointer<
 {
     SetBusy(window, busyControls, true);
     Prompter *prompter = &context.prompter;
+    // The window may close while the job runs or waits behind another window's:
+    // the job still runs whole, and its outcome goes nowhere.
+    const QPointer<QObject> guard(window);
     context.worker.post([=](rdlink::Link &link) {
         const std::optional<QString> failure = job(link);
-        rdlink::LinkWorker::deliver(window, [=] {
+        rdlink::LinkWorker::deliver(guard, [=] {
             SetBusy(window, busyControls, false);
             if (failure)
                 prompter->message(window, *failure);

@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 namespace {
 
 class MeterExtras : public ::testing::Test {
@@ -104,6 +106,21 @@ TEST_F(MeterExtras, MonitorSeesTheExchangesOnlyWhileOpen)
     Tick();
     monitor->flush();
     EXPECT_EQ(monitor->model().rowCount(), 10);
+}
+
+TEST_F(MeterExtras, MonitorDeletedWhileShownStopsTheCollection)
+{
+    std::atomic<int> reported{0};
+    QObject::connect(&dlg->worker(), &rdlink::LinkWorker::exchanged, &dlg->worker(),
+                     [&reported](const rdlink::ExchangeRecord &) { ++reported; }, Qt::DirectConnection);
+    dlg->extras().monitorButton()->click();
+    dlg->waitForLine();
+    Tick();
+    EXPECT_EQ(reported.load(), 5);
+    delete dlg->extras().trafficWindow();   // no hideEvent reaches a window deleted while shown
+    dlg->waitForLine();
+    Tick();
+    EXPECT_EQ(reported.load(), 5);
 }
 
 TEST_F(MeterExtras, TrendWindowOpensFromItsButton)

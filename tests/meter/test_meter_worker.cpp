@@ -142,6 +142,20 @@ TEST_F(MeterWorker, TicksThatFallDueDuringATickRunOnce)
     EXPECT_EQ(Sent().size(), 10u);
 }
 
+TEST_F(MeterWorker, StopWithATickQueuedSendsNothingAfterTheTickInProgress)
+{
+    // At 9600 baud a tick outlasts the poll period, so at almost every Stop a
+    // tick waits behind the one on the line: it must not go out.
+    dlg->panel().runStop->click();   // Run
+    HoldTick();
+    dlg->onPollTick();               // falls due during the held tick: queued behind it
+    dlg->panel().runStop->click();   // Stop
+    gate.release();
+    dlg->waitForLine();
+    EXPECT_EQ(Sent().size(), 5u);    // the held tick alone
+    EXPECT_FALSE(port.isOpen());
+}
+
 TEST_F(MeterWorker, ClosingDuringATickWaitsForItThenClosesThePort)
 {
     HoldTick();
