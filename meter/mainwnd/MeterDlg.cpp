@@ -137,21 +137,23 @@ void CMeterDlg::OnInitDialog()
     rdwidgets::SetCaption(m_panel.runStop, RunText());
 }
 
-void CMeterDlg::postOpen()
+void CMeterDlg::postOpen(std::function<void(bool open)> done)
 {
     // Opens the port exactly when it is closed; a failure is told with the port
     // number, the device and the system's reason, and the port stays closed.
     auto line = m_line;
-    m_worker->post([this, self = QPointer<QObject>(this), line](rdlink::Link &link) {
+    m_worker->post([this, self = QPointer<QObject>(this), line, done](rdlink::Link &link) {
         rdlink::SerialPort &port = link.port();
         QString failure;
         if (!port.isOpen() && !rdlink::OpenPort(port, line->state.commPort, line->state.lineSettings()))
             failure = rdlink::PortOpenFailureText(line->state.commPort, port.deviceName(), port.errorString());
         const bool open = port.isOpen();
-        rdlink::LinkWorker::deliver(self, [this, failure, open] {
+        rdlink::LinkWorker::deliver(self, [this, failure, open, done] {
             m_portOpen = open;
             if (!failure.isEmpty())
                 m_prompter.message(this, failure);
+            if (done)
+                done(open);
         });
     });
 }
@@ -212,7 +214,7 @@ void CMeterDlg::OnRunStop()
 
 void CMeterDlg::OnModuleSettings()
 {
-    stopPolling();
+    stopLineWork();
     m_running = false;
     rdwidgets::SetCaption(m_panel.runStop, RunText());
 
@@ -247,6 +249,15 @@ void CMeterDlg::stopPolling()
 {
     m_pollTimer.stop();
     ++m_line->pollGeneration;
+}
+
+void CMeterDlg::stopLineWork()
+{
+    // A command ends the address search as well as the poll: the command restarts
+    // polling afterwards, and probes between the ticks would change the polled
+    // address under the user's eyes. The two never run together.
+    stopPolling();
+    stopSearch();
 }
 
 void CMeterDlg::startSearch()

@@ -84,6 +84,7 @@ private:
     void stopPolling();
     void startSearch();
     void stopSearch();
+    void stopLineWork();   // polling and the address search, before a command
     void postTick();
     void publishTickInput();
     void postProbe();
@@ -95,7 +96,8 @@ private:
     // The address box's whole number 0..255; a user action gets the refusal message.
     std::optional<uint8_t> enteredAddress(bool userAction);
     void postAddress(std::optional<uint8_t> address);
-    void postOpen();
+    // `done` learns whether the port is open afterwards.
+    void postOpen(std::function<void(bool open)> done = {});
     void postClose(std::function<void()> done = {});
     void adopt(const MeterState &state, const QString &trace, bool portOpen);
     void setStatusText(const QString &text);

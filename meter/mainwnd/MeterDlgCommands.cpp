@@ -102,7 +102,7 @@ void CMeterDlg::showMessages(const QStringList &messages)
 
 void CMeterDlg::OnCommSettings()
 {
-    stopPolling();
+    stopLineWork();
     CCommSetDlg dlg(this);
     dlg.setPrompter(&m_prompter);
     dlg.m_parity = m_shown.parity;
@@ -135,7 +135,7 @@ void CMeterDlg::OnMeterSettings()
     dlg.m_ctRatio = m_shown.ctRatio;
     dlg.m_wiringMode = m_shown.wiringMode;
     dlg.loadFields();
-    stopPolling();
+    stopLineWork();
     if (m_prompter.exec(dlg) != QDialog::Accepted) {
         postCommand([](rdlink::Link &link, MeterState &) { link.port().discardInput(); },
                     [this] { startPolling(); });
@@ -154,7 +154,7 @@ void CMeterDlg::OnMeterSettings()
 
 void CMeterDlg::OnChangeAddress()
 {
-    stopPolling();
+    stopLineWork();
     CAddrDlg dlg(m_prompter, this);
     dlg.m_address = m_shown.slaveAddress;
     dlg.loadFields();
@@ -181,12 +181,18 @@ void CMeterDlg::OnStartSearch()
     stopPolling();
     m_searchAddress = 1;
     startSearch();
+    // After "停止" or "模块设置" the port is closed: the search opens it, as "运行"
+    // does, and ends with the message when it cannot.
+    postOpen([this](bool open) {
+        if (!open)
+            stopSearch();
+    });
 }
 
 void CMeterDlg::OnPulseModify()
 {
     // Polling stays stopped until "写入", so the poll no longer rewrites the edit.
-    stopPolling();
+    stopLineWork();
     setPulseEditing(true);
 }
 

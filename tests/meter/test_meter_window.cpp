@@ -509,6 +509,40 @@ TEST_F(MeterWindow, AddressSearchProbes1To254Then0)
     EXPECT_TRUE(dlg->pollingActive());
 }
 
+TEST_F(MeterWindow, AddressSearchOpensThePortItNeedsAndCommandsEndIt)
+{
+    Open();
+    Run();
+    dlg->panel().runStop->click();   // Stop closes the port
+    dlg->waitForLine();
+    ASSERT_FALSE(port.isOpen());
+
+    // A port that cannot be opened: the message once, and no search runs.
+    port.failOpen = true;
+    dlg->panel().search->click();
+    dlg->waitForLine();
+    EXPECT_EQ(prompter.messages.size(), 1u);
+    EXPECT_FALSE(dlg->searchActive());
+
+    // It can: the search opens the port again and probes.
+    port.failOpen = false;
+    dlg->panel().search->click();
+    dlg->waitForLine();
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_TRUE(dlg->searchActive());
+    const size_t before = port.written.size();
+    dlg->onSearchTick();
+    dlg->waitForLine();
+    EXPECT_EQ(port.written.size(), before + 1);
+
+    // A command ends the search; polling alone comes back after it.
+    prompter.answer = [](QDialog &d) { d.reject(); return int(QDialog::Rejected); };
+    dlg->panel().meterSettings->click();
+    dlg->waitForLine();
+    EXPECT_FALSE(dlg->searchActive());
+    EXPECT_TRUE(dlg->pollingActive());
+}
+
 TEST_F(MeterWindow, ModuleSettingsWhileRunningHandsThePortOver)
 {
     std::vector<QString> started;
