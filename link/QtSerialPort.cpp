@@ -99,11 +99,13 @@ bool QtSerialPort::open()
     m_device = ResolvePortDevice(m_portNumber);
     if (m_device.isEmpty()) {
         m_error = QStringLiteral("no serial device for COM%1").arg(m_portNumber);
+        m_errorKind = PortError::Other;
         return false;
     }
     const LineSettings &line = m_settings;
     if (!IsValid(line)) {
         m_error = QStringLiteral("invalid line settings \"%1\"").arg(SettingsText(line));
+        m_errorKind = PortError::Other;
         return false;
     }
     m_port = std::make_unique<QSerialPort>();
@@ -117,10 +119,14 @@ bool QtSerialPort::open()
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port->open(QIODevice::ReadWrite)) {
         m_error = m_port->errorString();
+        // Qt reports a refused access, a busy device and a device locked by another
+        // program all as PermissionError: the same hint fits all three.
+        m_errorKind = m_port->error() == QSerialPort::PermissionError ? PortError::AccessRefused : PortError::Other;
         m_port.reset();
         return false;
     }
     m_error.clear();
+    m_errorKind = PortError::None;
     return true;
 }
 
@@ -148,6 +154,7 @@ bool QtSerialPort::checkVanished()
         // belong to that thread, which may have ended by the time this object is
         // destroyed.
         m_error = m_port->errorString();
+        m_errorKind = PortError::Other;
         m_port->clearError();
         m_port->close();
         m_port.reset();

@@ -38,6 +38,7 @@ public:
     void write(const QByteArray &bytes) override;
     QString deviceName() const override;
     QString errorString() const override { return m_error; }
+    PortError errorKind() const override { return m_errorKind; }
 
 private:
     bool checkVanished();
@@ -48,6 +49,7 @@ private:
     LineSettings m_settings;
     QString m_device;
     QString m_error;
+    PortError m_errorKind = PortError::None;
 };
 
 } // namespace rdlink

@@ -24,12 +24,12 @@ void ClosePortIfOpen(SerialPort &port)
 
 namespace rdlink {
 
-QString PortOpenFailureText(int portNumber, const QString &device, const QString &reason)
+QString PortOpenFailureText(int portNumber, const QString &device, const QString &reason, PortError kind)
 {
     QString text = device.isEmpty()
         ? QCoreApplication::translate("SerialPort", "无法打开串口 COM%1：没有对应的串口设备。").arg(portNumber)
         : QCoreApplication::translate("SerialPort", "无法打开串口 COM%1 (%2)：%3").arg(portNumber).arg(device, reason);
-    if (reason.contains(QLatin1String("ermission")))
+    if (kind == PortError::AccessRefused)
         text += QCoreApplication::translate("SerialPort", "\r\n请确认串口未被其他程序占用，并将当前用户加入 dialout 组。");
     return text;
 }

@@ -12,6 +12,15 @@
 
 namespace rdlink {
 
+// What the last failure of a port was, as far as a user can act on it: the hints
+// of the messages follow this, never the wording of the system's reason, which is
+// translated.
+enum class PortError {
+    None,
+    AccessRefused,   // no permission, or the device is held by another program
+    Other,
+};
+
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
@@ -45,6 +54,8 @@ public:
     virtual QString deviceName() const = 0;
     // The reason of the last failure (open refused, device vanished), empty if none.
     virtual QString errorString() const = 0;
+    // The kind of that failure.
+    virtual PortError errorKind() const { return errorString().isEmpty() ? PortError::None : PortError::Other; }
 };
 
 // The opening sequence every window uses on initialisation and on Run: port
@@ -59,7 +70,7 @@ void ClosePortIfOpen(SerialPort &port);
 namespace rdlink {
 // The message a user sees when a port cannot be opened: port number, device and
 // the system's reason, with the dialout hint when access was refused.
-QString PortOpenFailureText(int portNumber, const QString &device, const QString &reason);
+QString PortOpenFailureText(int portNumber, const QString &device, const QString &reason, PortError kind);
 // The message when an open port's device goes away (adapter pulled): port number,
 // device and the system's reason. Callers add what happens next.
 QString PortLostText(int portNumber, const QString &device, const QString &reason);

@@ -33,7 +33,7 @@ LineOutcome WriteLineSettings(rdlink::Link &link, MeterState &s, const LineChoic
     rdlink::ClosePortIfOpen(port);
     out.reopened = rdlink::OpenPort(port, s.commPort, s.lineSettings());
     if (!out.reopened)
-        out.openFailure = rdlink::PortOpenFailureText(s.commPort, port.deviceName(), port.errorString());
+        out.openFailure = rdlink::PortOpenFailureText(s.commPort, port.deviceName(), port.errorString(), port.errorKind());
     port.discardInput();
     return out;
 }

@@ -146,7 +146,8 @@ void CMeterDlg::postOpen(std::function<void(bool open)> done)
         rdlink::SerialPort &port = link.port();
         QString failure;
         if (!port.isOpen() && !rdlink::OpenPort(port, line->state.commPort, line->state.lineSettings()))
-            failure = rdlink::PortOpenFailureText(line->state.commPort, port.deviceName(), port.errorString());
+            failure = rdlink::PortOpenFailureText(line->state.commPort, port.deviceName(), port.errorString(),
+                                                  port.errorKind());
         const bool open = port.isOpen();
         rdlink::LinkWorker::deliver(self, [this, failure, open, done] {
             m_portOpen = open;

@@ -7,7 +7,7 @@ namespace rdmod {
 
 QString PortOpenFailureText(const rdlink::SerialPort &port)
 {
-    return rdlink::PortOpenFailureText(port.portNumber(), port.deviceName(), port.errorString())
+    return rdlink::PortOpenFailureText(port.portNumber(), port.deviceName(), port.errorString(), port.errorKind())
         + QCoreApplication::translate("ModuleLink", "\n未发送任何请求。");
 }
 

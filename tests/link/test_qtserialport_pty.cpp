@@ -134,6 +134,10 @@ TEST_F(PtyPort, SecondOpenOfTheSameDeviceFails)
     ASSERT_TRUE(OpenPort(first, 7, LineSettings{}));
     EXPECT_FALSE(OpenPort(second, 7, LineSettings{}));
     EXPECT_FALSE(second.errorString().isEmpty());
+    // The hint follows the kind of failure, whatever language the reason is in.
+    EXPECT_EQ(second.errorKind(), PortError::AccessRefused);
+    const QString hint = QStringLiteral("dialout");
+    EXPECT_TRUE(PortOpenFailureText(7, pty.path, QStringLiteral("权限被拒绝"), second.errorKind()).contains(hint));
     first.close();
     EXPECT_TRUE(OpenPort(second, 7, LineSettings{})) << second.errorString().toStdString();
 }
@@ -162,16 +166,18 @@ TEST(QtSerialPortOpen, FailuresAreReportedNotThrown)
     EXPECT_EQ(port.bytesWaiting(), 0);
     EXPECT_TRUE(port.readAll().isEmpty());
     port.write("x");   // nothing happens, nothing crashes
-    const QString text = PortOpenFailureText(8, port.deviceName(), port.errorString());
+    EXPECT_EQ(port.errorKind(), PortError::Other);
+    const QString text = PortOpenFailureText(8, port.deviceName(), port.errorString(), port.errorKind());
     EXPECT_TRUE(text.contains(QStringLiteral("COM8")));
     EXPECT_TRUE(text.contains(QStringLiteral("/nonexistent/ttyUSB9")));
+    EXPECT_FALSE(text.contains(QStringLiteral("dialout")));   // no such device: no group hint
     qunsetenv("RD5800_COM8");
 
     QtSerialPort none;
     none.setPortNumber(0);
     EXPECT_FALSE(none.open());
     EXPECT_TRUE(none.deviceName().isEmpty());
-    EXPECT_TRUE(PortOpenFailureText(0, QString(), none.errorString()).contains(QStringLiteral("COM0")));
+    EXPECT_TRUE(PortOpenFailureText(0, QString(), none.errorString(), none.errorKind()).contains(QStringLiteral("COM0")));
 }
 
 TEST(PortNaming, AdaptersFirstThenByName)

@@ -8,10 +8,12 @@ bool FakeSerialPort::open()
 {
     if (failOpen) {
         m_error = openFailure;
+        m_errorKind = openFailureKind;
         return false;
     }
     m_open = true;
     m_error.clear();
+    m_errorKind = rdlink::PortError::None;
     ++openCount;
     openedWith.push_back(rdlink::SettingsText(m_settings));
     return true;
@@ -47,6 +49,7 @@ void FakeSerialPort::inject(const QByteArray &bytes, uint32_t delayMs)
 void FakeSerialPort::vanish(const QString &reason)
 {
     m_error = reason;
+    m_errorKind = rdlink::PortError::Other;
     m_open = false;
     m_scheduled.clear();
     m_arrived.clear();

@@ -36,6 +36,7 @@ public:
 
     bool failOpen = false;
     QString openFailure = QStringLiteral("Permission denied");
+    rdlink::PortError openFailureKind = rdlink::PortError::AccessRefused;
     QString device = QStringLiteral("/dev/ttyFAKE0");
 
     std::vector<QByteArray> written;     // every write while open
@@ -60,6 +61,7 @@ public:
     void write(const QByteArray &bytes) override;
     QString deviceName() const override { return device; }
     QString errorString() const override { return m_error; }
+    rdlink::PortError errorKind() const override { return m_errorKind; }
 
     // Bytes scheduled and not yet arrived or read (for tests of late bytes).
     int pendingCount() const;
@@ -76,6 +78,7 @@ private:
     std::vector<Timed> m_scheduled;
     QByteArray m_arrived;
     bool m_open = false;
+    rdlink::PortError m_errorKind = rdlink::PortError::None;
     int m_number = 1;
     rdlink::LineSettings m_settings;
     QString m_error;
