@@ -18,19 +18,20 @@ bool CMeterApp::InitInstance()
         ApplyDialogFont(*app);
     }
 
-    CCommSetDlg settings;
-    settings.setPrompter(&m_prompter);
-    settings.m_baudRate = 9600;
-    settings.m_parity = rdlink::Parity::None;
-    settings.m_commPort = 1;
-    settings.loadFields();
-    if (m_prompter.exec(settings) != QDialog::Accepted)
-        return false;   // no port has been opened
-
-    StartSettings chosen;
-    chosen.baudRate = settings.m_baudRate;
-    chosen.parity = settings.m_parity;
-    chosen.commPort = settings.m_commPort;
+    StartSettings chosen = m_preset;
+    if (!m_acceptAtOnce) {
+        CCommSetDlg settings;
+        settings.setPrompter(&m_prompter);
+        settings.m_baudRate = m_preset.baudRate;
+        settings.m_parity = m_preset.parity;
+        settings.m_commPort = m_preset.commPort;
+        settings.loadFields();
+        if (m_prompter.exec(settings) != QDialog::Accepted)
+            return false;   // no port has been opened
+        chosen.baudRate = settings.m_baudRate;
+        chosen.parity = settings.m_parity;
+        chosen.commPort = settings.m_commPort;
+    }
     m_mainWindowShown = true;
     m_runMainWindow(chosen);
     return false;

@@ -25,6 +25,14 @@ public:
     CMeterApp(Prompter &prompter, MainWindowRunner runMainWindow)
         : m_prompter(prompter), m_runMainWindow(std::move(runMainWindow)) {}
 
+    // What "通讯设置" shows at start; with `acceptAtOnce` the dialog is not shown
+    // and these settings are taken as they are (unattended start, --run).
+    void setStartSettings(const StartSettings &settings, bool acceptAtOnce)
+    {
+        m_preset = settings;
+        m_acceptAtOnce = acceptAtOnce;
+    }
+
     // The start-up sequence. Returns false in every case, as the program ends
     // once the modal windows are done; `mainWindowShown` tells which way it went.
     bool InitInstance();
@@ -39,4 +47,6 @@ private:
     Prompter &m_prompter;
     MainWindowRunner m_runMainWindow;
     bool m_mainWindowShown = false;
+    StartSettings m_preset;
+    bool m_acceptAtOnce = false;
 };

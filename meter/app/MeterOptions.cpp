@@ -1,6 +1,8 @@
 // Parsing of RD5800's command line; no widgets, so --help works without a display.
 #include "MeterOptions.h"
 
+#include "common/cmdline/QtOptions.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -11,17 +13,40 @@ const char *const kHelp = QT_TRANSLATE_NOOP("MeterOptions",
     "RD5800 三相电力监测仪的上位机程序: 实时数据、开关量、计数、谐波与仪表设置。\n"
     "\n"
     "选项:\n"
-    "  --record FILE   启动后把每次读到的数据记录到 CSV 文件 FILE (文件已有同样的记录时接着写)\n"
-    "  --lang zh|en    界面语言: 中文或英文 (不给时按系统语言, C/POSIX 时为中文)\n"
-    "  -h, --help      显示本说明\n"
+    "  --port NAME       1 号串口 (COM1) 使用的设备, 同环境变量 RD5800_COM1, 例如 /dev/ttyUSB0\n"
+    "  --baud N          通讯设置的波特率: 1200, 2400, 4800, 9600 或 19200 (默认 9600)\n"
+    "  --parity N|E|O    通讯设置的校验方式: 无, 偶校验或奇校验 (默认 N)\n"
+    "  --address N       子机地址 0..255 (默认 0)\n"
+    "  --run             不显示通讯设置, 按以上设置打开串口并立即开始轮询 (需要 --address)\n"
+    "  --record FILE     启动后把每次读到的数据记录到 CSV 文件 FILE (文件已有同样的记录时接着写)\n"
+    "  --lang zh|en      界面语言: 中文或英文 (不给时按系统语言, C/POSIX 时为中文)\n"
+    "  -h, --help        显示本说明\n"
     "\n"
+    "无人值守记录, 例如: RD5800 --port /dev/ttyUSB0 --address 1 --run --record load.csv\n"
     "串口: 环境变量 RD5800_COM<n> 指定端口号 n 使用的设备, 例如 RD5800_COM1=/dev/ttyUSB0。\n");
+
+QString Tr(const char *text)
+{
+    return QCoreApplication::translate("MeterOptions", text);
+}
+
+std::optional<int> WholeNumber(const QString &text)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok, 10);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
 
 } // namespace
 
 QString MeterHelpText()
 {
-    return QCoreApplication::translate("MeterOptions", kHelp);
+    return Tr(kHelp);
+}
+
+QString MeterOptionErrorText(const QString &error)
+{
+    return Tr("RD5800: %1\n请用 RD5800 --help 查看全部选项。\n").arg(error);
 }
 
 MeterOptions ParseMeterOptions(const QStringList &arguments)
@@ -30,10 +55,15 @@ MeterOptions ParseMeterOptions(const QStringList &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption record(QStringLiteral("record"), QString(), QStringLiteral("FILE"));
-    parser.addOption(help);
     const QCommandLineOption lang(QStringLiteral("lang"), QString(), QStringLiteral("LANG"));
-    parser.addOption(record);
-    parser.addOption(lang);
+    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption baud(QStringLiteral("baud"), QString(), QStringLiteral("N"));
+    const QCommandLineOption parity(QStringLiteral("parity"), QString(), QStringLiteral("P"));
+    const QCommandLineOption address(QStringLiteral("address"), QString(), QStringLiteral("N"));
+    const QCommandLineOption run(QStringLiteral("run"));
+    rdcmdline::AddQtApplicationOptions(parser);
+    for (const QCommandLineOption &o : {help, record, lang, port, baud, parity, address, run})
+        parser.addOption(o);
 
     MeterOptions options;
     const bool ok = parser.parse(arguments);
@@ -44,15 +74,63 @@ MeterOptions ParseMeterOptions(const QStringList &arguments)
         return options;
     if (!ok) {
         options.error = parser.errorText();
-    } else if (!parser.positionalArguments().isEmpty()) {
-        options.error = QCoreApplication::translate("MeterOptions", "多余的参数: %1").arg(parser.positionalArguments().join(QLatin1Char(' ')));
-    } else if (parser.isSet(lang) && parser.value(lang) != QLatin1String("zh")
-               && parser.value(lang) != QLatin1String("en")) {
-        options.error = QCoreApplication::translate("MeterOptions", "--lang 只接受 zh 或 en");
-    } else if (parser.isSet(record)) {
-        options.recordPath = parser.value(record);
-        if (options.recordPath.isEmpty())
-            options.error = QCoreApplication::translate("MeterOptions", "--record 需要一个文件名");
+        return options;
     }
+    if (!parser.positionalArguments().isEmpty()) {
+        options.error = Tr("多余的参数: %1").arg(parser.positionalArguments().join(QLatin1Char(' ')));
+        return options;
+    }
+    if (parser.isSet(lang) && parser.value(lang) != QLatin1String("zh") && parser.value(lang) != QLatin1String("en")) {
+        options.error = Tr("--lang 只接受 zh 或 en");
+        return options;
+    }
+    if (parser.isSet(record)) {
+        options.recordPath = parser.value(record);
+        if (options.recordPath.isEmpty()) {
+            options.error = Tr("--record 需要一个文件名");
+            return options;
+        }
+    }
+    if (parser.isSet(port)) {
+        options.port = parser.value(port).trimmed();
+        if (options.port.isEmpty()) {
+            options.error = Tr("--port 需要一个设备名, 例如 /dev/ttyUSB0");
+            return options;
+        }
+    }
+    if (parser.isSet(baud)) {
+        const std::optional<int> value = WholeNumber(parser.value(baud));
+        if (!value || (*value != 1200 && *value != 2400 && *value != 4800 && *value != 9600 && *value != 19200)) {
+            options.error = Tr("--baud 只接受 1200, 2400, 4800, 9600 或 19200");
+            return options;
+        }
+        options.baudRate = value;
+    }
+    if (parser.isSet(parity)) {
+        const QString p = parser.value(parity).trimmed().toUpper();
+        if (p == QLatin1String("N"))
+            options.parity = rdlink::Parity::None;
+        else if (p == QLatin1String("E"))
+            options.parity = rdlink::Parity::Even;
+        else if (p == QLatin1String("O"))
+            options.parity = rdlink::Parity::Odd;
+        else {
+            options.error = Tr("--parity 只接受 N, E 或 O");
+            return options;
+        }
+    }
+    if (parser.isSet(address)) {
+        const std::optional<int> value = WholeNumber(parser.value(address));
+        if (!value || *value < 0 || *value > 255) {
+            options.error = Tr("--address 只接受 0 到 255 之间的整数");
+            return options;
+        }
+        options.address = value;
+    }
+    options.run = parser.isSet(run);
+    // Polling starts at once only with an address to poll: the window's own start
+    // value 0 is the broadcast address, which no instrument answers.
+    if (options.run && !options.address)
+        options.error = Tr("--run 需要 --address, 例如 --address 1");
     return options;
 }

@@ -4,6 +4,7 @@
 #include "common/i18n/Language.h"
 #include "common/widgets/Prompter.h"
 #include "meter/mainwnd/MeterDlg.h"
+#include "meter/recording/CsvRecorder.h"
 #include "link/Clock.h"
 #include "link/QtSerialPort.h"
 
@@ -12,27 +13,40 @@
 
 int main(int argc, char *argv[])
 {
-    // --help is answered before Qt looks for a display, so it works in a terminal.
+    // --help and mistakes are answered before Qt looks for a display, so they
+    // work in a terminal.
     QStringList rawArguments;
     for (int i = 0; i < argc; ++i)
         rawArguments << QString::fromLocal8Bit(argv[i]);
-    if (ParseMeterOptions(rawArguments).help) {
+    const MeterOptions options = ParseMeterOptions(rawArguments);
+    if (options.help || !options.error.isEmpty()) {
         QCoreApplication core(argc, argv);
         rdi18n::InstallLanguage(rdi18n::ChosenLanguage(rdi18n::LangArgument(rawArguments)));
-        std::fputs(MeterHelpText().toLocal8Bit().constData(), stdout);
-        return 0;
+        if (options.help) {
+            std::fputs(MeterHelpText().toLocal8Bit().constData(), stdout);
+            return 0;
+        }
+        std::fputs(MeterOptionErrorText(options.error).toLocal8Bit().constData(), stderr);
+        return 2;
     }
+    // --port names COM1's device exactly as the environment variable does, so the
+    // settings dialog and every later open see the same device.
+    if (!options.port.isEmpty())
+        qputenv("RD5800_COM1", options.port.toLocal8Bit());
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RD5800"));
     // Before any text is made: every window and message takes this language.
-    rdi18n::InstallLanguage(rdi18n::ChosenLanguage(rdi18n::LangArgument(QApplication::arguments())));
-    // Parsed again without the options Qt itself took (-platform and the like).
-    const MeterOptions options = ParseMeterOptions(QApplication::arguments());
-    if (!options.error.isEmpty()) {
-        std::fprintf(stderr, "RD5800: %s\n%s", options.error.toLocal8Bit().constData(),
-                     MeterHelpText().toLocal8Bit().constData());
-        return 2;
+    rdi18n::InstallLanguage(rdi18n::ChosenLanguage(options.language));
+    // A recording that cannot be started is said before any window opens: an
+    // unattended start must not sit behind a message box.
+    if (!options.recordPath.isEmpty()) {
+        rdrec::CsvRecorder probe;
+        QString error;
+        if (!probe.open(options.recordPath, &error)) {
+            std::fprintf(stderr, "RD5800: %s\n", error.toLocal8Bit().constData());
+            return 2;
+        }
     }
 
     QtPrompter prompter(QStringLiteral("RD5800"));
@@ -41,12 +55,20 @@ int main(int argc, char *argv[])
         CMeterDlg window(port, rdlink::SystemClock(), prompter);
         window.setLineSettings(settings.baudRate, settings.parity, settings.commPort);
         window.OnInitDialog();
+        if (options.address)
+            window.setEnteredAddress(*options.address);
         // Unattended logging: recording is on from the start; a file that cannot
         // be opened is said, and the window runs without it.
         if (!options.recordPath.isEmpty())
             window.extras().startRecording(options.recordPath);
+        if (options.run)
+            window.OnRunStop();
         prompter.exec(window);
     });
+    StartSettings preset;
+    preset.baudRate = options.baudRate.value_or(preset.baudRate);
+    preset.parity = options.parity.value_or(preset.parity);
+    meterApp.setStartSettings(preset, options.run);
     meterApp.InitInstance();
     return 0;
 }

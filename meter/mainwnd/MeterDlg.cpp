@@ -137,6 +137,11 @@ void CMeterDlg::OnInitDialog()
     rdwidgets::SetCaption(m_panel.runStop, RunText());
 }
 
+void CMeterDlg::setEnteredAddress(int address)
+{
+    m_panel.slaveAddress->setText(QString::number(address));
+}
+
 void CMeterDlg::postOpen(std::function<void(bool open)> done)
 {
     // Opens the port exactly when it is closed; a failure is told with the port

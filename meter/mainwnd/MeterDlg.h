@@ -34,6 +34,9 @@ public:
     // status text, the chart. Polling starts only with Run.
     void OnInitDialog();
 
+    // Puts an address into "子机地址", as if typed (the command line's --address).
+    void setEnteredAddress(int address);
+
     // Handlers.
     void OnRunStop();
     void OnModuleSettings();

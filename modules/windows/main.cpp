@@ -2,39 +2,34 @@
 #include "CModuleSetApp.h"
 
 #include "common/i18n/Language.h"
+#include "modules/options/NolvexOptions.h"
 
 #include <QApplication>
 #include <cstdio>
-#include <cstring>
-
-namespace {
-
-const char *const kHelp = QT_TRANSLATE_NOOP("nolvex",
-    "用法: nolvex [--lang zh|en]\n"
-    "RD5800 插件模块参数设置程序: 继电器、4-20mA 模拟量输出与电能脉冲模块。\n"
-    "--lang zh|en: 界面语言 (不给时按系统语言, C/POSIX 时为中文)。\n"
-    "使用 1 号串口 (9600,N,8,1), 设备可由环境变量 RD5800_COM1 指定, 例如 RD5800_COM1=/dev/ttyUSB0。\n");
-
-} // namespace
 
 int main(int argc, char **argv)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const QString lang = rdi18n::LangArgument(arguments);
-    // Answered before Qt looks for a display, so it works in a terminal.
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            QCoreApplication core(argc, argv);
-            rdi18n::InstallLanguage(rdi18n::ChosenLanguage(lang));
-            std::fputs(QCoreApplication::translate("nolvex", kHelp).toLocal8Bit().constData(), stdout);
+    // --help and mistakes are answered before Qt looks for a display, so they
+    // work in a terminal.
+    const NolvexOptions options = ParseNolvexOptions(arguments);
+    if (options.help || !options.error.isEmpty()) {
+        QCoreApplication core(argc, argv);
+        rdi18n::InstallLanguage(rdi18n::ChosenLanguage(rdi18n::LangArgument(arguments)));
+        if (options.help) {
+            std::fputs(NolvexHelpText().toLocal8Bit().constData(), stdout);
             return 0;
         }
+        std::fputs(NolvexOptionErrorText(options.error).toLocal8Bit().constData(), stderr);
+        return 2;
     }
+    if (!options.port.isEmpty())
+        qputenv("RD5800_COM1", options.port.toLocal8Bit());
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("nolvex"));
     // Before any window: every window and message takes this language.
-    rdi18n::InstallLanguage(rdi18n::ChosenLanguage(lang));
+    rdi18n::InstallLanguage(rdi18n::ChosenLanguage(options.language));
     return rdmod::CModuleSetApp().Run();
 }

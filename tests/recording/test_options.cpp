@@ -27,3 +27,43 @@ TEST(MeterOptions, RecordHelpAndMistakes)
     EXPECT_TRUE(MeterHelpText().contains(QStringLiteral("--record FILE")));
     EXPECT_TRUE(MeterHelpText().contains(QStringLiteral("--help")));
 }
+
+TEST(MeterOptions, UnattendedStart)
+{
+    using rdlink::Parity;
+    const struct {
+        QStringList args;
+        const char *port;
+        int baud;          // 0: not given
+        int parity;        // -1: not given, else Parity's value
+        int address;       // -1: not given
+        bool run;
+        bool error;
+    } cases[] = {
+        {{"--port", "/dev/ttyUSB0", "--baud", "19200", "--parity", "e", "--address", "7", "--run"},
+         "/dev/ttyUSB0", 19200, int(Parity::Even), 7, true, false},
+        {{"--address=0"}, "", 0, -1, 0, false, false},
+        {{"--address", "255", "--parity", "O"}, "", 0, int(Parity::Odd), 255, false, false},
+        {{"-platform", "offscreen", "--baud", "1200"}, "", 1200, -1, -1, false, false},   // Qt's own options pass
+        {{"--run"}, "", 0, -1, -1, true, true},               // nothing to poll but broadcast
+        {{"--address", "256"}, "", 0, -1, -1, false, true},
+        {{"--address", "1x"}, "", 0, -1, -1, false, true},
+        {{"--baud", "9601"}, "", 0, -1, -1, false, true},
+        {{"--parity", "S"}, "", 0, -1, -1, false, true},
+        {{"--port", " "}, "", 0, -1, -1, false, true},
+    };
+    for (const auto &c : cases) {
+        const MeterOptions o = ParseMeterOptions(QStringList{QStringLiteral("RD5800")} + c.args);
+        const std::string line = c.args.join(' ').toStdString();
+        EXPECT_EQ(!o.error.isEmpty(), c.error) << line << ": " << o.error.toStdString();
+        if (c.error)
+            continue;
+        EXPECT_EQ(o.port, QString::fromUtf8(c.port)) << line;
+        EXPECT_EQ(o.baudRate.value_or(0), c.baud) << line;
+        EXPECT_EQ(o.parity ? int(*o.parity) : -1, c.parity) << line;
+        EXPECT_EQ(o.address.value_or(-1), c.address) << line;
+        EXPECT_EQ(o.run, c.run) << line;
+    }
+    // A mistake is one line and a pointer to --help, not the whole usage again.
+    EXPECT_EQ(MeterOptionErrorText(QStringLiteral("x")).count(QLatin1Char('\n')), 2);
+}

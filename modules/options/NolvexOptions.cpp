@@ -1,0 +1,62 @@
+#include "NolvexOptions.h"
+
+#include "common/cmdline/QtOptions.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace {
+
+const char *const kHelp = QT_TRANSLATE_NOOP("nolvex",
+    "用法: nolvex [--port NAME] [--lang zh|en]\n"
+    "RD5800 插件模块参数设置程序: 继电器、4-20mA 模拟量输出与电能脉冲模块。\n"
+    "--port NAME: 1 号串口 (COM1) 使用的设备, 同环境变量 RD5800_COM1, 例如 /dev/ttyUSB0。\n"
+    "--lang zh|en: 界面语言 (不给时按系统语言, C/POSIX 时为中文)。\n"
+    "使用 1 号串口 (9600,N,8,1), 子机地址 1; 设备可由环境变量 RD5800_COM1 指定, 例如 RD5800_COM1=/dev/ttyUSB0。\n");
+
+QString Tr(const char *text)
+{
+    return QCoreApplication::translate("nolvex", text);
+}
+
+} // namespace
+
+QString NolvexHelpText()
+{
+    return Tr(kHelp);
+}
+
+QString NolvexOptionErrorText(const QString &error)
+{
+    return Tr("nolvex: %1\n请用 nolvex --help 查看全部选项。\n").arg(error);
+}
+
+NolvexOptions ParseNolvexOptions(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption lang(QStringLiteral("lang"), QString(), QStringLiteral("LANG"));
+    const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("NAME"));
+    rdcmdline::AddQtApplicationOptions(parser);
+    for (const QCommandLineOption &o : {help, lang, port})
+        parser.addOption(o);
+
+    NolvexOptions options;
+    const bool ok = parser.parse(arguments);
+    options.help = parser.isSet(help);
+    options.language = parser.value(lang);
+    if (options.help)
+        return options;
+    if (!ok)
+        options.error = parser.errorText();
+    else if (!parser.positionalArguments().isEmpty())
+        options.error = Tr("多余的参数: %1").arg(parser.positionalArguments().join(QLatin1Char(' ')));
+    else if (parser.isSet(lang) && options.language != QLatin1String("zh") && options.language != QLatin1String("en"))
+        options.error = Tr("--lang 只接受 zh 或 en");
+    else if (parser.isSet(port) && parser.value(port).trimmed().isEmpty())
+        options.error = Tr("--port 需要一个设备名, 例如 /dev/ttyUSB0");
+    else
+        options.port = parser.value(port).trimmed();
+    return options;
+}
