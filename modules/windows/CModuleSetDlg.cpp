@@ -58,7 +58,7 @@ void CModuleSetDlg::OpenMonitor()
 
 void CModuleSetDlg::BuildLayout()
 {
-    setFixedSize(560, 372);
+    setFixedSize(560, 408);
     PlaceLabel(this, QCoreApplication::translate("CModuleSetDlg", "模块名称"), 20, 18, 70);
     m_moduleList = PlaceCombo(this, AccessibleName(QString(), QCoreApplication::translate("CModuleSetDlg", "模块名称")), 90, 16, 170, false);
     for (int i = 0; i < kRelayModuleCount; ++i)
@@ -86,6 +86,23 @@ void CModuleSetDlg::BuildLayout()
     // The line monitor, as in RD5800: every frame the three windows exchange.
     auto *monitor = PlaceButton(this, QCoreApplication::translate("CModuleSetDlg", "通讯监视"), 12, 330, 100);
     connect(monitor, &QPushButton::clicked, this, &CModuleSetDlg::OpenMonitor);
+
+    // Says once, in the window, when the meter did not answer a read: the plain
+    // label's text is what a screen reader reads.
+    m_lineStatus = PlaceLabel(this, QString(), 12, 366, 536, 36);
+    m_lineStatus->setWordWrap(true);
+    m_lineStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void CModuleSetDlg::ShowAnswered(bool answered, const QString &device)
+{
+    if (answered) {
+        m_lineStatus->clear();
+        return;
+    }
+    m_lineStatus->setText(QCoreApplication::translate("CModuleSetDlg", "仪表没有应答：COM%1 (%2)，%3，子机地址 1。请检查接线，以及仪表的波特率、校验方式和地址。")
+                              .arg(kModulePort)
+                              .arg(device.isEmpty() ? QStringLiteral("-") : device, rdlink::SettingsText(kModuleLine)));
 }
 
 CModuleSetDlg::RelayControls CModuleSetDlg::BuildRelayGroup(const QString &caption, int x, int y)
@@ -128,15 +145,18 @@ void CModuleSetDlg::OnInitDialog()
     m_ctRatio = 1;
     struct Found {
         std::optional<std::vector<uint16_t>> ratios, presence;
+        QString device;
     };
     auto found = std::make_shared<Found>();
     RunModuleOperation(this, m_context, PortUse::Reading, exchangeControls(),
                        [found](ModuleLink &link, const PortSession &session) {
+                           found->device = link.port().deviceName();
                            found->ratios = link.read(kRatioRegister, 2, 200);
                            if (!session.lost())
                                found->presence = link.read(kPresenceRegister, 1, 200);
                        },
                        [this, found] {
+                           ShowAnswered(found->ratios || found->presence, found->device);
                            if (found->ratios) {
                                m_ptRatio = (*found->ratios)[0];
                                m_ctRatio = (*found->ratios)[1];
@@ -184,12 +204,15 @@ void CModuleSetDlg::ReadModuleSettings(int moduleIndex)
     if (moduleIndex < 0 || moduleIndex >= kRelayModuleCount)
         return;
     auto read = std::make_shared<std::optional<std::vector<uint16_t>>>();
+    auto device = std::make_shared<QString>();
     const uint16_t block = RelayBlockAddress(moduleIndex);
     RunModuleOperation(this, m_context, PortUse::Reading, exchangeControls(),
-                       [read, block](ModuleLink &link, const PortSession &) {
+                       [read, device, block](ModuleLink &link, const PortSession &) {
+                           *device = link.port().deviceName();
                            *read = link.read(block, kRelayBlockSize, 200);
                        },
-                       [this, read] {
+                       [this, read, device] {
+                           ShowAnswered(read->has_value(), *device);
                            // A read without reply leaves every field as it stands, typing included.
                            if (*read)
                                ShowBlock(**read);

@@ -39,6 +39,7 @@ public:
     Ratios ratios() const { return {m_ptRatio, m_ctRatio}; }
     CPulseSetDlg *pulseWindow() const { return m_pulseDlg; }
     CAnalogOutDlg *analogWindow() const { return m_analogDlg; }
+    QLabel *lineStatus() const { return m_lineStatus; }
     // "通讯监视": the line monitor over the program's link worker.
     void OpenMonitor();
 
@@ -62,6 +63,9 @@ private:
     RelayTexts TakeRelay(const RelayControls &relay) const;
 
     void ShowBlock(const std::vector<uint16_t> &regs);
+    // The line under the buttons: empty after a read the meter answered, else
+    // what was asked where, so that a silent meter is not a silent window.
+    void ShowAnswered(bool answered, const QString &device);
     // Opens the pulse and analog output windows of the modules found and selects
     // the relay module, after the presence register has been read.
     void AdoptPresence(uint8_t presence);
@@ -76,6 +80,7 @@ private:
     int m_moduleIndex = 0;
 
     QComboBox *m_moduleList = nullptr;
+    QLabel *m_lineStatus = nullptr;
     RelayControls m_relays[2];
     QPointer<CPulseSetDlg> m_pulseDlg;
     QPointer<CAnalogOutDlg> m_analogDlg;

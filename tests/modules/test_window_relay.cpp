@@ -130,7 +130,21 @@ TEST(ModRelayWindow, NoReplyLeavesOnlyTheMainWindowAndSelectionStillReads)
     EXPECT_EQ(bench.port.written.back(), ReadRequest(0x031D, 12));
     EXPECT_EQ(dialog.moduleIndex(), 1);
     EXPECT_EQ(Text(&dialog, "继电器OUT1 启动值"), U("12.5"));   // typing survives a failed read
-    EXPECT_TRUE(bench.prompter.messages.empty());
+    EXPECT_TRUE(bench.prompter.messages.empty());   // no box per read ...
+
+    // ... but the window says what got no answer, where a screen reader finds it.
+    const QString said = dialog.lineStatus()->text();
+    for (const char *part : {"没有应答", "COM1", "/dev/ttyFAKE0", "9600,N,8,1", "子机地址 1"})
+        EXPECT_TRUE(said.contains(U(part))) << said.toStdString();
+    QAccessibleInterface *line = QAccessible::queryAccessibleInterface(dialog.lineStatus());
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->text(QAccessible::Name), said);
+
+    // The meter answers: the line goes.
+    bench.instrument.silent = false;
+    Choose(&dialog, "模块名称", 1);
+    bench.Settle();
+    EXPECT_TRUE(dialog.lineStatus()->text().isEmpty());
 }
 
 TEST(ModRelayWindow, ReadShowsBothRelaysScaledByTheRatios)
