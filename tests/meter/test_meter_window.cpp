@@ -469,6 +469,31 @@ TEST_F(MeterWindow, SlaveAddressEditAcceptsOnly0To255)
     EXPECT_EQ(dlg->panel().grid[0][1]->text(), QStringLiteral("220.00 V"));
 }
 
+TEST_F(MeterWindow, TheSuccessRateSaysWhichAddressIsPolled)
+{
+    Open();
+    Run(QStringLiteral("1"));
+    const auto described = [this] {
+        QAccessibleInterface *rate = QAccessible::queryAccessibleInterface(dlg->panel().successRate);
+        return rate ? rate->text(QAccessible::Description) : QString();
+    };
+    dlg->onPollTick();
+    dlg->waitForLine();
+    EXPECT_TRUE(described().contains(QStringLiteral("子机地址 1。"))) << described().toStdString();
+
+    // A good reply hands the poll over to the new address, where nobody answers ...
+    dlg->panel().slaveAddress->setText(QStringLiteral("5"));
+    dlg->onPollTick();
+    dlg->waitForLine();
+    EXPECT_TRUE(described().contains(QStringLiteral("子机地址 5。")));
+    // ... and from there no address typed is taken: the window says so.
+    dlg->panel().slaveAddress->setText(QStringLiteral("1"));
+    dlg->onPollTick();
+    dlg->waitForLine();
+    EXPECT_TRUE(described().contains(QStringLiteral("子机地址 5。")));
+    EXPECT_TRUE(described().contains(QStringLiteral("停止")));
+}
+
 TEST_F(MeterWindow, AddressSearchProbes1To254Then0)
 {
     Open();
