@@ -25,10 +25,6 @@ const char *const kHelp = QT_TRANSLATE_NOOP("MeterOptions",
     "无人值守记录, 例如: RD5800 --port /dev/ttyUSB0 --address 1 --run --record load.csv\n"
     "串口: 环境变量 RD5800_COM<n> 指定端口号 n 使用的设备, 例如 RD5800_COM1=/dev/ttyUSB0。\n");
 
-QString Tr(const char *text)
-{
-    return QCoreApplication::translate("MeterOptions", text);
-}
 
 std::optional<int> WholeNumber(const QString &text)
 {
@@ -41,12 +37,12 @@ std::optional<int> WholeNumber(const QString &text)
 
 QString MeterHelpText()
 {
-    return Tr(kHelp);
+    return QCoreApplication::translate("MeterOptions", kHelp);
 }
 
 QString MeterOptionErrorText(const QString &error)
 {
-    return Tr("RD5800: %1\n请用 RD5800 --help 查看全部选项。\n").arg(error);
+    return QCoreApplication::translate("MeterOptions", "RD5800: %1\n请用 RD5800 --help 查看全部选项。\n").arg(error);
 }
 
 MeterOptions ParseMeterOptions(const QStringList &arguments)
@@ -77,31 +73,31 @@ MeterOptions ParseMeterOptions(const QStringList &arguments)
         return options;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        options.error = Tr("多余的参数: %1").arg(parser.positionalArguments().join(QLatin1Char(' ')));
+        options.error = QCoreApplication::translate("MeterOptions", "多余的参数: %1").arg(parser.positionalArguments().join(QLatin1Char(' ')));
         return options;
     }
     if (parser.isSet(lang) && parser.value(lang) != QLatin1String("zh") && parser.value(lang) != QLatin1String("en")) {
-        options.error = Tr("--lang 只接受 zh 或 en");
+        options.error = QCoreApplication::translate("MeterOptions", "--lang 只接受 zh 或 en");
         return options;
     }
     if (parser.isSet(record)) {
         options.recordPath = parser.value(record);
         if (options.recordPath.isEmpty()) {
-            options.error = Tr("--record 需要一个文件名");
+            options.error = QCoreApplication::translate("MeterOptions", "--record 需要一个文件名");
             return options;
         }
     }
     if (parser.isSet(port)) {
         options.port = parser.value(port).trimmed();
         if (options.port.isEmpty()) {
-            options.error = Tr("--port 需要一个设备名, 例如 /dev/ttyUSB0");
+            options.error = QCoreApplication::translate("MeterOptions", "--port 需要一个设备名, 例如 /dev/ttyUSB0");
             return options;
         }
     }
     if (parser.isSet(baud)) {
         const std::optional<int> value = WholeNumber(parser.value(baud));
         if (!value || (*value != 1200 && *value != 2400 && *value != 4800 && *value != 9600 && *value != 19200)) {
-            options.error = Tr("--baud 只接受 1200, 2400, 4800, 9600 或 19200");
+            options.error = QCoreApplication::translate("MeterOptions", "--baud 只接受 1200, 2400, 4800, 9600 或 19200");
             return options;
         }
         options.baudRate = value;
@@ -115,14 +111,14 @@ MeterOptions ParseMeterOptions(const QStringList &arguments)
         else if (p == QLatin1String("O"))
             options.parity = rdlink::Parity::Odd;
         else {
-            options.error = Tr("--parity 只接受 N, E 或 O");
+            options.error = QCoreApplication::translate("MeterOptions", "--parity 只接受 N, E 或 O");
             return options;
         }
     }
     if (parser.isSet(address)) {
         const std::optional<int> value = WholeNumber(parser.value(address));
         if (!value || *value < 0 || *value > 255) {
-            options.error = Tr("--address 只接受 0 到 255 之间的整数");
+            options.error = QCoreApplication::translate("MeterOptions", "--address 只接受 0 到 255 之间的整数");
             return options;
         }
         options.address = value;
@@ -131,6 +127,6 @@ MeterOptions ParseMeterOptions(const QStringList &arguments)
     // Polling starts at once only with an address to poll: the window's own start
     // value 0 is the broadcast address, which no instrument answers.
     if (options.run && !options.address)
-        options.error = Tr("--run 需要 --address, 例如 --address 1");
+        options.error = QCoreApplication::translate("MeterOptions", "--run 需要 --address, 例如 --address 1");
     return options;
 }

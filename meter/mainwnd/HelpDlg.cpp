@@ -27,6 +27,10 @@ QStringList CHelpDlg::Lines()
         QCoreApplication::translate("HelpDlg", "4. 关于模块设置的进入操作"),
         QCoreApplication::translate("HelpDlg", "无论\"运行/停止\"按钮处在什么提示状态,  都可以进入模块设置界面,   退出设置界面后要按一下\"运行/停止\"按钮."),
         QCoreApplication::translate("HelpDlg", "按钮,   恢复正常通讯."),
+        // Added to the original notes: the poll takes a new address only after a
+        // good reply, which a user meets as an address that "does not take".
+        QCoreApplication::translate("HelpDlg", "5. 关于子机地址"),
+        QCoreApplication::translate("HelpDlg", "轮询中新输入的子机地址在仪表应答后才生效; 正在轮询的地址不应答时, 请先按\"停止\", 再按\"运行\"。"),
     };
 }
 

@@ -14,21 +14,17 @@ const char *const kHelp = QT_TRANSLATE_NOOP("nolvex",
     "--lang zh|en: 界面语言 (不给时按系统语言, C/POSIX 时为中文)。\n"
     "使用 1 号串口 (9600,N,8,1), 子机地址 1; 设备可由环境变量 RD5800_COM1 指定, 例如 RD5800_COM1=/dev/ttyUSB0。\n");
 
-QString Tr(const char *text)
-{
-    return QCoreApplication::translate("nolvex", text);
-}
 
 } // namespace
 
 QString NolvexHelpText()
 {
-    return Tr(kHelp);
+    return QCoreApplication::translate("nolvex", kHelp);
 }
 
 QString NolvexOptionErrorText(const QString &error)
 {
-    return Tr("nolvex: %1\n请用 nolvex --help 查看全部选项。\n").arg(error);
+    return QCoreApplication::translate("nolvex", "nolvex: %1\n请用 nolvex --help 查看全部选项。\n").arg(error);
 }
 
 NolvexOptions ParseNolvexOptions(const QStringList &arguments)
@@ -51,11 +47,11 @@ NolvexOptions ParseNolvexOptions(const QStringList &arguments)
     if (!ok)
         options.error = parser.errorText();
     else if (!parser.positionalArguments().isEmpty())
-        options.error = Tr("多余的参数: %1").arg(parser.positionalArguments().join(QLatin1Char(' ')));
+        options.error = QCoreApplication::translate("nolvex", "多余的参数: %1").arg(parser.positionalArguments().join(QLatin1Char(' ')));
     else if (parser.isSet(lang) && options.language != QLatin1String("zh") && options.language != QLatin1String("en"))
-        options.error = Tr("--lang 只接受 zh 或 en");
+        options.error = QCoreApplication::translate("nolvex", "--lang 只接受 zh 或 en");
     else if (parser.isSet(port) && parser.value(port).trimmed().isEmpty())
-        options.error = Tr("--port 需要一个设备名, 例如 /dev/ttyUSB0");
+        options.error = QCoreApplication::translate("nolvex", "--port 需要一个设备名, 例如 /dev/ttyUSB0");
     else
         options.port = parser.value(port).trimmed();
     return options;

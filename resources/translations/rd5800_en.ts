@@ -152,6 +152,10 @@ Nothing was sent.</translation>
         <source>通讯监视</source>
         <translation>Line monitor</translation>
     </message>
+    <message>
+        <source>仪表没有应答：COM%1 (%2)，%3，子机地址 1。请检查接线，以及仪表的波特率、校验方式和地址。</source>
+        <translation>The meter did not answer: COM%1 (%2), %3, slave address 1. Check the wiring and the meter&apos;s baud rate, parity and address.</translation>
+    </message>
 </context>
 <context>
     <name>CPulseSetDlg</name>
@@ -717,6 +721,14 @@ Nothing was sent.</translation>
         <source>退出</source>
         <translation>Exit</translation>
     </message>
+    <message>
+        <source>5. 关于子机地址</source>
+        <translation>5. About the slave address</translation>
+    </message>
+    <message>
+        <source>轮询中新输入的子机地址在仪表应答后才生效; 正在轮询的地址不应答时, 请先按&quot;停止&quot;, 再按&quot;运行&quot;。</source>
+        <translation>A slave address typed while polling takes effect after the meter answers; when the polled address does not answer, press &quot;Stop&quot;, then &quot;Run&quot;.</translation>
+    </message>
 </context>
 <context>
     <name>Lamp</name>
@@ -792,6 +804,10 @@ Nothing was sent.</translation>
         <translation><byte value="xd"/>
 Polling has stopped; reconnect and press &quot;Run&quot;.</translation>
     </message>
+    <message>
+        <source>正在轮询子机地址 %1。新输入的地址在收到应答后生效；仪表不应答时请先按“停止”，再按“运行”。</source>
+        <translation>Polling slave address %1. A newly typed address takes effect after a reply; when the meter does not answer, press &quot;Stop&quot;, then &quot;Run&quot;.</translation>
+    </message>
 </context>
 <context>
     <name>MeterDlgCommands</name>
@@ -807,21 +823,41 @@ Polling has stopped; reconnect and press &quot;Run&quot;.</translation>
 RD5800 三相电力监测仪的上位机程序: 实时数据、开关量、计数、谐波与仪表设置。
 
 选项:
-  --record FILE   启动后把每次读到的数据记录到 CSV 文件 FILE (文件已有同样的记录时接着写)
-  --lang zh|en    界面语言: 中文或英文 (不给时按系统语言, C/POSIX 时为中文)
-  -h, --help      显示本说明
+  --port NAME       1 号串口 (COM1) 使用的设备, 同环境变量 RD5800_COM1, 例如 /dev/ttyUSB0
+  --baud N          通讯设置的波特率: 1200, 2400, 4800, 9600 或 19200 (默认 9600)
+  --parity N|E|O    通讯设置的校验方式: 无, 偶校验或奇校验 (默认 N)
+  --address N       子机地址 0..255 (默认 0)
+  --run             不显示通讯设置, 按以上设置打开串口并立即开始轮询 (需要 --address)
+  --record FILE     启动后把每次读到的数据记录到 CSV 文件 FILE (文件已有同样的记录时接着写)
+  --lang zh|en      界面语言: 中文或英文 (不给时按系统语言, C/POSIX 时为中文)
+  -h, --help        显示本说明
 
+无人值守记录, 例如: RD5800 --port /dev/ttyUSB0 --address 1 --run --record load.csv
 串口: 环境变量 RD5800_COM&lt;n&gt; 指定端口号 n 使用的设备, 例如 RD5800_COM1=/dev/ttyUSB0。
 </source>
         <translation>Usage: RD5800 [options]
 Host program for the RD5800 three-phase power meter: live data, digital inputs, counters, harmonics and meter settings.
 
 Options:
-  --record FILE   record every reading from the start into the CSV file FILE (continues a file with the same columns)
-  --lang zh|en    interface language: Chinese or English (default: the system language; Chinese for C/POSIX)
-  -h, --help      show this text
+  --port NAME       the device of serial port 1 (COM1), as the variable RD5800_COM1, e.g. /dev/ttyUSB0
+  --baud N          baud rate of the communication settings: 1200, 2400, 4800, 9600 or 19200 (default 9600)
+  --parity N|E|O    parity of the communication settings: none, even or odd (default N)
+  --address N       slave address 0..255 (default 0)
+  --run             skip the communication settings, open the port with the settings above and poll at once (needs --address)
+  --record FILE     record every reading from the start into the CSV file FILE (continues a file with the same columns)
+  --lang zh|en      interface language: Chinese or English (default: the system language; Chinese for C/POSIX)
+  -h, --help        show this text
 
+Unattended logging, e.g.: RD5800 --port /dev/ttyUSB0 --address 1 --run --record load.csv
 Serial port: the environment variable RD5800_COM&lt;n&gt; names the device of port number n, e.g. RD5800_COM1=/dev/ttyUSB0.
+</translation>
+    </message>
+    <message>
+        <source>RD5800: %1
+请用 RD5800 --help 查看全部选项。
+</source>
+        <translation>RD5800: %1
+See RD5800 --help for all options.
 </translation>
     </message>
     <message>
@@ -835,6 +871,26 @@ Serial port: the environment variable RD5800_COM&lt;n&gt; names the device of po
     <message>
         <source>--record 需要一个文件名</source>
         <translation>--record needs a file name</translation>
+    </message>
+    <message>
+        <source>--port 需要一个设备名, 例如 /dev/ttyUSB0</source>
+        <translation>--port needs a device name, e.g. /dev/ttyUSB0</translation>
+    </message>
+    <message>
+        <source>--baud 只接受 1200, 2400, 4800, 9600 或 19200</source>
+        <translation>--baud accepts only 1200, 2400, 4800, 9600 or 19200</translation>
+    </message>
+    <message>
+        <source>--parity 只接受 N, E 或 O</source>
+        <translation>--parity accepts only N, E or O</translation>
+    </message>
+    <message>
+        <source>--address 只接受 0 到 255 之间的整数</source>
+        <translation>--address accepts only a whole number from 0 to 255</translation>
+    </message>
+    <message>
+        <source>--run 需要 --address, 例如 --address 1</source>
+        <translation>--run needs --address, e.g. --address 1</translation>
     </message>
 </context>
 <context>
@@ -1457,16 +1513,38 @@ Make sure no other program uses the port and that the user is in the dialout gro
 <context>
     <name>nolvex</name>
     <message>
-        <source>用法: nolvex [--lang zh|en]
+        <source>用法: nolvex [--port NAME] [--lang zh|en]
 RD5800 插件模块参数设置程序: 继电器、4-20mA 模拟量输出与电能脉冲模块。
+--port NAME: 1 号串口 (COM1) 使用的设备, 同环境变量 RD5800_COM1, 例如 /dev/ttyUSB0。
 --lang zh|en: 界面语言 (不给时按系统语言, C/POSIX 时为中文)。
-使用 1 号串口 (9600,N,8,1), 设备可由环境变量 RD5800_COM1 指定, 例如 RD5800_COM1=/dev/ttyUSB0。
+使用 1 号串口 (9600,N,8,1), 子机地址 1; 设备可由环境变量 RD5800_COM1 指定, 例如 RD5800_COM1=/dev/ttyUSB0。
 </source>
-        <translation>Usage: nolvex [--lang zh|en]
+        <translation>Usage: nolvex [--port NAME] [--lang zh|en]
 Settings of the RD5800 plug-in modules: relays, 4-20mA analog outputs and energy pulses.
+--port NAME: the device of serial port 1 (COM1), as the variable RD5800_COM1, e.g. /dev/ttyUSB0.
 --lang zh|en: interface language (default: the system language; Chinese for C/POSIX).
-Uses serial port 1 (9600,N,8,1); the environment variable RD5800_COM1 names the device, e.g. RD5800_COM1=/dev/ttyUSB0.
+Uses serial port 1 (9600,N,8,1), slave address 1; the environment variable RD5800_COM1 names the device, e.g. RD5800_COM1=/dev/ttyUSB0.
 </translation>
+    </message>
+    <message>
+        <source>nolvex: %1
+请用 nolvex --help 查看全部选项。
+</source>
+        <translation>nolvex: %1
+See nolvex --help for all options.
+</translation>
+    </message>
+    <message>
+        <source>多余的参数: %1</source>
+        <translation>unexpected arguments: %1</translation>
+    </message>
+    <message>
+        <source>--lang 只接受 zh 或 en</source>
+        <translation>--lang accepts only zh or en</translation>
+    </message>
+    <message>
+        <source>--port 需要一个设备名, 例如 /dev/ttyUSB0</source>
+        <translation>--port needs a device name, e.g. /dev/ttyUSB0</translation>
     </message>
 </context>
 </TS>

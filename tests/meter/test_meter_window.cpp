@@ -628,12 +628,13 @@ TEST_F(MeterWindow, EachUsageNotesPressOpensAnotherWindow)
         EXPECT_TRUE(n->isVisible());
         EXPECT_FALSE(n->isModal());
         EXPECT_EQ(n->windowTitle(), QStringLiteral("使用说明"));
-        EXPECT_EQ(n->findChildren<QLabel *>().size(), 20);
+        EXPECT_EQ(n->findChildren<QLabel *>().size(), 22);
     }
     const QStringList lines = CHelpDlg::Lines();
-    ASSERT_EQ(lines.size(), 20);
+    ASSERT_EQ(lines.size(), 22);   // the twenty original lines, then the note on the address
     EXPECT_EQ(lines[3], QStringLiteral("在模块控制对话框中，按\"修改\"  所有框都变得可输入，首先选择控制方式，当选择\"遥控\"时，不用在上  "));
     EXPECT_EQ(lines[19], QStringLiteral("按钮,   恢复正常通讯."));
+    EXPECT_TRUE(lines[21].contains(QStringLiteral("先按\"停止\", 再按\"运行\"")));
     // The window goes on working while the notes are open.
     EXPECT_TRUE(dlg->isEnabled());
 }
