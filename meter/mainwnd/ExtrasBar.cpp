@@ -3,6 +3,7 @@
 #include "common/traffic/TrafficWindow.h"
 #include "common/widgets/AccessibleNames.h"
 #include "common/widgets/ValueLabel.h"
+#include "common/widgets/WindowPlacement.h"
 #include "common/widgets/Prompter.h"
 #include "meter/recording/CsvFormat.h"
 #include "meter/trends/TrendDlg.h"
@@ -105,7 +106,7 @@ void ExtrasBar::openMonitor()
         // The link reports exchanges only while the window is open: closed, the
         // monitor costs nothing.
         m_traffic->watch(m_worker);
-        m_traffic->move(window()->frameGeometry().topRight() + QPoint(12, 0));
+        rdwidgets::OpenBeside(m_traffic, window());
     }
     m_traffic->show();
     m_traffic->raise();
@@ -117,7 +118,7 @@ void ExtrasBar::openTrends()
     if (!m_trendDlg) {
         m_trendDlg = new TrendDlg(m_recording.history(), window());
         connect(&m_recording, &rdrec::RecordingControls::readingAdded, m_trendDlg, &TrendDlg::addReading);
-        m_trendDlg->move(window()->frameGeometry().topLeft() + QPoint(40, 40));
+        rdwidgets::OpenBeside(m_trendDlg, window());
     }
     m_trendDlg->show();
     m_trendDlg->raise();
