@@ -1,5 +1,6 @@
 #include "ExtrasBar.h"
 
+#include "RecordFileQuestion.h"
 #include "common/traffic/TrafficWindow.h"
 #include "common/widgets/AccessibleNames.h"
 #include "common/widgets/ValueLabel.h"
@@ -48,7 +49,7 @@ ExtrasBar::ExtrasBar(rdlink::LinkWorker &worker, Prompter &prompter, QWidget *wi
             [this](const QString &text) { m_prompter.message(this->window(), text); });
     m_askPath = [](QWidget *parent, const QString &suggested) {
         return QFileDialog::getSaveFileName(parent, QCoreApplication::translate("ExtrasBar", "记录数据"), suggested,
-                                            QStringLiteral("CSV (*.csv)"));
+                                            QStringLiteral("CSV (*.csv)"), nullptr, QFileDialog::DontConfirmOverwrite);
     };
     showState();
 }
@@ -88,8 +89,14 @@ void ExtrasBar::toggleRecording()
         return;
     }
     const QString path = m_askPath(window(), rdrec::DefaultRecordPath(QDateTime::currentDateTime()));
-    if (!path.isEmpty())
-        m_recording.start(path);
+    if (path.isEmpty())
+        return;
+    // The file dialog does not ask about an existing file; this question says
+    // what recording will do with it.
+    const std::optional<rdrec::IfExisting> how =
+        AskHowToRecord(m_prompter, window(), path, rdrec::InspectRecordFile(path));
+    if (how)
+        m_recording.start(path, *how);
 }
 
 void ExtrasBar::showState()
