@@ -909,19 +909,19 @@ Serial port: the environment variable RD5800_COM&lt;n&gt; names the device of po
     </message>
     <message>
         <source>正向有功电能</source>
-        <translation>Import kWh</translation>
+        <translation>Import active energy</translation>
     </message>
     <message>
         <source>负向有功电能</source>
-        <translation>Export kWh</translation>
+        <translation>Export active energy</translation>
     </message>
     <message>
         <source>正向无功电能</source>
-        <translation>Import kvarh</translation>
+        <translation>Import reactive energy</translation>
     </message>
     <message>
         <source>负向无功电能</source>
-        <translation>Export kvarh</translation>
+        <translation>Export reactive energy</translation>
     </message>
     <message>
         <source>遥信部分</source>

@@ -346,8 +346,20 @@ TEST(RecordingControls, StartFailureIsReportedAndStopEndsTheFile)
     EXPECT_EQ(failed.count(), 1);
 }
 
-TEST(RecordingCsv, DefaultPathIsTimeStampedInDocuments)
+TEST(RecordingCsv, DefaultPathIsTimeStampedInDocumentsOrElseHome)
 {
-    const QString path = DefaultRecordPath(QDateTime(QDate(2026, 12, 7), QTime(17, 40, 1)));
-    EXPECT_TRUE(path.endsWith(QStringLiteral("/rd5800-20261207-174001.csv"))) << path.toStdString();
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
+    const QDateTime when(QDate(2026, 12, 7), QTime(17, 40, 1));
+    // No documents folder: the home folder, not the program's current folder.
+    EXPECT_EQ(DefaultRecordPath(when), home.filePath(QStringLiteral("rd5800-20261207-174001.csv")));
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("Documents")));
+    EXPECT_EQ(DefaultRecordPath(when), home.filePath(QStringLiteral("Documents/rd5800-20261207-174001.csv")));
+    qputenv("HOME", oldHome);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    if (oldConfig.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
 }
