@@ -69,4 +69,13 @@ void OpenBeside(QWidget *window, const QWidget *parent, const QWidget *under)
     window->move(spot.topLeft());
 }
 
+void ReopenBeside(QWidget *window, const QWidget *parent)
+{
+    QScreen *screen = parent ? parent->screen() : nullptr;
+    if (!window || !screen)
+        return;
+    if (!screen->availableGeometry().contains(window->frameGeometry()))
+        OpenBeside(window, parent);
+}
+
 } // namespace rdwidgets

@@ -35,4 +35,10 @@ QRect PlaceBeside(const QRect &parent, QSize frameSize, const QRect &available, 
 // is on the screen.
 void OpenBeside(QWidget *window, const QWidget *parent, const QWidget *under = nullptr);
 
+// For a window shown again after it was closed: keeps where it was (the user may
+// have put it there) while that is still wholly on the parent's screen, else opens
+// it beside the parent as above (the parent moved to another screen, or the screen
+// became smaller).
+void ReopenBeside(QWidget *window, const QWidget *parent);
+
 } // namespace rdwidgets

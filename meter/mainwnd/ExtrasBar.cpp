@@ -114,6 +114,8 @@ void ExtrasBar::openMonitor()
         // monitor costs nothing.
         m_traffic->watch(m_worker);
         rdwidgets::OpenBeside(m_traffic, window());
+    } else if (!m_traffic->isVisible()) {
+        rdwidgets::ReopenBeside(m_traffic, window());
     }
     m_traffic->show();
     m_traffic->raise();
@@ -126,6 +128,8 @@ void ExtrasBar::openTrends()
         m_trendDlg = new TrendDlg(m_recording.history(), window());
         connect(&m_recording, &rdrec::RecordingControls::readingAdded, m_trendDlg, &TrendDlg::addReading);
         rdwidgets::OpenBeside(m_trendDlg, window());
+    } else if (!m_trendDlg->isVisible()) {
+        rdwidgets::ReopenBeside(m_trendDlg, window());
     }
     m_trendDlg->show();
     m_trendDlg->raise();

@@ -53,6 +53,8 @@ void CModuleSetDlg::OpenMonitor()
         monitor->watch(m_context.worker);
         rdwidgets::OpenBeside(monitor, this);
         m_monitor = monitor;
+    } else if (!m_monitor->isVisible()) {
+        rdwidgets::ReopenBeside(m_monitor, this);
     }
     m_monitor->show();
     m_monitor->raise();

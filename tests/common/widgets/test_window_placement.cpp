@@ -132,7 +132,25 @@ TEST(WindowPlacement, MeterWindowsOpenOnTheMainWindowsScreen)
     ASSERT_EQ(main.screen(), screen);
 
     main.extras().monitorButton()->click();
-    ExpectOnScreen(main.extras().trafficWindow(), screen, QStringLiteral("通讯监视"));
+    rdtraffic::TrafficWindow *monitor = main.extras().trafficWindow();
+    ExpectOnScreen(monitor, screen, QStringLiteral("通讯监视"));
+
+    // Closed, moved by the user, opened again: where the user put it.
+    monitor->close();
+    monitor->move(screen->geometry().topLeft() + QPoint(20, 30));
+    main.extras().monitorButton()->click();
+    EXPECT_EQ(monitor->pos(), screen->geometry().topLeft() + QPoint(20, 30));
+    // Closed, the main window taken to the other screen, opened again: beside it there.
+    QScreen *other = ScreenNamed("s1280x800");
+    ASSERT_NE(other, nullptr);
+    monitor->close();
+    main.move(100, 0);
+    ASSERT_EQ(main.screen(), other);
+    main.extras().monitorButton()->click();
+    ExpectOnScreen(monitor, other, QStringLiteral("通讯监视"));
+    main.move(screen->geometry().topLeft() + QPoint(300, 0));
+    ASSERT_EQ(main.screen(), screen);
+
     main.extras().trendButton()->click();
     ExpectOnScreen(main.extras().trendWindow(), screen, QStringLiteral("趋势图"));
     main.panel().help->click();
