@@ -1,21 +1,14 @@
 #!/usr/bin/env bash
 # The monitor against the simulated meter: installs what is missing, builds a
 # release in build/, then starts rd5800-sim with RD5800 connected to it (port 1 is
-# the simulator's pseudo-terminal). Extra arguments go to the simulator, e.g.
+# the simulator's pseudo-terminal). Without a display it says so and stops before
+# installing or building anything. Extra arguments go to the simulator, e.g.
 #   bash scripts/demo.sh --pt 100 --ct 5 --stray 0.1
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/deps.sh
-
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DRD_TESTS=OFF -DRD_BENCH=OFF >/dev/null
-targets=(RD5800 rd5800-sim)
-# The module settings button starts nolvex from beside RD5800 when it is built.
-if cmake --build build --target help 2>/dev/null | grep -q '\bnolvex\b'; then
-  targets+=(nolvex)
-fi
-cmake --build build -j2 --target "${targets[@]}"
-
+# Said before anything is installed or built: without a display there is nothing
+# to show, and the build takes minutes.
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   cat >&2 <<'TEXT'
 No display: RD5800 is a desktop program and needs one.
@@ -26,6 +19,16 @@ docs/meter-window.png.
 TEXT
   exit 2
 fi
+
+bash scripts/deps.sh
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DRD_TESTS=OFF -DRD_BENCH=OFF >/dev/null
+targets=(RD5800 rd5800-sim)
+# The module settings button starts nolvex from beside RD5800 when it is built.
+if cmake --build build --target help 2>/dev/null | grep -q '\bnolvex\b'; then
+  targets+=(nolvex)
+fi
+cmake --build build -j2 --target "${targets[@]}"
 
 cat <<'TEXT'
 RD5800 against the simulated meter (address 1, 9600 baud, no parity):

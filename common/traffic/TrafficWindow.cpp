@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTimer>
@@ -129,8 +130,10 @@ void TrafficWindow::clearRows()
 
 void TrafficWindow::save()
 {
+    // The documents folder when there is one, else the home folder: a folder that
+    // does not exist would send the file dialog to the current folder instead.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QDir::homePath();
     const QString suggested =
         QDir(folder).filePath(SuggestedTraceName(m_program, QDateTime::currentDateTime()));

@@ -1,8 +1,10 @@
 #include "ExtrasBar.h"
 
+#include "RecordFileQuestion.h"
 #include "common/traffic/TrafficWindow.h"
 #include "common/widgets/AccessibleNames.h"
 #include "common/widgets/ValueLabel.h"
+#include "common/widgets/WindowPlacement.h"
 #include "common/widgets/Prompter.h"
 #include "meter/recording/CsvFormat.h"
 #include "meter/trends/TrendDlg.h"
@@ -47,7 +49,7 @@ ExtrasBar::ExtrasBar(rdlink::LinkWorker &worker, Prompter &prompter, QWidget *wi
             [this](const QString &text) { m_prompter.message(this->window(), text); });
     m_askPath = [](QWidget *parent, const QString &suggested) {
         return QFileDialog::getSaveFileName(parent, QCoreApplication::translate("ExtrasBar", "记录数据"), suggested,
-                                            QStringLiteral("CSV (*.csv)"));
+                                            QStringLiteral("CSV (*.csv)"), nullptr, QFileDialog::DontConfirmOverwrite);
     };
     showState();
 }
@@ -87,8 +89,14 @@ void ExtrasBar::toggleRecording()
         return;
     }
     const QString path = m_askPath(window(), rdrec::DefaultRecordPath(QDateTime::currentDateTime()));
-    if (!path.isEmpty())
-        m_recording.start(path);
+    if (path.isEmpty())
+        return;
+    // The file dialog does not ask about an existing file; this question says
+    // what recording will do with it.
+    const std::optional<rdrec::IfExisting> how =
+        AskHowToRecord(m_prompter, window(), path, rdrec::InspectRecordFile(path));
+    if (how)
+        m_recording.start(path, *how);
 }
 
 void ExtrasBar::showState()
@@ -105,7 +113,9 @@ void ExtrasBar::openMonitor()
         // The link reports exchanges only while the window is open: closed, the
         // monitor costs nothing.
         m_traffic->watch(m_worker);
-        m_traffic->move(window()->frameGeometry().topRight() + QPoint(12, 0));
+        rdwidgets::OpenBeside(m_traffic, window());
+    } else if (!m_traffic->isVisible()) {
+        rdwidgets::ReopenBeside(m_traffic, window());
     }
     m_traffic->show();
     m_traffic->raise();
@@ -117,7 +127,9 @@ void ExtrasBar::openTrends()
     if (!m_trendDlg) {
         m_trendDlg = new TrendDlg(m_recording.history(), window());
         connect(&m_recording, &rdrec::RecordingControls::readingAdded, m_trendDlg, &TrendDlg::addReading);
-        m_trendDlg->move(window()->frameGeometry().topLeft() + QPoint(40, 40));
+        rdwidgets::OpenBeside(m_trendDlg, window());
+    } else if (!m_trendDlg->isVisible()) {
+        rdwidgets::ReopenBeside(m_trendDlg, window());
     }
     m_trendDlg->show();
     m_trendDlg->raise();

@@ -7,6 +7,7 @@
 #include "Lamp.h"
 #include "common/widgets/AccessibleNames.h"
 #include "common/widgets/Prompter.h"
+#include "common/widgets/WindowPlacement.h"
 #include "meter/commands/CommandRules.h"
 
 #include <QComboBox>
@@ -243,6 +244,7 @@ void CMeterDlg::OnHelp()
 {
     auto *notes = new CHelpDlg(this);
     notes->setAttribute(Qt::WA_DeleteOnClose);
+    rdwidgets::OpenBeside(notes, this);
     notes->show();
 }
 

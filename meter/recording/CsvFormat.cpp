@@ -2,6 +2,7 @@
 #include "CsvFormat.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <charconv>
 #include <cmath>
@@ -60,8 +61,10 @@ QByteArray CsvRow(const rdacq::Reading &reading)
 
 QString DefaultRecordPath(const QDateTime &now)
 {
+    // The documents folder when there is one, else the home folder: a folder that
+    // does not exist would send the file dialog to the current folder instead.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QDir::homePath();
     const QString name = QStringLiteral("rd5800-%1.csv").arg(now.toString(QStringLiteral("yyyyMMdd-HHmmss")));
     return QDir(folder).filePath(name);

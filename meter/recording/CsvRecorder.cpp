@@ -26,14 +26,26 @@ CsvRecorder::~CsvRecorder()
     close();
 }
 
-bool CsvRecorder::open(const QString &path, QString *error)
+ExistingFile InspectRecordFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile() || info.size() == 0)
+        return ExistingFile::Absent;
+    QFile existing(path);
+    if (!existing.open(QIODevice::ReadOnly))
+        return ExistingFile::Absent;
+    const QByteArray header = Utf8Bom() + CsvHeaderLine();
+    return existing.read(header.size()) == header ? ExistingFile::SameColumns : ExistingFile::OtherContent;
+}
+
+bool CsvRecorder::open(const QString &path, QString *error, IfExisting existingMode)
 {
     close();
     const QByteArray header = Utf8Bom() + CsvHeaderLine();
     bool continuing = false;
     bool needsLineEnd = false;
     const QFileInfo info(path);
-    if (info.exists() && info.isFile() && info.size() > 0) {
+    if (existingMode == IfExisting::Continue && info.exists() && info.isFile() && info.size() > 0) {
         QFile existing(path);
         if (!existing.open(QIODevice::ReadOnly)) {
             *error = OpenFailure(path, existing.errorString());
@@ -50,7 +62,9 @@ bool CsvRecorder::open(const QString &path, QString *error)
     }
 
     auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Append)) {
+    const QIODevice::OpenMode mode =
+        QIODevice::WriteOnly | (existingMode == IfExisting::Overwrite ? QIODevice::Truncate : QIODevice::Append);
+    if (!file->open(mode)) {
         *error = OpenFailure(path, file->errorString());
         return false;
     }

@@ -13,6 +13,20 @@ class QIODevice;
 
 namespace rdrec {
 
+// What a file holds before a recording goes into it.
+enum class ExistingFile {
+    Absent,         // no file, an empty one, or one that cannot be read (opening it says why)
+    SameColumns,    // a recording with the columns this program writes: it can be continued
+    OtherContent,   // anything else
+};
+ExistingFile InspectRecordFile(const QString &path);
+
+// What open() does with a file that already holds something.
+enum class IfExisting {
+    Continue,    // continue a recording with the same columns; refuse other content
+    Overwrite,   // start the file anew (the user has said so)
+};
+
 class CsvRecorder {
 public:
     CsvRecorder();
@@ -20,10 +34,11 @@ public:
     CsvRecorder(const CsvRecorder &) = delete;
     CsvRecorder &operator=(const CsvRecorder &) = delete;
 
-    // Opens `path` and writes the header. A file that already holds a recording
-    // with the same columns is continued, never overwritten; a non-empty file
-    // with other content is refused, so nothing the user had is lost.
-    bool open(const QString &path, QString *error);
+    // Opens `path` and writes the header. With Continue, a file that already
+    // holds a recording with the same columns is continued, never overwritten; a
+    // non-empty file with other content is refused, so nothing the user had is
+    // lost. With Overwrite, whatever the file held is replaced.
+    bool open(const QString &path, QString *error, IfExisting existing = IfExisting::Continue);
 
     // The same on a device the caller made (a test's failing device); `path`
     // names it in messages. The device must be open for writing; it is always

@@ -9,15 +9,17 @@ namespace rdrec {
 
 RecordingControls::RecordingControls(QObject *parent) : QObject(parent) {}
 
-bool RecordingControls::start(const QString &path)
+bool RecordingControls::start(const QString &path, IfExisting existing)
 {
+    noteEnding();
     QString error;
-    const bool ok = m_recorder.open(path, &error);
+    const bool ok = m_recorder.open(path, &error, existing);
     return started(ok, error);
 }
 
 bool RecordingControls::start(std::unique_ptr<QIODevice> device, const QString &path)
 {
+    noteEnding();
     QString error;
     const bool ok = m_recorder.open(std::move(device), path, &error);
     return started(ok, error);
@@ -36,8 +38,17 @@ void RecordingControls::stop()
 {
     if (!m_recorder.isOpen())
         return;
+    noteEnding();
     m_recorder.close();
     emit stateChanged();
+}
+
+void RecordingControls::noteEnding()
+{
+    if (!m_recorder.isOpen())
+        return;
+    m_lastPath = m_recorder.path();
+    m_lastRows = m_recorder.rowCount();
 }
 
 void RecordingControls::onReading(const rdacq::Reading &reading)
@@ -47,6 +58,7 @@ void RecordingControls::onReading(const rdacq::Reading &reading)
     if (!m_recorder.isOpen())
         return;
     QString error;
+    noteEnding();   // a failed write closes the file: what it holds stays said
     const bool ok = m_recorder.append(reading, &error);
     emit stateChanged();
     if (!ok)
@@ -55,8 +67,13 @@ void RecordingControls::onReading(const rdacq::Reading &reading)
 
 QString RecordingControls::statusText() const
 {
-    if (!m_recorder.isOpen())
-        return {};
+    if (!m_recorder.isOpen()) {
+        if (m_lastPath.isEmpty())
+            return {};
+        return QCoreApplication::translate("RecordingControls", "已记录 %1 行：%2")
+            .arg(m_lastRows)
+            .arg(QFileInfo(m_lastPath).fileName());
+    }
     return QCoreApplication::translate("RecordingControls", "记录中: %1 (%2 行)")
         .arg(QFileInfo(m_recorder.path()).fileName())
         .arg(m_recorder.rowCount());

@@ -20,9 +20,10 @@ class RecordingControls : public QObject {
 public:
     explicit RecordingControls(QObject *parent = nullptr);
 
-    // Starts recording into `path` (a running recording is stopped first). On
+    // Starts recording into `path` (a running recording is stopped first); what
+    // becomes of a file that already holds something is `existing`'s choice. On
     // failure emits failed() with the text for the user and returns false.
-    bool start(const QString &path);
+    bool start(const QString &path, IfExisting existing = IfExisting::Continue);
     // The same on a device the caller made; the seam for the tests.
     bool start(std::unique_ptr<QIODevice> device, const QString &path);
     void stop();
@@ -35,7 +36,8 @@ public:
     bool isRecording() const { return m_recorder.isOpen(); }
     QString filePath() const { return m_recorder.path(); }
     qint64 rowCount() const { return m_recorder.rowCount(); }
-    // "记录中: <file> (<n> 行)" while recording, empty otherwise.
+    // "记录中: <file> (<n> 行)" while recording; after it ended (stopped or failed)
+    // "已记录 <n> 行：<file>", the last recording's; empty before the first.
     QString statusText() const;
     // The caption of the start/stop control: "记录数据" or "停止记录".
     QString buttonText() const;
@@ -52,8 +54,12 @@ signals:
 
 private:
     bool started(bool ok, const QString &error);
+    // Keeps the name and row count of the recording that is about to end.
+    void noteEnding();
 
     CsvRecorder m_recorder;
+    QString m_lastPath;
+    qint64 m_lastRows = 0;
     ReadingHistory m_history;
 };
 

@@ -7,6 +7,7 @@
 #include "WriteReport.h"
 #include "common/traffic/TrafficWindow.h"
 #include "common/widgets/Prompter.h"
+#include "common/widgets/WindowPlacement.h"
 #include "modules/vocabulary/Registers.h"
 
 #include <QComboBox>
@@ -50,7 +51,10 @@ void CModuleSetDlg::OpenMonitor()
     if (!m_monitor) {
         auto *monitor = new rdtraffic::TrafficWindow(QStringLiteral("nolvex"), this);
         monitor->watch(m_context.worker);
+        rdwidgets::OpenBeside(monitor, this);
         m_monitor = monitor;
+    } else if (!m_monitor->isVisible()) {
+        rdwidgets::ReopenBeside(m_monitor, this);
     }
     m_monitor->show();
     m_monitor->raise();
@@ -173,13 +177,14 @@ void CModuleSetDlg::AdoptPresence(uint8_t p)
     if (p & kPresencePulse) {
         m_pulseDlg = new CPulseSetDlg(m_context, this);
         // Beside the main window rather than on top of it.
-        m_pulseDlg->move(frameGeometry().topRight() + QPoint(12, 0));
+        rdwidgets::OpenBeside(m_pulseDlg, this);
         m_pulseDlg->show();
         m_pulseDlg->OnInitDialog();
     }
     if (p & (kPresenceAnalog1 | kPresenceAnalog2)) {
         m_analogDlg = new CAnalogOutDlg(m_context, this);
-        m_analogDlg->move(frameGeometry().topRight() + QPoint(12, m_pulseDlg ? m_pulseDlg->frameGeometry().height() + 12 : 0));
+        // Under the pulse window when both open.
+        rdwidgets::OpenBeside(m_analogDlg, this, m_pulseDlg);
         m_analogDlg->show();
         m_analogDlg->OnInitDialog();
     }

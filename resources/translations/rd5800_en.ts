@@ -965,19 +965,19 @@ See RD5800 --help for all options.
     </message>
     <message>
         <source>正向有功电能</source>
-        <translation>Import kWh</translation>
+        <translation>Import active energy</translation>
     </message>
     <message>
         <source>负向有功电能</source>
-        <translation>Export kWh</translation>
+        <translation>Export active energy</translation>
     </message>
     <message>
         <source>正向无功电能</source>
-        <translation>Import kvarh</translation>
+        <translation>Import reactive energy</translation>
     </message>
     <message>
         <source>负向无功电能</source>
-        <translation>Export kvarh</translation>
+        <translation>Export reactive energy</translation>
     </message>
     <message>
         <source>遥信部分</source>
@@ -1240,6 +1240,41 @@ Reading did not finish; reconnect and read again.</translation>
     </message>
 </context>
 <context>
+    <name>RecordFileQuestion</name>
+    <message>
+        <source>记录数据</source>
+        <translation>Record data</translation>
+    </message>
+    <message>
+        <source>文件 %1 已有一份同样各列的记录。</source>
+        <translation>The file %1 already holds a recording with the same columns.</translation>
+    </message>
+    <message>
+        <source>文件 %1 已有其他内容，不是同样各列的记录。</source>
+        <translation>The file %1 already holds something else, not a recording with the same columns.</translation>
+    </message>
+    <message>
+        <source>新的行可以接在文件末尾；覆盖则原有的记录全部丢失。</source>
+        <translation>New rows can follow at its end; overwriting loses every row it holds.</translation>
+    </message>
+    <message>
+        <source>覆盖则文件原有的内容全部丢失。</source>
+        <translation>Overwriting loses everything the file holds.</translation>
+    </message>
+    <message>
+        <source>继续记录到文件末尾</source>
+        <translation>Continue at the end of the file</translation>
+    </message>
+    <message>
+        <source>覆盖</source>
+        <translation>Overwrite</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>RecordingControls</name>
     <message>
         <source>记录中: %1 (%2 行)</source>
@@ -1252,6 +1287,10 @@ Reading did not finish; reconnect and read again.</translation>
     <message>
         <source>记录数据</source>
         <translation>Record data</translation>
+    </message>
+    <message>
+        <source>已记录 %1 行：%2</source>
+        <translation>Recorded %1 rows: %2</translation>
     </message>
 </context>
 <context>

@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -70,7 +71,8 @@ TEST_F(MeterExtras, RecordingWritesARowPerReadingAndSaysWhere)
     EXPECT_TRUE(extras.recordStatus()->text().contains(QStringLiteral("2 行")));
     extras.recordButton()->click();
     EXPECT_EQ(extras.recordButton()->text(), QStringLiteral("记录数据"));
-    EXPECT_TRUE(extras.recordStatus()->text().isEmpty());
+    EXPECT_EQ(extras.recordStatus()->text(), QStringLiteral("已记录 2 行：load.csv"));   // kept after the stop
+    EXPECT_EQ(prompter.dialogsShown, 0);   // a new file needs no question
 
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -78,6 +80,100 @@ TEST_F(MeterExtras, RecordingWritesARowPerReadingAndSaysWhere)
     ASSERT_GE(lines.size(), 3);
     EXPECT_TRUE(lines[0].startsWith("\xEF\xBB\xBF"));   // UTF-8 with a byte order mark
     EXPECT_TRUE(lines[1].contains(",220.0,"));          // the decoded value, not "220.00 V"
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// "记录数据" on a file that holds something: the question offers what can really
+// happen, and the file ends as the answer says. A file with other content offers
+// no continuing, and keeps its content unless "覆盖" is chosen.
+TEST_F(MeterExtras, AnExistingFileIsContinuedOverwrittenOrLeftAsTheUserChooses)
+{
+    QTemporaryDir dir;
+    ExtrasBar &extras = dlg->extras();
+    QString path;
+    extras.setPathAsker([&](QWidget *, const QString &) { return path; });
+    QStringList offered;
+    QString question;
+    QString choice;
+    prompter.answer = [&](QDialog &dialog) {
+        auto *box = qobject_cast<QMessageBox *>(&dialog);
+        if (!box)
+            return int(QDialog::Rejected);
+        question = box->text();
+        offered.clear();
+        QAbstractButton *pick = nullptr;
+        for (QAbstractButton *button : box->buttons()) {
+            offered << button->text();
+            if (button->text() == choice)
+                pick = button;
+        }
+        offered.sort();   // the order of the buttons is the platform's
+        if (pick)
+            pick->click();
+        return int(QDialog::Accepted);
+    };
+    const auto record = [&](int ticks) {
+        extras.recordButton()->click();
+        for (int i = 0; i < ticks; ++i)
+            Tick();
+        if (extras.recording().isRecording())
+            extras.recordButton()->click();
+    };
+
+    path = dir.filePath(QStringLiteral("load.csv"));
+    record(2);   // a recording of two rows to start from
+    const QByteArray twoRows = ReadAll(path);
+    const int headerLines = 1;
+    ASSERT_EQ(twoRows.count('\n'), headerLines + 2);
+
+    struct Case {
+        const char *choice;
+        int lines;   // after one more tick
+        const char *status;
+    };
+    const Case sameColumns[] = {
+        {"取消", headerLines + 2, "已记录 2 行：load.csv"},
+        {"继续记录到文件末尾", headerLines + 3, "已记录 1 行：load.csv"},
+        {"覆盖", headerLines + 1, "已记录 1 行：load.csv"},
+    };
+    for (const Case &c : sameColumns) {
+        {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(twoRows);
+        }
+        choice = QString::fromUtf8(c.choice);
+        record(1);
+        EXPECT_EQ(offered, (QStringList{QStringLiteral("取消"), QStringLiteral("继续记录到文件末尾"), QStringLiteral("覆盖")}))
+            << c.choice;
+        EXPECT_TRUE(question.contains(QStringLiteral("load.csv"))) << question.toStdString();
+        const QByteArray now = ReadAll(path);
+        EXPECT_EQ(now.count('\n'), c.lines) << c.choice;
+        EXPECT_TRUE(now.startsWith(twoRows.left(twoRows.indexOf('\n')))) << c.choice;   // one header, first
+        EXPECT_EQ(extras.recordStatus()->text(), QString::fromUtf8(c.status)) << c.choice;
+    }
+
+    const QByteArray notes = "Zähler, Notizen\n1,2\n";
+    const char *otherChoices[] = {"取消", "继续记录到文件末尾", "覆盖"};
+    for (const char *answer : otherChoices) {
+        path = dir.filePath(QStringLiteral("notes-%1.csv").arg(QString::fromUtf8(answer)));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(notes);
+        file.close();
+        choice = QString::fromUtf8(answer);
+        record(1);
+        EXPECT_EQ(offered, (QStringList{QStringLiteral("取消"), QStringLiteral("覆盖")}));
+        const bool overwritten = choice == QStringLiteral("覆盖");
+        EXPECT_EQ(ReadAll(path) == notes, !overwritten) << answer;
+        EXPECT_EQ(ReadAll(path).count('\n'), overwritten ? headerLines + 1 : 2) << answer;
+    }
     EXPECT_TRUE(prompter.messages.empty());
 }
 

@@ -8,6 +8,7 @@
 #include "meter/recording/RecordingControls.h"
 #include "../meter/RegisterBytes.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QSignalSpy>
@@ -232,6 +233,41 @@ TEST(CsvRecorder, ContinuesItsOwnFileAndRefusesOtherContent)
     EXPECT_EQ(ReadFile(other), QByteArray("a,b\n1,2\n"));
 }
 
+TEST(CsvRecorder, InspectsWhatAFileHoldsAndOverwritesOnlyWhenTold)
+{
+    QTemporaryDir dir;
+    const QByteArray header = Utf8Bom() + CsvHeaderLine();
+    const struct {
+        const char *name;
+        QByteArray content;   // empty with `exists` false: no file
+        bool exists;
+        ExistingFile found;
+    } files[] = {
+        {"missing.csv", {}, false, ExistingFile::Absent},
+        {"empty.csv", {}, true, ExistingFile::Absent},
+        {"ours.csv", header + CsvRow(SampleReading()), true, ExistingFile::SameColumns},
+        {"header-only.csv", header, true, ExistingFile::SameColumns},
+        {"cut-header.csv", header.left(header.size() - 3), true, ExistingFile::OtherContent},
+        {"other-columns.csv", Utf8Bom() + "时间,A相电压 (V)\r\n", true, ExistingFile::OtherContent},
+        {"notes.csv", "a,b\n1,2\n", true, ExistingFile::OtherContent},
+    };
+    for (const auto &f : files) {
+        const QString path = dir.filePath(QString::fromLatin1(f.name));
+        if (f.exists) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(f.content);
+        }
+        EXPECT_EQ(InspectRecordFile(path), f.found) << f.name;
+
+        CsvRecorder recorder;
+        QString error;
+        ASSERT_TRUE(recorder.open(path, &error, IfExisting::Overwrite)) << f.name << error.toStdString();
+        ASSERT_TRUE(recorder.append(SampleReading(), &error));
+        EXPECT_EQ(ReadFile(path), header + CsvRow(SampleReading())) << f.name;
+    }
+}
+
 TEST(CsvRecorder, OpenFailureNamesTheFileAndTheReason)
 {
     QTemporaryDir dir;
@@ -285,7 +321,7 @@ TEST(RecordingControls, FullDiskStopsRecordingWithOneMessageAndKeepsTheHistory)
     EXPECT_TRUE(message.contains(QStringLiteral("/data/rd5800-1.csv"))) << message.toStdString();
     EXPECT_TRUE(message.contains(QStringLiteral("No space left on device"))) << message.toStdString();
     EXPECT_FALSE(controls.isRecording());
-    EXPECT_EQ(controls.statusText(), QString());
+    EXPECT_EQ(controls.statusText(), QStringLiteral("已记录 2 行：rd5800-1.csv"));   // the rows the file holds
     EXPECT_EQ(controls.buttonText(), QStringLiteral("记录数据"));
     EXPECT_EQ(controls.history().size(), 5);
 }
@@ -297,6 +333,7 @@ TEST(RecordingControls, StartFailureIsReportedAndStopEndsTheFile)
     EXPECT_FALSE(controls.start(QStringLiteral("/nonexistent-folder/rec.csv")));
     EXPECT_EQ(failed.count(), 1);
     EXPECT_FALSE(controls.isRecording());
+    EXPECT_EQ(controls.statusText(), QString());   // nothing was recorded
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("rec.csv"));
@@ -309,8 +346,20 @@ TEST(RecordingControls, StartFailureIsReportedAndStopEndsTheFile)
     EXPECT_EQ(failed.count(), 1);
 }
 
-TEST(RecordingCsv, DefaultPathIsTimeStampedInDocuments)
+TEST(RecordingCsv, DefaultPathIsTimeStampedInDocumentsOrElseHome)
 {
-    const QString path = DefaultRecordPath(QDateTime(QDate(2026, 12, 7), QTime(17, 40, 1)));
-    EXPECT_TRUE(path.endsWith(QStringLiteral("/rd5800-20261207-174001.csv"))) << path.toStdString();
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
+    const QDateTime when(QDate(2026, 12, 7), QTime(17, 40, 1));
+    // No documents folder: the home folder, not the program's current folder.
+    EXPECT_EQ(DefaultRecordPath(when), home.filePath(QStringLiteral("rd5800-20261207-174001.csv")));
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("Documents")));
+    EXPECT_EQ(DefaultRecordPath(when), home.filePath(QStringLiteral("Documents/rd5800-20261207-174001.csv")));
+    qputenv("HOME", oldHome);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    if (oldConfig.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
 }

@@ -7,7 +7,9 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -152,4 +154,33 @@ TEST(TrafficWindow, SaveOffersTheProgramsNameAndReportsAFailure)
             EXPECT_TRUE(reports[0].contains(QStringLiteral("no-such-folder")));
         }
     }
+}
+
+// "保存" offers the documents folder when it exists, else the home folder, never
+// the current folder of the program.
+TEST(TrafficWindow, SaveOffersTheDocumentsFolderOrElseHome)
+{
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
+    for (const bool documents : {false, true}) {
+        if (documents) {
+            ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("Documents")));
+        }
+        TrafficWindow w(QStringLiteral("rd5800"));
+        QString offered;
+        w.setPathAsker([&](QWidget *, const QString &suggested) {
+            offered = suggested;
+            return QString();
+        });
+        w.saveButton()->click();
+        const QString folder = documents ? home.filePath(QStringLiteral("Documents")) : home.path();
+        EXPECT_EQ(QFileInfo(offered).absolutePath(), folder) << offered.toStdString();
+    }
+    qputenv("HOME", oldHome);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    if (oldConfig.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
 }

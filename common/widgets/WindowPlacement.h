@@ -1,0 +1,44 @@
+// Where a window that a program opens next to another one (the line monitor, the
+// trend chart, the usage notes, nolvex's pulse and analog windows) appears: wholly
+// inside the available area of the screen its parent is on, beside the parent
+// where there is room. One rule for both programs, so that no window opens with
+// its columns or buttons off the screen on a small laptop screen.
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+namespace rdwidgets {
+
+// The gap between a window and the parent it opens beside.
+constexpr int kBesideGap = 12;
+
+// The frame rectangle for a window whose frame is `frameSize`, opened next to the
+// parent frame `parent` on a screen whose available area is `available`:
+//  - right of the parent when it fits there, else left of it; its top
+//    `belowTop` pixels under the parent's top (a second window stacks under a
+//    first one), moved up as far as needed to end above the bottom of the area;
+//  - when it fits on neither side, against the edge of the area on the side with
+//    more room, so that as much of the parent as possible stays in view;
+//  - never larger than the area: a larger size is cut to it (the caller decides
+//    whether the window can take the smaller size).
+// The result always lies inside `available`.
+QRect PlaceBeside(const QRect &parent, QSize frameSize, const QRect &available, int belowTop = 0);
+
+// Moves `window` (a top-level window not yet shown) to where PlaceBeside puts it
+// beside `parent` on the parent's screen, under the window `under` when one is
+// given (a window opened beside the same parent before), and shrinks it, within
+// its minimum size, where the screen is smaller than the window. Frames are taken
+// to be as wide as the parent's: the system tells a window's frame only once it
+// is on the screen.
+void OpenBeside(QWidget *window, const QWidget *parent, const QWidget *under = nullptr);
+
+// For a window shown again after it was closed: keeps where it was (the user may
+// have put it there) while that is still wholly on the parent's screen, else opens
+// it beside the parent as above (the parent moved to another screen, or the screen
+// became smaller).
+void ReopenBeside(QWidget *window, const QWidget *parent);
+
+} // namespace rdwidgets
