@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QtMath>
 
 namespace {
@@ -125,5 +127,11 @@ void PhasorDiagram::paintEvent(QPaintEvent *)
         p.drawText(QRectF(26, y, width() - 30, kLegendLineHeight), Qt::AlignLeft | Qt::AlignVCenter,
                    rddiag::PhasorText(v, ph));
         y += kLegendLineHeight;
+    }
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(1, 1, -1, -1);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
     }
 }
