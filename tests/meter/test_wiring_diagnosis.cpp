@@ -5,6 +5,7 @@
 #include "meter/diagnosis/PhaseAngles.h"
 #include "meter/diagnosis/WiringDiagnosis.h"
 #include "meter/diagnosis/WiringThresholds.h"
+#include "sim/Device.h"
 
 #include <gtest/gtest.h>
 
@@ -126,6 +127,40 @@ TEST(WiringDiagnosis, EachFaultGivesExactlyItsFinding)
     };
     for (const ExactCase &c : cases)
         EXPECT_EQ(KindsOf(rddiag::Diagnose(c.reading, c.mode)), c.expected) << c.name;
+}
+
+// The simulated meter with each fault, its registers decoded as the poll does:
+// the check names the fault and nothing else, over a stretch of drifting readings.
+TEST(WiringDiagnosis, EachSimulatorFaultGivesExactlyItsFinding)
+{
+    const struct {
+        const char *fault;
+        Kinds expected;
+    } cases[] = {
+        {nullptr, {}},
+        {"reverse-ct:C", {{FindingKind::CtReversed, 2}}},
+        {"lose-voltage:A", {{FindingKind::VoltageMissing, 0}}},
+        {"swap-ct:A,B", {{FindingKind::CtOnOtherPhase, 0}, {FindingKind::CtOnOtherPhase, 1}}},
+        {"no-load:B", {{FindingKind::NoCurrent, 1}}},
+    };
+    for (const auto &c : cases) {
+        rdsim::DeviceConfig config;
+        if (c.fault) {
+            ASSERT_TRUE(rdsim::AddWiringFault(c.fault, &config.wiringFaults));
+        }
+        rdsim::Device device(config);
+        for (uint64_t ms = 0; ms <= 180000; ms += 30000) {
+            device.advanceTo(ms);
+            const std::array<uint16_t, 41> block = device.measurementBlock();
+            std::vector<uint8_t> bytes;
+            for (uint16_t v : block) {
+                bytes.push_back(uint8_t(v >> 8));
+                bytes.push_back(uint8_t(v & 0xFF));
+            }
+            const rdacq::Measurements m = rdacq::DecodeMeasurements(rdacq::Registers(bytes), 1, 1);
+            EXPECT_EQ(KindsOf(rddiag::Diagnose(m, 0)), c.expected) << (c.fault ? c.fault : "healthy") << " at " << ms;
+        }
+    }
 }
 
 TEST(WiringDiagnosis, WorkedExampleSwappedCtsAtPf09)
