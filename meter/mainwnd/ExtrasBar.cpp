@@ -34,7 +34,9 @@ ExtrasBar::ExtrasBar(rdlink::LinkWorker &worker, Prompter &prompter, QWidget *wi
     m_record = StripButton(m_recording.buttonText(), this, 130);
     m_trend = StripButton(QCoreApplication::translate("ExtrasBar", "趋势图"), this, 250);
     m_status = new rdwidgets::ValueLabel(QCoreApplication::translate("ExtrasBar", "记录"), this);
-    m_status->setGeometry(490, 10, 260, 20);
+    // Beside the wiring check's button: two lines, so that a long file name shows whole.
+    m_status->setGeometry(490, 2, 260, 36);
+    m_status->setWordWrap(true);
     // The wiring check "接线检查" (Ctrl+W), where the status line used to begin.
     m_wiring = StripButton(QCoreApplication::translate("ExtrasBar", "接线检查"), this, 370);
     m_wiring->setToolTip(QStringLiteral("Ctrl+W"));
