@@ -230,6 +230,8 @@ TEST(WiringDiagnosis, EveryLimitOnBothSides)
          Reading({Healthy(), Healthy(), {230.0, 0.5, kPf09 - 180}}), FindingKind::CtReversed, true},
         {"reversed at 4.9 % is not loaded", Reading({Healthy(), Healthy(), {230.0, 0.49, kPf09 - 180}}),
          FindingKind::CtReversed, false},
+        {"all negative, phi 60 deg apart", Reading({Healthy(kPf09 - 180), Healthy(kPf09 - 180), Healthy(kPf09 - 120)}),
+         FindingKind::AllPowerNegative, true},
         {"total PF 0.5", WithTotalPf(balanced, 0.5), FindingKind::LowPowerFactor, false},
         {"total PF 0.499", WithTotalPf(balanced, 0.499), FindingKind::LowPowerFactor, true},
         {"total PF -0.499 (export)", WithTotalPf(balanced, -0.499), FindingKind::LowPowerFactor, true},
