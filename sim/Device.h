@@ -67,6 +67,7 @@ struct DeviceConfig {
     uint8_t accuracyFlag = 0;
     bool frozen = false;
     bool exporting = false;
+    WiringFaults wiringFaults;
     uint32_t seed = 1;
 };
 

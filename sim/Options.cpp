@@ -24,6 +24,11 @@ const char *UsageText()
         "  --modules HEXMASK  module presence bits (default 0x15: E2, A20_1#, K2_1#)\n"
         "  --accuracy N       accuracy flag: 0 class 0.5, 1 class 0.2 (default 0)\n"
         "  --export           the installation feeds the grid: negative active power\n"
+        "  --wiring-fault F   a wiring mistake at the meter's inputs, repeatable:\n"
+        "                     reverse-ct:X (the CT of phase X mounted the wrong way round),\n"
+        "                     lose-voltage:X (voltage input X open), swap-ct:X,Y (the CTs\n"
+        "                     of X and Y on each other's input), no-load:X (phase X\n"
+        "                     carries no current); X, Y are A, B or C\n"
         "  --freeze           no drift, no input changes: every reading stays constant\n"
         "  --turnaround MS    delay before a reply starts (default 10)\n"
         "  --drop P           probability that a reply is lost\n"
@@ -107,6 +112,7 @@ bool ParseOptions(int argc, const char *const *argv, Options *o, std::string *er
         {"--modules", integer(0, 0xFF, [&d](long n) { d.modules = uint8_t(n); }, 16)},
         {"--accuracy", integer(0, 255, [&d](long n) { d.accuracyFlag = uint8_t(n); })},
         {"--seed", integer(0, 0xFFFFFFFFL, [&d](long n) { d.seed = uint32_t(n); })},
+        {"--wiring-fault", [&d](const std::string &v) { return AddWiringFault(v, &d.wiringFaults); }},
         {"--turnaround", integer(0, 10000, [o](long n) { o->turnaroundMs = int(n); })},
         {"--late-ms", integer(0, 600000, [o](long n) { o->lateMs = int(n); })},
         {"--vanish-after", integer(0, 86400000L, [o](long n) { o->vanishAfterMs = n; })},

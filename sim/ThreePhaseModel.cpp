@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <random>
 
 namespace rdsim {
@@ -64,6 +65,8 @@ Reading ThreePhaseModel::readingAt(double t) const
         const double b = r.phase[(p + 2) % 3].phaseVolts;
         r.phase[p].lineVolts = (a > 0 && b > 0) ? LineVolts(a, b) : 0.0;
     }
+    if (m_faults.any())
+        applyWiringFaults(r, livePhases);
     if (livePhases == 2)  // single phase three wire: the two halves are opposite
         r.phase[0].lineVolts = r.phase[1].lineVolts = r.phase[0].phaseVolts + r.phase[1].phaseVolts;
 
@@ -79,6 +82,43 @@ Reading ThreePhaseModel::readingAt(double t) const
     tot.powerFactor = tot.voltAmps > 0 ? tot.watts / tot.voltAmps : 0.0;
     r.hertz = 50.0 + 0.03 * wave(15, t, 61.0) + 0.01 * wave(16, t, 7.0);
     return r;
+}
+
+void ThreePhaseModel::applyWiringFaults(Reading &r, int livePhases) const
+{
+    // The supply as it is: voltages at 0, -120 and +120 degrees, each phase's
+    // current lagging its voltage by phi = atan2(Q, P).
+    const double angles[3] = {0.0, -kTwoPi / 3, kTwoPi / 3};
+    std::complex<double> volts[3], amps[3];
+    for (int p = 0; p < livePhases; ++p) {
+        const PhaseReading &ph = r.phase[p];
+        const double phi = std::atan2(ph.vars, ph.watts);
+        volts[p] = std::polar(ph.phaseVolts, angles[p]);
+        amps[p] = m_faults.noLoad[p] ? 0.0 : std::polar(ph.amps, angles[p] - phi);
+    }
+    // What each input sees, and what the meter makes of it.
+    std::complex<double> seen[3];
+    for (int p = 0; p < livePhases; ++p) {
+        seen[p] = m_faults.lostVoltage[p] ? 0.0 : volts[p];
+        const int source = m_faults.currentSource[p];
+        std::complex<double> current = source < livePhases ? amps[source] : 0.0;
+        if (m_faults.reversedCt[p])
+            current = -current;
+        const std::complex<double> power = seen[p] * std::conj(current);
+        PhaseReading &ph = r.phase[p];
+        ph.phaseVolts = std::abs(seen[p]);
+        ph.amps = std::abs(current);
+        ph.watts = power.real();
+        ph.vars = power.imag();
+        ph.voltAmps = ph.phaseVolts * ph.amps;
+        ph.powerFactor = ph.voltAmps > 0 ? ph.watts / ph.voltAmps : 0.0;
+    }
+    // A line voltage is the difference of the two inputs: an open input sits at
+    // the neutral, so CA reads the C phase voltage.
+    for (int p = 0; p < 3; ++p) {
+        const int other = (p + 2) % 3;
+        r.phase[p].lineVolts = (p < livePhases && other < livePhases) ? std::abs(seen[p] - seen[other]) : 0.0;
+    }
 }
 
 std::array<uint16_t, 18> ThreePhaseModel::harmonicsAt(int item, double t) const

@@ -8,6 +8,8 @@
 // only the energy counters, which the programs do not scale, are primary-side.
 #pragma once
 
+#include "sim/WiringFaults.h"
+
 #include <array>
 #include <cstdint>
 
@@ -47,6 +49,8 @@ public:
     // Export: the installation feeds the grid, so active powers are negative and
     // the negative active energy counter grows.
     void setExport(bool exporting) { m_export = exporting; }
+    // Wiring faults at the meter's inputs: the readings are what the inputs see.
+    void setWiringFaults(const WiringFaults &faults) { m_faults = faults; }
 
     Reading readingAt(double seconds) const;
 
@@ -62,9 +66,13 @@ public:
 
 private:
     double wave(int channel, double seconds, double periodS) const;
+    // Replaces the phases' readings by what the meter measures through the faulty
+    // wiring: voltages and currents as phasors, powers from their product.
+    void applyWiringFaults(Reading &r, int livePhases) const;
 
     uint8_t m_wiring = kThreePhase4WireUnbalanced;
     bool m_export = false;
+    WiringFaults m_faults;
     std::array<double, 24> m_phases{};  // per-channel phase offsets from the seed
     std::array<double, 4> m_energy{};   // kWh / kvarh, fractional
 };

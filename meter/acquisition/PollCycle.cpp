@@ -79,6 +79,7 @@ void PollCycle::StepMeasurements(rdlink::Link &link, const TickInput &input, Tic
     reading.values = m;
     reading.counters = m_counters;
     reading.successRate = out.stats->rate.toDouble();
+    reading.wiringMode = m_state.wiringMode;
     out.reading = reading;
 }
 

@@ -18,6 +18,9 @@ struct Reading {
     // The six input counters of the latest counter reply, if one has come yet.
     std::optional<std::array<uint32_t, 6>> counters;
     double successRate = 0;    // percent, the value "通讯成功率" shows after this tick
+    // The wiring mode (register 0x0301) the values were taken under, as the tick
+    // knew it: the wiring check reads the values by it.
+    uint8_t wiringMode = 0;
 };
 
 } // namespace rdacq

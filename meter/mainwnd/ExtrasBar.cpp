@@ -8,6 +8,7 @@
 #include "common/widgets/Prompter.h"
 #include "meter/recording/CsvFormat.h"
 #include "meter/trends/TrendDlg.h"
+#include "meter/wiring/WiringDlg.h"
 
 #include <QDateTime>
 #include <QFileDialog>
@@ -35,7 +36,15 @@ ExtrasBar::ExtrasBar(rdlink::LinkWorker &worker, Prompter &prompter, QWidget *wi
     m_record = StripButton(m_recording.buttonText(), this, 130);
     m_trend = StripButton(QCoreApplication::translate("ExtrasBar", "趋势图"), this, 250);
     m_status = new rdwidgets::ValueLabel(QCoreApplication::translate("ExtrasBar", "记录"), this);
-    m_status->setGeometry(370, 10, 380, 20);
+    // Beside the wiring check's button: two lines, so that a long file name shows whole.
+    m_status->setGeometry(490, 2, 260, 36);
+    m_status->setWordWrap(true);
+    // The wiring check "接线检查" (Ctrl+W), where the status line used to begin.
+    m_wiring = StripButton(QCoreApplication::translate("ExtrasBar", "接线检查"), this, 370);
+    m_wiring->setToolTip(QStringLiteral("Ctrl+W"));
+    auto *wiringKey = new QShortcut(QKeySequence(QStringLiteral("Ctrl+W")), window);
+    connect(wiringKey, &QShortcut::activated, this, &ExtrasBar::openWiring);
+    connect(m_wiring, &QPushButton::clicked, this, &ExtrasBar::openWiring);
     m_monitor->setToolTip(QStringLiteral("Ctrl+T"));
     auto *shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+T")), window);
     connect(shortcut, &QShortcut::activated, this, &ExtrasBar::openMonitor);
@@ -64,17 +73,27 @@ TrendDlg *ExtrasBar::trendWindow() const
     return m_trendDlg;
 }
 
+WiringDlg *ExtrasBar::wiringWindow() const
+{
+    return m_wiringDlg;
+}
+
 ExtrasBar::~ExtrasBar()
 {
     // The windows it opened go first: a closing monitor switches the link's
     // observer off, and the worker is still there to take that.
     delete m_traffic;
     delete m_trendDlg;
+    delete m_wiringDlg;
 }
 
 void ExtrasBar::onReading(const rdacq::Reading &reading)
 {
     m_recording.onReading(reading);
+    // The wiring check follows only while it is open; it diagnoses the latest reading.
+    if (m_wiringDlg && m_wiringDlg->isVisible())
+        m_wiringDlg->addReading(reading);
+    m_lastReading = reading;
 }
 
 bool ExtrasBar::startRecording(const QString &path)
@@ -134,4 +153,18 @@ void ExtrasBar::openTrends()
     m_trendDlg->show();
     m_trendDlg->raise();
     m_trendDlg->activateWindow();
+}
+
+void ExtrasBar::openWiring()
+{
+    if (!m_wiringDlg) {
+        m_wiringDlg = new WiringDlg(window());
+        m_wiringDlg->move(window()->frameGeometry().topLeft() + QPoint(60, 60));
+    }
+    // The latest reading at once, not only from the next tick on.
+    if (m_lastReading)
+        m_wiringDlg->addReading(*m_lastReading);
+    m_wiringDlg->show();
+    m_wiringDlg->raise();
+    m_wiringDlg->activateWindow();
 }

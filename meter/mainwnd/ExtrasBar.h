@@ -1,6 +1,7 @@
 // The strip below the main window's panel with what the program offers beyond the
 // instrument's own controls: the line monitor "通讯监视" (Ctrl+T), recording
-// ("记录数据" / "停止记录") and the trend chart "趋势图", with a line that says
+// ("记录数据" / "停止记录"), the trend chart "趋势图" and the wiring check
+// "接线检查" (Ctrl+W), with a line that says
 // whether it records, into which file and how many rows. The panel above keeps
 // its controls, texts and order; this strip only adds.
 #pragma once
@@ -13,11 +14,13 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class Prompter;
 class QLabel;
 class QPushButton;
 class TrendDlg;
+class WiringDlg;
 namespace rdtraffic {
 class TrafficWindow;
 }
@@ -47,12 +50,15 @@ public:
     QLabel *recordStatus() const { return m_status; }
     rdtraffic::TrafficWindow *trafficWindow() const;
     TrendDlg *trendWindow() const;
+    QPushButton *wiringButton() const { return m_wiring; }
+    WiringDlg *wiringWindow() const;
 
 public slots:
     void onReading(const rdacq::Reading &reading);
     void openMonitor();
     void toggleRecording();
     void openTrends();
+    void openWiring();
 
 private:
     void showState();
@@ -63,8 +69,11 @@ private:
     QPushButton *m_monitor = nullptr;
     QPushButton *m_record = nullptr;
     QPushButton *m_trend = nullptr;
+    QPushButton *m_wiring = nullptr;
     QLabel *m_status = nullptr;
     QPointer<rdtraffic::TrafficWindow> m_traffic;
     QPointer<TrendDlg> m_trendDlg;
+    QPointer<WiringDlg> m_wiringDlg;
     std::function<QString(QWidget *, const QString &)> m_askPath;
+    std::optional<rdacq::Reading> m_lastReading;   // for the wiring check when it opens
 };

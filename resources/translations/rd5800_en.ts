@@ -481,6 +481,10 @@ Baud rate:%2<byte value="xd"/>
         <source>记录数据</source>
         <translation>Record data</translation>
     </message>
+    <message>
+        <source>接线检查</source>
+        <translation>Wiring check</translation>
+    </message>
 </context>
 <context>
     <name>FieldError</name>
@@ -1153,6 +1157,13 @@ Reading did not finish; reconnect and read again.</translation>
     </message>
 </context>
 <context>
+    <name>PhasorDiagram</name>
+    <message>
+        <source>相量图</source>
+        <translation>Phasor diagram</translation>
+    </message>
+</context>
+<context>
     <name>Quantities</name>
     <message>
         <source>合相</source>
@@ -1534,6 +1545,208 @@ Make sure no other program uses the port and that the user is in the dialout gro
     <message>
         <source>%1 至 %2 之间的数值</source>
         <translation>a value from %1 to %2</translation>
+    </message>
+</context>
+<context>
+    <name>WiringDiagnosis</name>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>3相3线接线：仪表按线电压测量，不检查相电压缺失、三相电压不平衡和线电压与相电压之比</source>
+        <translation>3-phase 3-wire: the meter measures line voltages; missing phase voltages, voltage unbalance and the line to phase voltage ratio are not checked</translation>
+    </message>
+    <message>
+        <source>单相接线：只检查A相</source>
+        <translation>Single-phase wiring: only phase A is checked</translation>
+    </message>
+    <message>
+        <source>未测到电压：电压未接入或线路未带电，无法判断接线</source>
+        <translation>No voltage measured: the voltage inputs are not connected or the line is dead; the wiring cannot be judged</translation>
+    </message>
+    <message>
+        <source>最大电压 %1，至少需要 %2</source>
+        <translation>largest voltage %1, at least %2 needed</translation>
+    </message>
+    <message>
+        <source>%1相电压缺失</source>
+        <translation>Phase %1 voltage missing</translation>
+    </message>
+    <message>
+        <source>U%1 %2，最大相电压 %3</source>
+        <translation>U%1 %2, largest phase voltage %3</translation>
+    </message>
+    <message>
+        <source>三相电压不平衡</source>
+        <translation>Three-phase voltages unbalanced</translation>
+    </message>
+    <message>
+        <source>%1，平均 %2，最大偏差 %3 %</source>
+        <translation>%1, mean %2, largest deviation %3 %</translation>
+    </message>
+    <message>
+        <source>线电压与相电压之比不是 √3：接线方式设置或电压接线有误</source>
+        <translation>Line to phase voltage ratio is not √3: the wiring mode setting or the voltage wiring is wrong</translation>
+    </message>
+    <message>
+        <source>平均线电压 %1，平均相电压 %2，比值 %3（应为 1.732 ± 5 %）</source>
+        <translation>mean line voltage %1, mean phase voltage %2, ratio %3 (should be 1.732 ± 5 %)</translation>
+    </message>
+    <message>
+        <source>负载电流过小，无法判断相位</source>
+        <translation>Load current too small to judge the phase angles</translation>
+    </message>
+    <message>
+        <source>最大电流 %1，至少需要 %2</source>
+        <translation>largest current %1, at least %2 needed</translation>
+    </message>
+    <message>
+        <source>%1相无电流</source>
+        <translation>No current on phase %1</translation>
+    </message>
+    <message>
+        <source>I%1 %2，最大电流 %3</source>
+        <translation>I%1 %2, largest current %3</translation>
+    </message>
+    <message>
+        <source>有电流的相没有电压或功率读数，无法判断相位</source>
+        <translation>The phases with current have no voltage or power reading; the phase angles cannot be judged</translation>
+    </message>
+    <message>
+        <source>各相电流与电压相位不符，无法判断是哪一相：请检查电流互感器的相序和方向</source>
+        <translation>The currents do not match the voltages, and the angles cannot tell which phase: check the order and direction of the current transformers</translation>
+    </message>
+    <message>
+        <source>φ%1 %2，参考 φ%3 %4，相差 %5，P%1 %6</source>
+        <translation>φ%1 %2, reference φ%3 %4, difference %5, P%1 %6</translation>
+    </message>
+    <message>
+        <source>%1相电流互感器可能接反</source>
+        <translation>Phase %1 current transformer may be reversed</translation>
+    </message>
+    <message>
+        <source>%1相电流与电压相位不符，电流互感器可能接在其他相</source>
+        <translation>Phase %1 current does not match its voltage: the current transformer may be on another phase</translation>
+    </message>
+    <message>
+        <source>三相有功均为负：电能反送，或三只互感器均接反</source>
+        <translation>Active power negative on all three phases: power is fed back, or all three current transformers are reversed</translation>
+    </message>
+    <message>
+        <source>带负载的相有功均为负：电能反送，或电流互感器接反</source>
+        <translation>Active power negative on every loaded phase: power is fed back, or the current transformers are reversed</translation>
+    </message>
+    <message>
+        <source>总功率因数偏低</source>
+        <translation>Total power factor low</translation>
+    </message>
+    <message>
+        <source>总功率因数 %1</source>
+        <translation>total power factor %1</translation>
+    </message>
+    <message>
+        <source>频率超出范围</source>
+        <translation>Frequency out of range</translation>
+    </message>
+    <message>
+        <source>频率 %1 Hz，额定 %2 Hz ± %3 Hz</source>
+        <translation>frequency %1 Hz, nominal %2 Hz ± %3 Hz</translation>
+    </message>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>3相4线(非平衡)</source>
+        <translation>3P4W (unbalanced)</translation>
+    </message>
+    <message>
+        <source>单相2线</source>
+        <translation>1P2W</translation>
+    </message>
+    <message>
+        <source>3相3线(非平衡)</source>
+        <translation>3P3W (unbalanced)</translation>
+    </message>
+    <message>
+        <source>3相3线(平衡)</source>
+        <translation>3P3W (balanced)</translation>
+    </message>
+    <message>
+        <source>单相3线</source>
+        <translation>1P3W</translation>
+    </message>
+    <message>
+        <source>3相4线(平衡)</source>
+        <translation>3P4W (balanced)</translation>
+    </message>
+    <message>
+        <source>未知代码 %1（按3相4线检查）</source>
+        <translation>unknown code %1 (checked as 3-phase 4-wire)</translation>
+    </message>
+    <message>
+        <source>%1相：U %2 ∠%3，I %4，φ 未知（无功率读数），PF %5</source>
+        <translation>Phase %1: U %2 ∠%3, I %4, φ unknown (no power reading), PF %5</translation>
+    </message>
+    <message>
+        <source>%1相：U %2 ∠%3，I %4 ∠%5，φ %6，PF %7</source>
+        <translation>Phase %1: U %2 ∠%3, I %4 ∠%5, φ %6, PF %7</translation>
+    </message>
+    <message>
+        <source>%1：%2（%3）</source>
+        <translation>%1: %2 (%3)</translation>
+    </message>
+</context>
+<context>
+    <name>WiringDlg</name>
+    <message>
+        <source>接线检查</source>
+        <translation>Wiring check</translation>
+    </message>
+    <message>
+        <source>接线方式</source>
+        <translation>Wiring mode</translation>
+    </message>
+    <message>
+        <source>接线方式：尚无读数</source>
+        <translation>Wiring mode: no reading yet</translation>
+    </message>
+    <message>
+        <source>检查结果</source>
+        <translation>Findings</translation>
+    </message>
+    <message>
+        <source>尚无读数：请在主窗口按“运行”开始轮询</source>
+        <translation>No reading yet: press &quot;Run&quot; in the main window to start polling</translation>
+    </message>
+    <message>
+        <source>仪表不提供相角：电压按 A 0°、B -120°、C +120° 画出，各相电流画在其电压角减去 φ = atan2(Q, P) 处（φ 为正表示电流滞后）；长度按最大电压和最大电流缩放。</source>
+        <translation>The meter reports no angles: the voltages are drawn at A 0°, B -120°, C +120°, each current at its voltage&apos;s angle minus φ = atan2(Q, P) (a positive φ means the current lags); lengths are scaled to the largest voltage and the largest current.</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>接线方式：%1&#x3000;读数时间 %2</source>
+        <translation>Wiring mode: %1   read at %2</translation>
+    </message>
+    <message>
+        <source>未发现接线问题</source>
+        <translation>No wiring problem found</translation>
+    </message>
+    <message>
+        <source>说明：%1</source>
+        <translation>Note: %1</translation>
     </message>
 </context>
 <context>

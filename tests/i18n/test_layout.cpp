@@ -1,6 +1,6 @@
 // Every visible text fits its widget, in Chinese and in English: for the main window,
-// its settings dialogs, the usage notes, the line monitor, the trend window and the
-// three nolvex windows, each label's,
+// its settings dialogs, the usage notes, the line monitor, the trend window, the
+// wiring check and the three nolvex windows, each label's,
 // button's and group title's size hint is compared with the widget's geometry.
 // Buttons are named by their translated captions; in English no text is left in Chinese.
 // With I18N_SHOTS_DIR set, the windows are also saved as PNG (docs/ screenshots).
@@ -15,6 +15,7 @@
 #include "meter/mainwnd/MeterDlg.h"
 #include "meter/recording/ReadingHistory.h"
 #include "meter/trends/TrendDlg.h"
+#include "meter/wiring/WiringDlg.h"
 #include "modules/windows/CModuleSetDlg.h"
 
 #include <QAbstractButton>
@@ -170,6 +171,8 @@ TEST_P(Layout, MainWindowAndDialogs)
     rdrec::ReadingHistory history;
     TrendDlg trends(history);
     Check(&trends, "trends");
+    WiringDlg wiring;
+    Check(&wiring, "wiring");
 }
 
 TEST_P(Layout, ModuleWindows)

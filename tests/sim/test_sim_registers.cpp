@@ -1,5 +1,6 @@
 // The simulated instrument's register map: layouts, refusals and the model.
 #include "sim/Device.h"
+#include "sim/Options.h"
 
 #include <gtest/gtest.h>
 
@@ -336,4 +337,82 @@ TEST(SimRegisters, CountersAreHighWordFirstAndEnergyLowWordFirst)
         total += a - b;
     }
     EXPECT_GT(total, 0u);
+}
+
+// Each wiring fault changes what the inputs see, and every reading follows from
+// it: worked out from a healthy instrument of the same seed at the same moment.
+TEST(SimRegisters, WiringFaultsChangeWhatTheMeterMeasures)
+{
+    auto measure = [](const std::vector<std::string> &faults) {
+        DeviceConfig c = Config();
+        c.frozen = true;
+        for (const std::string &f : faults)
+            EXPECT_TRUE(AddWiringFault(f, &c.wiringFaults)) << f;
+        Device d(c);
+        d.advanceTo(0);
+        std::vector<uint16_t> r;
+        EXPECT_EQ(d.read(0, 41, &r), kNoException);
+        return Decode(r, 1, 1);
+    };
+    const Decoded ok = measure({});
+    auto phi = [&ok](int p) { return std::atan2(ok.vars[p], ok.watts[p]); };
+    const double third = 2.0943951023931953;   // 120 degrees
+
+    const Decoded reversed = measure({"reverse-ct:C"});
+    EXPECT_NEAR(reversed.amps[2], ok.amps[2], 0.001);
+    EXPECT_NEAR(reversed.watts[2], -ok.watts[2], 1.0);
+    EXPECT_NEAR(reversed.vars[2], -ok.vars[2], 1.0);
+    EXPECT_NEAR(reversed.pf[2], -ok.pf[2], 0.001);
+    EXPECT_EQ(reversed.watts[0], ok.watts[0]);
+
+    const Decoded lost = measure({"lose-voltage:A"});
+    EXPECT_EQ(lost.phaseV[0], 0);
+    EXPECT_EQ(lost.watts[0], 0);
+    EXPECT_EQ(lost.va[0], 0);
+    EXPECT_NEAR(lost.amps[0], ok.amps[0], 0.001);
+    EXPECT_NEAR(lost.lineV[0], ok.phaseV[2], 0.11);   // CA: the open input sits at the neutral
+    EXPECT_NEAR(lost.lineV[1], ok.phaseV[1], 0.11);   // AB
+    EXPECT_NEAR(lost.lineV[2], ok.lineV[2], 0.11);    // BC as it was
+
+    // The A input carries I_B, lagging U_B (at -120 deg) by phi_B; the B input I_A.
+    const Decoded swapped = measure({"swap-ct:A,B"});
+    EXPECT_NEAR(swapped.amps[0], ok.amps[1], 0.001);
+    EXPECT_NEAR(swapped.amps[1], ok.amps[0], 0.001);
+    EXPECT_NEAR(swapped.watts[0], ok.phaseV[0] * ok.amps[1] * std::cos(third + phi(1)), 3.0);
+    EXPECT_NEAR(swapped.vars[1], ok.phaseV[1] * ok.amps[0] * std::sin(-third + phi(0)), 3.0);
+    EXPECT_NEAR(swapped.totalW, swapped.watts[0] + swapped.watts[1] + swapped.watts[2], 2.0);
+    EXPECT_NEAR(swapped.totalPf, swapped.totalW / swapped.totalVa, 0.002);
+
+    const Decoded idle = measure({"no-load:B"});
+    EXPECT_EQ(idle.amps[1], 0);
+    EXPECT_EQ(idle.watts[1], 0);
+    EXPECT_EQ(idle.pf[1], 0);
+    EXPECT_NEAR(idle.phaseV[1], ok.phaseV[1], 0.11);
+    EXPECT_NEAR(idle.totalW, ok.watts[0] + ok.watts[2], 2.0);
+
+    // Two faults at once: a reversed CT carried to the other input by the swap.
+    const Decoded both = measure({"reverse-ct:A", "swap-ct:A,B"});
+    EXPECT_NEAR(both.vars[1], -ok.phaseV[1] * ok.amps[0] * std::sin(-third + phi(0)), 3.0);
+}
+
+TEST(SimRegisters, WiringFaultSpecs)
+{
+    Options o;
+    std::string error;
+    const char *argv[] = {"rd5800-sim", "--wiring-fault", "swap-ct:A,B", "--wiring-fault=reverse-ct:c",
+                          "--wiring-fault", "lose-voltage:B", "--wiring-fault", "no-load:A"};
+    ASSERT_TRUE(ParseOptions(int(std::size(argv)), argv, &o, &error)) << error;
+    const WiringFaults &f = o.device.wiringFaults;
+    EXPECT_EQ(f.currentSource, (std::array<int, 3>{1, 0, 2}));
+    EXPECT_EQ(f.reversedCt, (std::array<bool, 3>{false, false, true}));
+    EXPECT_EQ(f.lostVoltage, (std::array<bool, 3>{false, true, false}));
+    EXPECT_EQ(f.noLoad, (std::array<bool, 3>{true, false, false}));
+    EXPECT_FALSE(Options().device.wiringFaults.any());
+
+    for (const char *bad : {"swap-ct:A,A", "swap-ct:A", "swap-ct:A,D", "reverse-ct:D", "reverse-ct:AB",
+                            "lose-voltage", "short:A", "no-load:", ""}) {
+        Options x;
+        const char *args[] = {"rd5800-sim", "--wiring-fault", bad};
+        EXPECT_FALSE(ParseOptions(3, args, &x, &error)) << bad;
+    }
 }

@@ -1,0 +1,316 @@
+// The wiring check as a pure function: readings worked out by hand for a healthy
+// panel, each wiring fault the simulator can make, the worked example of the
+// issue (two CTs swapped at PF 0.9 lagging), every limit on both sides, and the
+// wiring modes.
+#include "meter/diagnosis/PhaseAngles.h"
+#include "meter/diagnosis/WiringDiagnosis.h"
+#include "meter/diagnosis/WiringThresholds.h"
+#include "sim/Device.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using rddiag::FindingKind;
+using Kinds = std::set<std::pair<FindingKind, int>>;   // (kind, phase)
+
+constexpr double kPi = 3.14159265358979323846;
+const double kPf09 = std::acos(0.9) * 180.0 / kPi;   // 25.84 deg
+
+struct PhaseIn {
+    double u, i, phi;   // V, A, degrees (atan2(Q, P))
+};
+
+// What a meter reads from three phasors: the voltages at 0, -120, +120 degrees,
+// line voltages as their differences, powers from U, I and phi, totals as sums.
+rdacq::Measurements Reading(const std::vector<PhaseIn> &in, double hertz = 50.0)
+{
+    rdacq::Measurements m;
+    const double angles[3] = {0.0, -120.0, 120.0};
+    std::complex<double> v[3];
+    double p = 0, q = 0, s = 0;
+    for (int k = 0; k < 3; ++k) {
+        const size_t c = size_t(k + 1);
+        v[k] = std::polar(in[size_t(k)].u, angles[k] * kPi / 180.0);
+        m.phaseVoltage[c] = in[size_t(k)].u;
+        m.current[c] = in[size_t(k)].i;
+        m.apparentPower[c] = in[size_t(k)].u * in[size_t(k)].i;
+        m.activePower[c] = m.apparentPower[c] * std::cos(in[size_t(k)].phi * kPi / 180.0);
+        m.reactivePower[c] = m.apparentPower[c] * std::sin(in[size_t(k)].phi * kPi / 180.0);
+        m.powerFactor[c] = m.apparentPower[c] > 0 ? m.activePower[c] / m.apparentPower[c] : 0;
+        p += m.activePower[c];
+        q += m.reactivePower[c];
+        s += m.apparentPower[c];
+    }
+    m.lineVoltage[1] = std::abs(v[0] - v[2]);   // CA
+    m.lineVoltage[2] = std::abs(v[1] - v[0]);   // AB
+    m.lineVoltage[3] = std::abs(v[2] - v[1]);   // BC
+    m.phaseVoltage[0] = (in[0].u + in[1].u + in[2].u) / 3;
+    m.lineVoltage[0] = (m.lineVoltage[1] + m.lineVoltage[2] + m.lineVoltage[3]) / 3;
+    m.activePower[0] = p;
+    m.reactivePower[0] = q;
+    m.apparentPower[0] = s;
+    m.powerFactor[0] = s > 0 ? p / s : 0;
+    m.frequency = hertz;
+    return m;
+}
+
+// A phase of a healthy panel: 230 V, 10 A at PF 0.9 lagging.
+PhaseIn Healthy(double phi = kPf09) { return {230.0, 10.0, phi}; }
+
+Kinds KindsOf(const rddiag::Diagnosis &d)
+{
+    Kinds out;
+    for (const auto &f : d.findings)
+        out.insert({f.kind, f.phase});
+    return out;
+}
+
+bool Has(const rddiag::Diagnosis &d, FindingKind kind)
+{
+    for (const auto &f : d.findings)
+        if (f.kind == kind)
+            return true;
+    return false;
+}
+
+struct ExactCase {
+    const char *name;
+    rdacq::Measurements reading;
+    uint8_t mode;
+    Kinds expected;
+};
+
+TEST(WiringDiagnosis, EachFaultGivesExactlyItsFinding)
+{
+    const ExactCase cases[] = {
+        {"balanced PF 0.9", Reading({Healthy(), Healthy(), Healthy()}), 0, {}},
+        {"balanced PF 0.9, balanced mode", Reading({Healthy(), Healthy(), Healthy()}), 5, {}},
+        // swap-ct:A,B: the A input carries I_B (at -120 - 25.8), the B input I_A (at -25.8).
+        {"swap-ct:A,B", Reading({Healthy(145.84), Healthy(-94.16), Healthy()}), 0,
+         {{FindingKind::CtOnOtherPhase, 0}, {FindingKind::CtOnOtherPhase, 1}}},
+        {"reverse-ct:C", Reading({Healthy(), Healthy(), Healthy(kPf09 - 180)}), 0, {{FindingKind::CtReversed, 2}}},
+        {"lose-voltage:A", Reading({{0.0, 10.0, 0.0}, Healthy(), Healthy()}), 0, {{FindingKind::VoltageMissing, 0}}},
+        {"no-load:B", Reading({Healthy(), {230.0, 0.0, 0.0}, Healthy()}), 0, {{FindingKind::NoCurrent, 1}}},
+        {"three CTs reversed", Reading({Healthy(kPf09 - 180), Healthy(kPf09 - 180), Healthy(kPf09 - 180)}), 0,
+         {{FindingKind::AllPowerNegative, -1}}},
+        // 175, -175 and -170 lie 10 and 15 deg apart across the back of the circle.
+        {"export, angles across 180", Reading({Healthy(175), Healthy(-175), Healthy(-170)}), 0,
+         {{FindingKind::AllPowerNegative, -1}}},
+        {"120 deg apart, none in the usual range", Reading({Healthy(80), Healthy(-160), Healthy(-40)}), 0,
+         {{FindingKind::CurrentsMismatch, -1}}},
+        {"two phases disagree, both usual", Reading({Healthy(-25), Healthy(55), {230.0, 0.0, 0.0}}), 0,
+         {{FindingKind::CurrentsMismatch, -1}, {FindingKind::NoCurrent, 2}}},
+        {"two phases disagree, one usual", Reading({Healthy(25), Healthy(155), {230.0, 0.0, 0.0}}), 0,
+         {{FindingKind::CtOnOtherPhase, 1}, {FindingKind::NoCurrent, 2}}},
+        {"no load at all", Reading({{230.0, 0.0, 0.0}, {230.0, 0.0, 0.0}, {230.0, 0.0, 0.0}}), 0,
+         {{FindingKind::LoadTooSmall, -1}}},
+        {"no voltage at all", Reading({{0.0, 10.0, 0.0}, {0.0, 10.0, 0.0}, {0.0, 10.0, 0.0}}, 0.0), 0,
+         {{FindingKind::NoVoltage, -1}}},
+        {"inductive motor at PF 0.3", Reading({Healthy(72.5), Healthy(72.5), Healthy(72.5)}), 0,
+         {{FindingKind::LowPowerFactor, -1}}},
+        {"frequency 51 Hz", Reading({Healthy(), Healthy(), Healthy()}, 51.0), 0,
+         {{FindingKind::FrequencyOutOfRange, -1}}},
+        // Single-phase modes look at phase A only: B and C may be anything.
+        {"single phase, B and C dead", Reading({Healthy(), {0.0, 0.0, 0.0}, {0.0, 0.0, 0.0}}), 1, {}},
+        {"single phase, A reversed", Reading({Healthy(kPf09 - 180), {0.0, 0.0, 0.0}, {0.0, 0.0, 0.0}}), 4,
+         {{FindingKind::AllPowerNegative, -1}}},
+        // Three-wire modes skip the per-phase voltage checks.
+        {"3-wire, phase voltage B reads 0", Reading({Healthy(), {0.0, 10.0, kPf09}, Healthy()}), 2, {}},
+        {"3-wire, C reversed", Reading({Healthy(), Healthy(), Healthy(kPf09 - 180)}), 3, {{FindingKind::CtReversed, 2}}},
+    };
+    for (const ExactCase &c : cases)
+        EXPECT_EQ(KindsOf(rddiag::Diagnose(c.reading, c.mode)), c.expected) << c.name;
+}
+
+// The simulated meter with each fault, its registers decoded as the poll does:
+// the check names the fault and nothing else, over a stretch of drifting readings.
+TEST(WiringDiagnosis, EachSimulatorFaultGivesExactlyItsFinding)
+{
+    const struct {
+        const char *fault;
+        Kinds expected;
+    } cases[] = {
+        {nullptr, {}},
+        {"reverse-ct:C", {{FindingKind::CtReversed, 2}}},
+        {"lose-voltage:A", {{FindingKind::VoltageMissing, 0}}},
+        {"swap-ct:A,B", {{FindingKind::CtOnOtherPhase, 0}, {FindingKind::CtOnOtherPhase, 1}}},
+        {"no-load:B", {{FindingKind::NoCurrent, 1}}},
+    };
+    for (const auto &c : cases) {
+        rdsim::DeviceConfig config;
+        if (c.fault) {
+            ASSERT_TRUE(rdsim::AddWiringFault(c.fault, &config.wiringFaults));
+        }
+        rdsim::Device device(config);
+        for (uint64_t ms = 0; ms <= 180000; ms += 30000) {
+            device.advanceTo(ms);
+            const std::array<uint16_t, 41> block = device.measurementBlock();
+            std::vector<uint8_t> bytes;
+            for (uint16_t v : block) {
+                bytes.push_back(uint8_t(v >> 8));
+                bytes.push_back(uint8_t(v & 0xFF));
+            }
+            const rdacq::Measurements m = rdacq::DecodeMeasurements(rdacq::Registers(bytes), 1, 1);
+            EXPECT_EQ(KindsOf(rddiag::Diagnose(m, 0)), c.expected) << (c.fault ? c.fault : "healthy") << " at " << ms;
+        }
+    }
+}
+
+TEST(WiringDiagnosis, WorkedExampleSwappedCtsAtPf09)
+{
+    const rddiag::Diagnosis d = rddiag::Diagnose(Reading({Healthy(145.84), Healthy(-94.16), Healthy()}), 0);
+    // The phasors: voltages at 0, -120, +120; currents at the voltage's angle minus phi.
+    const double current[3] = {-145.84, -25.84, 120 - kPf09};
+    for (int p = 0; p < 3; ++p) {
+        ASSERT_TRUE(d.phasors[size_t(p)].phi) << p;
+        EXPECT_NEAR(d.phasors[size_t(p)].currentAngle, current[p], 0.01) << p;
+        EXPECT_DOUBLE_EQ(d.phasors[size_t(p)].voltageLength, 1.0);
+        EXPECT_DOUBLE_EQ(d.phasors[size_t(p)].currentLength, 1.0);
+    }
+    EXPECT_DOUBLE_EQ(d.phasors[1].voltageAngle, -120.0);
+    ASSERT_EQ(d.findings.size(), 2u);
+    EXPECT_EQ(d.findings[0].level, rddiag::Level::Error);
+    const QString line = rddiag::FindingLine(d.findings[0]);
+    EXPECT_TRUE(line.startsWith(
+        QStringLiteral("错误：A相电流与电压相位不符，电流互感器可能接在其他相（φA 145.8°，参考 φC 25.8°，相差 120.0°")))
+        << line.toStdString();
+    EXPECT_TRUE(d.notes.empty());
+}
+
+struct LimitCase {
+    const char *name;
+    rdacq::Measurements reading;
+    FindingKind kind;
+    bool expected;
+    uint8_t mode = 0;
+};
+
+rdacq::Measurements WithLines(rdacq::Measurements m, double ratio)
+{
+    for (int c = 0; c < 4; ++c)
+        m.lineVoltage[size_t(c)] = m.phaseVoltage[size_t(c)] * ratio;
+    return m;
+}
+
+rdacq::Measurements WithTotalPf(rdacq::Measurements m, double pf)
+{
+    m.powerFactor[0] = pf;
+    return m;
+}
+
+TEST(WiringDiagnosis, EveryLimitOnBothSides)
+{
+    const double s3 = rddiag::kSqrt3;
+    const auto balanced = Reading({Healthy(), Healthy(), Healthy()});
+    const LimitCase cases[] = {
+        {"U 10 % of the largest", Reading({Healthy(), {23.0, 10.0, kPf09}, Healthy()}), FindingKind::VoltageMissing, false},
+        {"U below 10 %", Reading({Healthy(), {22.9, 10.0, kPf09}, Healthy()}), FindingKind::VoltageMissing, true},
+        {"phi 150 deg from the reference", Reading({Healthy(), Healthy(), Healthy(kPf09 + 150)}), FindingKind::CtReversed, false},
+        {"... is on another phase", Reading({Healthy(), Healthy(), Healthy(kPf09 + 150)}), FindingKind::CtOnOtherPhase, true},
+        {"phi 150.5 deg: reversed", Reading({Healthy(), Healthy(), Healthy(kPf09 + 150.5)}), FindingKind::CtReversed, true},
+        {"phi 60 deg: agrees", Reading({Healthy(), Healthy(), Healthy(kPf09 + 60)}), FindingKind::CtOnOtherPhase, false},
+        {"phi 60.5 deg: another phase", Reading({Healthy(), Healthy(), Healthy(kPf09 - 60.5)}), FindingKind::CtOnOtherPhase, true},
+        {"unbalance 10 %", Reading({{253.0, 10, kPf09}, Healthy(), {207.0, 10, kPf09}}), FindingKind::VoltageUnbalance, false},
+        {"unbalance 10.2 %", Reading({{253.5, 10, kPf09}, Healthy(), {206.5, 10, kPf09}}), FindingKind::VoltageUnbalance, true},
+        {"ratio 1.732 + 5 %", WithLines(balanced, s3 * 1.05), FindingKind::LineToPhaseRatio, false},
+        {"ratio above", WithLines(balanced, s3 * 1.051), FindingKind::LineToPhaseRatio, true},
+        {"ratio 1.732 - 5 %", WithLines(balanced, s3 * 0.95), FindingKind::LineToPhaseRatio, false},
+        {"ratio below", WithLines(balanced, s3 * 0.949), FindingKind::LineToPhaseRatio, true},
+        {"3-wire: ratio not checked", WithLines(balanced, 1.0), FindingKind::LineToPhaseRatio, false, 2},
+        {"I 2 % of the largest", Reading({Healthy(), {230.0, 0.2, kPf09}, Healthy()}), FindingKind::NoCurrent, false},
+        {"I below 2 %", Reading({Healthy(), {230.0, 0.199, kPf09}, Healthy()}), FindingKind::NoCurrent, true},
+        {"reversed at 5 % of the largest current is judged",
+         Reading({Healthy(), Healthy(), {230.0, 0.5, kPf09 - 180}}), FindingKind::CtReversed, true},
+        {"reversed at 4.9 % is not loaded", Reading({Healthy(), Healthy(), {230.0, 0.49, kPf09 - 180}}),
+         FindingKind::CtReversed, false},
+        {"all negative, phi 60 deg apart", Reading({Healthy(kPf09 - 180), Healthy(kPf09 - 180), Healthy(kPf09 - 120)}),
+         FindingKind::AllPowerNegative, true},
+        {"total PF 0.5", WithTotalPf(balanced, 0.5), FindingKind::LowPowerFactor, false},
+        {"total PF 0.499", WithTotalPf(balanced, 0.499), FindingKind::LowPowerFactor, true},
+        {"total PF -0.499 (export)", WithTotalPf(balanced, -0.499), FindingKind::LowPowerFactor, true},
+        {"50.50 Hz", Reading({Healthy(), Healthy(), Healthy()}, 5050 * 0.01), FindingKind::FrequencyOutOfRange, false},
+        {"50.51 Hz", Reading({Healthy(), Healthy(), Healthy()}, 5051 * 0.01), FindingKind::FrequencyOutOfRange, true},
+        {"49.49 Hz", Reading({Healthy(), Healthy(), Healthy()}, 4949 * 0.01), FindingKind::FrequencyOutOfRange, true},
+        {"59.50 Hz is near 60", Reading({Healthy(), Healthy(), Healthy()}, 5950 * 0.01), FindingKind::FrequencyOutOfRange, false},
+        {"55 Hz", Reading({Healthy(), Healthy(), Healthy()}, 55.0), FindingKind::FrequencyOutOfRange, true},
+        {"largest current 0.05 A is judged", Reading({{230, 0.05, kPf09}, {230, 0.05, kPf09}, {230, 0.05, kPf09}}),
+         FindingKind::LoadTooSmall, false},
+        {"largest current 0.049 A", Reading({{230, 0.049, kPf09}, {230, 0.049, kPf09}, {230, 0.049, kPf09}}),
+         FindingKind::LoadTooSmall, true},
+        {"largest voltage 10 V is judged", Reading({{10, 10, kPf09}, {10, 10, kPf09}, {10, 10, kPf09}}),
+         FindingKind::NoVoltage, false},
+        {"largest voltage 9.9 V", Reading({{9.9, 10, kPf09}, {9.9, 10, kPf09}, {9.9, 10, kPf09}}),
+         FindingKind::NoVoltage, true},
+    };
+    for (const LimitCase &c : cases)
+        EXPECT_EQ(Has(rddiag::Diagnose(c.reading, c.mode), c.kind), c.expected) << c.name;
+}
+
+TEST(WiringDiagnosis, ModesSayWhatTheyLeaveUnchecked)
+{
+    const auto balanced = Reading({Healthy(), Healthy(), Healthy()});
+    const struct {
+        uint8_t mode;
+        size_t notes;
+        int shownPhases;
+    } cases[] = {{0, 0, 3}, {1, 1, 1}, {2, 1, 3}, {3, 1, 3}, {4, 1, 1}, {5, 0, 3}, {9, 0, 3}};
+    for (const auto &c : cases) {
+        const rddiag::Diagnosis d = rddiag::Diagnose(balanced, c.mode);
+        EXPECT_EQ(d.notes.size(), c.notes) << int(c.mode);
+        int shown = 0;
+        for (const auto &p : d.phasors)
+            shown += p.shown ? 1 : 0;
+        EXPECT_EQ(shown, c.shownPhases) << int(c.mode);
+    }
+}
+
+TEST(WiringDiagnosis, ErrorsComeFirstAndAPhaseWithoutPowerHasNoAngle)
+{
+    // No load on B and A's voltage missing: the error leads, the hint follows.
+    const rddiag::Diagnosis d = rddiag::Diagnose(Reading({{0.0, 10.0, 0.0}, {230.0, 0.0, 0.0}, Healthy()}), 0);
+    ASSERT_EQ(d.findings.size(), 2u);
+    EXPECT_EQ(d.findings[0].kind, FindingKind::VoltageMissing);
+    EXPECT_EQ(d.findings[1].kind, FindingKind::NoCurrent);
+    EXPECT_FALSE(d.phasors[0].phi);
+    EXPECT_EQ(rddiag::PhasorText(d.phasors[0], 0),
+              QStringLiteral("A相：U 0.0 V ∠0.0°，I 10.00 A，φ 未知（无功率读数），PF 0.000"));
+    EXPECT_EQ(rddiag::PhasorText(d.phasors[2], 2),
+              QStringLiteral("C相：U 230.0 V ∠120.0°，I 10.00 A ∠94.2°，φ 25.8°，PF 0.900"));
+}
+
+TEST(PhaseAngles, CircleAndReference)
+{
+    EXPECT_DOUBLE_EQ(rddiag::CircularDistance(350, 10), 20);
+    EXPECT_DOUBLE_EQ(rddiag::CircularDistance(-170, 170), 20);
+    EXPECT_DOUBLE_EQ(rddiag::CircularDistance(0, 180), 180);
+    EXPECT_DOUBLE_EQ(rddiag::WrapDegrees(-180), 180);
+    EXPECT_DOUBLE_EQ(rddiag::WrapDegrees(540), 180);
+
+    using A = std::vector<rddiag::PhaseAngle>;
+    const struct {
+        const char *name;
+        A loaded;
+        std::optional<int> reference;
+    } cases[] = {
+        {"none", {}, std::nullopt},
+        {"one", {{1, 170}}, 1},
+        {"one odd phase cannot move the median", {{0, 200}, {1, 25}, {2, 30}}, 2},
+        {"median across 180", {{0, 175}, {1, -175}, {2, 20}}, 0},
+        {"120 apart: the usual one", {{0, 146}, {1, -94}, {2, 26}}, 2},
+        {"120 apart, none usual", {{0, 80}, {1, -160}, {2, -40}}, std::nullopt},
+        {"two disagree, both usual", {{0, -25}, {1, 55}}, std::nullopt},
+        {"two disagree, one usual (60 is usual)", {{0, 130}, {2, 60}}, 2},
+        {"two disagree, -30.5 is not usual", {{0, 130}, {2, -30.5}}, std::nullopt},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(rddiag::ReferencePhase(c.loaded), c.reference) << c.name;
+}
+
+} // namespace
