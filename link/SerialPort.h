@@ -45,6 +45,15 @@ public:
     virtual QString deviceName() const = 0;
     // The reason of the last failure (open refused, device vanished), empty if none.
     virtual QString errorString() const = 0;
+
+    // The bytes that really crossed the wire for the last write and everything
+    // received since, for a port that translates frames (Modbus TCP); both empty
+    // where the wire carries the RTU frames as they are.
+    struct WireTrace {
+        QByteArray sent;
+        QByteArray received;
+    };
+    virtual WireTrace wireTrace() const { return {}; }
 };
 
 // The opening sequence every window uses on initialisation and on Run: port
