@@ -106,15 +106,17 @@ void CCommSetDlg::updateDeviceLabel()
     // A gateway URL is longer than the label: the label shows as much as fits,
     // the tooltip and the screen reader's description the whole of it and what
     // kind of gateway it is (or what is wrong with the name).
+    // For a gateway the label shows HOST:PORT, the part that tells gateways apart.
     QString detail = text;
     const auto parsed = rdlink::ParsePortName(device);
     if (const QString *error = std::get_if<QString>(&parsed)) {
         detail = *error;
     } else if (const auto &address = std::get<rdlink::PortAddress>(parsed); address.isNetwork()) {
-        detail = address.kind == rdlink::PortKind::ModbusTcp
+        const QString kind = address.kind == rdlink::PortKind::ModbusTcp
                      ? QCoreApplication::translate("CommSetDlg", "经 Modbus TCP 网关 %1 (单元号 = 仪表地址)").arg(address.endpoint())
                      : QCoreApplication::translate("CommSetDlg", "经透明网关 %1 (RTU over TCP)").arg(address.endpoint());
-        detail = text + QLatin1Char('\n') + detail;
+        detail = text + QLatin1Char('\n') + kind;
+        text = QCoreApplication::translate("CommSetDlg", "设备：%1").arg(address.endpoint());
     }
     const int room = m_deviceLabel->width() - 2;
     text = QFontMetrics(m_deviceLabel->font()).elidedText(text, Qt::ElideMiddle, room);
