@@ -13,20 +13,29 @@ namespace {
 // floods the connection costs no more than this.
 constexpr int kWireKeep = 4096;
 
-QString ReasonFor(QAbstractSocket::SocketError error, const QString &systemText)
+// Why a connection could not be made.
+QString ConnectFailure(QAbstractSocket::SocketError error, const QString &systemText)
 {
     switch (error) {
     case QAbstractSocket::ConnectionRefusedError:
         return QCoreApplication::translate("TcpPort", "连接被拒绝");
     case QAbstractSocket::SocketTimeoutError:
         return QCoreApplication::translate("TcpPort", "连接超时");
-    case QAbstractSocket::RemoteHostClosedError:
-        return QCoreApplication::translate("TcpPort", "连接已断开");
     case QAbstractSocket::HostNotFoundError:
         return QCoreApplication::translate("TcpPort", "找不到主机");
     default:
         return systemText;
     }
+}
+
+// Why an open connection ended: closed by the gateway, or another failure (reset,
+// network down) with the system's words added.
+QString LossReason(QAbstractSocket::SocketError error, const QString &systemText)
+{
+    if (error == QAbstractSocket::RemoteHostClosedError || error == QAbstractSocket::SocketTimeoutError
+        || error == QAbstractSocket::UnknownSocketError)
+        return QCoreApplication::translate("TcpPort", "连接已断开");
+    return QCoreApplication::translate("TcpPort", "连接已断开 (%1)").arg(systemText);
 }
 
 } // namespace
@@ -54,7 +63,7 @@ bool TcpPort::open()
         const QAbstractSocket::SocketError error =
             m_socket->state() == QAbstractSocket::UnconnectedState ? m_socket->error()
                                                                    : QAbstractSocket::SocketTimeoutError;
-        m_error = ReasonFor(error, m_socket->errorString());
+        m_error = ConnectFailure(error, m_socket->errorString());
         m_socket->abort();
         m_socket.reset();
         return false;
@@ -109,9 +118,7 @@ bool TcpPort::pull()
         }
     }
     if (m_socket->state() != QAbstractSocket::ConnectedState) {
-        lose(ReasonFor(m_socket->error() == QAbstractSocket::SocketTimeoutError
-                           ? QAbstractSocket::RemoteHostClosedError : m_socket->error(),
-                       m_socket->errorString()));
+        lose(LossReason(m_socket->error(), m_socket->errorString()));
         return false;
     }
     return true;
@@ -185,9 +192,7 @@ void TcpPort::write(const QByteArray &bytes)
             break;
     }
     if (m_socket->state() != QAbstractSocket::ConnectedState)
-        lose(ReasonFor(m_socket->error() == QAbstractSocket::SocketTimeoutError
-                           ? QAbstractSocket::RemoteHostClosedError : m_socket->error(),
-                       m_socket->errorString()));
+        lose(LossReason(m_socket->error(), m_socket->errorString()));
 }
 
 SerialPort::WireTrace TcpPort::wireTrace() const

@@ -1385,6 +1385,10 @@ Make sure no other program uses the port and that the user is in the dialout gro
         <source>找不到主机</source>
         <translation>host not found</translation>
     </message>
+    <message>
+        <source>连接已断开 (%1)</source>
+        <translation>connection closed (%1)</translation>
+    </message>
 </context>
 <context>
     <name>TrafficModel</name>

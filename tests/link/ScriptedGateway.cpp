@@ -132,7 +132,11 @@ void ScriptedGateway::serve()
                     std::this_thread::sleep_for(std::chrono::milliseconds(piece.delayMs));
                 if (!piece.bytes.empty())
                     (void)::write(client, piece.bytes.data(), piece.bytes.size());
-                if (piece.close) {
+                if (piece.close || piece.reset) {
+                    if (piece.reset) {
+                        const linger abort{1, 0};
+                        ::setsockopt(client, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+                    }
                     ::close(client);
                     client = -1;
                     closed = true;

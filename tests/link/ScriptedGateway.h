@@ -31,6 +31,7 @@ public:
         std::vector<uint8_t> bytes;
         int delayMs = 0;     // before these bytes leave
         bool close = false;  // then the connection is closed
+        bool reset = false;  // ... with a reset instead of an orderly close
     };
     // The request as received (an 8-byte RTU frame or a whole ADU) and its
     // number since the start, 0 first.

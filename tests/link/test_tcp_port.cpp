@@ -301,32 +301,50 @@ TEST(TcpPortFailure, ListenerThatNeverServesIsASilentMeter)
 
 TEST(TcpPortFailure, ConnectionDroppedBetweenRequestsIsAPortLoss)
 {
-    for (const char *scheme : {"tcp", "modbus-tcp"}) {
-        const bool mbap = QLatin1String(scheme) == QLatin1String("modbus-tcp");
-        gwtest::ScriptedGateway gateway(mbap, [mbap](const std::vector<uint8_t> &request, int index) {
+    const struct {
+        const char *scheme;
+        bool reset;
+    } cases[] = {{"tcp", false}, {"modbus-tcp", false}, {"tcp", true}, {"modbus-tcp", true}};
+    for (const auto &c : cases) {
+        const bool mbap = QLatin1String(c.scheme) == QLatin1String("modbus-tcp");
+        const bool reset = c.reset;
+        gwtest::ScriptedGateway gateway(mbap, [mbap, reset](const std::vector<uint8_t> &request, int index) {
             if (index > 0)
-                return std::vector<Piece>{{{}, 0, true}};   // the gateway goes away
+                return std::vector<Piece>{{{}, 0, !reset, reset}};   // the gateway goes away
             if (mbap)
                 return std::vector<Piece>{{gwtest::Adu(uint16_t(request[0] << 8 | request[1]), request[6],
                                                        gwtest::ReadReplyPdu(1, 5))}};
             return std::vector<Piece>{{gwtest::RtuReadReply(request[0], 1, 5)}};
         });
-        TcpPort port = MakeTcp(scheme, gateway.port());
+        const std::string what = std::string(c.scheme) + (reset ? " reset" : " closed");
+        TcpPort port = MakeTcp(c.scheme, gateway.port());
         ASSERT_TRUE(OpenPort(port, 2, LineSettings{}));
         Link link(port, SystemClock());
-        ASSERT_TRUE(link.Exchange(BuildRead(1, 0x0100, 1), Wait(100)).ok()) << scheme;
+        ASSERT_TRUE(link.Exchange(BuildRead(1, 0x0100, 1), Wait(100)).ok()) << what;
         const ExchangeResult lost = link.Exchange(BuildRead(1, 0x0300, 17), Wait(100));
-        EXPECT_EQ(lost.status, ExchangeStatus::PortLost) << scheme;
+        EXPECT_EQ(lost.status, ExchangeStatus::PortLost) << what;
         EXPECT_FALSE(port.isOpen());
-        EXPECT_EQ(port.errorString(), QStringLiteral("连接已断开")) << scheme;
+        EXPECT_TRUE(port.errorString().startsWith(QStringLiteral("连接已断开"))) << what << ": "
+                                                                              << port.errorString().toStdString();
         const QString text = PortLostText(2, port.deviceName(), port.errorString());
         EXPECT_TRUE(text.contains(QStringLiteral("127.0.0.1:%1").arg(gateway.port()))) << text.toStdString();
         // Nothing more goes out on a lost connection.
         link.Exchange(BuildRead(1, 0x0300, 17), Wait(10));
-        EXPECT_EQ(gateway.requests(), 2) << scheme;
+        EXPECT_EQ(gateway.requests(), 2) << what;
         // Run again: a new connection.
-        ASSERT_TRUE(OpenPort(port, 2, LineSettings{})) << scheme;
+        ASSERT_TRUE(OpenPort(port, 2, LineSettings{})) << what;
     }
+}
+
+TEST(TcpPortFailure, UnknownHostIsToldAtOpen)
+{
+    TcpPort port = TcpPort(QStringLiteral("tcp://no-such-host.invalid:502"),
+                           std::get<PortAddress>(ParsePortName(QStringLiteral("tcp://no-such-host.invalid:502"))));
+    port.setConnectTimeoutMs(3000);
+    EXPECT_FALSE(OpenPort(port, 1, LineSettings{}));
+    // Where no resolver answers at all, the lookup ends with the connect time limit.
+    EXPECT_TRUE(port.errorString() == QStringLiteral("找不到主机") || port.errorString() == QStringLiteral("连接超时"))
+        << port.errorString().toStdString();
 }
 
 } // namespace
