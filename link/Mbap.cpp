@@ -45,6 +45,14 @@ QByteArray MbapFromRtu(const QByteArray &rtu, uint16_t transaction)
     return adu;
 }
 
+bool IsGatewayNoAnswer(const QByteArray &adu)
+{
+    if (adu.size() != kMbapHeaderLength + 2 || !(uint8_t(adu[7]) & 0x80))
+        return false;
+    const uint8_t code = uint8_t(adu[8]);
+    return code == 0x0A || code == 0x0B;
+}
+
 QByteArray RtuFromMbap(const QByteArray &adu)
 {
     const std::optional<MbapHeader> h = ReadMbapHeader(adu);

@@ -33,6 +33,10 @@ std::optional<MbapHeader> ReadMbapHeader(const QByteArray &bytes, int at = 0);
 // becomes the unit id, the CRC is dropped. Empty when the frame is too short.
 QByteArray MbapFromRtu(const QByteArray &rtu, uint16_t transaction);
 
+// True for a gateway's own exception reply (code 0x0A path unavailable, 0x0B
+// target failed to respond): the meter behind it said nothing.
+bool IsGatewayNoAnswer(const QByteArray &adu);
+
 // The RTU frame for a whole ADU: unit id as the address, the PDU, and a CRC
 // computed here, so that the link's frame search takes it as any RTU reply.
 // Empty when `adu` is not one plausible ADU.

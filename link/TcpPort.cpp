@@ -142,6 +142,10 @@ void TcpPort::translate()
             ++m_strays;   // a late answer to an earlier request, or another unit's
             continue;
         }
+        // A protocol gateway answers for a meter that kept silent; over a cable
+        // that silence is what the link sees, and the address search relies on it.
+        if (IsGatewayNoAnswer(adu))
+            continue;
         m_rx.append(RtuFromMbap(adu));
     }
 }

@@ -5,7 +5,8 @@
 // each request goes out as an ADU with a transaction id of its own; a reply
 // whose transaction id or unit differs is dropped as a stray, and the one that
 // matches is handed up as an RTU frame with a computed CRC, so the link above
-// speaks RTU either way. The socket exists only while the port is open and is
+// speaks RTU either way. The gateway's own "no answer" exceptions (0x0A, 0x0B)
+// are silence, as on a cable. The socket exists only while the port is open and is
 // made, used and dropped on the thread that runs the line work.
 #pragma once
 

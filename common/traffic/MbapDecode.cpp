@@ -41,8 +41,12 @@ QString DescribeMbapReply(const QByteArray &wire, uint16_t transaction, uint8_t 
             parts << QCoreApplication::translate("MbapDecode", "%1 个字节不成报文").arg(wire.size() - at);
             break;
         }
-        if (header->transaction == transaction && header->unit == unit)
-            parts << HeaderText(*header);
+        if (header->transaction == transaction && header->unit == unit) {
+            const QByteArray adu = wire.mid(at, header->aduLength());
+            parts << (rdlink::IsGatewayNoAnswer(adu)
+                          ? HeaderText(*header) + Comma() + ExceptionName(uint8_t(adu[8]))
+                          : HeaderText(*header));
+        }
         else
             parts << QCoreApplication::translate("MbapDecode", "%1 (不符，已丢弃)").arg(HeaderText(*header));
         at += header->aduLength();

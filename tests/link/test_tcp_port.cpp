@@ -196,6 +196,10 @@ TEST(ModbusTcpPort, StraysAreDroppedAndSplitRepliesJoined)
                                        {{a.begin() + 8, a.end()}, 10}};
          },
          true, 0},
+        {"gateway: target failed to respond",
+         [&](uint16_t t, uint8_t u) { return std::vector<Piece>{{gwtest::Adu(t, u, {0x83, 0x0B})}}; }, false, 0},
+        {"meter's own exception",
+         [&](uint16_t t, uint8_t u) { return std::vector<Piece>{{gwtest::Adu(t, u, {0x83, 0x02})}}; }, false, 0},
         {"stray only",
          [&](uint16_t t, uint8_t u) { return std::vector<Piece>{{gwtest::Adu(t + 5, u, pdu)}}; }, false, 1},
         {"not Modbus TCP",
@@ -219,6 +223,9 @@ TEST(ModbusTcpPort, StraysAreDroppedAndSplitRepliesJoined)
         if (c.reply) {
             EXPECT_EQ(result.reg(0), 0x1234) << c.name;
             EXPECT_EQ(link.rxCount(), 9) << c.name;   // one RTU frame, nothing else
+        } else if (std::string(c.name) == "meter's own exception") {
+            EXPECT_EQ(result.status, ExchangeStatus::NoValidFrame);   // handed up, as over a cable
+            EXPECT_EQ(link.rxCount(), 5);
         } else {
             EXPECT_EQ(result.status, ExchangeStatus::NothingReceived) << c.name;
         }
