@@ -113,6 +113,9 @@ ExchangeResult Link::Exchange(const Frame &request, const ExchangeOptions &optio
         record.received = reads ? m_lastRead : QByteArray();
         record.expectedLength = expected;
         record.portLost = !m_port.isOpen();
+        const SerialPort::WireTrace wire = m_port.wireTrace();
+        record.mbapSent = wire.sent;
+        record.mbapReceived = reads ? wire.received : QByteArray();
         m_observer(record);
     }
     return result;

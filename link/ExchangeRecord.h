@@ -18,6 +18,11 @@ struct ExchangeRecord {
     // link could see it; -1 when nothing arrived or the time is unknown.
     int replyElapsedMs = -1;
     bool portLost = false;     // the port closed (device gone) during the exchange
+    // Modbus TCP: the ADU actually sent and every byte actually received; the
+    // request and received above are then the RTU frames the port translated.
+    // Both empty where the wire carries RTU frames.
+    QByteArray mbapSent;
+    QByteArray mbapReceived;
 };
 
 } // namespace rdlink

@@ -90,13 +90,15 @@ void QtSerialPort::setPortNumber(int number)
 
 QString QtSerialPort::deviceName() const
 {
-    return isOpen() ? m_device : ResolvePortDevice(m_portNumber);
+    if (isOpen())
+        return m_device;
+    return m_fixedDevice.isEmpty() ? ResolvePortDevice(m_portNumber) : m_fixedDevice;
 }
 
 bool QtSerialPort::open()
 {
     close();
-    m_device = ResolvePortDevice(m_portNumber);
+    m_device = m_fixedDevice.isEmpty() ? ResolvePortDevice(m_portNumber) : m_fixedDevice;
     if (m_device.isEmpty()) {
         m_error = QStringLiteral("no serial device for COM%1").arg(m_portNumber);
         m_errorKind = PortError::Other;

@@ -26,6 +26,9 @@ public:
     ~QtSerialPort() override;
 
     void setPortNumber(int number) override;
+    // Opens this device instead of the one the port number names (the port
+    // factory has already read the name); empty: follow the number.
+    void setDevice(const QString &device) { m_fixedDevice = device; }
     int portNumber() const override { return m_portNumber; }
     void setSettings(const LineSettings &settings) override { m_settings = settings; }
     LineSettings settings() const override { return m_settings; }
@@ -48,6 +51,7 @@ private:
     int m_portNumber = 1;
     LineSettings m_settings;
     QString m_device;
+    QString m_fixedDevice;
     QString m_error;
     PortError m_errorKind = PortError::None;
 };

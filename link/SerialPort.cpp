@@ -1,5 +1,7 @@
 #include "SerialPort.h"
 
+#include "PortName.h"
+
 #include <QCoreApplication>
 
 namespace rdlink {
@@ -26,6 +28,9 @@ namespace rdlink {
 
 QString PortOpenFailureText(int portNumber, const QString &device, const QString &reason, PortError kind)
 {
+    // A gateway: the URL names HOST:PORT, the reason is the connection's.
+    if (IsNetworkPortName(device))
+        return QCoreApplication::translate("SerialPort", "无法连接 COM%1 (%2)：%3").arg(portNumber).arg(device, reason);
     QString text = device.isEmpty()
         ? QCoreApplication::translate("SerialPort", "无法打开串口 COM%1：没有对应的串口设备。").arg(portNumber)
         : QCoreApplication::translate("SerialPort", "无法打开串口 COM%1 (%2)：%3").arg(portNumber).arg(device, reason);
@@ -36,6 +41,8 @@ QString PortOpenFailureText(int portNumber, const QString &device, const QString
 
 QString PortLostText(int portNumber, const QString &device, const QString &reason)
 {
+    if (IsNetworkPortName(device))
+        return QCoreApplication::translate("SerialPort", "COM%1 (%2) 的连接中断：%3").arg(portNumber).arg(device, reason);
     return QCoreApplication::translate("SerialPort", "串口 COM%1 (%2) 已断开：%3")
         .arg(portNumber)
         .arg(device.isEmpty() ? QCoreApplication::translate("SerialPort", "无对应设备") : device, reason);

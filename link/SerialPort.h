@@ -56,6 +56,15 @@ public:
     virtual QString errorString() const = 0;
     // The kind of that failure.
     virtual PortError errorKind() const { return errorString().isEmpty() ? PortError::None : PortError::Other; }
+
+    // The bytes that really crossed the wire for the last write and everything
+    // received since, for a port that translates frames (Modbus TCP); both empty
+    // where the wire carries the RTU frames as they are.
+    struct WireTrace {
+        QByteArray sent;
+        QByteArray received;
+    };
+    virtual WireTrace wireTrace() const { return {}; }
 };
 
 // The opening sequence every window uses on initialisation and on Run: port

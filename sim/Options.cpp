@@ -16,6 +16,11 @@ const char *UsageText()
         "-- PROGRAM it runs PROGRAM with RD5800_COM1 set to the device and exits with it.\n"
         "\n"
         "  --link PATH        make PATH a symbolic link to the device (removed on exit)\n"
+        "  --tcp PORT         be an Ethernet gateway instead: RTU frames over TCP on\n"
+        "                     127.0.0.1:PORT (0: a free port); prints tcp://127.0.0.1:PORT\n"
+        "  --modbus-tcp PORT  the same with Modbus TCP (MBAP header, unit id = address);\n"
+        "                     prints modbus-tcp://127.0.0.1:PORT. One client at a time:\n"
+        "                     a second connection is closed at once (refused)\n"
         "  --address N        slave address 1..247 (default 1)\n"
         "  --baud B           1200, 2400, 4800, 9600 or 19200 (default 9600)\n"
         "  --parity N|E|O     parity; sets the pacing, a pseudo-terminal cannot carry it (N)\n"
@@ -116,6 +121,8 @@ bool ParseOptions(int argc, const char *const *argv, Options *o, std::string *er
         {"--turnaround", integer(0, 10000, [o](long n) { o->turnaroundMs = int(n); })},
         {"--late-ms", integer(0, 600000, [o](long n) { o->lateMs = int(n); })},
         {"--vanish-after", integer(0, 86400000L, [o](long n) { o->vanishAfterMs = n; })},
+        {"--tcp", integer(0, 65535, [o](long n) { o->tcpPort = int(n); o->modbusTcp = false; })},
+        {"--modbus-tcp", integer(0, 65535, [o](long n) { o->tcpPort = int(n); o->modbusTcp = true; })},
         {"--drop", probability(&o->faults.drop)},
         {"--bad-crc", probability(&o->faults.badCrc)},
         {"--stray", probability(&o->faults.stray)},
@@ -132,7 +139,7 @@ bool ParseOptions(int argc, const char *const *argv, Options *o, std::string *er
                 *error = "-- must be followed by a program to run";
                 return false;
             }
-            return true;
+            break;
         }
         if (arg == "--help" || arg == "-h") { o->help = true; continue; }
         if (arg == "--freeze") { d.frozen = true; continue; }
@@ -157,10 +164,18 @@ bool ParseOptions(int argc, const char *const *argv, Options *o, std::string *er
             }
             value = argv[++i];
         }
+        if ((arg == "--tcp" || arg == "--modbus-tcp") && o->tcpPort >= 0) {
+            *error = "only one of --tcp and --modbus-tcp, once";
+            return false;
+        }
         if (!it->second(value)) {
             *error = "bad value '" + value + "' for " + arg;
             return false;
         }
+    }
+    if (o->tcpPort >= 0 && !o->linkPath.empty()) {
+        *error = "--link names a pseudo-terminal; a gateway (--tcp, --modbus-tcp) has none";
+        return false;
     }
     return true;
 }

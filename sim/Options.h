@@ -18,6 +18,10 @@ struct Options {
     int lateMs = 2000;              // --late-ms: how late a late reply comes
     long vanishAfterMs = -1;        // --vanish-after: device vanishes after this
     std::vector<std::string> program;  // after "--": run with RD5800_COM1 set
+    // --tcp / --modbus-tcp: serve as a gateway on 127.0.0.1 instead of a
+    // pseudo-terminal (-1: not; 0: a free port the system chooses).
+    int tcpPort = -1;
+    bool modbusTcp = false;            // MBAP framing instead of RTU frames over TCP
     bool help = false;
 };
 

@@ -46,9 +46,13 @@ bool Server::start(std::string *error)
     m_startNs = NowNs();
     if (!m_log.open(m_options.logPath, error))
         return false;
-    if (!m_line.open(m_device.baud(), error))
+    if (tcp()) {
+        if (!m_tcp.open(m_options.tcpPort, m_options.modbusTcp ? "modbus-tcp" : "tcp", error))
+            return false;
+    } else if (!m_line.open(m_device.baud(), error)) {
         return false;
-    if (!m_options.linkPath.empty() && !m_line.makeLink(m_options.linkPath, error)) {
+    }
+    if (!tcp() && !m_options.linkPath.empty() && !m_line.makeLink(m_options.linkPath, error)) {
         m_line.close();
         return false;
     }
@@ -80,7 +84,7 @@ bool Server::spawnProgram(std::string *error)
     if (m_child == 0) {
         const sigset_t set = HandledSignals();
         sigprocmask(SIG_UNBLOCK, &set, nullptr);
-        setenv("RD5800_COM1", m_line.devicePath().c_str(), 1);
+        setenv("RD5800_COM1", devicePath().c_str(), 1);
         std::vector<char *> argv;
         for (const std::string &a : m_options.program)
             argv.push_back(const_cast<char *>(a.c_str()));
@@ -92,29 +96,71 @@ bool Server::spawnProgram(std::string *error)
     return true;
 }
 
+int Server::dataFd() const
+{
+    if (tcp())
+        return m_tcp.clientFd();
+    return m_line.isOpen() ? m_line.masterFd() : -1;
+}
+
+void Server::acceptClient()
+{
+    bool refused = false;
+    while (m_tcp.accept(&refused) || refused) {
+        if (refused) {
+            m_log.write(msSinceStart(NowNs()), "--", {}, "second client refused");
+        } else {
+            m_framer = RxFramer();
+            m_framer.setGapNs(FrameGapNs(charNs()));
+            m_mbap.clear();
+            m_log.write(msSinceStart(NowNs()), "--", {}, "client connected");
+        }
+    }
+}
+
+void Server::clientLeft(const char *why)
+{
+    m_tcp.closeClient();
+    m_pacing.clear();
+    m_mbap.clear();
+    m_log.write(msSinceStart(NowNs()), "--", {}, std::string("client left (") + why + ")");
+}
+
 void Server::vanish(const char *why)
 {
-    if (!m_line.isOpen())
+    // A gateway that vanishes drops its client and stops listening.
+    if (tcp() ? !m_tcp.isOpen() : !m_line.isOpen())
         return;
-    m_line.close();
+    if (tcp())
+        m_tcp.close();
+    else
+        m_line.close();
     m_pacing.clear();
+    m_mbap.clear();
     m_log.write(msSinceStart(NowNs()), "--", {}, std::string("vanished (") + why + ")");
 }
 
 void Server::reappear()
 {
-    if (m_line.isOpen())
+    if (tcp() ? m_tcp.isOpen() : m_line.isOpen())
         return;
     std::string error;
-    if (!m_line.open(m_device.baud(), &error) ||
+    if (tcp()) {
+        // Back on the same port, so the program's URL finds it again.
+        if (!m_tcp.open(m_tcp.port(), m_options.modbusTcp ? "modbus-tcp" : "tcp", &error)) {
+            m_log.write(msSinceStart(NowNs()), "--", {}, "cannot reappear: " + error);
+            std::fprintf(stderr, "rd5800-sim: %s\n", error.c_str());
+            return;
+        }
+    } else if (!m_line.open(m_device.baud(), &error) ||
         (!m_options.linkPath.empty() && !m_line.makeLink(m_options.linkPath, &error))) {
         m_log.write(msSinceStart(NowNs()), "--", {}, "cannot reappear: " + error);
         std::fprintf(stderr, "rd5800-sim: %s\n", error.c_str());
         return;
     }
-    m_log.write(msSinceStart(NowNs()), "--", {}, "reappeared at " + m_line.devicePath());
+    m_log.write(msSinceStart(NowNs()), "--", {}, "reappeared at " + devicePath());
     // The new device path goes to standard output, like the first one.
-    std::printf("%s\n", m_line.devicePath().c_str());
+    std::printf("%s\n", devicePath().c_str());
     std::fflush(stdout);
 }
 
@@ -152,13 +198,18 @@ void Server::readLine(uint64_t nowNs)
 {
     uint8_t buf[512];
     for (;;) {
-        const ssize_t n = read(m_line.masterFd(), buf, sizeof buf);
+        const ssize_t n = read(dataFd(), buf, sizeof buf);
         if (n > 0) {
-            m_framer.add(buf, size_t(n), nowNs);
+            if (m_options.modbusTcp)
+                m_mbap.add(buf, size_t(n));
+            else
+                m_framer.add(buf, size_t(n), nowNs);
             continue;
         }
         if (n < 0 && errno == EINTR)
             continue;
+        if (tcp() && (n == 0 || errno != EAGAIN))
+            clientLeft(n == 0 ? "closed" : std::strerror(errno));
         break;  // EAGAIN; EIO cannot happen while our own slave end is open
     }
 }
@@ -174,7 +225,8 @@ void Server::handleFrame(const std::vector<uint8_t> &frame, uint64_t nowNs)
     // its last byte arrives one request's line time after the master wrote it.
     burst.startNs = nowNs + frame.size() * cn + uint64_t(m_options.turnaroundMs) * 1000000u;
 
-    const int lineBaud = m_line.lineBaud();
+    // A gateway's serial side is set up on the gateway: nothing to compare.
+    const int lineBaud = tcp() ? m_device.baud() : m_line.lineBaud();
     if (lineBaud != m_device.baud()) {
         m_log.write(ms, "rx", frame,
                     "not understood: line at " + std::to_string(lineBaud) + " baud, device at " +
@@ -191,7 +243,9 @@ void Server::handleFrame(const std::vector<uint8_t> &frame, uint64_t nowNs)
     }
 
     const Request request = ParseRequest(frame.data(), frame.size(), address);
-    m_log.write(ms, "rx", frame, request.meaning);
+    const std::string transaction =
+        m_options.modbusTcp ? ", transaction " + std::to_string(m_transaction) : std::string();
+    m_log.write(ms, "rx", frame, request.meaning + transaction);
     if (!request.forUs)
         return;
 
@@ -233,7 +287,42 @@ void Server::handleFrame(const std::vector<uint8_t> &frame, uint64_t nowNs)
     }
     burst.logged = fault == Fault::Drop ? reply.bytes : burst.bytes;
     burst.lineChars = std::max(burst.bytes.size(), reply.bytes.size());
+    if (m_options.modbusTcp) {
+        burst.logged = reply.bytes;
+        wrapMbap(burst, fault, reply.bytes);
+        burst.meaning += transaction;
+    }
     m_pacing.schedule(std::move(burst));
+}
+
+void Server::wrapMbap(Burst &burst, Fault fault, const std::vector<uint8_t> &reply)
+{
+    // The log keeps the RTU reply; the wire gets ADUs. A protocol gateway checks
+    // the meter's CRC, so a corrupted reply never reaches the client; stray bytes
+    // become a whole ADU of the previous transaction in front of the reply, which
+    // the client must drop; a late reply keeps its own transaction id and so
+    // reaches the client as a stray during a later request.
+    switch (fault) {
+    case Fault::Drop:
+        burst.bytes.clear();
+        break;
+    case Fault::BadCrc:
+        burst.bytes.clear();
+        burst.meaning += " (dropped by the gateway)";
+        break;
+    case Fault::Stray: {
+        burst.bytes = WrapMbap(uint16_t(m_transaction - 1), reply);
+        const std::vector<uint8_t> adu = WrapMbap(m_transaction, reply);
+        burst.bytes.insert(burst.bytes.end(), adu.begin(), adu.end());
+        break;
+    }
+    case Fault::None:
+    case Fault::Exception:
+    case Fault::Late:
+        burst.bytes = WrapMbap(m_transaction, reply);
+        break;
+    }
+    burst.lineChars = std::max(burst.bytes.size(), reply.size() + 4);
 }
 
 void Server::pump(uint64_t nowNs)
@@ -242,10 +331,10 @@ void Server::pump(uint64_t nowNs)
         LinePacing::Due due = m_pacing.take(nowNs);
         if (due.started)
             m_log.write(msSinceStart(nowNs), "tx", due.loggedBytes, due.meaning);
-        if (!due.bytes.empty() && m_line.isOpen()) {
+        if (!due.bytes.empty() && dataFd() >= 0) {
             size_t off = 0;
             while (off < due.bytes.size()) {
-                const ssize_t n = write(m_line.masterFd(), due.bytes.data() + off, due.bytes.size() - off);
+                const ssize_t n = write(dataFd(), due.bytes.data() + off, due.bytes.size() - off);
                 if (n > 0)
                     off += size_t(n);
                 else if (n < 0 && errno == EINTR)
@@ -279,6 +368,11 @@ int Server::run()
         std::vector<uint8_t> frame;
         while (m_framer.next(now, &frame))
             handleFrame(frame, now);
+        MbapRequest request;
+        while (m_mbap.next(&request)) {
+            m_transaction = request.transaction;
+            handleFrame(request.rtu, now);
+        }
         pump(now);
 
         uint64_t wake = std::min({nextTickNs, m_pacing.nextDueNs(), m_framer.gapDueNs()});
@@ -287,18 +381,25 @@ int Server::run()
         const uint64_t waitNs = wake > now ? wake - now : 0;
         timespec timeout{time_t(waitNs / 1000000000u), long(waitNs % 1000000000u)};
 
-        pollfd fds[2] = {{m_signalFd, POLLIN, 0}, {m_line.masterFd(), POLLIN, 0}};
-        const nfds_t count = m_line.isOpen() ? 2 : 1;
-        const int ready = ppoll(fds, count, &timeout, nullptr);
+        // Signals, then the line (master or client), then the listener.
+        pollfd fds[3] = {{m_signalFd, POLLIN, 0}, {-1, POLLIN, 0}, {-1, POLLIN, 0}};
+        fds[1].fd = dataFd();
+        if (tcp())
+            fds[2].fd = m_tcp.listenFd();
+        const int ready = ppoll(fds, 3, &timeout, nullptr);
         if (ready < 0 && errno != EINTR)
             break;
         const uint64_t after = NowNs();
         if (ready > 0 && (fds[0].revents & POLLIN) && !handleSignals())
             break;
-        if (count == 2 && (fds[1].revents & POLLIN))
+        const short lineEvents = tcp() ? short(POLLIN | POLLHUP | POLLERR) : short(POLLIN);
+        if (fds[1].fd >= 0 && (fds[1].revents & lineEvents))
             readLine(after);
+        if (fds[2].fd >= 0 && (fds[2].revents & POLLIN))
+            acceptClient();
     }
     m_line.close();
+    m_tcp.close();
     return m_exitStatus;
 }
 

@@ -1,15 +1,18 @@
 // The simulator at run time: one thread, one poll loop over the pseudo-terminal
-// master and a signal descriptor. Requests are cut into frames, answered by the
-// device (through the fault injector) and the replies paced out at line speed.
+// master (or, as a gateway, the TCP listener and its client) and a signal
+// descriptor. Requests are cut into frames, answered by the device (through the
+// fault injector) and the replies paced out at line speed.
 #pragma once
 
 #include "sim/Device.h"
 #include "sim/FaultInjector.h"
 #include "sim/LinePacing.h"
+#include "sim/MbapFramer.h"
 #include "sim/Options.h"
 #include "sim/PtyLine.h"
 #include "sim/RxFramer.h"
 #include "sim/SimLog.h"
+#include "sim/TcpLine.h"
 
 #include <string>
 #include <sys/types.h>
@@ -22,7 +25,8 @@ public:
 
     // Opens the line, the link and the log; prints nothing.
     bool start(std::string *error);
-    const std::string &devicePath() const { return m_line.devicePath(); }
+    // The pseudo-terminal's path, or the gateway's URL.
+    const std::string &devicePath() const { return tcp() ? m_tcp.url() : m_line.devicePath(); }
 
     // Starts the program of "-- PROGRAM ARGS" with RD5800_COM1 set to the device.
     bool spawnProgram(std::string *error);
@@ -36,6 +40,14 @@ private:
     uint64_t msSinceStart(uint64_t ns) const { return (ns - m_startNs) / 1000000u; }
     uint64_t charNs() const { return CharTimeNs(m_device.baud(), m_device.parity() != 'N'); }
 
+    bool tcp() const { return m_options.tcpPort >= 0; }
+    // Where requests come from and replies go: the master or the TCP client; -1 none.
+    int dataFd() const;
+    void acceptClient();
+    void clientLeft(const char *why);
+    // Modbus TCP: the reply burst as ADUs of the request's transaction.
+    void wrapMbap(Burst &burst, Fault fault, const std::vector<uint8_t> &reply);
+
     void readLine(uint64_t nowNs);
     void handleFrame(const std::vector<uint8_t> &frame, uint64_t nowNs);
     void pump(uint64_t nowNs);
@@ -48,7 +60,10 @@ private:
     Device m_device;
     FaultInjector m_faults;
     PtyLine m_line;
+    TcpLine m_tcp;
     RxFramer m_framer;
+    MbapFramer m_mbap;
+    uint16_t m_transaction = 0;   // of the Modbus TCP request being answered
     LinePacing m_pacing;
     SimLog m_log;
     int m_signalFd = -1;

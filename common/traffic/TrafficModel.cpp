@@ -1,6 +1,9 @@
 // The bounded row model of the line monitor.
 #include "TrafficModel.h"
 
+#include "MbapDecode.h"
+#include "link/Mbap.h"
+
 #include <QTime>
 #include <QCoreApplication>
 
@@ -52,6 +55,15 @@ void TrafficModel::addRecords(const rdlink::ExchangeRecord *records, int n)
         reply.timeMs = sent.timeMs;
         if (sent.timeMs >= 0 && reply.elapsedMs >= 0)
             reply.timeMs = (sent.timeMs + reply.elapsedMs) % (24 * 3600 * 1000);
+        // Over Modbus TCP the rows show the ADUs that crossed the wire; the
+        // verdict stays that of the RTU frames the port made of them.
+        if (const auto header = rdlink::ReadMbapHeader(record.mbapSent)) {
+            sent.bytes = record.mbapSent;
+            reply.bytes = record.mbapReceived;
+            sent.mbap = reply.mbap = true;
+            sent.unit = reply.unit = header->unit;
+            sent.transaction = reply.transaction = header->transaction;
+        }
         count(reply.verdict);
         rows.push_back(std::move(sent));
         rows.push_back(std::move(reply));
@@ -116,6 +128,8 @@ QString TrafficModel::cellText(int row, int column) const
     case DataColumn:
         return HexBytes(r.bytes);
     case MeaningColumn:
+        if (r.mbap)
+            return r.sent ? DescribeMbapRequest(r.bytes) : DescribeMbapReply(r.bytes, r.transaction, r.unit, r.verdict);
         return r.sent ? DescribeRequest(r.bytes) : DescribeReply(r.verdict);
     case ElapsedColumn:
         return r.elapsedMs < 0 ? QString() : QString::number(r.elapsedMs);

@@ -61,6 +61,9 @@ private:
         int timeMs = -1;           // local milliseconds since midnight, -1 unknown
         int elapsedMs = -1;        // reply rows: request to last byte, -1 unknown
         bool sent = false;
+        bool mbap = false;         // bytes are Modbus TCP ADUs, not RTU frames
+        uint8_t unit = 0;          // mbap: the request's unit and transaction id
+        uint16_t transaction = 0;
         ReplyVerdict verdict;      // reply rows
     };
 

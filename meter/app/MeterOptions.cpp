@@ -25,6 +25,14 @@ const char *const kHelp = QT_TRANSLATE_NOOP("MeterOptions",
     "无人值守记录, 例如: RD5800 --port /dev/ttyUSB0 --address 1 --run --record load.csv\n"
     "串口: 环境变量 RD5800_COM<n> 指定端口号 n 使用的设备, 例如 RD5800_COM1=/dev/ttyUSB0。\n");
 
+// Ports behind an Ethernet gateway.
+const char *const kGatewayHelp = QT_TRANSLATE_NOOP("MeterOptions",
+    "\n"
+    "网关: 端口名 (--port NAME 或 RD5800_COM1=NAME) 也可以是以太网网关:\n"
+    "  tcp://主机:端口         透明网关, RTU 帧原样经 TCP 传输 (常用端口 4196、8899、502)\n"
+    "  modbus-tcp://主机:端口  Modbus TCP 网关, 单元号 = 仪表地址 (常用端口 502)\n"
+    "  例如 RD5800_COM1=modbus-tcp://192.168.1.20:502。经网关时串口参数在网关上设置,\n"
+    "  \"通讯设置\" 中的波特率与校验位只决定等待时间。\n");
 
 std::optional<int> WholeNumber(const QString &text)
 {
@@ -37,7 +45,8 @@ std::optional<int> WholeNumber(const QString &text)
 
 QString MeterHelpText()
 {
-    return QCoreApplication::translate("MeterOptions", kHelp);
+    return QCoreApplication::translate("MeterOptions", kHelp)
+           + QCoreApplication::translate("MeterOptions", kGatewayHelp);
 }
 
 QString MeterOptionErrorText(const QString &error)

@@ -6,7 +6,7 @@
 #include "meter/mainwnd/MeterDlg.h"
 #include "meter/recording/CsvRecorder.h"
 #include "link/Clock.h"
-#include "link/QtSerialPort.h"
+#include "link/LinePort.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -50,7 +50,7 @@ int main(int argc, char *argv[])
     }
 
     QtPrompter prompter(QStringLiteral("RD5800"));
-    rdlink::QtSerialPort port;
+    rdlink::LinePort port;
     CMeterApp meterApp(prompter, [&](const StartSettings &settings) {
         CMeterDlg window(port, rdlink::SystemClock(), prompter);
         window.setLineSettings(settings.baudRate, settings.parity, settings.commPort);

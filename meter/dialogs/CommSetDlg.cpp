@@ -5,9 +5,11 @@
 #include "common/widgets/AccessibleNames.h"
 #include "common/widgets/RadioChoice.h"
 #include "common/widgets/ValueLabel.h"
+#include "link/PortName.h"
 #include "link/QtSerialPort.h"
 
 #include <QGroupBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -100,10 +102,27 @@ void CCommSetDlg::updateDeviceLabel()
 {
     const std::optional<int> number = ParsePortNumber(m_portEdit->text());
     const QString device = number ? rdlink::ResolvePortDevice(*number) : QString();
-    const QString text = device.isEmpty() ? QCoreApplication::translate("CommSetDlg", "设备：无") : QCoreApplication::translate("CommSetDlg", "设备：%1").arg(device);
+    QString text = device.isEmpty() ? QCoreApplication::translate("CommSetDlg", "设备：无") : QCoreApplication::translate("CommSetDlg", "设备：%1").arg(device);
+    // A gateway URL is longer than the label: the label shows as much as fits,
+    // the tooltip and the screen reader's description the whole of it and what
+    // kind of gateway it is (or what is wrong with the name).
+    // For a gateway the label shows HOST:PORT, the part that tells gateways apart.
+    QString detail = text;
+    const auto parsed = rdlink::ParsePortName(device);
+    if (const QString *error = std::get_if<QString>(&parsed)) {
+        detail = *error;
+    } else if (const auto &address = std::get<rdlink::PortAddress>(parsed); address.isNetwork()) {
+        const QString kind = address.kind == rdlink::PortKind::ModbusTcp
+                     ? QCoreApplication::translate("CommSetDlg", "经 Modbus TCP 网关 %1 (单元号 = 仪表地址)").arg(address.endpoint())
+                     : QCoreApplication::translate("CommSetDlg", "经透明网关 %1 (RTU over TCP)").arg(address.endpoint());
+        detail = text + QLatin1Char('\n') + kind;
+        text = QCoreApplication::translate("CommSetDlg", "设备：%1").arg(address.endpoint());
+    }
+    const int room = m_deviceLabel->width() - 2;
+    text = QFontMetrics(m_deviceLabel->font()).elidedText(text, Qt::ElideMiddle, room);
     m_deviceLabel->setText(text);
-    m_deviceLabel->setToolTip(text);
-    m_deviceLabel->setAccessibleDescription(text);
+    m_deviceLabel->setToolTip(detail);
+    m_deviceLabel->setAccessibleDescription(detail);
 }
 
 void CCommSetDlg::accept()

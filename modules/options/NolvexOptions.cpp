@@ -15,11 +15,20 @@ const char *const kHelp = QT_TRANSLATE_NOOP("nolvex",
     "使用 1 号串口 (9600,N,8,1), 子机地址 1; 设备可由环境变量 RD5800_COM1 指定, 例如 RD5800_COM1=/dev/ttyUSB0。\n");
 
 
+// Ports behind an Ethernet gateway.
+const char *const kGatewayHelp = QT_TRANSLATE_NOOP("nolvex",
+    "\n"
+    "网关: 端口名 (--port NAME 或 RD5800_COM1=NAME) 也可以是以太网网关:\n"
+    "  tcp://主机:端口         透明网关, RTU 帧原样经 TCP 传输 (常用端口 4196、8899、502)\n"
+    "  modbus-tcp://主机:端口  Modbus TCP 网关, 单元号 = 仪表地址 (常用端口 502)\n"
+    "  例如 RD5800_COM1=modbus-tcp://192.168.1.20:502。经网关时串口参数 (9600,N,8,1)\n"
+    "  在网关上设置。\n");
+
 } // namespace
 
 QString NolvexHelpText()
 {
-    return QCoreApplication::translate("nolvex", kHelp);
+    return QCoreApplication::translate("nolvex", kHelp) + QCoreApplication::translate("nolvex", kGatewayHelp);
 }
 
 QString NolvexOptionErrorText(const QString &error)

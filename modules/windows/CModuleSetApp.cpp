@@ -2,7 +2,7 @@
 
 #include "CModuleSetDlg.h"
 #include "link/LinkWorker.h"
-#include "link/QtSerialPort.h"
+#include "link/LinePort.h"
 #include "common/widgets/Prompter.h"
 
 namespace rdmod {
@@ -11,7 +11,7 @@ int CModuleSetApp::Run()
 {
     QtPrompter prompter(QStringLiteral("nolvex"));
     // One port and one worker for the three windows: their operations take turns.
-    rdlink::QtSerialPort port;
+    rdlink::LinePort port;
     rdlink::LinkWorker worker(port, rdlink::SystemClock());
     ModuleContext context{worker, prompter};
     CModuleSetDlg dialog(context);

@@ -254,6 +254,14 @@ Nothing was sent.</translation>
         <source>请输入一个整数。</source>
         <translation>Enter a whole number.</translation>
     </message>
+    <message>
+        <source>经 Modbus TCP 网关 %1 (单元号 = 仪表地址)</source>
+        <translation>Through the Modbus TCP gateway %1 (unit id = meter address)</translation>
+    </message>
+    <message>
+        <source>经透明网关 %1 (RTU over TCP)</source>
+        <translation>Through the transparent gateway %1 (RTU over TCP)</translation>
+    </message>
 </context>
 <context>
     <name>CommandRules</name>
@@ -746,6 +754,29 @@ Nothing was sent.</translation>
     </message>
 </context>
 <context>
+    <name>MbapDecode</name>
+    <message>
+        <source>事务 %1，单元 %2</source>
+        <translation>transaction %1, unit %2</translation>
+    </message>
+    <message>
+        <source>不是完整的 Modbus TCP 报文 (%1 字节)</source>
+        <translation>not a whole Modbus TCP message (%1 bytes)</translation>
+    </message>
+    <message>
+        <source>%1 个字节不成报文</source>
+        <translation>%1 bytes that form no message</translation>
+    </message>
+    <message>
+        <source>%1 (不符，已丢弃)</source>
+        <translation>%1 (mismatch, dropped)</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+</context>
+<context>
     <name>MeterCommands</name>
     <message>
         <source>改变波特率成功</source>
@@ -895,6 +926,22 @@ See RD5800 --help for all options.
     <message>
         <source>--run 需要 --address, 例如 --address 1</source>
         <translation>--run needs --address, e.g. --address 1</translation>
+    </message>
+    <message>
+        <source>
+网关: 端口名 (--port NAME 或 RD5800_COM1=NAME) 也可以是以太网网关:
+  tcp://主机:端口         透明网关, RTU 帧原样经 TCP 传输 (常用端口 4196、8899、502)
+  modbus-tcp://主机:端口  Modbus TCP 网关, 单元号 = 仪表地址 (常用端口 502)
+  例如 RD5800_COM1=modbus-tcp://192.168.1.20:502。经网关时串口参数在网关上设置,
+  &quot;通讯设置&quot; 中的波特率与校验位只决定等待时间。
+</source>
+        <translation>
+Gateways: a port name (--port NAME or RD5800_COM1=NAME) may also be an Ethernet gateway:
+  tcp://HOST:PORT         transparent gateway, RTU frames unchanged over TCP (commonly port 4196, 8899, 502)
+  modbus-tcp://HOST:PORT  Modbus TCP gateway, unit id = meter address (commonly port 502)
+  For example RD5800_COM1=modbus-tcp://192.168.1.20:502. Over a gateway the serial settings are made on
+  the gateway; the baud rate and parity in &quot;Communication settings&quot; only set the waits.
+</translation>
     </message>
 </context>
 <context>
@@ -1164,6 +1211,17 @@ Reading did not finish; reconnect and read again.</translation>
     </message>
 </context>
 <context>
+    <name>PortName</name>
+    <message>
+        <source>端口名 &quot;%1&quot; 格式不对：应为串口设备、tcp://主机:端口 或 modbus-tcp://主机:端口</source>
+        <translation>Port name &quot;%1&quot; is malformed: expected a serial device, tcp://HOST:PORT or modbus-tcp://HOST:PORT</translation>
+    </message>
+    <message>
+        <source>端口名 &quot;%1&quot; 中的端口号 %2 不在 1..65535 之内</source>
+        <translation>Port name &quot;%1&quot;: port %2 is not within 1..65535</translation>
+    </message>
+</context>
+<context>
     <name>Quantities</name>
     <message>
         <source>合相</source>
@@ -1405,6 +1463,37 @@ Make sure no other program uses the port and that the user is in the dialout gro
     <message>
         <source>无对应设备</source>
         <translation>no device</translation>
+    </message>
+    <message>
+        <source>无法连接 COM%1 (%2)：%3</source>
+        <translation>Cannot connect COM%1 (%2): %3</translation>
+    </message>
+    <message>
+        <source>COM%1 (%2) 的连接中断：%3</source>
+        <translation>The connection of COM%1 (%2) was lost: %3</translation>
+    </message>
+</context>
+<context>
+    <name>TcpPort</name>
+    <message>
+        <source>连接被拒绝</source>
+        <translation>connection refused</translation>
+    </message>
+    <message>
+        <source>连接超时</source>
+        <translation>connection timed out</translation>
+    </message>
+    <message>
+        <source>找不到主机</source>
+        <translation>host not found</translation>
+    </message>
+    <message>
+        <source>连接已断开</source>
+        <translation>connection closed</translation>
+    </message>
+    <message>
+        <source>连接已断开 (%1)</source>
+        <translation>connection closed (%1)</translation>
     </message>
 </context>
 <context>
@@ -1797,6 +1886,22 @@ See nolvex --help for all options.
     <message>
         <source>--port 需要一个设备名, 例如 /dev/ttyUSB0</source>
         <translation>--port needs a device name, e.g. /dev/ttyUSB0</translation>
+    </message>
+    <message>
+        <source>
+网关: 端口名 (--port NAME 或 RD5800_COM1=NAME) 也可以是以太网网关:
+  tcp://主机:端口         透明网关, RTU 帧原样经 TCP 传输 (常用端口 4196、8899、502)
+  modbus-tcp://主机:端口  Modbus TCP 网关, 单元号 = 仪表地址 (常用端口 502)
+  例如 RD5800_COM1=modbus-tcp://192.168.1.20:502。经网关时串口参数 (9600,N,8,1)
+  在网关上设置。
+</source>
+        <translation>
+Gateways: a port name (--port NAME or RD5800_COM1=NAME) may also be an Ethernet gateway:
+  tcp://HOST:PORT         transparent gateway, RTU frames unchanged over TCP (commonly port 4196, 8899, 502)
+  modbus-tcp://HOST:PORT  Modbus TCP gateway, unit id = meter address (commonly port 502)
+  For example RD5800_COM1=modbus-tcp://192.168.1.20:502. Over a gateway the serial settings (9600,N,8,1)
+  are made on the gateway.
+</translation>
     </message>
 </context>
 </TS>

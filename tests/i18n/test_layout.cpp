@@ -160,6 +160,13 @@ TEST_P(Layout, MainWindowAndDialogs)
     settings.m_commPort = 1;
     settings.loadFields();
     Check(&settings, "comm-settings");
+    // A gateway URL is longer than the device label: it is shortened to fit.
+    qputenv("RD5800_COM2", "modbus-tcp://192.168.100.200:502");
+    CCommSetDlg gateway;
+    gateway.m_commPort = 2;
+    gateway.loadFields();
+    Check(&gateway, "comm-settings-gateway");
+    qunsetenv("RD5800_COM2");
     CMeterSetDlg meterSettings(prompter);
     Check(&meterSettings, "meter-settings");
     CAddrDlg address(prompter);

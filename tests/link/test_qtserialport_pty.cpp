@@ -1,6 +1,7 @@
 // The QSerialPort adapter over a real pseudo-terminal, with no event loop running:
 // writes must be on the line when write() returns, and bytes the peer sent must
 // be counted after a plain sleep.
+#include "link/LinePort.h"
 #include "link/QtSerialPort.h"
 
 #include <gtest/gtest.h>
@@ -138,6 +139,9 @@ TEST_F(PtyPort, SecondOpenOfTheSameDeviceFails)
     EXPECT_EQ(second.errorKind(), PortError::AccessRefused);
     const QString hint = QStringLiteral("dialout");
     EXPECT_TRUE(PortOpenFailureText(7, pty.path, QStringLiteral("权限被拒绝"), second.errorKind()).contains(hint));
+    LinePort named;   // the port the programs use passes the kind on
+    EXPECT_FALSE(OpenPort(named, 7, LineSettings{}));
+    EXPECT_EQ(named.errorKind(), PortError::AccessRefused);
     first.close();
     EXPECT_TRUE(OpenPort(second, 7, LineSettings{})) << second.errorString().toStdString();
 }

@@ -5,9 +5,12 @@
 // the window thread fires while polling (what a click or a screen reader waits).
 // Not a test: it asserts nothing and only reports.
 // Usage: meter_run_probe [SECONDS] [BAUD] [PARITY N|E|O]
+// RD_PROBE_GATEWAY=tcp or modbus-tcp runs the simulator as that kind of Ethernet
+// gateway on a loopback port instead of a pseudo-terminal (the same pacing), to
+// compare a gateway's figures with a cable's.
 #include "../sim/SimProcess.h"
 #include "link/Clock.h"
-#include "link/QtSerialPort.h"
+#include "link/LinePort.h"
 #include "meter/app/MeterApp.h"
 #include "common/widgets/Prompter.h"
 #include "meter/mainwnd/MeterDlg.h"
@@ -53,14 +56,18 @@ int main(int argc, char **argv)
     const std::string parity = argc > 3 ? argv[3] : "N";
     const rdlink::Parity parityCode = parity == "O" ? rdlink::Parity::Odd : parity == "E" ? rdlink::Parity::Even : rdlink::Parity::None;
 
-    simtest::SimProcess sim({"--baud", baud, "--parity", parity});
+    std::vector<std::string> simArgs = {"--baud", baud, "--parity", parity};
+    const QByteArray gateway = qgetenv("RD_PROBE_GATEWAY");
+    if (!gateway.isEmpty())
+        simArgs.insert(simArgs.end(), {"--" + gateway.toStdString(), "0"});
+    simtest::SimProcess sim(simArgs);
     if (!sim.started()) {
         std::fprintf(stderr, "rd5800-sim did not start\n");
         return 1;
     }
     qputenv("RD5800_COM1", QByteArray::fromStdString(sim.device()));
 
-    rdlink::QtSerialPort port;
+    rdlink::LinePort port;
     CountingClock clock;
     QtPrompter prompter(QStringLiteral("RD5800"));
     CMeterDlg window(port, clock, prompter);
@@ -100,6 +107,7 @@ int main(int argc, char **argv)
     const int ticks = window.linkStats().attemptCount() - 1;
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
+    std::printf("port %s\n", sim.device().c_str());
     std::printf("line %s,%s: %d ticks in %.1f s, period %d ms\n", baud.c_str(), parity.c_str(), ticks,
                 wallSeconds, window.timerInterval());
     if (ticks > 0)

@@ -128,6 +128,41 @@ TEST(MeterStartUp, SettingsDialogShowsTheDeviceOfThePortNumber)
     qunsetenv("RD5800_COM7");
 }
 
+TEST(MeterStartUp, SettingsDialogShowsWhereAGatewayPortLeads)
+{
+    const struct {
+        const char *name;
+        const char *shown;    // the label, where it fits
+        const char *detail;   // in the tooltip and the screen reader's description
+    } cases[] = {
+        {"modbus-tcp://192.168.100.200:502", nullptr, "Modbus TCP 网关 192.168.100.200:502"},
+        {"tcp://gw:4196", "设备：gw:4196", "透明网关 gw:4196"},
+        {"tcp://gw:0", "设备：tcp://gw:0", "不在 1..65535 之内"},
+        {"tcp://gw", "设备：tcp://gw", "格式不对"},
+    };
+    for (const auto &c : cases) {
+        qputenv("RD5800_COM7", c.name);
+        CCommSetDlg dialog;
+        dialog.m_commPort = 7;
+        dialog.loadFields();
+        const QLabel *label = dialog.deviceLabel();
+        // As much of the URL as the label holds; all of it where it fits.
+        EXPECT_TRUE(label->text().startsWith(QStringLiteral("设备：")));
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << c.name;
+        if (c.shown) {
+            EXPECT_EQ(label->text(), QString::fromUtf8(c.shown));
+        }
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(const_cast<QLabel *>(label));
+        const QString description = a->text(QAccessible::Description);
+        EXPECT_TRUE(description.contains(QString::fromUtf8(c.detail))) << description.toStdString();
+        EXPECT_EQ(label->toolTip(), description);
+        if (QString::fromUtf8(c.detail).contains(QStringLiteral("网关"))) {
+            EXPECT_TRUE(description.contains(QLatin1String(c.name))) << description.toStdString();
+        }
+    }
+    qunsetenv("RD5800_COM7");
+}
+
 TEST(MeterStartUp, ChoicesMadeByAScreenReaderAreTaken)
 {
     // Buttons checked without a click: by a screen reader's toggle action or by

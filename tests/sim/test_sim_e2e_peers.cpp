@@ -111,6 +111,32 @@ TEST(SimMbpoll, ReadsTheBlocksAndWritesARegister)
     EXPECT_EQ(rx[4].meaning, "write 100 to 0x0307");
 }
 
+// The simulator as a Modbus TCP gateway against libmodbus's TCP master (mbpoll):
+// the same registers, a write, and the transaction ids in the log.
+TEST(SimMbpoll, ModbusTcpGatewayServesLibmodbus)
+{
+    SimProcess sim({"--freeze", "--modbus-tcp", "0"});
+    ASSERT_TRUE(sim.started());
+    const std::string url = sim.device();
+    const std::string port = url.substr(url.rfind(':') + 1);
+    auto mbpoll = [&](const std::string &args) {
+        return "mbpoll -m tcp -p " + port + " -a 1 -0 -1 " + args + " 127.0.0.1";
+    };
+    int status = -1;
+    auto values = MbpollValues(RunCommand(mbpoll("-r 768 -c 17"), &status));
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(values.size(), 17u);
+    EXPECT_EQ(values[0x304], 3);   // 9600 baud
+    EXPECT_EQ(RunCommand(mbpoll("-r 775") + " 100", &status).empty(), false);
+    EXPECT_EQ(status, 0);
+    values = MbpollValues(RunCommand(mbpoll("-r 775 -c 1"), &status));
+    EXPECT_EQ(values[0x307], 100);
+    const auto rx = sim.logLines("rx");
+    ASSERT_EQ(rx.size(), 3u);
+    EXPECT_EQ(rx[1].meaning.substr(0, rx[1].meaning.find(", transaction")), "write 100 to 0x0307");
+    EXPECT_NE(rx[0].meaning.find(", transaction "), std::string::npos);
+}
+
 TEST(SimProcessLife, LinkIsMadeAndRemoved)
 {
     char folder[] = "/tmp/rdsimlink.XXXXXX";

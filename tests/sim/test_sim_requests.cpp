@@ -3,6 +3,7 @@
 #include "sim/Crc.h"
 #include "sim/FaultInjector.h"
 #include "sim/LinePacing.h"
+#include "sim/MbapFramer.h"
 #include "sim/Options.h"
 #include "sim/RequestHandler.h"
 #include "sim/RxFramer.h"
@@ -307,6 +308,13 @@ TEST(SimOptions, CommandLine)
     EXPECT_EQ(defaults.device.parity, 'N');
     EXPECT_EQ(defaults.device.modules, 0x15);
     EXPECT_EQ(defaults.turnaroundMs, 10);
+    EXPECT_EQ(defaults.tcpPort, -1);
+
+    Options gateway;
+    const char *modbusTcp[] = {"rd5800-sim", "--modbus-tcp", "5020"};
+    ASSERT_TRUE(ParseOptions(3, modbusTcp, &gateway, &error)) << error;
+    EXPECT_EQ(gateway.tcpPort, 5020);
+    EXPECT_TRUE(gateway.modbusTcp);
 
     const std::vector<std::vector<const char *>> bad = {
         {"rd5800-sim", "--address", "0"},  {"rd5800-sim", "--address", "248"},
@@ -316,10 +324,51 @@ TEST(SimOptions, CommandLine)
         {"rd5800-sim", "--late", "-0.1"},  {"rd5800-sim", "--modules", "zz"},
         {"rd5800-sim", "--bogus"},         {"rd5800-sim", "--baud"},
         {"rd5800-sim", "--"},
+        {"rd5800-sim", "--tcp", "65536"}, {"rd5800-sim", "--modbus-tcp", "-1"},
+        {"rd5800-sim", "--tcp", "1", "--modbus-tcp", "2"},
+        {"rd5800-sim", "--tcp", "0", "--link", "/tmp/com1"},
     };
     for (const auto &args : bad) {
         Options x;
         EXPECT_FALSE(ParseOptions(int(args.size()), args.data(), &x, &error)) << args[1];
         EXPECT_FALSE(error.empty());
     }
+}
+
+TEST(SimFrames, MbapFramerCutsAdusAndWrapsReplies)
+{
+    // A read of 2 at 0x0300 for unit 1, transaction 0x0102, in pieces.
+    const std::vector<uint8_t> adu = {0x01, 0x02, 0, 0, 0, 6, 1, 3, 0x03, 0x00, 0, 2};
+    MbapFramer framer;
+    MbapRequest request;
+    framer.add(adu.data(), 5);
+    EXPECT_FALSE(framer.next(&request));
+    framer.add(adu.data() + 5, adu.size() - 5);
+    ASSERT_TRUE(framer.next(&request));
+    EXPECT_EQ(request.transaction, 0x0102);
+    EXPECT_EQ(request.rtu, Req(1, 3, 0x0300, 2));
+    EXPECT_FALSE(framer.next(&request));
+
+    // Two at once; then a header no client sends throws the rest away.
+    std::vector<uint8_t> two = adu;
+    two.insert(two.end(), adu.begin(), adu.end());
+    two[13] = 0x03;   // second transaction 0x0103
+    framer.add(two.data(), two.size());
+    ASSERT_TRUE(framer.next(&request));
+    ASSERT_TRUE(framer.next(&request));
+    EXPECT_EQ(request.transaction, 0x0103);
+    std::vector<uint8_t> bad = adu;
+    bad[3] = 1;   // protocol id 1
+    framer.add(bad.data(), bad.size());
+    EXPECT_FALSE(framer.next(&request));
+    EXPECT_EQ(framer.discarded(), bad.size());
+    framer.add(adu.data(), adu.size());
+    EXPECT_TRUE(framer.next(&request));
+
+    // The reply: header with the transaction, unit, PDU; the RTU CRC dropped.
+    std::vector<uint8_t> reply = {1, 3, 4, 0x12, 0x34, 0x56, 0x78};
+    AppendCrc(reply);
+    EXPECT_EQ(WrapMbap(0x0102, reply),
+              (std::vector<uint8_t>{0x01, 0x02, 0, 0, 0, 7, 1, 3, 4, 0x12, 0x34, 0x56, 0x78}));
+    EXPECT_TRUE(WrapMbap(7, {1, 2, 3}).empty());
 }

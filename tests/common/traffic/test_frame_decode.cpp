@@ -3,6 +3,7 @@
 // late reply, exception).
 #include "FrameBytes.h"
 #include "common/traffic/FrameDecode.h"
+#include "common/traffic/MbapDecode.h"
 
 #include <gtest/gtest.h>
 
@@ -106,4 +107,39 @@ TEST(TrafficReply, EveryKindOfReplyIsToldApart)
         EXPECT_EQ(DescribeReply(v), QString::fromUtf8(c.text)) << c.what;
         EXPECT_EQ(int(ClassOf(v)), int(c.cls)) << c.what;
     }
+}
+
+// Modbus TCP rows: the headers of what came back in front of the verdict.
+TEST(MbapDecode, HeadersStraysGatewayAnswersAndCutOffBytes)
+{
+    const auto adu = [](uint16_t t, uint8_t unit, QByteArray pdu) {
+        QByteArray a;
+        a.append(char(t >> 8)).append(char(t)).append('\0').append('\0');
+        a.append('\0').append(char(pdu.size() + 1)).append(char(unit)).append(pdu);
+        return a;
+    };
+    const QByteArray reply = QByteArray::fromHex("0304001500FF");
+    rdtraffic::ReplyVerdict answered;
+    answered.kind = rdtraffic::ReplyKind::Reply;
+    answered.function = 3;
+    answered.registers = 2;
+    const rdtraffic::ReplyVerdict silent;   // no reply
+    const struct {
+        QByteArray wire;
+        const rdtraffic::ReplyVerdict &verdict;
+        QString text;
+    } cases[] = {
+        {QByteArray(), silent, QStringLiteral("无应答")},
+        {adu(7, 1, reply), answered, QStringLiteral("事务 7，单元 1，应答 2 个寄存器")},
+        {adu(6, 1, reply) + adu(7, 2, reply) + adu(7, 1, reply), answered,
+         QStringLiteral("事务 6，单元 1 (不符，已丢弃)；事务 7，单元 2 (不符，已丢弃)；事务 7，单元 1，应答 2 个寄存器")},
+        {adu(7, 1, QByteArray::fromHex("830B")), silent, QStringLiteral("事务 7，单元 1，网关目标设备无响应，无应答")},
+        {adu(7, 1, reply).left(9), silent, QStringLiteral("9 个字节不成报文，无应答")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(rdtraffic::DescribeMbapReply(c.wire, 7, 1, c.verdict), c.text) << c.wire.toHex().constData();
+    EXPECT_EQ(rdtraffic::DescribeMbapRequest(adu(9, 1, QByteArray::fromHex("0603070064"))),
+              QStringLiteral("事务 9，单元 1，写 0x0307 = 100 (PT)"));
+    EXPECT_EQ(rdtraffic::DescribeMbapRequest(QByteArray::fromHex("0009000000")),
+              QStringLiteral("不是完整的 Modbus TCP 报文 (5 字节)"));
 }

@@ -7,6 +7,7 @@
 #include "common/traffic/TrafficModel.h"
 #include "link/Clock.h"
 #include "link/Exchange.h"
+#include "link/LinePort.h"
 #include "link/QtSerialPort.h"
 
 #include <gtest/gtest.h>
@@ -148,4 +149,54 @@ TEST(TrafficEndToEnd, RowsMatchTheSimulatorsLogWithFaultsOn)
     // The seed gives every kind of fault at least once.
     for (const char *kind : {"reply", "dropped", "bad-crc", "stray", "exception 4", "late", "late arriving"})
         EXPECT_GT(checked[kind], 0) << kind;
+}
+
+// Through a Modbus TCP gateway the monitor shows the ADUs that crossed the wire,
+// their headers decoded; a stray ADU (another transaction) is shown as dropped
+// and the reply still counts as valid.
+TEST(TrafficEndToEnd, ModbusTcpRowsShowTheAdusWithTheirHeaders)
+{
+    simtest::SimProcess sim({"--freeze", "--modbus-tcp", "0", "--seed", "5", "--stray", "0.5"});
+    ASSERT_TRUE(sim.started());
+    qputenv("RD5800_COM1", QByteArray::fromStdString(sim.device()));
+    LinePort port;
+    ASSERT_TRUE(OpenPort(port, 1, LineSettings{})) << port.errorString().toStdString();
+    Link link(port, SystemClock());
+    TrafficModel model;
+    link.setObserver([&](const ExchangeRecord &r) { model.addRecord(r); });
+    const int requests = 12;
+    for (int i = 0; i < requests; ++i) {
+        ExchangeOptions o;
+        o.waitMs = 150;
+        ASSERT_TRUE(link.Exchange(BuildRead(1, 0x0300, 17), o).ok()) << i;
+    }
+    const auto rx = sim.logLines("rx");
+    const auto tx = sim.logLines("tx");
+    ASSERT_EQ(rx.size(), size_t(requests));
+    ASSERT_EQ(tx.size(), size_t(requests));
+    ASSERT_EQ(model.rowCount(), 2 * requests);
+    EXPECT_EQ(model.summary().validReplies, requests);
+    int strays = 0;
+    for (int i = 0; i < requests; ++i) {
+        const int tid = i + 1;
+        // Header (transaction, protocol 0, length 6, unit 1), then the request's PDU.
+        std::vector<uint8_t> adu = {uint8_t(tid >> 8), uint8_t(tid), 0, 0, 0, 6, 1};
+        adu.insert(adu.end(), rx[size_t(i)].bytes.begin() + 1, rx[size_t(i)].bytes.end() - 2);
+        EXPECT_EQ(model.cellText(2 * i, TrafficModel::DataColumn), Hex(adu)) << i;
+        const QString header = QStringLiteral("事务 %1，单元 1").arg(tid);
+        EXPECT_EQ(model.cellText(2 * i, TrafficModel::MeaningColumn),
+                  header + QStringLiteral("，读 0x0300 ×17 (设备信息)")) << i;
+        const QString reply = model.cellText(2 * i + 1, TrafficModel::MeaningColumn);
+        const bool stray = tx[size_t(i)].meaning.rfind("stray", 0) == 0;
+        strays += stray;
+        const QString expected = (stray ? QStringLiteral("事务 %1，单元 1 (不符，已丢弃)；").arg(tid - 1) : QString())
+                                 + header + QStringLiteral("，应答 17 个寄存器");
+        EXPECT_EQ(reply, expected) << i << ' ' << tx[size_t(i)].meaning;
+        // Wire bytes: 9 + 34 for the reply's ADU, twice with a stray in front.
+        const QByteArray received = QByteArray::fromHex(model.cellText(2 * i + 1, TrafficModel::DataColumn).toLatin1());
+        EXPECT_EQ(received.size(), stray ? 86 : 43) << i;
+    }
+    EXPECT_GT(strays, 0);   // the seed gives some strays and some clean replies
+    EXPECT_LT(strays, requests);
+    qunsetenv("RD5800_COM1");
 }
