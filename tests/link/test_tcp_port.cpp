@@ -286,7 +286,7 @@ TEST(TcpPortFailure, RefusedTimedOutAndMalformedAreToldAtOpen)
             LinePort line;
             EXPECT_FALSE(OpenPort(line, 4, LineSettings{}));
             EXPECT_EQ(line.errorString(), reason);
-            const QString text = PortOpenFailureText(4, line.deviceName(), line.errorString());
+            const QString text = PortOpenFailureText(4, line.deviceName(), line.errorString(), line.errorKind());
             EXPECT_TRUE(text.contains(QStringLiteral("COM4")) && text.contains(c.name)) << text.toStdString();
             qunsetenv("RD5800_COM4");
         }
