@@ -47,6 +47,8 @@ public:
     // Export: the installation feeds the grid, so active powers are negative and
     // the negative active energy counter grows.
     void setExport(bool exporting) { m_export = exporting; }
+    // Scales every phase current: the meters of a simulated bus each see their own load.
+    void setLoadScale(double scale) { m_loadScale = scale; }
 
     Reading readingAt(double seconds) const;
 
@@ -65,6 +67,7 @@ private:
 
     uint8_t m_wiring = kThreePhase4WireUnbalanced;
     bool m_export = false;
+    double m_loadScale = 1.0;
     std::array<double, 24> m_phases{};  // per-channel phase offsets from the seed
     std::array<double, 4> m_energy{};   // kWh / kvarh, fractional
 };

@@ -32,8 +32,10 @@ ExtrasBar::ExtrasBar(rdlink::LinkWorker &worker, Prompter &prompter, QWidget *wi
     m_monitor = StripButton(QCoreApplication::translate("ExtrasBar", "通讯监视"), this, 10);
     m_record = StripButton(m_recording.buttonText(), this, 130);
     m_trend = StripButton(QCoreApplication::translate("ExtrasBar", "趋势图"), this, 250);
+    m_overview = StripButton(QCoreApplication::translate("ExtrasBar", "总览"), this, 370);
+    connect(m_overview, &QPushButton::clicked, this, &ExtrasBar::overviewRequested);
     m_status = new rdwidgets::ValueLabel(QCoreApplication::translate("ExtrasBar", "记录"), this);
-    m_status->setGeometry(370, 10, 380, 20);
+    m_status->setGeometry(490, 10, 260, 20);
     m_monitor->setToolTip(QStringLiteral("Ctrl+T"));
     auto *shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+T")), window);
     connect(shortcut, &QShortcut::activated, this, &ExtrasBar::openMonitor);

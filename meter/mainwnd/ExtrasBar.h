@@ -44,9 +44,14 @@ public:
     QPushButton *monitorButton() const { return m_monitor; }
     QPushButton *recordButton() const { return m_record; }
     QPushButton *trendButton() const { return m_trend; }
+    QPushButton *overviewButton() const { return m_overview; }
     QLabel *recordStatus() const { return m_status; }
     rdtraffic::TrafficWindow *trafficWindow() const;
     TrendDlg *trendWindow() const;
+
+signals:
+    // "总览": the main window opens the overview.
+    void overviewRequested();
 
 public slots:
     void onReading(const rdacq::Reading &reading);
@@ -63,6 +68,7 @@ private:
     QPushButton *m_monitor = nullptr;
     QPushButton *m_record = nullptr;
     QPushButton *m_trend = nullptr;
+    QPushButton *m_overview = nullptr;
     QLabel *m_status = nullptr;
     QPointer<rdtraffic::TrafficWindow> m_traffic;
     QPointer<TrendDlg> m_trendDlg;

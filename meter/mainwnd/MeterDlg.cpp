@@ -8,6 +8,7 @@
 #include "common/widgets/AccessibleNames.h"
 #include "common/widgets/Prompter.h"
 #include "meter/commands/CommandRules.h"
+#include "meter/overview/OverviewWindow.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -17,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 
 #include <atomic>
 
@@ -63,6 +65,10 @@ CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &p
     m_extras->setGeometry(0, MeterPanel::kHeight, MeterPanel::kWidth, ExtrasBar::kHeight);
     setFixedSize(MeterPanel::kWidth, MeterPanel::kHeight + ExtrasBar::kHeight);
     connect(this, &CMeterDlg::readingTaken, m_extras, &ExtrasBar::onReading);
+    connect(m_extras, &ExtrasBar::overviewRequested, this, &CMeterDlg::openOverview);
+    m_overviewSettings = [] {
+        return std::make_unique<QSettings>(QStringLiteral("RD5800"), QStringLiteral("RD5800"));
+    };
 
     m_locate = [] {
         return LocateProgram(kNolvex, QCoreApplication::applicationDirPath(), QDir::currentPath());
@@ -93,6 +99,7 @@ CMeterDlg::~CMeterDlg()
     m_searchTimer.stop();
     ++m_line->pollGeneration;
     ++m_line->searchGeneration;
+    delete m_overview;   // before the worker it posts to
     delete m_extras;   // before the worker it reports to
     m_extras = nullptr;
     // Waits for the job in progress and whatever the user confirmed before it,
@@ -197,6 +204,8 @@ void CMeterDlg::OnRunStop()
     postAddress(enteredAddress(true));
     m_running = !m_running;
     if (m_running) {
+        if (m_overview)
+            m_overview->yieldLine();   // one user of the port at a time
         // The port is opened exactly when it is closed: after Stop, after the
         // module settings, or when it could not be opened before.
         postOpen();
@@ -208,6 +217,40 @@ void CMeterDlg::OnRunStop()
         postClose();
         rdwidgets::SetCaption(m_panel.runStop, RunText());
     }
+}
+
+void CMeterDlg::openOverview()
+{
+    if (!m_overview) {
+        m_overview = new OverviewWindow(*this, m_prompter, m_overviewSettings ? m_overviewSettings() : nullptr, this);
+        m_overview->move(frameGeometry().topLeft() + QPoint(60, 60));
+    }
+    m_overview->show();
+    m_overview->raise();
+    m_overview->activateWindow();
+}
+
+void CMeterDlg::stopMainPolling()
+{
+    // What "停止" does, without reading the address box: the overview takes the line.
+    stopSearch();
+    if (!m_running)
+        return;
+    m_running = false;
+    stopPolling();
+    postClose();
+    rdwidgets::SetCaption(m_panel.runStop, RunText());
+}
+
+void CMeterDlg::pollMeter(uint8_t address)
+{
+    m_panel.slaveAddress->setText(QString::number(address));
+    if (!m_running && m_panel.runStop->isEnabled())
+        OnRunStop();
+    else
+        postAddress(address);
+    raise();
+    activateWindow();
 }
 
 void CMeterDlg::OnModuleSettings()

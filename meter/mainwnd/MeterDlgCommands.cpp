@@ -11,6 +11,7 @@
 #include "meter/dialogs/AddrDlg.h"
 #include "meter/commands/CommandRules.h"
 #include "meter/dialogs/MeterSetDlg.h"
+#include "meter/overview/OverviewWindow.h"
 
 #include <QLineEdit>
 #include <QCoreApplication>
@@ -179,6 +180,8 @@ void CMeterDlg::OnStartSearch()
 {
     // The run state and the Run/Stop button stay as they are; Run/Stop ends the search.
     stopPolling();
+    if (m_overview)
+        m_overview->yieldLine();   // one user of the port at a time
     m_searchAddress = 1;
     startSearch();
 }

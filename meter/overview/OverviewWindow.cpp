@@ -1,0 +1,473 @@
+#include "OverviewWindow.h"
+
+#include "OverviewHost.h"
+#include "common/widgets/AccessibleNames.h"
+#include "common/widgets/Prompter.h"
+#include "common/widgets/ValueLabel.h"
+#include "meter/commands/CommandRules.h"
+#include "meter/recording/CsvFormat.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+
+// Two jobs in flight keep the line busy: while one exchange runs, the next is
+// already queued, so no meter waits for the window thread between two reads.
+constexpr int kInFlight = 2;
+
+QPushButton *Button(const QString &text, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    rdwidgets::SetCaption(button, text);
+    return button;
+}
+
+} // namespace
+
+OverviewWindow::OverviewWindow(OverviewHost &host, Prompter &prompter, std::unique_ptr<QSettings> settings,
+                               QWidget *parent)
+    : QWidget(parent, Qt::Window), m_host(host), m_prompter(prompter), m_settings(std::move(settings))
+{
+    setWindowTitle(QCoreApplication::translate("Overview", "总览"));
+    m_scanButton = Button(QCoreApplication::translate("Overview", "扫描总线"), this);
+    m_runButton = Button(QCoreApplication::translate("Overview", "运行"), this);
+    m_addButton = Button(QCoreApplication::translate("Overview", "添加…"), this);
+    m_removeButton = Button(QCoreApplication::translate("Overview", "删除"), this);
+    m_recordButton = Button(QCoreApplication::translate("Overview", "记录数据"), this);
+
+    auto *fromLabel = new QLabel(QCoreApplication::translate("Overview", "起始地址"), this);
+    auto *toLabel = new QLabel(QCoreApplication::translate("Overview", "结束地址"), this);
+    m_from = new QSpinBox(this);
+    m_to = new QSpinBox(this);
+    m_from->setRange(1, 247);
+    m_to->setRange(1, 247);
+    m_from->setValue(1);
+    m_to->setValue(247);
+    rdwidgets::LabelFor(fromLabel, m_from);
+    rdwidgets::LabelFor(toLabel, m_to);
+    m_progress = new QProgressBar(this);
+    m_progress->setAccessibleName(QCoreApplication::translate("Overview", "扫描进度"));
+    m_progress->setRange(0, 247);
+    m_progress->setValue(0);
+    m_found = new rdwidgets::ValueLabel(QCoreApplication::translate("Overview", "找到"), this);
+    m_recordStatus = new rdwidgets::ValueLabel(QCoreApplication::translate("Overview", "记录"), this);
+
+    m_table = new QTableView(this);
+    m_table->setModel(&m_model);
+    m_table->setAccessibleName(QCoreApplication::translate("Overview", "仪表"));
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->setTabKeyNavigation(false);
+    m_table->installEventFilter(this);
+
+    auto *buttons = new QHBoxLayout;
+    for (QPushButton *b : {m_runButton, m_scanButton, m_addButton, m_removeButton, m_recordButton})
+        buttons->addWidget(b);
+    buttons->addStretch(1);
+    auto *scanRow = new QHBoxLayout;
+    scanRow->addWidget(fromLabel);
+    scanRow->addWidget(m_from);
+    scanRow->addWidget(toLabel);
+    scanRow->addWidget(m_to);
+    scanRow->addWidget(m_progress, 1);
+    scanRow->addWidget(m_found);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addLayout(scanRow);
+    layout->addWidget(m_table, 1);
+    layout->addWidget(m_recordStatus);
+    resize(1000, 440);
+
+    connect(m_runButton, &QPushButton::clicked, this, [this] { m_refreshing ? stopRefresh() : startRefresh(); });
+    connect(m_scanButton, &QPushButton::clicked, this, [this] { m_scan.active() ? stopScan() : startScan(); });
+    connect(m_addButton, &QPushButton::clicked, this, &OverviewWindow::addMeter);
+    connect(m_removeButton, &QPushButton::clicked, this, &OverviewWindow::removeCurrent);
+    connect(m_recordButton, &QPushButton::clicked, this, &OverviewWindow::toggleRecording);
+    connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex &i) { handOver(i.row()); });
+    connect(&m_model, &rdov::OverviewModel::refused, this,
+            [this](const QString &text) { m_prompter.message(this, text); });
+    connect(&m_model, &rdov::OverviewModel::listChanged, this, &OverviewWindow::save);
+
+    m_askAddress = [](QWidget *parent) {
+        return QInputDialog::getText(parent, QCoreApplication::translate("Overview", "添加仪表"),
+                                     QCoreApplication::translate("Overview", "子机地址 (1-247):"));
+    };
+    m_askPath = [](QWidget *parent, const QString &suggested) {
+        return QFileDialog::getSaveFileName(parent, QCoreApplication::translate("Overview", "记录数据"), suggested,
+                                            QStringLiteral("CSV (*.csv)"));
+    };
+
+    if (m_settings) {
+        const QSignalBlocker quiet(&m_model);   // loading is not a change to save
+        m_model.load(*m_settings);
+    }
+    m_table->resizeColumnsToContents();
+    showScanState();
+    showRunState();
+    showRecordState();
+}
+
+OverviewWindow::~OverviewWindow()
+{
+    // Jobs not started send nothing; results on their way are dropped with the window.
+    ++*m_refreshGeneration;
+    ++*m_scanGeneration;
+}
+
+void OverviewWindow::save()
+{
+    if (m_settings)
+        m_model.save(*m_settings);
+}
+
+void OverviewWindow::postOpen(unsigned generation, std::atomic<unsigned> *counter)
+{
+    // Opens the port when it is closed, with the main window's settings; a failure
+    // ends what was started, with the port number, device and the system's reason.
+    const int number = m_host.commPort();
+    const rdlink::LineSettings settings = m_host.lineSettings();
+    const QPointer<QObject> guard(this);
+    ++m_posted;
+    m_host.linkWorker().post([guard, this, number, settings, generation, counter](rdlink::Link &link) {
+        rdlink::SerialPort &port = link.port();
+        QString failure;
+        if (counter->load() == generation && !port.isOpen() && !rdlink::OpenPort(port, number, settings))
+            failure = rdlink::PortOpenFailureText(number, port.deviceName(), port.errorString());
+        rdlink::LinkWorker::deliver(guard, [this, failure] {
+            ++m_done;
+            if (!failure.isEmpty())
+                lineLost(failure);
+        });
+    });
+}
+
+void OverviewWindow::postClose()
+{
+    ++m_posted;
+    const QPointer<QObject> guard(this);
+    m_host.linkWorker().post([guard, this](rdlink::Link &link) {
+        rdlink::ClosePortIfOpen(link.port());
+        rdlink::LinkWorker::deliver(guard, [this] { ++m_done; });
+    });
+}
+
+void OverviewWindow::lineLost(const QString &text)
+{
+    const bool wasActive = m_refreshing || m_scan.active();
+    if (m_refreshing) {
+        m_refreshing = false;
+        ++*m_refreshGeneration;
+    }
+    if (m_scan.active()) {
+        m_scan.stop();
+        ++*m_scanGeneration;
+    }
+    showRunState();
+    showScanState();
+    if (wasActive)
+        m_prompter.message(this, text);
+}
+
+void OverviewWindow::startRefresh()
+{
+    if (m_refreshing)
+        return;
+    if (m_scan.active())
+        stopScan();
+    m_host.stopMainPolling();
+    m_refreshing = true;
+    m_turnsThisRound = 0;
+    m_model.restartTurns();
+    postOpen(m_refreshGeneration->load(), m_refreshGeneration.get());
+    showRunState();
+    while (m_refreshesInFlight < kInFlight && m_model.count() > 0)
+        postRefresh();
+}
+
+void OverviewWindow::stopRefresh()
+{
+    if (!m_refreshing)
+        return;
+    yieldLine();
+    postClose();
+}
+
+void OverviewWindow::yieldLine()
+{
+    if (m_refreshing) {
+        m_refreshing = false;
+        ++*m_refreshGeneration;
+        showRunState();
+    }
+    if (m_scan.active()) {
+        m_scan.stop();
+        ++*m_scanGeneration;
+        showScanState();
+    }
+}
+
+void OverviewWindow::postRefresh()
+{
+    const std::optional<uint8_t> address = m_model.nextInTurn();
+    if (!address)
+        return;
+    const int row = m_model.rowOf(*address);
+    const std::optional<rdacq::DeviceInfo> known = m_model.meter(row).info;
+    auto generation = m_refreshGeneration;
+    const unsigned mine = generation->load();
+    const QPointer<QObject> guard(this);
+    ++m_refreshesInFlight;
+    ++m_posted;
+    m_host.linkWorker().post([guard, this, generation, mine, address, known](rdlink::Link &link) {
+        if (generation->load() != mine || !link.port().isOpen()) {
+            rdlink::LinkWorker::deliver(guard, [this] {
+                --m_refreshesInFlight;
+                ++m_done;
+            });
+            return;   // stopped before it started, or the port is not open
+        }
+        rdlink::SerialPort &port = link.port();
+        const rdov::RefreshResult result = rdov::RefreshMeter(link, *address, known);
+        const QString lost = result.portLost ? rdlink::PortLostText(port.portNumber(), port.deviceName(),
+                                                                    port.errorString())
+                                             : QString();
+        rdlink::LinkWorker::deliver(guard, [this, result, lost, generation, mine] {
+            --m_refreshesInFlight;
+            ++m_done;
+            if (generation->load() != mine)
+                return;
+            if (!lost.isEmpty()) {
+                lineLost(lost);
+                return;
+            }
+            applyRefresh(result);
+        });
+    });
+}
+
+void OverviewWindow::applyRefresh(const rdov::RefreshResult &result)
+{
+    // The next read goes out first: the line never waits for the table.
+    if (m_refreshing)
+        postRefresh();
+    m_model.apply(result);
+    const int row = m_model.rowOf(result.address);
+    if (row >= 0 && result.values && m_recorder.isOpen()) {
+        const rdov::MeterRow &meter = m_model.meter(row);
+        rdacq::Reading reading;
+        reading.time = result.replyTime;
+        reading.values = *result.values;
+        reading.successRate = meter.requests ? 100.0 * meter.replies / meter.requests : 0.0;
+        QString error;
+        if (!m_recorder.append(reading, result.address, &error))
+            m_prompter.message(this, error);
+        showRecordState();
+    }
+    if (++m_turnsThisRound >= m_model.count()) {
+        m_turnsThisRound = 0;
+        emit roundDone();
+    }
+}
+
+void OverviewWindow::startScan()
+{
+    if (m_scan.active())
+        return;
+    const QString refused = m_scan.start(m_from->value(), m_to->value());
+    if (!refused.isEmpty()) {
+        m_prompter.message(this, refused);
+        return;
+    }
+    if (m_refreshing)
+        yieldLine();
+    m_host.stopMainPolling();
+    postOpen(m_scanGeneration->load(), m_scanGeneration.get());
+    showScanState();
+    for (int i = 0; i < kInFlight; ++i)
+        postProbe();
+}
+
+void OverviewWindow::stopScan()
+{
+    if (!m_scan.active())
+        return;
+    yieldLine();
+    postClose();
+}
+
+void OverviewWindow::postProbe()
+{
+    const std::optional<uint8_t> address = m_scan.next();
+    if (!address)
+        return;
+    auto generation = m_scanGeneration;
+    const unsigned mine = generation->load();
+    const QPointer<QObject> guard(this);
+    ++m_probesInFlight;
+    ++m_posted;
+    m_host.linkWorker().post([guard, this, generation, mine, address](rdlink::Link &link) {
+        if (generation->load() != mine || !link.port().isOpen()) {
+            rdlink::LinkWorker::deliver(guard, [this] {
+                --m_probesInFlight;
+                ++m_done;
+            });
+            return;
+        }
+        rdlink::SerialPort &port = link.port();
+        const rdov::ProbeResult result = rdov::ProbeAddress(link, *address);
+        const QString lost = result.portLost ? rdlink::PortLostText(port.portNumber(), port.deviceName(),
+                                                                    port.errorString())
+                                             : QString();
+        rdlink::LinkWorker::deliver(guard, [this, result, lost, generation, mine] {
+            --m_probesInFlight;
+            ++m_done;
+            if (generation->load() != mine)
+                return;
+            if (!lost.isEmpty()) {
+                lineLost(lost);
+                return;
+            }
+            applyProbe(result);
+        });
+    });
+}
+
+void OverviewWindow::applyProbe(const rdov::ProbeResult &result)
+{
+    postProbe();
+    if (result.info && m_model.rowOf(result.address) < 0)
+        m_model.addMeter(result.address, QString(), result.info);
+    m_scan.probed(result.info.has_value());
+    showScanState();
+    if (!m_scan.active()) {
+        // The whole range is done: the port goes back to closed, as after "停止扫描".
+        postClose();
+        emit scanFinished();
+    }
+}
+
+void OverviewWindow::addMeter()
+{
+    const QString text = m_askAddress ? m_askAddress(this) : QString();
+    if (text.trimmed().isEmpty())
+        return;   // cancelled
+    const rdcmd::NumberCheck address = rdcmd::CheckWholeNumber(text, 1, 247);
+    if (!address.ok) {
+        m_prompter.message(this, address.notANumber ? rdcmd::NotANumberMessage() : rdcmd::OutOfRangeMessage(1, 247));
+        return;
+    }
+    const QString refused = m_model.addMeter(int(address.value));
+    if (!refused.isEmpty()) {
+        m_prompter.message(this, refused);
+        return;
+    }
+    m_table->selectRow(m_model.rowOf(uint8_t(address.value)));
+    if (m_refreshing && m_refreshesInFlight == 0)
+        postRefresh();
+}
+
+void OverviewWindow::removeCurrent()
+{
+    const QModelIndex current = m_table->currentIndex();
+    if (current.isValid())
+        m_model.removeMeter(current.row());
+}
+
+void OverviewWindow::handOver(int row)
+{
+    if (row < 0 || row >= m_model.count())
+        return;
+    const uint8_t address = m_model.meter(row).address;
+    yieldLine();
+    m_host.pollMeter(address);
+}
+
+bool OverviewWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // While a name is edited the keys go to its editor, which takes Enter itself.
+    if (watched == m_table && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            handOver(m_table->currentIndex().row());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool OverviewWindow::startRecording(const QString &path)
+{
+    QString error;
+    const bool ok = m_recorder.open(path, &error);
+    if (!ok)
+        m_prompter.message(this, error);
+    showRecordState();
+    return ok;
+}
+
+void OverviewWindow::toggleRecording()
+{
+    if (m_recorder.isOpen()) {
+        m_recorder.close();
+        showRecordState();
+        return;
+    }
+    const QString path = m_askPath ? m_askPath(this, rdrec::DefaultOverviewRecordPath(QDateTime::currentDateTime()))
+                                   : QString();
+    if (!path.isEmpty())
+        startRecording(path);
+}
+
+void OverviewWindow::showRunState()
+{
+    rdwidgets::SetCaption(m_runButton, m_refreshing ? QCoreApplication::translate("Overview", "停止")
+                                                    : QCoreApplication::translate("Overview", "运行"));
+}
+
+void OverviewWindow::showScanState()
+{
+    rdwidgets::SetCaption(m_scanButton, m_scan.active() ? QCoreApplication::translate("Overview", "停止扫描")
+                                                        : QCoreApplication::translate("Overview", "扫描总线"));
+    m_progress->setRange(0, m_scan.total());
+    m_progress->setValue(m_scan.probedCount());
+    m_found->setText(QCoreApplication::translate("Overview", "找到 %1 台仪表").arg(m_scan.foundCount()));
+    m_from->setEnabled(!m_scan.active());
+    m_to->setEnabled(!m_scan.active());
+}
+
+void OverviewWindow::showRecordState()
+{
+    rdwidgets::SetCaption(m_recordButton, m_recorder.isOpen() ? QCoreApplication::translate("Overview", "停止记录")
+                                                              : QCoreApplication::translate("Overview", "记录数据"));
+    m_recordStatus->setText(m_recorder.isOpen()
+                                ? QCoreApplication::translate("Overview", "记录中: %1 (%2 行)")
+                                      .arg(QDir::toNativeSeparators(m_recorder.path()))
+                                      .arg(m_recorder.rowCount())
+                                : QString());
+}
+
+void OverviewWindow::waitForLine()
+{
+    while (m_done != m_posted) {
+        m_host.linkWorker().drain();
+        QCoreApplication::sendPostedEvents();
+    }
+}
