@@ -307,6 +307,12 @@ TEST(SimOptions, CommandLine)
     EXPECT_EQ(defaults.device.parity, 'N');
     EXPECT_EQ(defaults.device.modules, 0x15);
     EXPECT_EQ(defaults.turnaroundMs, 10);
+    EXPECT_TRUE(defaults.addresses.empty());
+
+    Options bus;
+    const char *busArgs[] = {"rd5800-sim", "--addresses", "5,1,247"};
+    ASSERT_TRUE(ParseOptions(3, busArgs, &bus, &error)) << error;
+    EXPECT_EQ(bus.addresses, (std::vector<uint8_t>{5, 1, 247}));
 
     const std::vector<std::vector<const char *>> bad = {
         {"rd5800-sim", "--address", "0"},  {"rd5800-sim", "--address", "248"},
@@ -316,6 +322,9 @@ TEST(SimOptions, CommandLine)
         {"rd5800-sim", "--late", "-0.1"},  {"rd5800-sim", "--modules", "zz"},
         {"rd5800-sim", "--bogus"},         {"rd5800-sim", "--baud"},
         {"rd5800-sim", "--"},
+        {"rd5800-sim", "--addresses", "1,0"},   {"rd5800-sim", "--addresses", "1,248"},
+        {"rd5800-sim", "--addresses", "2,5,2"}, {"rd5800-sim", "--addresses", "1,,2"},
+        {"rd5800-sim", "--addresses", ""},      {"rd5800-sim", "--addresses", "1,x"},
     };
     for (const auto &args : bad) {
         Options x;
