@@ -13,6 +13,7 @@ const char *const kHelp = QT_TRANSLATE_NOOP("MeterOptions",
     "选项:\n"
     "  --record FILE   启动后把每次读到的数据记录到 CSV 文件 FILE (文件已有同样的记录时接着写)\n"
     "  --lang zh|en    界面语言: 中文或英文 (不给时按系统语言, C/POSIX 时为中文)\n"
+    "  --overview      同时打开 \"总览\" 窗口: 总线上的全部仪表\n"
     "  -h, --help      显示本说明\n"
     "\n"
     "串口: 环境变量 RD5800_COM<n> 指定端口号 n 使用的设备, 例如 RD5800_COM1=/dev/ttyUSB0。\n");
@@ -34,12 +35,15 @@ MeterOptions ParseMeterOptions(const QStringList &arguments)
     const QCommandLineOption lang(QStringLiteral("lang"), QString(), QStringLiteral("LANG"));
     parser.addOption(record);
     parser.addOption(lang);
+    const QCommandLineOption overview(QStringLiteral("overview"));
+    parser.addOption(overview);
 
     MeterOptions options;
     const bool ok = parser.parse(arguments);
     // Help wins over any other mistake on the line.
     options.help = parser.isSet(help);
     options.language = parser.value(lang);
+    options.overview = parser.isSet(overview);
     if (options.help)
         return options;
     if (!ok) {

@@ -9,6 +9,7 @@ struct MeterOptions {
     QString error;              // a bad command line: print it with helpText and end
     QString language;           // --lang zh|en: the interface language; empty: the system's
     QString recordPath;         // --record FILE: record from the first reading on
+    bool overview = false;      // --overview: the window "总览" opens with the main window
 };
 
 // `arguments` as QCoreApplication::arguments() gives them, program name first.

@@ -8,6 +8,8 @@
 #include "link/QtSerialPort.h"
 
 #include <QApplication>
+#include <QSettings>
+#include <QTimer>
 #include <cstdio>
 
 int main(int argc, char *argv[])
@@ -40,11 +42,17 @@ int main(int argc, char *argv[])
     CMeterApp meterApp(prompter, [&](const StartSettings &settings) {
         CMeterDlg window(port, rdlink::SystemClock(), prompter);
         window.setLineSettings(settings.baudRate, settings.parity, settings.commPort);
+        // "快速刷新" and the overview's list of meters are kept for the next start.
+        window.setSettingsMaker([] {
+            return std::make_unique<QSettings>(QStringLiteral("RD5800"), QStringLiteral("RD5800"));
+        });
         window.OnInitDialog();
         // Unattended logging: recording is on from the start; a file that cannot
         // be opened is said, and the window runs without it.
         if (!options.recordPath.isEmpty())
             window.extras().startRecording(options.recordPath);
+        if (options.overview)
+            QTimer::singleShot(0, &window, [&window] { window.openOverview(); });
         prompter.exec(window);
     });
     meterApp.InitInstance();

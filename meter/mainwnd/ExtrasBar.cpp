@@ -7,6 +7,7 @@
 #include "meter/recording/CsvFormat.h"
 #include "meter/trends/TrendDlg.h"
 
+#include <QCheckBox>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QLabel>
@@ -35,7 +36,11 @@ ExtrasBar::ExtrasBar(rdlink::LinkWorker &worker, Prompter &prompter, QWidget *wi
     m_overview = StripButton(QCoreApplication::translate("ExtrasBar", "总览"), this, 370);
     connect(m_overview, &QPushButton::clicked, this, &ExtrasBar::overviewRequested);
     m_status = new rdwidgets::ValueLabel(QCoreApplication::translate("ExtrasBar", "记录"), this);
-    m_status->setGeometry(490, 10, 260, 20);
+    m_status->setGeometry(600, 10, 150, 20);
+    // The main window's poll: fixed waits (the instrument's pacing) unless checked.
+    m_fastRefresh = new QCheckBox(QCoreApplication::translate("ExtrasBar", "快速刷新"), this);
+    m_fastRefresh->setGeometry(490, 7, 105, 26);
+    rdwidgets::SetCaption(m_fastRefresh, m_fastRefresh->text());
     m_monitor->setToolTip(QStringLiteral("Ctrl+T"));
     auto *shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+T")), window);
     connect(shortcut, &QShortcut::activated, this, &ExtrasBar::openMonitor);

@@ -15,6 +15,7 @@
 #include <functional>
 
 class Prompter;
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class TrendDlg;
@@ -45,6 +46,7 @@ public:
     QPushButton *recordButton() const { return m_record; }
     QPushButton *trendButton() const { return m_trend; }
     QPushButton *overviewButton() const { return m_overview; }
+    QCheckBox *fastRefreshBox() const { return m_fastRefresh; }
     QLabel *recordStatus() const { return m_status; }
     rdtraffic::TrafficWindow *trafficWindow() const;
     TrendDlg *trendWindow() const;
@@ -69,6 +71,7 @@ private:
     QPushButton *m_record = nullptr;
     QPushButton *m_trend = nullptr;
     QPushButton *m_overview = nullptr;
+    QCheckBox *m_fastRefresh = nullptr;
     QLabel *m_status = nullptr;
     QPointer<rdtraffic::TrafficWindow> m_traffic;
     QPointer<TrendDlg> m_trendDlg;

@@ -10,6 +10,7 @@
 #include "meter/commands/CommandRules.h"
 #include "meter/overview/OverviewWindow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -34,6 +35,10 @@ namespace {
 QString RunText() { return QCoreApplication::translate("MeterDlg", "运行"); }
 QString StopText() { return QCoreApplication::translate("MeterDlg", "停止"); }
 const QString kNolvex = QStringLiteral("nolvex");
+
+// With "快速刷新" the timer only keeps a tick queued behind the one on the line
+// (at most two are pending), so ticks follow each other back to back.
+constexpr int kFastPollMs = 50;
 
 int PollPeriodFor(int baudRate)
 {
@@ -66,9 +71,11 @@ CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &p
     setFixedSize(MeterPanel::kWidth, MeterPanel::kHeight + ExtrasBar::kHeight);
     connect(this, &CMeterDlg::readingTaken, m_extras, &ExtrasBar::onReading);
     connect(m_extras, &ExtrasBar::overviewRequested, this, &CMeterDlg::openOverview);
-    m_overviewSettings = [] {
-        return std::make_unique<QSettings>(QStringLiteral("RD5800"), QStringLiteral("RD5800"));
-    };
+    connect(m_extras->fastRefreshBox(), &QCheckBox::toggled, this, [this](bool on) {
+        setFastRefresh(on);
+        if (m_settingsMaker)
+            m_settingsMaker()->setValue(QStringLiteral("main/fastRefresh"), on);
+    });
 
     m_locate = [] {
         return LocateProgram(kNolvex, QCoreApplication::applicationDirPath(), QDir::currentPath());
@@ -128,6 +135,12 @@ void CMeterDlg::OnInitDialog()
     m_shown.wiringMode = 0;
     m_pollPeriodMs = PollPeriodFor(m_shown.baudRate);
     m_pollTimer.setInterval(m_pollPeriodMs);
+    if (m_settingsMaker) {
+        const bool fast = m_settingsMaker()->value(QStringLiteral("main/fastRefresh"), false).toBool();
+        const QSignalBlocker quiet(m_extras->fastRefreshBox());
+        m_extras->fastRefreshBox()->setChecked(fast);
+        setFastRefresh(fast);
+    }
     m_searchTimer.setInterval(m_pollPeriodMs);
 
     const MeterState initial = m_shown;
@@ -222,7 +235,7 @@ void CMeterDlg::OnRunStop()
 void CMeterDlg::openOverview()
 {
     if (!m_overview) {
-        m_overview = new OverviewWindow(*this, m_prompter, m_overviewSettings ? m_overviewSettings() : nullptr, this);
+        m_overview = new OverviewWindow(*this, m_prompter, m_settingsMaker ? m_settingsMaker() : nullptr, this);
         m_overview->move(frameGeometry().topLeft() + QPoint(60, 60));
     }
     m_overview->show();
@@ -283,7 +296,18 @@ void CMeterDlg::OnHelp()
 
 void CMeterDlg::startPolling()
 {
-    m_pollTimer.start(m_pollPeriodMs);
+    m_pollTimer.start(m_fastRefresh ? kFastPollMs : m_pollPeriodMs);
+}
+
+void CMeterDlg::setFastRefresh(bool on)
+{
+    m_fastRefresh = on;
+    if (m_extras->fastRefreshBox()->isChecked() != on) {
+        const QSignalBlocker quiet(m_extras->fastRefreshBox());
+        m_extras->fastRefreshBox()->setChecked(on);
+    }
+    m_pollTimer.setInterval(on ? kFastPollMs : m_pollPeriodMs);
+    publishTickInput();
 }
 
 void CMeterDlg::stopPolling()
@@ -317,7 +341,7 @@ void CMeterDlg::onPollTick()
 void CMeterDlg::publishTickInput()
 {
     // What the user has entered, for the next tick to take when it starts.
-    const rdacq::TickInput input{enteredAddress(false), harmonicItem()};
+    const rdacq::TickInput input{enteredAddress(false), harmonicItem(), m_fastRefresh};
     const QMutexLocker lock(&m_line->inputMutex);
     m_line->input = input;
 }

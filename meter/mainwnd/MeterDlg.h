@@ -75,8 +75,13 @@ public:
     // The window "总览" (the strip's button, --overview): opened once, then raised.
     void openOverview();
     OverviewWindow *overviewWindow() const { return m_overview; }
-    // Where the overview keeps its list (tests give a file of their own).
-    void setOverviewSettings(std::function<std::unique_ptr<QSettings>()> make) { m_overviewSettings = std::move(make); }
+    // Where the window remembers "快速刷新" and the overview its list; set before
+    // OnInitDialog. Without it nothing is remembered (tests give a file of their own).
+    void setSettingsMaker(std::function<std::unique_ptr<QSettings>()> make) { m_settingsMaker = std::move(make); }
+    // "快速刷新": reply-driven reads and ticks back to back instead of the fixed
+    // waits and the poll period.
+    void setFastRefresh(bool on);
+    bool fastRefresh() const { return m_fastRefresh; }
 
     // OverviewHost: the overview shares this window's worker and port.
     rdlink::LinkWorker &linkWorker() override { return *m_worker; }
@@ -143,5 +148,6 @@ private:
     std::function<QString()> m_locate;
     DetachedStarter m_start;
     QPointer<OverviewWindow> m_overview;
-    std::function<std::unique_ptr<QSettings>()> m_overviewSettings;
+    std::function<std::unique_ptr<QSettings>()> m_settingsMaker;
+    bool m_fastRefresh = false;
 };

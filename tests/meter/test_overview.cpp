@@ -11,6 +11,7 @@
 
 #include <QAccessible>
 #include <QAccessibleInterface>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QKeyEvent>
@@ -72,7 +73,7 @@ protected:
         dlg = std::make_unique<CMeterDlg>(port, clock, prompter);
         dlg->setLineSettings(9600, rdlink::Parity::None, 1);
         const QString ini = dir.filePath(QStringLiteral("overview.ini"));
-        dlg->setOverviewSettings([ini] { return std::make_unique<QSettings>(ini, QSettings::IniFormat); });
+        dlg->setSettingsMaker([ini] { return std::make_unique<QSettings>(ini, QSettings::IniFormat); });
         dlg->OnInitDialog();
         dlg->waitForLine();
         dlg->openOverview();
@@ -267,15 +268,17 @@ TEST_F(Overview, RecordsAllMetersIntoOneFileWithTheirAddresses)
     const QList<QByteArray> lines = file.readAll().split('\n');
     ASSERT_GE(lines.size(), 5);
     EXPECT_TRUE(lines[0].startsWith("\xEF\xBB\xBF" + QStringLiteral("时间,地址,").toUtf8())) << lines[0].toStdString();
-    // Rows in refresh order: 1, 2, 1, 2; the address after the time; the
-    // current of meter 1 (20 A) in the main window's columns.
+    // A row per good reply in refresh order (1, 2, 1, 2, ...), the address
+    // after the time, then the main window's columns.
     const int columns = int(lines[0].count(',')) + 1;
-    for (int i = 1; i <= 4; ++i) {
+    const int rows = int(lines.size()) - 2;   // header and the empty piece after the last CRLF
+    EXPECT_GE(rows, 4);
+    EXPECT_EQ(ov->recorder().rowCount(), rows);
+    for (int i = 1; i <= rows; ++i) {
         const QList<QByteArray> cells = lines[i].trimmed().split(',');
         ASSERT_EQ(cells.size(), columns) << lines[i].toStdString();
         EXPECT_EQ(cells[1], i % 2 ? QByteArray("1") : QByteArray("2"));
     }
-    EXPECT_EQ(ov->recorder().rowCount(), 4);
 }
 
 TEST_F(Overview, ScreenReaderReadsEveryCellWithItsColumnAndTheControlsByTheirLabels)
@@ -302,4 +305,40 @@ TEST_F(Overview, ScreenReaderReadsEveryCellWithItsColumnAndTheControlsByTheirLab
               QStringLiteral("起始地址"));
     EXPECT_EQ(QAccessible::queryAccessibleInterface(ov->foundLabel())->text(QAccessible::Name),
               QStringLiteral("找到"));
+}
+
+TEST_F(Overview, FastRefreshEndsEachReadOfTheMainPollWithItsReplyAndIsRemembered)
+{
+    dlg->panel().slaveAddress->setText(QStringLiteral("1"));
+    const auto tickGaps = [this](bool fast) {
+        dlg->extras().fastRefreshBox()->setChecked(fast);   // as the user ticks it
+        const size_t before = port.written.size();
+        dlg->OnRunStop();    // runs
+        dlg->onPollTick();
+        dlg->waitForLine();
+        dlg->OnRunStop();    // stops
+        dlg->waitForLine();
+        std::vector<uint32_t> gaps;
+        for (size_t i = before + 1; i < before + 5 && i < port.written.size(); ++i)
+            gaps.push_back(port.writeTimes[i] - port.writeTimes[i - 1]);
+        return gaps;
+    };
+    // Off: the fixed waits of modules, device information, measurements, counters.
+    EXPECT_EQ(tickGaps(false), (std::vector<uint32_t>{100, 300, 500, 300}));
+    // On: every read ends with its reply.
+    EXPECT_EQ(tickGaps(true), (std::vector<uint32_t>(4, kReplyDelayMs)));
+    EXPECT_LT(dlg->timerInterval(), 100);
+    EXPECT_EQ(dlg->panel().successRate->text(), QStringLiteral("100.00"));
+
+    // Kept for the next start.
+    CMeterDlg again(port, clock, prompter);
+    const QString ini = dir.filePath(QStringLiteral("overview.ini"));
+    again.setSettingsMaker([ini] { return std::make_unique<QSettings>(ini, QSettings::IniFormat); });
+    again.setLineSettings(9600, rdlink::Parity::None, 1);
+    again.OnInitDialog();
+    again.waitForLine();
+    EXPECT_TRUE(again.fastRefresh());
+    EXPECT_TRUE(again.extras().fastRefreshBox()->isChecked());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(again.extras().fastRefreshBox())->text(QAccessible::Name),
+              QStringLiteral("快速刷新"));
 }

@@ -40,7 +40,7 @@ TEST(OverviewBus, ScanFindsTheServedMetersAndTheBusBehavesAsOne)
     CMeterDlg dlg(port, rdlink::SystemClock(), prompter);
     dlg.setLineSettings(9600, rdlink::Parity::None, 1);
     const QString ini = dir.filePath(QStringLiteral("overview.ini"));
-    dlg.setOverviewSettings([ini] { return std::make_unique<QSettings>(ini, QSettings::IniFormat); });
+    dlg.setSettingsMaker([ini] { return std::make_unique<QSettings>(ini, QSettings::IniFormat); });
     dlg.OnInitDialog();
     dlg.waitForLine();
     dlg.openOverview();

@@ -27,3 +27,13 @@ TEST(MeterOptions, RecordHelpAndMistakes)
     EXPECT_TRUE(MeterHelpText().contains(QStringLiteral("--record FILE")));
     EXPECT_TRUE(MeterHelpText().contains(QStringLiteral("--help")));
 }
+
+TEST(MeterOptions, OverviewOpensWithTheMainWindow)
+{
+    EXPECT_FALSE(ParseMeterOptions({QStringLiteral("RD5800")}).overview);
+    const MeterOptions o = ParseMeterOptions({QStringLiteral("RD5800"), QStringLiteral("--overview")});
+    EXPECT_TRUE(o.overview);
+    EXPECT_TRUE(o.error.isEmpty());
+    EXPECT_FALSE(ParseMeterOptions({QStringLiteral("RD5800"), QStringLiteral("--overview=1")}).error.isEmpty());
+    EXPECT_TRUE(MeterHelpText().contains(QStringLiteral("--overview")));
+}
