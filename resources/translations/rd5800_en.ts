@@ -477,6 +477,14 @@ Baud rate:%2<byte value="xd"/>
         <source>记录数据</source>
         <translation>Record data</translation>
     </message>
+    <message>
+        <source>总览</source>
+        <translation>Overview</translation>
+    </message>
+    <message>
+        <source>快速刷新</source>
+        <translation>Fast refresh</translation>
+    </message>
 </context>
 <context>
     <name>FieldError</name>
@@ -803,28 +811,6 @@ Polling has stopped; reconnect and press &quot;Run&quot;.</translation>
 <context>
     <name>MeterOptions</name>
     <message>
-        <source>用法: RD5800 [选项]
-RD5800 三相电力监测仪的上位机程序: 实时数据、开关量、计数、谐波与仪表设置。
-
-选项:
-  --record FILE   启动后把每次读到的数据记录到 CSV 文件 FILE (文件已有同样的记录时接着写)
-  --lang zh|en    界面语言: 中文或英文 (不给时按系统语言, C/POSIX 时为中文)
-  -h, --help      显示本说明
-
-串口: 环境变量 RD5800_COM&lt;n&gt; 指定端口号 n 使用的设备, 例如 RD5800_COM1=/dev/ttyUSB0。
-</source>
-        <translation>Usage: RD5800 [options]
-Host program for the RD5800 three-phase power meter: live data, digital inputs, counters, harmonics and meter settings.
-
-Options:
-  --record FILE   record every reading from the start into the CSV file FILE (continues a file with the same columns)
-  --lang zh|en    interface language: Chinese or English (default: the system language; Chinese for C/POSIX)
-  -h, --help      show this text
-
-Serial port: the environment variable RD5800_COM&lt;n&gt; names the device of port number n, e.g. RD5800_COM1=/dev/ttyUSB0.
-</translation>
-    </message>
-    <message>
         <source>多余的参数: %1</source>
         <translation>unexpected arguments: %1</translation>
     </message>
@@ -835,6 +821,30 @@ Serial port: the environment variable RD5800_COM&lt;n&gt; names the device of po
     <message>
         <source>--record 需要一个文件名</source>
         <translation>--record needs a file name</translation>
+    </message>
+    <message>
+        <source>用法: RD5800 [选项]
+RD5800 三相电力监测仪的上位机程序: 实时数据、开关量、计数、谐波与仪表设置。
+
+选项:
+  --record FILE   启动后把每次读到的数据记录到 CSV 文件 FILE (文件已有同样的记录时接着写)
+  --lang zh|en    界面语言: 中文或英文 (不给时按系统语言, C/POSIX 时为中文)
+  --overview      同时打开 &quot;总览&quot; 窗口: 总线上的全部仪表
+  -h, --help      显示本说明
+
+串口: 环境变量 RD5800_COM&lt;n&gt; 指定端口号 n 使用的设备, 例如 RD5800_COM1=/dev/ttyUSB0。
+</source>
+        <translation>Usage: RD5800 [options]
+Host program for the RD5800 three-phase power meter: live data, digital inputs, counters, harmonics and meter settings.
+
+Options:
+  --record FILE   record every reading from the start into the CSV file FILE (continues a file with the same columns)
+  --lang zh|en    interface language: Chinese or English (default: the system language; Chinese for C/POSIX)
+  --overview      also open the &quot;Overview&quot; window: every meter on the bus
+  -h, --help      show this text
+
+Serial port: the environment variable RD5800_COM&lt;n&gt; names the device of port number n, e.g. RD5800_COM1=/dev/ttyUSB0.
+</translation>
     </message>
 </context>
 <context>
@@ -1094,6 +1104,165 @@ The settings may be written only in part; reconnect and set them again.</transla
 读取未完成，接好后请重新读取。</source>
         <translation>
 Reading did not finish; reconnect and read again.</translation>
+    </message>
+</context>
+<context>
+    <name>Overview</name>
+    <message>
+        <source>扫描范围必须在 1 到 247 之间。</source>
+        <translation>The scan range must lie between 1 and 247.</translation>
+    </message>
+    <message>
+        <source>扫描范围的起始地址不能大于结束地址。</source>
+        <translation>The first address of the scan range cannot be above the last.</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>无应答</source>
+        <translation>No reply</translation>
+    </message>
+    <message>
+        <source>异常</source>
+        <translation>Fault</translation>
+    </message>
+    <message>
+        <source>未读</source>
+        <translation>Not read</translation>
+    </message>
+    <message>
+        <source>地址 %1 不在 1 到 247 之间。</source>
+        <translation>Address %1 is not between 1 and 247.</translation>
+    </message>
+    <message>
+        <source>地址 %1 已在列表中。</source>
+        <translation>Address %1 is already in the list.</translation>
+    </message>
+    <message>
+        <source>名称不能包含换行。</source>
+        <translation>A name cannot contain line breaks.</translation>
+    </message>
+    <message>
+        <source>地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>相电压</source>
+        <translation>Phase voltage</translation>
+    </message>
+    <message>
+        <source>相电流</source>
+        <translation>Current</translation>
+    </message>
+    <message>
+        <source>有功功率</source>
+        <translation>Active power</translation>
+    </message>
+    <message>
+        <source>功率因数</source>
+        <translation>Power factor</translation>
+    </message>
+    <message>
+        <source>频率</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>正向有功电能</source>
+        <translation>Active energy +</translation>
+    </message>
+    <message>
+        <source>成功率</source>
+        <translation>Success rate</translation>
+    </message>
+    <message>
+        <source>最后应答</source>
+        <translation>Last reply</translation>
+    </message>
+    <message>
+        <source>总览</source>
+        <translation>Overview</translation>
+    </message>
+    <message>
+        <source>扫描总线</source>
+        <translation>Scan bus</translation>
+    </message>
+    <message>
+        <source>运行</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>添加…</source>
+        <translation>Add…</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>记录数据</source>
+        <translation>Record data</translation>
+    </message>
+    <message>
+        <source>起始地址</source>
+        <translation>From address</translation>
+    </message>
+    <message>
+        <source>结束地址</source>
+        <translation>To address</translation>
+    </message>
+    <message>
+        <source>扫描进度</source>
+        <translation>Scan progress</translation>
+    </message>
+    <message>
+        <source>找到</source>
+        <translation>Found</translation>
+    </message>
+    <message>
+        <source>记录</source>
+        <translation>Recording</translation>
+    </message>
+    <message>
+        <source>仪表</source>
+        <translation>Meters</translation>
+    </message>
+    <message>
+        <source>添加仪表</source>
+        <translation>Add meter</translation>
+    </message>
+    <message>
+        <source>子机地址 (1-247):</source>
+        <translation>Slave address (1-247):</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>停止扫描</source>
+        <translation>Stop scan</translation>
+    </message>
+    <message>
+        <source>找到 %1 台仪表</source>
+        <translation>%1 meters found</translation>
+    </message>
+    <message>
+        <source>停止记录</source>
+        <translation>Stop recording</translation>
+    </message>
+    <message>
+        <source>记录中: %1 (%2 行)</source>
+        <translation>Recording: %1 (%2 rows)</translation>
     </message>
 </context>
 <context>

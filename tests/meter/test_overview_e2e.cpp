@@ -77,6 +77,14 @@ TEST(OverviewBus, ScanFindsTheServedMetersAndTheBusBehavesAsOne)
         EXPECT_EQ(m.cellText(row, rdov::OverviewModel::kStatus), QStringLiteral("正常")) << row;
     EXPECT_NE(m.cellText(0, rdov::OverviewModel::kCurrent), m.cellText(1, rdov::OverviewModel::kCurrent));
     EXPECT_NE(m.cellText(1, rdov::OverviewModel::kCurrent), m.cellText(2, rdov::OverviewModel::kCurrent));
+    const QString shot = qEnvironmentVariable("RD_OVERVIEW_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        ov.model().rename(0, QStringLiteral("进线柜"));
+        ov.model().rename(1, QStringLiteral("1号配电箱"));
+        ov.show();
+        QTest::qWait(100);
+        EXPECT_TRUE(ov.grab().save(shot));
+    }
 
     // A broadcast write of the PT ratio reaches all three and nobody answers;
     // then meter 7 moves to address 20.
