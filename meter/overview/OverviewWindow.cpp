@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -74,7 +75,7 @@ OverviewWindow::OverviewWindow(OverviewHost &host, Prompter &prompter, std::uniq
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->horizontalHeader()->setStretchLastSection(false);
     m_table->setTabKeyNavigation(false);
     m_table->installEventFilter(this);
 
@@ -94,7 +95,7 @@ OverviewWindow::OverviewWindow(OverviewHost &host, Prompter &prompter, std::uniq
     layout->addLayout(scanRow);
     layout->addWidget(m_table, 1);
     layout->addWidget(m_recordStatus);
-    resize(1000, 440);
+    resize(1060, 440);
 
     connect(m_runButton, &QPushButton::clicked, this, [this] { m_refreshing ? stopRefresh() : startRefresh(); });
     connect(m_scanButton, &QPushButton::clicked, this, [this] { m_scan.active() ? stopScan() : startScan(); });
@@ -119,7 +120,7 @@ OverviewWindow::OverviewWindow(OverviewHost &host, Prompter &prompter, std::uniq
         const QSignalBlocker quiet(&m_model);   // loading is not a change to save
         m_model.load(*m_settings);
     }
-    m_table->resizeColumnsToContents();
+    fitColumns();
     showScanState();
     showRunState();
     showRecordState();
@@ -130,6 +131,37 @@ OverviewWindow::~OverviewWindow()
     // Jobs not started send nothing; results on their way are dropped with the window.
     ++*m_refreshGeneration;
     ++*m_scanGeneration;
+}
+
+void OverviewWindow::fitColumns()
+{
+    // Wide enough for the widest text each column can show (the largest units of
+    // the main window's ladders), so that values never appear cut and the columns
+    // do not jump as the readings change.
+    using M = rdov::OverviewModel;
+    static const struct {
+        int column;
+        const char *sample;
+    } kSamples[] = {
+        {M::kAddress, "2477"}, {M::kVoltage, "888.88 KV"}, {M::kCurrent, "888.888 KA"},
+        {M::kActivePower, "-888.888 MW"}, {M::kPowerFactor, "-0.888"}, {M::kFrequency, "88.888 Hz"},
+        {M::kEnergy, "888.888 KMWh"}, {M::kSuccessRate, "100.00%"}, {M::kLastReply, "88:88:88"},
+    };
+    const QFontMetrics fm = m_table->fontMetrics();
+    const QFontMetrics header = m_table->horizontalHeader()->fontMetrics();
+    constexpr int kPadding = 16;
+    for (int c = 0; c < M::kColumns; ++c) {
+        const QString title = m_model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        int width = header.horizontalAdvance(title) + kPadding;
+        for (const auto &s : kSamples)
+            if (s.column == c)
+                width = std::max(width, fm.horizontalAdvance(QString::fromLatin1(s.sample)) + kPadding);
+        if (c == M::kName)
+            width = std::max(width, fm.horizontalAdvance(QStringLiteral("1号进线柜配电箱")) + kPadding);
+        if (c == M::kStatus)
+            width = std::max(width, fm.horizontalAdvance(rdov::StatusText(rdov::MeterStatus::NoReply)) + 40);
+        m_table->setColumnWidth(c, width);
+    }
 }
 
 void OverviewWindow::save()

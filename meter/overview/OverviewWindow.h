@@ -95,6 +95,7 @@ private:
     void showRunState();
     void showRecordState();
     void save();
+    void fitColumns();
 
     OverviewHost &m_host;
     Prompter &m_prompter;
