@@ -89,6 +89,7 @@ public:
     rdlink::LineSettings lineSettings() const override { return m_shown.lineSettings(); }
     void stopMainPolling() override;
     void pollMeter(uint8_t address) override;
+    void portStateSeen(bool open) override { m_portOpen = open; }
 
     // How the module parameter program is found and started (tests replace them).
     void setProgramLocator(std::function<QString()> locate) { m_locate = std::move(locate); }

@@ -81,6 +81,8 @@ void CMeterDlg::postProbe()
 void CMeterDlg::postCommand(std::function<void(rdlink::Link &, MeterState &)> work, std::function<void()> done)
 {
     setBusy(true);
+    if (m_overview)
+        m_overview->yieldLine();   // a command's writes are not shared with the overview's reads
     auto line = m_line;
     m_worker->post([this, line, work, done](rdlink::Link &link) {
         work(link, line->state);

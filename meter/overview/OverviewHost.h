@@ -21,4 +21,7 @@ public:
     // A row was chosen (double click, Enter): the main window takes the address
     // into "子机地址" and polls it.
     virtual void pollMeter(uint8_t address) = 0;
+    // The overview opened or closed the shared port (the main window's search
+    // probes only an open port).
+    virtual void portStateSeen(bool open) = 0;
 };

@@ -170,7 +170,7 @@ void OverviewWindow::save()
         m_model.save(*m_settings);
 }
 
-void OverviewWindow::postOpen(unsigned generation, std::atomic<unsigned> *counter)
+void OverviewWindow::postOpen(std::shared_ptr<std::atomic<unsigned>> generation)
 {
     // Opens the port when it is closed, with the main window's settings; a failure
     // ends what was started, with the port number, device and the system's reason.
@@ -178,13 +178,16 @@ void OverviewWindow::postOpen(unsigned generation, std::atomic<unsigned> *counte
     const rdlink::LineSettings settings = m_host.lineSettings();
     const QPointer<QObject> guard(this);
     ++m_posted;
-    m_host.linkWorker().post([guard, this, number, settings, generation, counter](rdlink::Link &link) {
+    const unsigned mine = generation->load();
+    m_host.linkWorker().post([guard, this, number, settings, generation, mine](rdlink::Link &link) {
         rdlink::SerialPort &port = link.port();
         QString failure;
-        if (counter->load() == generation && !port.isOpen() && !rdlink::OpenPort(port, number, settings))
+        if (generation->load() == mine && !port.isOpen() && !rdlink::OpenPort(port, number, settings))
             failure = rdlink::PortOpenFailureText(number, port.deviceName(), port.errorString());
-        rdlink::LinkWorker::deliver(guard, [this, failure] {
+        const bool open = port.isOpen();
+        rdlink::LinkWorker::deliver(guard, [this, failure, open] {
             ++m_done;
+            m_host.portStateSeen(open);
             if (!failure.isEmpty())
                 lineLost(failure);
         });
@@ -197,12 +200,16 @@ void OverviewWindow::postClose()
     const QPointer<QObject> guard(this);
     m_host.linkWorker().post([guard, this](rdlink::Link &link) {
         rdlink::ClosePortIfOpen(link.port());
-        rdlink::LinkWorker::deliver(guard, [this] { ++m_done; });
+        rdlink::LinkWorker::deliver(guard, [this] {
+            ++m_done;
+            m_host.portStateSeen(false);
+        });
     });
 }
 
 void OverviewWindow::lineLost(const QString &text)
 {
+    m_host.portStateSeen(false);   // lost or never opened
     const bool wasActive = m_refreshing || m_scan.active();
     if (m_refreshing) {
         m_refreshing = false;
@@ -228,7 +235,7 @@ void OverviewWindow::startRefresh()
     m_refreshing = true;
     m_turnsThisRound = 0;
     m_model.restartTurns();
-    postOpen(m_refreshGeneration->load(), m_refreshGeneration.get());
+    postOpen(m_refreshGeneration);
     showRunState();
     while (m_refreshesInFlight < kInFlight && m_model.count() > 0)
         postRefresh();
@@ -331,7 +338,7 @@ void OverviewWindow::startScan()
     if (m_refreshing)
         yieldLine();
     m_host.stopMainPolling();
-    postOpen(m_scanGeneration->load(), m_scanGeneration.get());
+    postOpen(m_scanGeneration);
     showScanState();
     for (int i = 0; i < kInFlight; ++i)
         postProbe();
@@ -412,7 +419,7 @@ void OverviewWindow::addMeter()
         return;
     }
     m_table->selectRow(m_model.rowOf(uint8_t(address.value)));
-    if (m_refreshing && m_refreshesInFlight == 0)
+    while (m_refreshing && m_refreshesInFlight < kInFlight)
         postRefresh();
 }
 

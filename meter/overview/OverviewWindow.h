@@ -84,7 +84,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void postOpen(unsigned generation, std::atomic<unsigned> *counter);
+    void postOpen(std::shared_ptr<std::atomic<unsigned>> generation);
     void postClose();
     void postRefresh();
     void postProbe();

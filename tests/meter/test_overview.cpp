@@ -342,3 +342,25 @@ TEST_F(Overview, FastRefreshEndsEachReadOfTheMainPollWithItsReplyAndIsRemembered
     EXPECT_EQ(QAccessible::queryAccessibleInterface(again.extras().fastRefreshBox())->text(QAccessible::Name),
               QStringLiteral("快速刷新"));
 }
+
+TEST_F(Overview, AdapterPulledWhileRefreshingStopsWithTheReasonAndSendsNothingMore)
+{
+    for (int a : {1, 2})
+        ov->model().addMeter(a);
+    auto answer = port.responder;
+    port.responder = [this, answer](const QByteArray &request) {
+        if (request == MeasRead(2)) {
+            port.vanish(QStringLiteral("No such device"));
+            return std::vector<Chunk>{};
+        }
+        return answer(request);
+    };
+    ov->startRefresh();
+    while (ov->refreshing())
+        QCoreApplication::processEvents();
+    ov->waitForLine();
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_TRUE(prompter.messages[0].contains(QStringLiteral("No such device"))) << prompter.messages[0].toStdString();
+    EXPECT_EQ(port.written.back(), MeasRead(2));   // nothing after the lost exchange
+    EXPECT_EQ(ov->runButton()->text(), QStringLiteral("运行"));
+}
