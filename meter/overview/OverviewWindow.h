@@ -84,6 +84,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Two jobs in flight keep the line busy: while one exchange runs, the next is
+    // already queued, so no meter waits for the window thread between two reads.
+    static constexpr int kInFlight = 2;
+
     void postOpen(std::shared_ptr<std::atomic<unsigned>> generation);
     void postClose();
     void postRefresh();
