@@ -102,6 +102,7 @@ void ExtrasBar::showState()
 {
     rdwidgets::SetCaption(m_record, m_recording.buttonText());
     m_status->setText(m_recording.statusText());
+    m_status->setToolTip(m_recording.statusText());   // the whole path where the strip cuts it
 }
 
 void ExtrasBar::openMonitor()
