@@ -364,3 +364,53 @@ TEST_F(Overview, AdapterPulledWhileRefreshingStopsWithTheReasonAndSendsNothingMo
     EXPECT_EQ(port.written.back(), MeasRead(2));   // nothing after the lost exchange
     EXPECT_EQ(ov->runButton()->text(), QStringLiteral("运行"));
 }
+
+TEST(OverviewLine, StatusFollowsWhatCameBack)
+{
+    const auto framed = [](QByteArray body) {
+        const uint16_t c = rdlink::ComputeCrc(reinterpret_cast<const uint8_t *>(body.constData()),
+                                              uint16_t(body.size()));
+        return body + char(c >> 8) + char(c & 0xFF);
+    };
+    rdtest::MeterRegisters meter;
+    meter.address = 4;
+    meter.regs[0x0307] = 2;
+    const QByteArray info = meter.Answer(InfoRead(4));
+    const QByteArray values = meter.Answer(MeasRead(4));
+    const QByteArray exception = framed(QByteArray::fromHex("048302"));
+    QByteArray badCrc = values;
+    badCrc[10] = char(badCrc[10] ^ 0x55);
+    const struct {
+        const char *name;
+        std::vector<QByteArray> replies;   // to device information, then measurements
+        rdov::MeterStatus status;
+        bool info;
+        bool values;
+    } cases[] = {
+        {"both answered", {info, values}, rdov::MeterStatus::Ok, true, true},
+        {"silent", {QByteArray()}, rdov::MeterStatus::NoReply, false, false},
+        {"exception", {exception}, rdov::MeterStatus::Fault, false, false},
+        {"measurements silent", {info, QByteArray()}, rdov::MeterStatus::NoReply, true, false},
+        {"measurements garbled", {info, badCrc}, rdov::MeterStatus::Fault, true, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeClock clock;
+        FakeSerialPort port(clock);
+        rdlink::OpenPort(port, 1, rdlink::LineSettings{});
+        for (const QByteArray &r : c.replies)
+            r.isEmpty() ? port.queueSilence() : port.queueReply(r, kReplyDelayMs);
+        rdlink::Link link(port, clock);
+        const rdov::RefreshResult r = rdov::RefreshMeter(link, 4, std::nullopt);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.info.has_value(), c.info);
+        EXPECT_EQ(r.values.has_value(), c.values);
+        EXPECT_EQ(r.requests, int(c.replies.size()));
+        EXPECT_EQ(port.written.size(), c.replies.size());   // no measurement read after a failed first read
+    }
+    // Means over the phases the wiring connects: single-phase two-wire has one.
+    const std::array<double, 4> volts{0, 230, 0, 0};
+    EXPECT_DOUBLE_EQ(rdov::PhaseMean(volts, 1), 230);
+    EXPECT_DOUBLE_EQ(rdov::PhaseMean({0, 220, 230, 240}, 0), 230);
+    EXPECT_DOUBLE_EQ(rdov::PhaseMean({0, 220, 240, 0}, 4), 230);
+}
