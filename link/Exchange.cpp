@@ -65,6 +65,74 @@ int Link::WaitObserved(WaitKind kind, uint32_t ms, int expected)
     }
 }
 
+uint32_t Link::ReplyTimeoutMs(const Frame &request) const
+{
+    const LineSettings line = m_port.settings();
+    return rdlink::ReplyTimeoutMs(line.baudRate, line.parity != Parity::None, int(request.size()),
+                                  ExpectedReplyLength(request));
+}
+
+namespace {
+
+// Whether `got` holds the whole reply to `request` or an exception frame for it.
+bool ReplyComplete(const Frame &request, const QByteArray &got, uint8_t *exception)
+{
+    const auto *bytes = reinterpret_cast<const uint8_t *>(got.constData());
+    const int n = int(got.size());
+    if (FindReplyFrame(bytes, n, request[1], request[0], ExpectedReplyLength(request)) >= 0)
+        return true;
+    const int at = FindReplyFrame(bytes, n, uint8_t(request[1] | 0x80), request[0], 5);
+    if (at < 0)
+        return false;
+    *exception = bytes[at + 2];
+    return true;
+}
+
+} // namespace
+
+int Link::WaitForReply(const Frame &request, uint32_t ms, QByteArray &got)
+{
+    // Short slices against the tick count, as WaitObserved; every slice takes in
+    // what has come so that the frame search sees it as soon as it is whole.
+    constexpr uint32_t kSliceMs = 2;
+    const uint32_t start = m_clock.tickMs();
+    int lastGrowth = -1;
+    uint8_t exception = 0;
+    for (;;) {
+        if (m_port.bytesWaiting() > 0) {
+            got += m_port.readAll();
+            lastGrowth = int(m_clock.tickMs() - start);
+            if (ReplyComplete(request, got, &exception))
+                return lastGrowth;
+        }
+        const uint32_t elapsed = m_clock.tickMs() - start;
+        if (elapsed >= ms || !m_port.isOpen())
+            return lastGrowth;
+        m_clock.sleepMs(std::min(kSliceMs, ms - elapsed));
+    }
+}
+
+void Link::TakeReceived(const Frame &request, const QByteArray &got, ExchangeResult &result)
+{
+    const int n = std::min(int(got.size()), kRxCapacity);
+    if (n > 0)
+        std::memcpy(m_rxBuffer.data(), got.constData(), size_t(n));
+    m_rxCount = n;
+    result.received = n;
+    const int expected = ExpectedReplyLength(request);
+    const int position = FindReplyFrame(m_rxBuffer.data(), n, request[1], request[0], expected);
+    if (position >= 0) {
+        result.status = ExchangeStatus::Reply;
+        result.frame = m_rxBuffer.data() + position;
+        result.frameLength = expected;
+        return;
+    }
+    result.status = n > 0 ? ExchangeStatus::NoValidFrame : ExchangeStatus::NothingReceived;
+    const int at = FindReplyFrame(m_rxBuffer.data(), n, uint8_t(request[1] | 0x80), request[0], 5);
+    if (at >= 0)
+        result.exception = m_rxBuffer[size_t(at) + 2];
+}
+
 ExchangeResult Link::Exchange(const Frame &request, const ExchangeOptions &options)
 {
     if (options.discardFirst)
@@ -74,7 +142,27 @@ ExchangeResult Link::Exchange(const Frame &request, const ExchangeOptions &optio
     const bool wasOpen = m_port.isOpen();
     if (observed)
         record.sentAt = QDateTime::currentDateTime();
+    const uint32_t startTick = m_clock.tickMs();
     SendFrame(request);
+    if (options.endOnReply && options.read == ReadMode::Frame) {
+        const uint32_t timeout = options.waitMs > 0 ? options.waitMs : ReplyTimeoutMs(request);
+        QByteArray got;
+        const int last = WaitForReply(request, timeout, got);
+        ExchangeResult result;
+        TakeReceived(request, got, result);
+        result.elapsedMs = m_clock.tickMs() - startTick;
+        if (!m_port.isOpen() && result.status != ExchangeStatus::Reply)
+            result.status = ExchangeStatus::PortLost;
+        if (observed && wasOpen) {
+            record.request = QByteArray(reinterpret_cast<const char *>(request.data()), int(request.size()));
+            record.received = got;
+            record.replyElapsedMs = last;
+            record.expectedLength = ExpectedReplyLength(request);
+            record.portLost = !m_port.isOpen();
+            m_observer(record);
+        }
+        return result;
+    }
     const bool reads = options.read != ReadMode::None;
     const uint32_t wait = WaitFor(request, options.waitMs, reads);
     if (observed)
@@ -106,6 +194,7 @@ ExchangeResult Link::Exchange(const Frame &request, const ExchangeOptions &optio
     }
     if (!m_port.isOpen() && result.status != ExchangeStatus::Reply)
         result.status = ExchangeStatus::PortLost;
+    result.elapsedMs = m_clock.tickMs() - startTick;
 
     if (observed && wasOpen) {
         record.request = QByteArray(reinterpret_cast<const char *>(request.data()), int(request.size()));

@@ -28,6 +28,11 @@ struct ExchangeOptions {
     WaitKind wait = WaitKind::Sleep;
     uint32_t waitMs = 0;         // the caller's fixed wait
     ReadMode read = ReadMode::Frame;
+    // Reply-driven (ReadMode::Frame only): the wait ends as soon as the whole
+    // expected reply or an exception frame is in; waitMs is then the timeout,
+    // ReplyTimeoutMs() when 0. The fixed wait above is the instrument's
+    // documented pacing and stays the default.
+    bool endOnReply = false;
 };
 
 // What happened to one request.
@@ -45,6 +50,10 @@ struct ExchangeResult {
     int received = 0;                 // bytes taken into the receive buffer
     const uint8_t *frame = nullptr;   // the reply frame, inside the receive buffer
     int frameLength = 0;
+    // The code of an exception frame (address, function | 0x80, code, CRC) that
+    // came instead of the reply; 0 when none. The status is then NoValidFrame.
+    uint8_t exception = 0;
+    uint32_t elapsedMs = 0;           // from the request leaving to the end of the wait
 
     bool ok() const { return status == ExchangeStatus::Reply; }
     // Data bytes of a function-3 reply (after address, function and byte count),
@@ -81,6 +90,10 @@ public:
     // the line time at the port's current baud rate (LineTime.h).
     uint32_t WaitFor(const Frame &request, uint32_t fixedMs, bool readsReply) const;
 
+    // The timeout of a reply-driven read at the port's current line settings:
+    // the line time of request and reply plus kReplyMarginMs (LineTime.h).
+    uint32_t ReplyTimeoutMs(const Frame &request) const;
+
     // Called after every exchange with what went out and what came back. While an
     // observer is set the wait is taken in short slices until as many bytes as the
     // reply holds have come, so that the arrival of its last byte can be timed;
@@ -97,6 +110,12 @@ private:
     // Waits `ms` in slices, noting when the waiting count last grew (-1: never),
     // until `expected` bytes are in (0: time every byte).
     int WaitObserved(WaitKind kind, uint32_t ms, int expected);
+    // The reply-driven wait: reads what comes in 2 ms slices into `got` until a
+    // reply or exception frame for `request` is complete or `ms` have passed.
+    // Returns when the last byte came (-1: none).
+    int WaitForReply(const Frame &request, uint32_t ms, QByteArray &got);
+    // Copies what was received into the receive buffer and searches the reply.
+    void TakeReceived(const Frame &request, const QByteArray &got, ExchangeResult &result);
 
     SerialPort &m_port;
     Clock &m_clock;

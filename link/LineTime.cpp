@@ -20,4 +20,9 @@ uint32_t EffectiveWaitMs(uint32_t fixedMs, int baudRate, bool parity, int reques
     return std::max(fixedMs, onLine);
 }
 
+uint32_t ReplyTimeoutMs(int baudRate, bool parity, int requestBytes, int replyBytes)
+{
+    return LineTimeMs(requestBytes + std::max(replyBytes, 0), baudRate, parity) + kReplyMarginMs;
+}
+
 } // namespace rdlink

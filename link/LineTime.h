@@ -12,6 +12,15 @@ namespace rdlink {
 
 constexpr uint32_t kTurnaroundMs = 30;
 
+// What a reply-driven read waits beyond the line time of request and reply before
+// it gives up: the instrument's turn-round (kTurnaroundMs), plus 20 ms for a USB
+// RS-485 adapter, which hands received bytes over on its latency timer (16 ms by
+// default on the common chips), and the scheduling of the reading thread. A
+// meter that answers at all answers well inside it; a probe of an empty address
+// costs its line time plus this (about 100 ms at 9600 baud for the device
+// information block, so a scan of 1..247 stays under 30 s).
+constexpr uint32_t kReplyMarginMs = kTurnaroundMs + 20;
+
 // Milliseconds that `bytes` bytes take on the line: 11 bits per byte with
 // parity, 10 without, rounded up.
 uint32_t LineTimeMs(int bytes, int baudRate, bool parity);
@@ -20,5 +29,8 @@ uint32_t LineTimeMs(int bytes, int baudRate, bool parity);
 // length of 0 means the reply is not read.
 uint32_t EffectiveWaitMs(uint32_t fixedMs, int baudRate, bool parity, int requestBytes,
                          int replyBytes);
+
+// Line time of requestBytes + replyBytes plus kReplyMarginMs.
+uint32_t ReplyTimeoutMs(int baudRate, bool parity, int requestBytes, int replyBytes);
 
 } // namespace rdlink

@@ -76,6 +76,7 @@ Device::Device(const DeviceConfig &c)
     m_model.setWiring(c.wiring);
     m_model.setExport(c.exporting);
     m_model.setWiringFaults(c.wiringFaults);
+    m_model.setLoadScale(c.loadScale);
     m_io.setModules(c.modules);
     m_io.setFrozen(c.frozen);
 

@@ -69,12 +69,14 @@ struct DeviceConfig {
     bool exporting = false;
     WiringFaults wiringFaults;
     uint32_t seed = 1;
+    double loadScale = 1.0;   // phase currents relative to the model's load
 };
 
 // A write to address, baud rate or parity, accepted and waiting for its echo.
 struct LineChange {
     uint16_t reg = 0;
     uint16_t value = 0;
+    size_t meter = 0;   // which meter of the simulated bus takes it (the server's index)
 };
 
 class Device {

@@ -22,6 +22,8 @@ const char *UsageText()
         "                     prints modbus-tcp://127.0.0.1:PORT. One client at a time:\n"
         "                     a second connection is closed at once (refused)\n"
         "  --address N        slave address 1..247 (default 1)\n"
+        "  --addresses A,B,.. several meters on one line, one per address 1..247, each\n"
+        "                     with its own load; a broadcast write reaches all of them\n"
         "  --baud B           1200, 2400, 4800, 9600 or 19200 (default 9600)\n"
         "  --parity N|E|O     parity; sets the pacing, a pseudo-terminal cannot carry it (N)\n"
         "  --pt N, --ct N     PT and CT ratios 1..64000 (default 1)\n"
@@ -76,6 +78,27 @@ bool ParseProbability(const std::string &text, double *out)
     return true;
 }
 
+bool ParseAddressList(const std::string &text, std::vector<uint8_t> *out)
+{
+    std::vector<uint8_t> list;
+    size_t from = 0;
+    for (;;) {
+        const size_t comma = text.find(',', from);
+        long n;
+        if (!ParseLong(text.substr(from, comma - from), 1, 247, 10, &n))
+            return false;
+        for (uint8_t seen : list)
+            if (seen == n)
+                return false;   // two meters cannot share an address
+        list.push_back(uint8_t(n));
+        if (comma == std::string::npos)
+            break;
+        from = comma + 1;
+    }
+    *out = list;
+    return true;
+}
+
 } // namespace
 
 bool ParseOptions(int argc, const char *const *argv, Options *o, std::string *error)
@@ -98,6 +121,7 @@ bool ParseOptions(int argc, const char *const *argv, Options *o, std::string *er
         {"--link", [o](const std::string &v) { o->linkPath = v; return !v.empty(); }},
         {"--log", [o](const std::string &v) { o->logPath = v; return !v.empty(); }},
         {"--address", integer(1, 247, [&d](long n) { d.address = uint8_t(n); })},
+        {"--addresses", [o](const std::string &v) { return ParseAddressList(v, &o->addresses); }},
         {"--baud", [&d](const std::string &v) {
              long n;
              if (!ParseLong(v, 1, 1000000, 10, &n) || BaudCode(int(n)) < 0)

@@ -11,6 +11,9 @@ namespace rdsim {
 
 struct Options {
     DeviceConfig device;
+    // --addresses: the meters of a simulated bus, one per address, in this order;
+    // empty: the one meter of `device`.
+    std::vector<uint8_t> addresses;
     FaultRates faults;
     std::string linkPath;           // --link: symlink to the pseudo-terminal
     std::string logPath;            // --log: request log, "-" for standard output

@@ -29,9 +29,61 @@ sigset_t HandledSignals()
 }
 } // namespace
 
-Server::Server(const Options &options)
-    : m_options(options), m_device(options.device), m_faults(options.faults, options.device.seed)
+namespace {
+// The loads of a simulated bus, meter after meter: each its own, all inside what
+// the current registers hold (65.535 A at the model's highest current).
+constexpr double kBusLoads[] = {1.0, 0.5, 1.4, 0.3, 0.8, 1.7, 0.65, 1.2};
+
+std::vector<Device> MakeDevices(const Options &options)
 {
+    std::vector<Device> devices;
+    if (options.addresses.empty()) {
+        devices.emplace_back(options.device);
+        return devices;
+    }
+    for (size_t i = 0; i < options.addresses.size(); ++i) {
+        DeviceConfig config = options.device;
+        config.address = options.addresses[i];
+        config.seed = options.device.seed + uint32_t(i);
+        config.loadScale = kBusLoads[i % (sizeof kBusLoads / sizeof kBusLoads[0])];
+        devices.emplace_back(config);
+    }
+    return devices;
+}
+} // namespace
+
+Server::Server(const Options &options)
+    : m_options(options), m_devices(MakeDevices(options)), m_faults(options.faults, options.device.seed)
+{
+}
+
+Device *Server::meterAt(uint8_t address, size_t *index)
+{
+    for (size_t i = 0; i < m_devices.size(); ++i) {
+        if (m_devices[i].address() == address) {
+            *index = i;
+            return &m_devices[i];
+        }
+    }
+    return nullptr;
+}
+
+void Server::broadcastWrite(const Request &request, uint64_t ms)
+{
+    int done = 0;
+    for (Device &device : m_devices) {
+        device.advanceTo(ms);
+        LineChange change;
+        bool deferred = false;
+        if (device.write(request.reg, request.countOrValue, &change, &deferred) != kNoException)
+            continue;
+        if (deferred)
+            device.applyLineChange(change);   // no echo to wait for
+        ++done;
+    }
+    m_framer.setGapNs(FrameGapNs(charNs()));
+    m_log.write(ms, "--", {}, "broadcast write carried out by " + std::to_string(done) + " of " +
+                                  std::to_string(m_devices.size()) + " meters");
 }
 
 uint64_t Server::NowNs()
@@ -49,7 +101,7 @@ bool Server::start(std::string *error)
     if (tcp()) {
         if (!m_tcp.open(m_options.tcpPort, m_options.modbusTcp ? "modbus-tcp" : "tcp", error))
             return false;
-    } else if (!m_line.open(m_device.baud(), error)) {
+    } else if (!m_line.open(lineDevice().baud(), error)) {
         return false;
     }
     if (!tcp() && !m_options.linkPath.empty() && !m_line.makeLink(m_options.linkPath, error)) {
@@ -67,7 +119,8 @@ bool Server::start(std::string *error)
     m_framer.setGapNs(FrameGapNs(charNs()));
     if (m_options.vanishAfterMs >= 0)
         m_vanishAtNs = m_startNs + uint64_t(m_options.vanishAfterMs) * 1000000u;
-    m_device.advanceTo(0);
+    for (Device &device : m_devices)
+        device.advanceTo(0);
     return true;
 }
 
@@ -152,7 +205,7 @@ void Server::reappear()
             std::fprintf(stderr, "rd5800-sim: %s\n", error.c_str());
             return;
         }
-    } else if (!m_line.open(m_device.baud(), &error) ||
+    } else if (!m_line.open(lineDevice().baud(), &error) ||
         (!m_options.linkPath.empty() && !m_line.makeLink(m_options.linkPath, &error))) {
         m_log.write(msSinceStart(NowNs()), "--", {}, "cannot reappear: " + error);
         std::fprintf(stderr, "rd5800-sim: %s\n", error.c_str());
@@ -218,7 +271,10 @@ void Server::handleFrame(const std::vector<uint8_t> &frame, uint64_t nowNs)
 {
     const uint64_t ms = msSinceStart(nowNs);
     const uint64_t cn = charNs();
-    const uint8_t address = m_device.address();
+    size_t meter = 0;
+    Device *found = frame.empty() ? nullptr : meterAt(frame[0], &meter);
+    Device &device = found ? *found : m_devices.front();
+    const uint8_t address = device.address();
     Burst burst;
     burst.charNs = cn;
     // The request reached us at once through the pseudo-terminal; on a real line
@@ -226,11 +282,11 @@ void Server::handleFrame(const std::vector<uint8_t> &frame, uint64_t nowNs)
     burst.startNs = nowNs + frame.size() * cn + uint64_t(m_options.turnaroundMs) * 1000000u;
 
     // A gateway's serial side is set up on the gateway: nothing to compare.
-    const int lineBaud = tcp() ? m_device.baud() : m_line.lineBaud();
-    if (lineBaud != m_device.baud()) {
+    const int lineBaud = tcp() ? device.baud() : m_line.lineBaud();
+    if (lineBaud != device.baud()) {
         m_log.write(ms, "rx", frame,
                     "not understood: line at " + std::to_string(lineBaud) + " baud, device at " +
-                        std::to_string(m_device.baud()));
+                        std::to_string(device.baud()));
         // What a mismatched instrument hears is noise; it answers noise or nothing.
         burst.bytes = m_faults.garbage(address, frame.size() * 2);
         if (!burst.bytes.empty()) {
@@ -246,20 +302,24 @@ void Server::handleFrame(const std::vector<uint8_t> &frame, uint64_t nowNs)
     const std::string transaction =
         m_options.modbusTcp ? ", transaction " + std::to_string(m_transaction) : std::string();
     m_log.write(ms, "rx", frame, request.meaning + transaction);
-    if (!request.forUs)
+    if (!request.forUs) {
+        if (!m_options.addresses.empty() && frame[0] == 0 && request.function == 6 && request.wellFormed)
+            broadcastWrite(request, ms);
         return;
+    }
 
-    m_device.advanceTo(ms);
+    device.advanceTo(ms);
     const Fault fault = m_faults.decide();
     Reply reply;
     if (fault == Fault::Exception) {
         reply.exception = kDeviceFailure;
         reply.bytes = ExceptionFrame(address, request.function, kDeviceFailure);
     } else {
-        reply = ExecuteRequest(request, m_device);
+        reply = ExecuteRequest(request, device);
     }
     burst.hasLineChange = reply.hasLineChange;
     burst.lineChange = reply.lineChange;
+    burst.lineChange.meter = meter;
     burst.meaning = reply.exception ? "exception " + std::to_string(reply.exception) : "reply";
     burst.bytes = reply.bytes;
     switch (fault) {
@@ -346,7 +406,7 @@ void Server::pump(uint64_t nowNs)
         if (!due.finished)
             break;
         if (due.hasLineChange) {
-            m_device.applyLineChange(due.lineChange);
+            m_devices[due.lineChange.meter].applyLineChange(due.lineChange);
             m_framer.setGapNs(FrameGapNs(charNs()));
         }
     }
@@ -362,7 +422,8 @@ int Server::run()
             m_vanishAtNs = 0;
         }
         if (now >= nextTickNs) {
-            m_device.advanceTo(msSinceStart(now));
+            for (Device &device : m_devices)
+                device.advanceTo(msSinceStart(now));
             nextTickNs = now + kTickNs;
         }
         std::vector<uint8_t> frame;

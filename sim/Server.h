@@ -10,11 +10,13 @@
 #include "sim/MbapFramer.h"
 #include "sim/Options.h"
 #include "sim/PtyLine.h"
+#include "sim/RequestHandler.h"
 #include "sim/RxFramer.h"
 #include "sim/SimLog.h"
 #include "sim/TcpLine.h"
 
 #include <string>
+#include <vector>
 #include <sys/types.h>
 
 namespace rdsim {
@@ -38,7 +40,13 @@ public:
 private:
     static uint64_t NowNs();
     uint64_t msSinceStart(uint64_t ns) const { return (ns - m_startNs) / 1000000u; }
-    uint64_t charNs() const { return CharTimeNs(m_device.baud(), m_device.parity() != 'N'); }
+    // The line runs at the first meter's settings; on a bus they all share them.
+    const Device &lineDevice() const { return m_devices.front(); }
+    uint64_t charNs() const { return CharTimeNs(lineDevice().baud(), lineDevice().parity() != 'N'); }
+    // The meter a request's address names, or nullptr.
+    Device *meterAt(uint8_t address, size_t *index);
+    // A broadcast write on a bus: every meter carries it out, none answers.
+    void broadcastWrite(const Request &request, uint64_t ms);
 
     bool tcp() const { return m_options.tcpPort >= 0; }
     // Where requests come from and replies go: the master or the TCP client; -1 none.
@@ -57,7 +65,7 @@ private:
     bool handleSignals();  // false when the loop should end
 
     Options m_options;
-    Device m_device;
+    std::vector<Device> m_devices;   // one, or the meters of --addresses in their order
     FaultInjector m_faults;
     PtyLine m_line;
     TcpLine m_tcp;

@@ -52,7 +52,7 @@ Reading ThreePhaseModel::readingAt(double t) const
             continue;
         ph.phaseVolts = kNominalVolts * (1.0 + 0.012 * wave(src, t, 97.0) + 0.004 * wave(src + 3, t, 13.0));
         ph.amps = kBaseAmps[src] * (1.0 + 0.30 * wave(src + 6, t, 300.0) + 0.08 * wave(src + 9, t, 41.0));
-        ph.amps = std::max(ph.amps, 0.5);
+        ph.amps = std::max(ph.amps * m_loadScale, 0.5);
         const double pf = std::clamp(kBasePf[src] + 0.04 * wave(src + 12, t, 173.0), 0.5, 0.999);
         ph.voltAmps = ph.phaseVolts * ph.amps;
         ph.watts = ph.voltAmps * pf * (m_export ? -1.0 : 1.0);

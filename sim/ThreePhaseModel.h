@@ -51,6 +51,8 @@ public:
     void setExport(bool exporting) { m_export = exporting; }
     // Wiring faults at the meter's inputs: the readings are what the inputs see.
     void setWiringFaults(const WiringFaults &faults) { m_faults = faults; }
+    // Scales every phase current: the meters of a simulated bus each see their own load.
+    void setLoadScale(double scale) { m_loadScale = scale; }
 
     Reading readingAt(double seconds) const;
 
@@ -73,6 +75,7 @@ private:
     uint8_t m_wiring = kThreePhase4WireUnbalanced;
     bool m_export = false;
     WiringFaults m_faults;
+    double m_loadScale = 1.0;
     std::array<double, 24> m_phases{};  // per-channel phase offsets from the seed
     std::array<double, 4> m_energy{};   // kWh / kvarh, fractional
 };

@@ -12,6 +12,7 @@ TickResult PollCycle::RunTick(rdlink::Link &link, const TickInput &input)
     if (!link.port().isOpen())
         return out;
     out.ran = true;
+    m_replyDriven = input.replyDriven;
     // A device that goes away mid-tick closes the port; the rest of the tick
     // would only wait for nothing and count failures, so it stops there.
     StepModules(link, out);
@@ -32,6 +33,13 @@ std::optional<Registers> PollCycle::Read(rdlink::Link &link, uint16_t reg, uint1
     options.discardFirst = false;   // late bytes of a step are skipped by the next search
     options.wait = rdlink::WaitKind::Sleep;
     options.waitMs = waitMs;
+    if (m_replyDriven) {
+        // Without the fixed wait a late reply could still be coming: drop what is
+        // waiting, and wait no longer than the reply needs.
+        options.discardFirst = true;
+        options.endOnReply = true;
+        options.waitMs = 0;
+    }
     const rdlink::ExchangeResult r = link.Exchange(rdlink::BuildRead(m_state.slaveAddress, reg, count), options);
     if (!r.ok())
         return std::nullopt;

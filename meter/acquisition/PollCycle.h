@@ -38,6 +38,9 @@ struct TickInput {
     // of the next one, so the box takes over again from the counters on.
     std::optional<uint8_t> enteredAddress;
     int harmonicItem = 0;   // 0..5, or -1 when the combo text names no item
+    // "快速刷新": each read ends with its reply (or its timeout of line time plus
+    // margin) instead of the fixed wait.
+    bool replyDriven = false;
 };
 
 // What a tick shows; each part is present when its reply was found.
@@ -66,6 +69,7 @@ private:
     // One read with its fixed sleep; the registers of a reply that holds all
     // `count` of them, or nothing.
     std::optional<Registers> Read(rdlink::Link &link, uint16_t reg, uint16_t count, uint32_t waitMs);
+    bool m_replyDriven = false;   // of the tick in progress
 
     void StepModules(rdlink::Link &link, TickResult &out);
     void StepDeviceInfo(rdlink::Link &link, TickResult &out);

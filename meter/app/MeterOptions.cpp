@@ -20,6 +20,7 @@ const char *const kHelp = QT_TRANSLATE_NOOP("MeterOptions",
     "  --run             不显示通讯设置, 按以上设置打开串口并立即开始轮询 (需要 --address)\n"
     "  --record FILE     启动后把每次读到的数据记录到 CSV 文件 FILE (文件已有同样的记录时接着写)\n"
     "  --lang zh|en      界面语言: 中文或英文 (不给时按系统语言, C/POSIX 时为中文)\n"
+    "  --overview        同时打开 \"总览\" 窗口: 总线上的全部仪表\n"
     "  -h, --help        显示本说明\n"
     "\n"
     "无人值守记录, 例如: RD5800 --port /dev/ttyUSB0 --address 1 --run --record load.csv\n"
@@ -66,8 +67,9 @@ MeterOptions ParseMeterOptions(const QStringList &arguments)
     const QCommandLineOption parity(QStringLiteral("parity"), QString(), QStringLiteral("P"));
     const QCommandLineOption address(QStringLiteral("address"), QString(), QStringLiteral("N"));
     const QCommandLineOption run(QStringLiteral("run"));
+    const QCommandLineOption overview(QStringLiteral("overview"));
     rdcmdline::AddQtApplicationOptions(parser);
-    for (const QCommandLineOption &o : {help, record, lang, port, baud, parity, address, run})
+    for (const QCommandLineOption &o : {help, record, lang, port, baud, parity, address, run, overview})
         parser.addOption(o);
 
     MeterOptions options;
@@ -75,6 +77,7 @@ MeterOptions ParseMeterOptions(const QStringList &arguments)
     // Help wins over any other mistake on the line.
     options.help = parser.isSet(help);
     options.language = parser.value(lang);
+    options.overview = parser.isSet(overview);
     if (options.help)
         return options;
     if (!ok) {

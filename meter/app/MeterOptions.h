@@ -18,6 +18,7 @@ struct MeterOptions {
     std::optional<rdlink::Parity> parity;      // --parity N|E|O: preset in "通讯设置"
     std::optional<int> address;                // --address: the slave address box, 0..255
     bool run = false;           // --run: accept "通讯设置" as preset and start polling
+    bool overview = false;      // --overview: the window "总览" opens with the main window
 };
 
 // `arguments` as QCoreApplication::arguments() gives them, program name first.

@@ -9,6 +9,8 @@
 #include "link/LinePort.h"
 
 #include <QApplication>
+#include <QSettings>
+#include <QTimer>
 #include <cstdio>
 
 int main(int argc, char *argv[])
@@ -54,6 +56,10 @@ int main(int argc, char *argv[])
     CMeterApp meterApp(prompter, [&](const StartSettings &settings) {
         CMeterDlg window(port, rdlink::SystemClock(), prompter);
         window.setLineSettings(settings.baudRate, settings.parity, settings.commPort);
+        // "快速刷新" and the overview's list of meters are kept for the next start.
+        window.setSettingsMaker([] {
+            return std::make_unique<QSettings>(QStringLiteral("RD5800"), QStringLiteral("RD5800"));
+        });
         window.OnInitDialog();
         if (options.address)
             window.setEnteredAddress(*options.address);
@@ -63,6 +69,8 @@ int main(int argc, char *argv[])
             window.extras().startRecording(options.recordPath);
         if (options.run)
             window.OnRunStop();
+        if (options.overview)
+            QTimer::singleShot(0, &window, [&window] { window.openOverview(); });
         prompter.exec(window);
     });
     StartSettings preset;

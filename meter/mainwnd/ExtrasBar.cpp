@@ -10,6 +10,7 @@
 #include "meter/trends/TrendDlg.h"
 #include "meter/wiring/WiringDlg.h"
 
+#include <QCheckBox>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QLabel>
@@ -19,10 +20,10 @@
 
 namespace {
 
-QPushButton *StripButton(const QString &text, QWidget *parent, int x)
+QPushButton *StripButton(const QString &text, QWidget *parent, int x, int width)
 {
     auto *button = new QPushButton(text, parent);
-    button->setGeometry(x, 7, 110, 26);
+    button->setGeometry(x, 7, width, 26);
     rdwidgets::SetCaption(button, text);
     return button;
 }
@@ -32,19 +33,28 @@ QPushButton *StripButton(const QString &text, QWidget *parent, int x)
 ExtrasBar::ExtrasBar(rdlink::LinkWorker &worker, Prompter &prompter, QWidget *window)
     : QWidget(window), m_worker(worker), m_prompter(prompter)
 {
-    m_monitor = StripButton(QCoreApplication::translate("ExtrasBar", "通讯监视"), this, 10);
-    m_record = StripButton(m_recording.buttonText(), this, 130);
-    m_trend = StripButton(QCoreApplication::translate("ExtrasBar", "趋势图"), this, 250);
+    // Five buttons, the "快速刷新" check box and the recording status share the
+    // strip's 760 px.
+    m_monitor = StripButton(QCoreApplication::translate("ExtrasBar", "通讯监视"), this, 8, 100);
+    m_record = StripButton(m_recording.buttonText(), this, 112, 104);
+    m_trend = StripButton(QCoreApplication::translate("ExtrasBar", "趋势图"), this, 220, 88);
+    m_overview = StripButton(QCoreApplication::translate("ExtrasBar", "总览"), this, 312, 96);
+    connect(m_overview, &QPushButton::clicked, this, &ExtrasBar::overviewRequested);
     m_status = new rdwidgets::ValueLabel(QCoreApplication::translate("ExtrasBar", "记录"), this);
-    // Beside the wiring check's button: two lines, so that a long file name shows whole.
-    m_status->setGeometry(490, 2, 260, 36);
+    // Two lines beside the check box, so that more of a long file name shows; the
+    // whole text is the tooltip.
+    m_status->setGeometry(618, 2, 136, 36);
     m_status->setWordWrap(true);
-    // The wiring check "接线检查" (Ctrl+W), where the status line used to begin.
-    m_wiring = StripButton(QCoreApplication::translate("ExtrasBar", "接线检查"), this, 370);
+    // The wiring check "接线检查" (Ctrl+W).
+    m_wiring = StripButton(QCoreApplication::translate("ExtrasBar", "接线检查"), this, 412, 96);
     m_wiring->setToolTip(QStringLiteral("Ctrl+W"));
     auto *wiringKey = new QShortcut(QKeySequence(QStringLiteral("Ctrl+W")), window);
     connect(wiringKey, &QShortcut::activated, this, &ExtrasBar::openWiring);
     connect(m_wiring, &QPushButton::clicked, this, &ExtrasBar::openWiring);
+    // The main window's poll: fixed waits (the instrument's pacing) unless checked.
+    m_fastRefresh = new QCheckBox(QCoreApplication::translate("ExtrasBar", "快速刷新"), this);
+    m_fastRefresh->setGeometry(512, 7, 104, 26);
+    rdwidgets::SetCaption(m_fastRefresh, m_fastRefresh->text());
     m_monitor->setToolTip(QStringLiteral("Ctrl+T"));
     auto *shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+T")), window);
     connect(shortcut, &QShortcut::activated, this, &ExtrasBar::openMonitor);
@@ -122,6 +132,7 @@ void ExtrasBar::showState()
 {
     rdwidgets::SetCaption(m_record, m_recording.buttonText());
     m_status->setText(m_recording.statusText());
+    m_status->setToolTip(m_recording.statusText());   // the whole path where the strip cuts it
 }
 
 void ExtrasBar::openMonitor()

@@ -17,6 +17,7 @@
 #include <optional>
 
 class Prompter;
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class TrendDlg;
@@ -47,11 +48,17 @@ public:
     QPushButton *monitorButton() const { return m_monitor; }
     QPushButton *recordButton() const { return m_record; }
     QPushButton *trendButton() const { return m_trend; }
+    QPushButton *overviewButton() const { return m_overview; }
+    QCheckBox *fastRefreshBox() const { return m_fastRefresh; }
     QLabel *recordStatus() const { return m_status; }
     rdtraffic::TrafficWindow *trafficWindow() const;
     TrendDlg *trendWindow() const;
     QPushButton *wiringButton() const { return m_wiring; }
     WiringDlg *wiringWindow() const;
+
+signals:
+    // "总览": the main window opens the overview.
+    void overviewRequested();
 
 public slots:
     void onReading(const rdacq::Reading &reading);
@@ -70,6 +77,8 @@ private:
     QPushButton *m_record = nullptr;
     QPushButton *m_trend = nullptr;
     QPushButton *m_wiring = nullptr;
+    QPushButton *m_overview = nullptr;
+    QCheckBox *m_fastRefresh = nullptr;
     QLabel *m_status = nullptr;
     QPointer<rdtraffic::TrafficWindow> m_traffic;
     QPointer<TrendDlg> m_trendDlg;

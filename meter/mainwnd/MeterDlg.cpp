@@ -9,7 +9,9 @@
 #include "common/widgets/Prompter.h"
 #include "common/widgets/WindowPlacement.h"
 #include "meter/commands/CommandRules.h"
+#include "meter/overview/OverviewWindow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -18,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 
 #include <atomic>
 
@@ -33,6 +36,10 @@ namespace {
 QString RunText() { return QCoreApplication::translate("MeterDlg", "运行"); }
 QString StopText() { return QCoreApplication::translate("MeterDlg", "停止"); }
 const QString kNolvex = QStringLiteral("nolvex");
+
+// With "快速刷新" the timer only keeps a tick queued behind the one on the line
+// (at most two are pending), so ticks follow each other back to back.
+constexpr int kFastPollMs = 50;
 
 int PollPeriodFor(int baudRate)
 {
@@ -64,6 +71,12 @@ CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &p
     m_extras->setGeometry(0, MeterPanel::kHeight, MeterPanel::kWidth, ExtrasBar::kHeight);
     setFixedSize(MeterPanel::kWidth, MeterPanel::kHeight + ExtrasBar::kHeight);
     connect(this, &CMeterDlg::readingTaken, m_extras, &ExtrasBar::onReading);
+    connect(m_extras, &ExtrasBar::overviewRequested, this, &CMeterDlg::openOverview);
+    connect(m_extras->fastRefreshBox(), &QCheckBox::toggled, this, [this](bool on) {
+        setFastRefresh(on);
+        if (m_settingsMaker)
+            m_settingsMaker()->setValue(QStringLiteral("main/fastRefresh"), on);
+    });
 
     m_locate = [] {
         return LocateProgram(kNolvex, QCoreApplication::applicationDirPath(), QDir::currentPath());
@@ -94,6 +107,7 @@ CMeterDlg::~CMeterDlg()
     m_searchTimer.stop();
     ++m_line->pollGeneration;
     ++m_line->searchGeneration;
+    delete m_overview;   // before the worker it posts to
     delete m_extras;   // before the worker it reports to
     m_extras = nullptr;
     // Waits for the job in progress and whatever the user confirmed before it,
@@ -122,6 +136,12 @@ void CMeterDlg::OnInitDialog()
     m_shown.wiringMode = 0;
     m_pollPeriodMs = PollPeriodFor(m_shown.baudRate);
     m_pollTimer.setInterval(m_pollPeriodMs);
+    if (m_settingsMaker) {
+        const bool fast = m_settingsMaker()->value(QStringLiteral("main/fastRefresh"), false).toBool();
+        const QSignalBlocker quiet(m_extras->fastRefreshBox());
+        m_extras->fastRefreshBox()->setChecked(fast);
+        setFastRefresh(fast);
+    }
     m_searchTimer.setInterval(m_pollPeriodMs);
 
     const MeterState initial = m_shown;
@@ -206,6 +226,8 @@ void CMeterDlg::OnRunStop()
     postAddress(enteredAddress(true));
     m_running = !m_running;
     if (m_running) {
+        if (m_overview)
+            m_overview->yieldLine();   // one user of the port at a time
         // The port is opened exactly when it is closed: after Stop, after the
         // module settings, or when it could not be opened before.
         postOpen();
@@ -217,6 +239,40 @@ void CMeterDlg::OnRunStop()
         postClose();
         rdwidgets::SetCaption(m_panel.runStop, RunText());
     }
+}
+
+void CMeterDlg::openOverview()
+{
+    if (!m_overview) {
+        m_overview = new OverviewWindow(*this, m_prompter, m_settingsMaker ? m_settingsMaker() : nullptr, this);
+        m_overview->move(frameGeometry().topLeft() + QPoint(60, 60));
+    }
+    m_overview->show();
+    m_overview->raise();
+    m_overview->activateWindow();
+}
+
+void CMeterDlg::stopMainPolling()
+{
+    // What "停止" does, without reading the address box: the overview takes the line.
+    stopSearch();
+    if (!m_running)
+        return;
+    m_running = false;
+    stopPolling();
+    postClose();
+    rdwidgets::SetCaption(m_panel.runStop, RunText());
+}
+
+void CMeterDlg::pollMeter(uint8_t address)
+{
+    m_panel.slaveAddress->setText(QString::number(address));
+    if (!m_running && m_panel.runStop->isEnabled())
+        OnRunStop();
+    else
+        postAddress(address);
+    raise();
+    activateWindow();
 }
 
 void CMeterDlg::OnModuleSettings()
@@ -250,7 +306,18 @@ void CMeterDlg::OnHelp()
 
 void CMeterDlg::startPolling()
 {
-    m_pollTimer.start(m_pollPeriodMs);
+    m_pollTimer.start(m_fastRefresh ? kFastPollMs : m_pollPeriodMs);
+}
+
+void CMeterDlg::setFastRefresh(bool on)
+{
+    m_fastRefresh = on;
+    if (m_extras->fastRefreshBox()->isChecked() != on) {
+        const QSignalBlocker quiet(m_extras->fastRefreshBox());
+        m_extras->fastRefreshBox()->setChecked(on);
+    }
+    m_pollTimer.setInterval(on ? kFastPollMs : m_pollPeriodMs);
+    publishTickInput();
 }
 
 void CMeterDlg::stopPolling()
@@ -293,7 +360,7 @@ void CMeterDlg::onPollTick()
 void CMeterDlg::publishTickInput()
 {
     // What the user has entered, for the next tick to take when it starts.
-    const rdacq::TickInput input{enteredAddress(false), harmonicItem()};
+    const rdacq::TickInput input{enteredAddress(false), harmonicItem(), m_fastRefresh};
     const QMutexLocker lock(&m_line->inputMutex);
     m_line->input = input;
 }

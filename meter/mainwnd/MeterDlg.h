@@ -10,16 +10,20 @@
 #include "link/LinkWorker.h"
 #include "meter/acquisition/PollCycle.h"
 #include "meter/commands/MeterCommands.h"
+#include "meter/overview/OverviewHost.h"
+#include "meter/overview/OverviewWindow.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QTimer>
 
 #include <memory>
 #include <optional>
 
 class Prompter;
+class QSettings;
 
-class CMeterDlg : public QDialog {
+class CMeterDlg : public QDialog, public OverviewHost {
     Q_OBJECT
 public:
     CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &prompter,
@@ -70,6 +74,25 @@ public:
     // The poll's request and reply counts. They belong to the worker: read them
     // only from a job or after waitForLine() (measuring tools).
     const rdacq::LinkStats &linkStats() const;
+
+    // The window "总览" (the strip's button, --overview): opened once, then raised.
+    void openOverview();
+    OverviewWindow *overviewWindow() const { return m_overview; }
+    // Where the window remembers "快速刷新" and the overview its list; set before
+    // OnInitDialog. Without it nothing is remembered (tests give a file of their own).
+    void setSettingsMaker(std::function<std::unique_ptr<QSettings>()> make) { m_settingsMaker = std::move(make); }
+    // "快速刷新": reply-driven reads and ticks back to back instead of the fixed
+    // waits and the poll period.
+    void setFastRefresh(bool on);
+    bool fastRefresh() const { return m_fastRefresh; }
+
+    // OverviewHost: the overview shares this window's worker and port.
+    rdlink::LinkWorker &linkWorker() override { return *m_worker; }
+    int commPort() const override { return m_shown.commPort; }
+    rdlink::LineSettings lineSettings() const override { return m_shown.lineSettings(); }
+    void stopMainPolling() override;
+    void pollMeter(uint8_t address) override;
+    void portStateSeen(bool open) override { m_portOpen = open; }
 
     // How the module parameter program is found and started (tests replace them).
     void setProgramLocator(std::function<QString()> locate) { m_locate = std::move(locate); }
@@ -130,4 +153,7 @@ private:
     QString m_statusText;
     std::function<QString()> m_locate;
     DetachedStarter m_start;
+    QPointer<OverviewWindow> m_overview;
+    std::function<std::unique_ptr<QSettings>()> m_settingsMaker;
+    bool m_fastRefresh = false;
 };

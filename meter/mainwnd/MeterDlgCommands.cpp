@@ -11,6 +11,7 @@
 #include "meter/dialogs/AddrDlg.h"
 #include "meter/commands/CommandRules.h"
 #include "meter/dialogs/MeterSetDlg.h"
+#include "meter/overview/OverviewWindow.h"
 
 #include <QLineEdit>
 #include <QCoreApplication>
@@ -80,6 +81,8 @@ void CMeterDlg::postProbe()
 void CMeterDlg::postCommand(std::function<void(rdlink::Link &, MeterState &)> work, std::function<void()> done)
 {
     setBusy(true);
+    if (m_overview)
+        m_overview->yieldLine();   // a command's writes are not shared with the overview's reads
     auto line = m_line;
     m_worker->post([this, self = QPointer<QObject>(this), line, work, done](rdlink::Link &link) {
         work(link, line->state);
@@ -179,6 +182,8 @@ void CMeterDlg::OnStartSearch()
 {
     // The run state and the Run/Stop button stay as they are; Run/Stop ends the search.
     stopPolling();
+    if (m_overview)
+        m_overview->yieldLine();   // one user of the port at a time
     m_searchAddress = 1;
     startSearch();
     // After "停止" or "模块设置" the port is closed: the search opens it, as "运行"

@@ -37,9 +37,11 @@ QByteArray CsvNumber(double value, int decimals)
     return text;
 }
 
-QByteArray CsvHeaderLine()
+QByteArray CsvHeaderLine(bool withAddress)
 {
     QByteArray line = QStringLiteral("时间").toUtf8();
+    if (withAddress)
+        line += ',' + QStringLiteral("地址").toUtf8();
     for (const Quantity &q : RecordedQuantities()) {
         line += ',';
         line += q.header.toUtf8();
@@ -48,15 +50,32 @@ QByteArray CsvHeaderLine()
     return line;
 }
 
-QByteArray CsvRow(const rdacq::Reading &reading)
+QByteArray CsvRow(const rdacq::Reading &reading, int address)
 {
     QByteArray line = IsoTime(reading.time);
+    if (address >= 0)
+        line += ',' + QByteArray::number(address);
     for (const Quantity &q : RecordedQuantities()) {
         line += ',';
         line += CsvNumber(QuantityValue(q, reading), q.decimals);
     }
     line += "\r\n";
     return line;
+}
+
+namespace {
+QString InDocuments(const QString &name)
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(name);
+}
+} // namespace
+
+QString DefaultOverviewRecordPath(const QDateTime &now)
+{
+    return InDocuments(QStringLiteral("rd5800-overview-%1.csv").arg(now.toString(QStringLiteral("yyyyMMdd-HHmmss"))));
 }
 
 QString DefaultRecordPath(const QDateTime &now)

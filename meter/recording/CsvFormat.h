@@ -24,13 +24,18 @@ QByteArray IsoTime(const QDateTime &time);
 // thousands separator; empty for NaN or infinity.
 QByteArray CsvNumber(double value, int decimals);
 
-// "时间" and every quantity's header, comma-separated, ending in CRLF.
-QByteArray CsvHeaderLine();
+// "时间" and every quantity's header, comma-separated, ending in CRLF. With
+// `withAddress` (the overview's file of several meters) a column "地址" follows
+// the time.
+QByteArray CsvHeaderLine(bool withAddress = false);
 
-// The time and every quantity of `reading`, comma-separated, ending in CRLF.
-QByteArray CsvRow(const rdacq::Reading &reading);
+// The time and every quantity of `reading`, comma-separated, ending in CRLF;
+// with an address 0..255 it follows the time.
+QByteArray CsvRow(const rdacq::Reading &reading, int address = -1);
 
 // rd5800-YYYYMMDD-HHMMSS.csv for `now`, in the user's documents folder.
 QString DefaultRecordPath(const QDateTime &now);
+// rd5800-overview-YYYYMMDD-HHMMSS.csv, the overview's file, in the same folder.
+QString DefaultOverviewRecordPath(const QDateTime &now);
 
 } // namespace rdrec

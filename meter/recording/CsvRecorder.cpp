@@ -19,7 +19,7 @@ QString OpenFailure(const QString &path, const QString &reason)
 
 } // namespace
 
-CsvRecorder::CsvRecorder() = default;
+CsvRecorder::CsvRecorder(bool addressColumn) : m_addressColumn(addressColumn) {}
 
 CsvRecorder::~CsvRecorder()
 {
@@ -41,7 +41,7 @@ ExistingFile InspectRecordFile(const QString &path)
 bool CsvRecorder::open(const QString &path, QString *error, IfExisting existingMode)
 {
     close();
-    const QByteArray header = Utf8Bom() + CsvHeaderLine();
+    const QByteArray header = Utf8Bom() + CsvHeaderLine(m_addressColumn);
     bool continuing = false;
     bool needsLineEnd = false;
     const QFileInfo info(path);
@@ -86,7 +86,7 @@ bool CsvRecorder::open(std::unique_ptr<QIODevice> device, const QString &path, Q
     m_device = std::move(device);
     m_path = path;
     m_rows = 0;
-    if (!m_device->isWritable() || !writeAll(Utf8Bom() + CsvHeaderLine())) {
+    if (!m_device->isWritable() || !writeAll(Utf8Bom() + CsvHeaderLine(m_addressColumn))) {
         *error = OpenFailure(path, reason());
         close();
         return false;
@@ -96,9 +96,19 @@ bool CsvRecorder::open(std::unique_ptr<QIODevice> device, const QString &path, Q
 
 bool CsvRecorder::append(const rdacq::Reading &reading, QString *error)
 {
+    return appendRow(CsvRow(reading), error);
+}
+
+bool CsvRecorder::append(const rdacq::Reading &reading, uint8_t address, QString *error)
+{
+    return appendRow(CsvRow(reading, address), error);
+}
+
+bool CsvRecorder::appendRow(const QByteArray &row, QString *error)
+{
     if (!m_device)
         return false;
-    if (!writeAll(CsvRow(reading))) {
+    if (!writeAll(row)) {
         *error = QCoreApplication::translate("CsvRecorder", "写入记录文件 %1 失败：%2。记录已停止。")
                      .arg(QDir::toNativeSeparators(m_path), reason());
         close();

@@ -29,7 +29,9 @@ enum class IfExisting {
 
 class CsvRecorder {
 public:
-    CsvRecorder();
+    // With `addressColumn` every row carries the meter's address after the time
+    // (the overview's one file for all meters).
+    explicit CsvRecorder(bool addressColumn = false);
     ~CsvRecorder();
     CsvRecorder(const CsvRecorder &) = delete;
     CsvRecorder &operator=(const CsvRecorder &) = delete;
@@ -48,6 +50,8 @@ public:
     // Appends the row of `reading`. On failure the recorder closes and `error`
     // says why; later calls return false without a new text.
     bool append(const rdacq::Reading &reading, QString *error);
+    // The same with the meter's address (a recorder made with the address column).
+    bool append(const rdacq::Reading &reading, uint8_t address, QString *error);
 
     void close();
 
@@ -59,6 +63,9 @@ private:
     bool writeAll(const QByteArray &bytes);
     QString reason() const;
 
+    bool appendRow(const QByteArray &row, QString *error);
+
+    bool m_addressColumn = false;
     std::unique_ptr<QIODevice> m_device;
     QString m_path;
     qint64 m_rows = 0;

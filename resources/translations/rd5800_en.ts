@@ -493,6 +493,14 @@ Baud rate:%2<byte value="xd"/>
         <source>接线检查</source>
         <translation>Wiring check</translation>
     </message>
+    <message>
+        <source>总览</source>
+        <translation>Overview</translation>
+    </message>
+    <message>
+        <source>快速刷新</source>
+        <translation>Fast refresh</translation>
+    </message>
 </context>
 <context>
     <name>FieldError</name>
@@ -854,40 +862,6 @@ Polling has stopped; reconnect and press &quot;Run&quot;.</translation>
 <context>
     <name>MeterOptions</name>
     <message>
-        <source>用法: RD5800 [选项]
-RD5800 三相电力监测仪的上位机程序: 实时数据、开关量、计数、谐波与仪表设置。
-
-选项:
-  --port NAME       1 号串口 (COM1) 使用的设备, 同环境变量 RD5800_COM1, 例如 /dev/ttyUSB0
-  --baud N          通讯设置的波特率: 1200, 2400, 4800, 9600 或 19200 (默认 9600)
-  --parity N|E|O    通讯设置的校验方式: 无, 偶校验或奇校验 (默认 N)
-  --address N       子机地址 0..255 (默认 0)
-  --run             不显示通讯设置, 按以上设置打开串口并立即开始轮询 (需要 --address)
-  --record FILE     启动后把每次读到的数据记录到 CSV 文件 FILE (文件已有同样的记录时接着写)
-  --lang zh|en      界面语言: 中文或英文 (不给时按系统语言, C/POSIX 时为中文)
-  -h, --help        显示本说明
-
-无人值守记录, 例如: RD5800 --port /dev/ttyUSB0 --address 1 --run --record load.csv
-串口: 环境变量 RD5800_COM&lt;n&gt; 指定端口号 n 使用的设备, 例如 RD5800_COM1=/dev/ttyUSB0。
-</source>
-        <translation>Usage: RD5800 [options]
-Host program for the RD5800 three-phase power meter: live data, digital inputs, counters, harmonics and meter settings.
-
-Options:
-  --port NAME       the device of serial port 1 (COM1), as the variable RD5800_COM1, e.g. /dev/ttyUSB0
-  --baud N          baud rate of the communication settings: 1200, 2400, 4800, 9600 or 19200 (default 9600)
-  --parity N|E|O    parity of the communication settings: none, even or odd (default N)
-  --address N       slave address 0..255 (default 0)
-  --run             skip the communication settings, open the port with the settings above and poll at once (needs --address)
-  --record FILE     record every reading from the start into the CSV file FILE (continues a file with the same columns)
-  --lang zh|en      interface language: Chinese or English (default: the system language; Chinese for C/POSIX)
-  -h, --help        show this text
-
-Unattended logging, e.g.: RD5800 --port /dev/ttyUSB0 --address 1 --run --record load.csv
-Serial port: the environment variable RD5800_COM&lt;n&gt; names the device of port number n, e.g. RD5800_COM1=/dev/ttyUSB0.
-</translation>
-    </message>
-    <message>
         <source>RD5800: %1
 请用 RD5800 --help 查看全部选项。
 </source>
@@ -941,6 +915,42 @@ Gateways: a port name (--port NAME or RD5800_COM1=NAME) may also be an Ethernet 
   modbus-tcp://HOST:PORT  Modbus TCP gateway, unit id = meter address (commonly port 502)
   For example RD5800_COM1=modbus-tcp://192.168.1.20:502. Over a gateway the serial settings are made on
   the gateway; the baud rate and parity in &quot;Communication settings&quot; only set the waits.
+</translation>
+    </message>
+    <message>
+        <source>用法: RD5800 [选项]
+RD5800 三相电力监测仪的上位机程序: 实时数据、开关量、计数、谐波与仪表设置。
+
+选项:
+  --port NAME       1 号串口 (COM1) 使用的设备, 同环境变量 RD5800_COM1, 例如 /dev/ttyUSB0
+  --baud N          通讯设置的波特率: 1200, 2400, 4800, 9600 或 19200 (默认 9600)
+  --parity N|E|O    通讯设置的校验方式: 无, 偶校验或奇校验 (默认 N)
+  --address N       子机地址 0..255 (默认 0)
+  --run             不显示通讯设置, 按以上设置打开串口并立即开始轮询 (需要 --address)
+  --record FILE     启动后把每次读到的数据记录到 CSV 文件 FILE (文件已有同样的记录时接着写)
+  --lang zh|en      界面语言: 中文或英文 (不给时按系统语言, C/POSIX 时为中文)
+  --overview        同时打开 &quot;总览&quot; 窗口: 总线上的全部仪表
+  -h, --help        显示本说明
+
+无人值守记录, 例如: RD5800 --port /dev/ttyUSB0 --address 1 --run --record load.csv
+串口: 环境变量 RD5800_COM&lt;n&gt; 指定端口号 n 使用的设备, 例如 RD5800_COM1=/dev/ttyUSB0。
+</source>
+        <translation>Usage: RD5800 [options]
+Host program for the RD5800 three-phase power meter: live data, digital inputs, counters, harmonics and meter settings.
+
+Options:
+  --port NAME       the device of serial port 1 (COM1), as the variable RD5800_COM1, e.g. /dev/ttyUSB0
+  --baud N          baud rate of the communication settings: 1200, 2400, 4800, 9600 or 19200 (default 9600)
+  --parity N|E|O    parity of the communication settings: none, even or odd (default N)
+  --address N       slave address 0..255 (default 0)
+  --run             skip the communication settings, open the port with the settings above and poll at once (needs --address)
+  --record FILE     record every reading from the start into the CSV file FILE (continues a file with the same columns)
+  --lang zh|en      interface language: Chinese or English (default: the system language; Chinese for C/POSIX)
+  --overview        open the &quot;Overview&quot; window too: every meter of the bus
+  -h, --help        show this text
+
+Unattended logging, e.g.: RD5800 --port /dev/ttyUSB0 --address 1 --run --record load.csv
+Serial port: the environment variable RD5800_COM&lt;n&gt; names the device of port number n, e.g. RD5800_COM1=/dev/ttyUSB0.
 </translation>
     </message>
 </context>
@@ -1201,6 +1211,165 @@ The settings may be written only in part; reconnect and set them again.</transla
 读取未完成，接好后请重新读取。</source>
         <translation>
 Reading did not finish; reconnect and read again.</translation>
+    </message>
+</context>
+<context>
+    <name>Overview</name>
+    <message>
+        <source>扫描范围必须在 1 到 247 之间。</source>
+        <translation>The scan range must lie between 1 and 247.</translation>
+    </message>
+    <message>
+        <source>扫描范围的起始地址不能大于结束地址。</source>
+        <translation>The first address of the scan range cannot be above the last.</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>无应答</source>
+        <translation>No reply</translation>
+    </message>
+    <message>
+        <source>异常</source>
+        <translation>Fault</translation>
+    </message>
+    <message>
+        <source>未读</source>
+        <translation>Not read</translation>
+    </message>
+    <message>
+        <source>地址 %1 不在 1 到 247 之间。</source>
+        <translation>Address %1 is not between 1 and 247.</translation>
+    </message>
+    <message>
+        <source>地址 %1 已在列表中。</source>
+        <translation>Address %1 is already in the list.</translation>
+    </message>
+    <message>
+        <source>名称不能包含换行。</source>
+        <translation>A name cannot contain line breaks.</translation>
+    </message>
+    <message>
+        <source>地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>状态</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>相电压</source>
+        <translation>Phase voltage</translation>
+    </message>
+    <message>
+        <source>相电流</source>
+        <translation>Current</translation>
+    </message>
+    <message>
+        <source>有功功率</source>
+        <translation>Active power</translation>
+    </message>
+    <message>
+        <source>功率因数</source>
+        <translation>Power factor</translation>
+    </message>
+    <message>
+        <source>频率</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>正向有功电能</source>
+        <translation>Active energy +</translation>
+    </message>
+    <message>
+        <source>成功率</source>
+        <translation>Success rate</translation>
+    </message>
+    <message>
+        <source>最后应答</source>
+        <translation>Last reply</translation>
+    </message>
+    <message>
+        <source>总览</source>
+        <translation>Overview</translation>
+    </message>
+    <message>
+        <source>扫描总线</source>
+        <translation>Scan bus</translation>
+    </message>
+    <message>
+        <source>运行</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>添加…</source>
+        <translation>Add…</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>记录数据</source>
+        <translation>Record data</translation>
+    </message>
+    <message>
+        <source>起始地址</source>
+        <translation>From address</translation>
+    </message>
+    <message>
+        <source>结束地址</source>
+        <translation>To address</translation>
+    </message>
+    <message>
+        <source>扫描进度</source>
+        <translation>Scan progress</translation>
+    </message>
+    <message>
+        <source>找到</source>
+        <translation>Found</translation>
+    </message>
+    <message>
+        <source>记录</source>
+        <translation>Recording</translation>
+    </message>
+    <message>
+        <source>仪表</source>
+        <translation>Meters</translation>
+    </message>
+    <message>
+        <source>添加仪表</source>
+        <translation>Add meter</translation>
+    </message>
+    <message>
+        <source>子机地址 (1-247):</source>
+        <translation>Slave address (1-247):</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>停止扫描</source>
+        <translation>Stop scan</translation>
+    </message>
+    <message>
+        <source>找到 %1 台仪表</source>
+        <translation>%1 meters found</translation>
+    </message>
+    <message>
+        <source>停止记录</source>
+        <translation>Stop recording</translation>
+    </message>
+    <message>
+        <source>记录中: %1 (%2 行)</source>
+        <translation>Recording: %1 (%2 rows)</translation>
     </message>
 </context>
 <context>

@@ -155,6 +155,10 @@ TEST_P(Layout, MainWindowAndDialogs)
     window.setLineSettings(9600, rdlink::Parity::None, 1);
     window.OnInitDialog();
     Check(&window, "meter-window");
+    window.openOverview();
+    window.overviewWindow()->model().addMeter(1);
+    window.overviewWindow()->model().addMeter(2);
+    Check(window.overviewWindow(), "overview");
 
     CCommSetDlg settings;
     settings.m_commPort = 1;

@@ -67,3 +67,13 @@ TEST(MeterOptions, UnattendedStart)
     // A mistake is one line and a pointer to --help, not the whole usage again.
     EXPECT_EQ(MeterOptionErrorText(QStringLiteral("x")).count(QLatin1Char('\n')), 2);
 }
+
+TEST(MeterOptions, OverviewOpensWithTheMainWindow)
+{
+    EXPECT_FALSE(ParseMeterOptions({QStringLiteral("RD5800")}).overview);
+    const MeterOptions o = ParseMeterOptions({QStringLiteral("RD5800"), QStringLiteral("--overview")});
+    EXPECT_TRUE(o.overview);
+    EXPECT_TRUE(o.error.isEmpty());
+    EXPECT_FALSE(ParseMeterOptions({QStringLiteral("RD5800"), QStringLiteral("--overview=1")}).error.isEmpty());
+    EXPECT_TRUE(MeterHelpText().contains(QStringLiteral("--overview")));
+}

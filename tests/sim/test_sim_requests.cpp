@@ -315,6 +315,12 @@ TEST(SimOptions, CommandLine)
     ASSERT_TRUE(ParseOptions(3, modbusTcp, &gateway, &error)) << error;
     EXPECT_EQ(gateway.tcpPort, 5020);
     EXPECT_TRUE(gateway.modbusTcp);
+    EXPECT_TRUE(defaults.addresses.empty());
+
+    Options bus;
+    const char *busArgs[] = {"rd5800-sim", "--addresses", "5,1,247"};
+    ASSERT_TRUE(ParseOptions(3, busArgs, &bus, &error)) << error;
+    EXPECT_EQ(bus.addresses, (std::vector<uint8_t>{5, 1, 247}));
 
     const std::vector<std::vector<const char *>> bad = {
         {"rd5800-sim", "--address", "0"},  {"rd5800-sim", "--address", "248"},
@@ -327,6 +333,9 @@ TEST(SimOptions, CommandLine)
         {"rd5800-sim", "--tcp", "65536"}, {"rd5800-sim", "--modbus-tcp", "-1"},
         {"rd5800-sim", "--tcp", "1", "--modbus-tcp", "2"},
         {"rd5800-sim", "--tcp", "0", "--link", "/tmp/com1"},
+        {"rd5800-sim", "--addresses", "1,0"},   {"rd5800-sim", "--addresses", "1,248"},
+        {"rd5800-sim", "--addresses", "2,5,2"}, {"rd5800-sim", "--addresses", "1,,2"},
+        {"rd5800-sim", "--addresses", ""},      {"rd5800-sim", "--addresses", "1,x"},
     };
     for (const auto &args : bad) {
         Options x;

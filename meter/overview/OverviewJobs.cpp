@@ -1,0 +1,177 @@
+// The overview's jobs on the link worker and what their results do in the
+// window: opening and closing the shared port, one refresh of a meter, one probe
+// of the scan. Jobs posted under an older generation send nothing.
+#include "OverviewWindow.h"
+
+#include "OverviewHost.h"
+#include "common/widgets/Prompter.h"
+
+void OverviewWindow::postOpen(std::shared_ptr<std::atomic<unsigned>> generation)
+{
+    // Opens the port when it is closed, with the main window's settings; a failure
+    // ends what was started, with the port number, device and the system's reason.
+    const int number = m_host.commPort();
+    const rdlink::LineSettings settings = m_host.lineSettings();
+    const QPointer<QObject> guard(this);
+    ++m_posted;
+    const unsigned mine = generation->load();
+    m_host.linkWorker().post([guard, this, number, settings, generation, mine](rdlink::Link &link) {
+        rdlink::SerialPort &port = link.port();
+        QString failure;
+        if (generation->load() == mine && !port.isOpen() && !rdlink::OpenPort(port, number, settings))
+            failure = rdlink::PortOpenFailureText(number, port.deviceName(), port.errorString());
+        const bool open = port.isOpen();
+        rdlink::LinkWorker::deliver(guard, [this, failure, open] {
+            ++m_done;
+            m_host.portStateSeen(open);
+            if (!failure.isEmpty())
+                lineLost(failure);
+        });
+    });
+}
+
+void OverviewWindow::postClose()
+{
+    ++m_posted;
+    const QPointer<QObject> guard(this);
+    m_host.linkWorker().post([guard, this](rdlink::Link &link) {
+        rdlink::ClosePortIfOpen(link.port());
+        rdlink::LinkWorker::deliver(guard, [this] {
+            ++m_done;
+            m_host.portStateSeen(false);
+        });
+    });
+}
+
+void OverviewWindow::lineLost(const QString &text)
+{
+    m_host.portStateSeen(false);   // lost or never opened
+    const bool wasActive = m_refreshing || m_scan.active();
+    if (m_refreshing) {
+        m_refreshing = false;
+        ++*m_refreshGeneration;
+    }
+    if (m_scan.active()) {
+        m_scan.stop();
+        ++*m_scanGeneration;
+    }
+    showRunState();
+    showScanState();
+    if (wasActive)
+        m_prompter.message(this, text);
+}
+
+void OverviewWindow::postRefresh()
+{
+    const std::optional<uint8_t> address = m_model.nextInTurn();
+    if (!address)
+        return;
+    const int row = m_model.rowOf(*address);
+    const std::optional<rdacq::DeviceInfo> known = m_model.meter(row).info;
+    auto generation = m_refreshGeneration;
+    const unsigned mine = generation->load();
+    const QPointer<QObject> guard(this);
+    ++m_refreshesInFlight;
+    ++m_posted;
+    m_host.linkWorker().post([guard, this, generation, mine, address, known](rdlink::Link &link) {
+        if (generation->load() != mine || !link.port().isOpen()) {
+            rdlink::LinkWorker::deliver(guard, [this] {
+                --m_refreshesInFlight;
+                ++m_done;
+            });
+            return;   // stopped before it started, or the port is not open
+        }
+        rdlink::SerialPort &port = link.port();
+        const rdov::RefreshResult result = rdov::RefreshMeter(link, *address, known);
+        const QString lost = result.portLost ? rdlink::PortLostText(port.portNumber(), port.deviceName(),
+                                                                    port.errorString())
+                                             : QString();
+        rdlink::LinkWorker::deliver(guard, [this, result, lost, generation, mine] {
+            --m_refreshesInFlight;
+            ++m_done;
+            if (generation->load() != mine)
+                return;
+            if (!lost.isEmpty()) {
+                lineLost(lost);
+                return;
+            }
+            applyRefresh(result);
+        });
+    });
+}
+
+void OverviewWindow::applyRefresh(const rdov::RefreshResult &result)
+{
+    // The next read goes out first: the line never waits for the table.
+    if (m_refreshing)
+        postRefresh();
+    m_model.apply(result);
+    const int row = m_model.rowOf(result.address);
+    if (row >= 0 && result.values && m_recorder.isOpen()) {
+        const rdov::MeterRow &meter = m_model.meter(row);
+        rdacq::Reading reading;
+        reading.time = result.replyTime;
+        reading.values = *result.values;
+        reading.successRate = meter.requests ? 100.0 * meter.replies / meter.requests : 0.0;
+        QString error;
+        if (!m_recorder.append(reading, result.address, &error))
+            m_prompter.message(this, error);
+        showRecordState();
+    }
+    if (++m_turnsThisRound >= m_model.count()) {
+        m_turnsThisRound = 0;
+        emit roundDone();
+    }
+}
+
+void OverviewWindow::postProbe()
+{
+    const std::optional<uint8_t> address = m_scan.next();
+    if (!address)
+        return;
+    auto generation = m_scanGeneration;
+    const unsigned mine = generation->load();
+    const QPointer<QObject> guard(this);
+    ++m_probesInFlight;
+    ++m_posted;
+    m_host.linkWorker().post([guard, this, generation, mine, address](rdlink::Link &link) {
+        if (generation->load() != mine || !link.port().isOpen()) {
+            rdlink::LinkWorker::deliver(guard, [this] {
+                --m_probesInFlight;
+                ++m_done;
+            });
+            return;
+        }
+        rdlink::SerialPort &port = link.port();
+        const rdov::ProbeResult result = rdov::ProbeAddress(link, *address);
+        const QString lost = result.portLost ? rdlink::PortLostText(port.portNumber(), port.deviceName(),
+                                                                    port.errorString())
+                                             : QString();
+        rdlink::LinkWorker::deliver(guard, [this, result, lost, generation, mine] {
+            --m_probesInFlight;
+            ++m_done;
+            if (generation->load() != mine)
+                return;
+            if (!lost.isEmpty()) {
+                lineLost(lost);
+                return;
+            }
+            applyProbe(result);
+        });
+    });
+}
+
+void OverviewWindow::applyProbe(const rdov::ProbeResult &result)
+{
+    postProbe();
+    if (result.info && m_model.rowOf(result.address) < 0)
+        m_model.addMeter(result.address, QString(), result.info);
+    m_scan.probed(result.info.has_value());
+    showScanState();
+    if (!m_scan.active()) {
+        // The whole range is done: the port goes back to closed, as after "停止扫描".
+        postClose();
+        emit scanFinished();
+    }
+}
+
