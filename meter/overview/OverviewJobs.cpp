@@ -19,7 +19,7 @@ void OverviewWindow::postOpen(std::shared_ptr<std::atomic<unsigned>> generation)
         rdlink::SerialPort &port = link.port();
         QString failure;
         if (generation->load() == mine && !port.isOpen() && !rdlink::OpenPort(port, number, settings))
-            failure = rdlink::PortOpenFailureText(number, port.deviceName(), port.errorString());
+            failure = rdlink::PortOpenFailureText(number, port.deviceName(), port.errorString(), port.errorKind());
         const bool open = port.isOpen();
         rdlink::LinkWorker::deliver(guard, [this, failure, open] {
             ++m_done;
