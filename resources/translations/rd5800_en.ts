@@ -743,7 +743,7 @@ Nothing was sent.</translation>
     </message>
     <message>
         <source>5. 关于子机地址</source>
-        <translation>5. About the slave address</translation>
+        <translation>6. About the slave address</translation>
     </message>
     <message>
         <source>轮询中新输入的子机地址在仪表应答后才生效; 正在轮询的地址不应答时, 请先按&quot;停止&quot;, 再按&quot;运行&quot;。</source>
