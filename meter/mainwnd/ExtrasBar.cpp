@@ -170,7 +170,9 @@ void ExtrasBar::openWiring()
 {
     if (!m_wiringDlg) {
         m_wiringDlg = new WiringDlg(window());
-        m_wiringDlg->move(window()->frameGeometry().topLeft() + QPoint(60, 60));
+        rdwidgets::OpenBeside(m_wiringDlg, window());
+    } else if (!m_wiringDlg->isVisible()) {
+        rdwidgets::ReopenBeside(m_wiringDlg, window());
     }
     // The latest reading at once, not only from the next tick on.
     if (m_lastReading)

@@ -245,7 +245,9 @@ void CMeterDlg::openOverview()
 {
     if (!m_overview) {
         m_overview = new OverviewWindow(*this, m_prompter, m_settingsMaker ? m_settingsMaker() : nullptr, this);
-        m_overview->move(frameGeometry().topLeft() + QPoint(60, 60));
+        rdwidgets::OpenBeside(m_overview, this);
+    } else if (!m_overview->isVisible()) {
+        rdwidgets::ReopenBeside(m_overview, this);
     }
     m_overview->show();
     m_overview->raise();

@@ -11,6 +11,7 @@
 #include "meter/mainwnd/HelpDlg.h"
 #include "meter/mainwnd/MeterDlg.h"
 #include "meter/trends/TrendDlg.h"
+#include "meter/wiring/WiringDlg.h"
 #include "modules/windows/CAnalogOutDlg.h"
 #include "modules/windows/CModuleSetDlg.h"
 #include "modules/windows/CPulseSetDlg.h"
@@ -153,6 +154,10 @@ TEST(WindowPlacement, MeterWindowsOpenOnTheMainWindowsScreen)
 
     main.extras().trendButton()->click();
     ExpectOnScreen(main.extras().trendWindow(), screen, QStringLiteral("趋势图"));
+    main.extras().wiringButton()->click();
+    ExpectOnScreen(main.extras().wiringWindow(), screen, QStringLiteral("接线检查"));
+    main.openOverview();
+    ExpectOnScreen(main.overviewWindow(), screen, QStringLiteral("总览"));
     main.panel().help->click();
     const auto notes = main.findChildren<CHelpDlg *>();
     ASSERT_EQ(notes.size(), 1);
