@@ -24,6 +24,21 @@ QByteArray ToBytes(const rdlink::Frame &f)
 
 } // namespace
 
+void LoadModuleRegisters(FakeInstrument &meter, uint16_t presence)
+{
+    meter.regs[0x0100] = presence;
+    meter.regs[0x0307] = 10;
+    meter.regs[0x0308] = 20;
+    const uint16_t relay[12] = {1, 1900, 1800, 5, 6, 7, 0xFF, 0, 0, 0, 0, 0};
+    for (int k = 0; k < 12; ++k)
+        meter.regs[uint16_t(0x0311 + k)] = relay[k];
+    meter.regs[0x0335] = 3;
+    meter.regs[0x0336] = 5;
+    const uint16_t analog[6] = {4, 10, 0, 27, 5500, 4500};
+    for (int k = 0; k < 6; ++k)
+        meter.regs[uint16_t(0x0337 + k)] = analog[k];
+}
+
 QByteArray ReadRequest(uint16_t reg, uint16_t count)
 {
     return ToBytes(rdlink::BuildRead(1, reg, count));

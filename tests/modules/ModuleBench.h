@@ -28,6 +28,12 @@ public:
     std::vector<Chunk> Answer(const QByteArray &request);
 };
 
+// One instrument with the relay block of module 1#, the analog output block of
+// module 1# and the energy pulse settings, PT 10 and CT 20. The presence word names
+// the modules the window under test looks for, so that the relay window opens no
+// others.
+void LoadModuleRegisters(FakeInstrument &meter, uint16_t presence);
+
 QByteArray ReadRequest(uint16_t reg, uint16_t count);
 QByteArray WriteRequest(uint16_t reg, uint16_t value);
 

@@ -26,21 +26,6 @@ using rdmod::CPulseSetDlg;
 
 namespace {
 
-void LoadInstrument(FakeInstrument &meter, uint16_t presence)
-{
-    meter.regs[0x0100] = presence;
-    meter.regs[0x0307] = 10;
-    meter.regs[0x0308] = 20;
-    const uint16_t relay[12] = {1, 1900, 1800, 5, 6, 7, 0xFF, 0, 0, 0, 0, 0};
-    for (int k = 0; k < 12; ++k)
-        meter.regs[uint16_t(0x0311 + k)] = relay[k];
-    meter.regs[0x0335] = 3;
-    meter.regs[0x0336] = 5;
-    const uint16_t analog[6] = {4, 10, 0, 27, 5500, 4500};
-    for (int k = 0; k < 6; ++k)
-        meter.regs[uint16_t(0x0337 + k)] = analog[k];
-}
-
 // Holds the worker at the first request equal to `at` until released.
 struct Gate {
     QByteArray at;
@@ -149,7 +134,7 @@ TEST(ModWindowsClosing, AnOperationOnTheLineRunsWholeAndItsOutcomeGoesNowhere)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         ModuleBench bench;
-        LoadInstrument(bench.instrument, c.presence);
+        LoadModuleRegisters(bench.instrument, c.presence);
         Gate gate;
         gate.at = c.holdAt;
         gate.Install(bench);

@@ -22,24 +22,6 @@ using rdmod::CPulseSetDlg;
 
 namespace {
 
-// One instrument with the relay block of module 1#, the analog output block of
-// module 1# and the energy pulse settings. The presence word names the one module
-// the window under test looks for, so that the relay window opens no others.
-void LoadInstrument(FakeInstrument &meter, uint16_t presence)
-{
-    meter.regs[0x0100] = presence;
-    meter.regs[0x0307] = 10;
-    meter.regs[0x0308] = 20;
-    const uint16_t relay[12] = {1, 1900, 1800, 5, 6, 7, 0xFF, 0, 0, 0, 0, 0};
-    for (int k = 0; k < 12; ++k)
-        meter.regs[uint16_t(0x0311 + k)] = relay[k];
-    meter.regs[0x0335] = 3;
-    meter.regs[0x0336] = 5;
-    const uint16_t analog[6] = {4, 10, 0, 27, 5500, 4500};
-    for (int k = 0; k < 6; ++k)
-        meter.regs[uint16_t(0x0337 + k)] = analog[k];
-}
-
 // From now on the port answers as the instrument until request `at` (1 = the
 // next one), during which the device goes away.
 void VanishAt(FakeSerialPort &port, FakeInstrument &meter, int at)
@@ -105,7 +87,7 @@ TEST(ModWindowsUnplugged, DeviceLostDuringStartUpReadSaysSoOnceAndSendsNoMore)
         for (int at = 1; at <= w.initRequests; ++at) {
             SCOPED_TRACE(std::string(w.name) + " lost at request " + std::to_string(at));
             ModuleBench bench;
-            LoadInstrument(bench.instrument, w.presence);
+            LoadModuleRegisters(bench.instrument, w.presence);
             auto window = w.open(bench);
             FakeSerialPort &port = bench.port;
             const QStringList before = EditTexts(window.get());
@@ -128,7 +110,7 @@ TEST(ModWindowsUnplugged, DeviceLostDuringWriteStopsTheBlockAndTheNextWriteWorks
         for (int at = 1; at <= w.writeRequests; ++at) {
             SCOPED_TRACE(std::string(w.name) + " lost at write " + std::to_string(at));
             ModuleBench bench;
-            LoadInstrument(bench.instrument, w.presence);
+            LoadModuleRegisters(bench.instrument, w.presence);
             auto window = w.open(bench);
             FakeSerialPort &port = bench.port;
             w.init(window.get());
@@ -166,7 +148,7 @@ TEST(ModWindowsUnplugged, MissingPortRefusesEveryOperationWithItsMessage)
     for (const Window &w : Windows()) {
         SCOPED_TRACE(w.name);
         ModuleBench bench;
-        LoadInstrument(bench.instrument, w.presence);
+        LoadModuleRegisters(bench.instrument, w.presence);
         bench.port.failOpen = true;
         auto window = w.open(bench);
         FakeSerialPort &port = bench.port;
