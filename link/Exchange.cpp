@@ -159,6 +159,9 @@ ExchangeResult Link::Exchange(const Frame &request, const ExchangeOptions &optio
             record.replyElapsedMs = last;
             record.expectedLength = ExpectedReplyLength(request);
             record.portLost = !m_port.isOpen();
+            const SerialPort::WireTrace wire = m_port.wireTrace();
+            record.mbapSent = wire.sent;
+            record.mbapReceived = wire.received;
             m_observer(record);
         }
         return result;

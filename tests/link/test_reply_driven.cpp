@@ -118,9 +118,12 @@ TEST(ReplyDriven, ObserverSeesEveryByteAndWhenTheLastCame)
     rig.link.setObserver([&](const ExchangeRecord &r) { seen.push_back(r); });
     const QByteArray reply = ReadReply(1, 17);
     rig.port.queueChunks({{QByteArray("\x7F", 1), 4}, {reply, 44}});
+    rig.port.wire = {QByteArray("mbap-out"), QByteArray("mbap-in")};   // a gateway's own bytes
     const ExchangeResult r = rig.link.Exchange(BuildRead(1, 0x0300, 17), ReplyDriven());
     ASSERT_TRUE(r.ok());
     ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].mbapSent, QByteArray("mbap-out"));
+    EXPECT_EQ(seen[0].mbapReceived, QByteArray("mbap-in"));
     EXPECT_EQ(seen[0].received, QByteArray("\x7F", 1) + reply);
     EXPECT_EQ(seen[0].replyElapsedMs, 44);
     EXPECT_EQ(seen[0].expectedLength, 39);

@@ -62,6 +62,9 @@ public:
     QString deviceName() const override { return device; }
     QString errorString() const override { return m_error; }
     rdlink::PortError errorKind() const override { return m_errorKind; }
+    // What a translating port (Modbus TCP) would report as the wire's bytes.
+    WireTrace wire;
+    WireTrace wireTrace() const override { return wire; }
 
     // Bytes scheduled and not yet arrived or read (for tests of late bytes).
     int pendingCount() const;
