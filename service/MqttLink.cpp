@@ -13,10 +13,6 @@ namespace {
 
 constexpr int kQos = 1;
 
-QString Tr(const char *text)
-{
-    return QCoreApplication::translate("rd5800d", text);
-}
 
 } // namespace
 
@@ -86,7 +82,7 @@ void MqttLink::connectNow()
     const int rc = MQTTAsync_connect(m_client, &options);
     if (rc != MQTTASYNC_SUCCESS) {
         m_connecting = false;
-        failed(Tr("错误 %1").arg(rc));
+        failed(QCoreApplication::translate("rd5800d", "错误 %1").arg(rc));
     }
 }
 
@@ -123,7 +119,7 @@ void MqttLink::Callbacks::OnConnectFailure(void *context, MQTTAsync_failureData 
 {
     auto *self = static_cast<MqttLink *>(context);
     const QString reason = data && data->message ? QString::fromUtf8(data->message)
-                                                 : Tr("错误 %1").arg(data ? data->code : 0);
+                                                 : QCoreApplication::translate("rd5800d", "错误 %1").arg(data ? data->code : 0);
     QMetaObject::invokeMethod(self, [self, reason] { self->failed(reason); }, Qt::QueuedConnection);
 }
 
@@ -131,7 +127,7 @@ void MqttLink::Callbacks::OnConnectionLost(void *context, char *cause)
 {
     auto *self = static_cast<MqttLink *>(context);
     self->m_connected.store(false);
-    const QString reason = cause ? QString::fromUtf8(cause) : Tr("连接中断");
+    const QString reason = cause ? QString::fromUtf8(cause) : QCoreApplication::translate("rd5800d", "连接中断");
     QMetaObject::invokeMethod(self, [self, reason] { self->failed(reason); }, Qt::QueuedConnection);
 }
 

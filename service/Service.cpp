@@ -16,15 +16,6 @@
 
 namespace rdsvc {
 
-namespace {
-
-QString Tr(const char *text)
-{
-    return QCoreApplication::translate("rd5800d", text);
-}
-
-} // namespace
-
 void LogLine(const QString &text)
 {
     const QByteArray line = QDateTime::currentDateTime().toString(Qt::ISODate).toUtf8() + ' ' + text.toUtf8() + '\n';
@@ -58,7 +49,7 @@ bool Service::start(QString *error)
 {
     if (!m_config.recordDir.isEmpty()) {
         if (!QDir().mkpath(m_config.recordDir)) {
-            *error = Tr("无法创建记录文件夹 %1").arg(m_config.recordDir);
+            *error = QCoreApplication::translate("rd5800d", "无法创建记录文件夹 %1").arg(m_config.recordDir);
             return false;
         }
         for (const MeterEntry &m : m_meters) {
@@ -73,7 +64,7 @@ bool Service::start(QString *error)
         m_http = std::make_unique<HttpApi>(m_meters);
         if (!m_http->listen(m_config.httpAddress, m_config.httpPort, error))
             return false;
-        log(Tr("HTTP 服务: http://%1:%2/metrics").arg(m_config.httpAddress.toString()).arg(m_config.httpPort));
+        log(QCoreApplication::translate("rd5800d", "HTTP 服务: http://%1:%2/metrics").arg(m_config.httpAddress.toString()).arg(m_config.httpPort));
     }
     if (!m_config.once && !m_config.mqttHost.isEmpty()) {
         MqttSettings s;
@@ -84,11 +75,11 @@ bool Service::start(QString *error)
         s.prefix = m_config.mqttPrefix;
         m_mqtt = std::make_unique<MqttLink>(s);
         connect(m_mqtt.get(), &MqttLink::connected, this, [this] {
-            log(Tr("已连接 MQTT 服务器 %1:%2").arg(m_config.mqttHost).arg(m_config.mqttPort));
+            log(QCoreApplication::translate("rd5800d", "已连接 MQTT 服务器 %1:%2").arg(m_config.mqttHost).arg(m_config.mqttPort));
             publishAll();
         });
         connect(m_mqtt.get(), &MqttLink::disconnected, this, [this](const QString &reason, int retrySeconds) {
-            log(Tr("MQTT 服务器 %1:%2 不可用 (%3), %4 秒后重试")
+            log(QCoreApplication::translate("rd5800d", "MQTT 服务器 %1:%2 不可用 (%3), %4 秒后重试")
                     .arg(m_config.mqttHost).arg(m_config.mqttPort).arg(reason).arg(retrySeconds));
         });
         m_mqtt->start();
@@ -99,13 +90,13 @@ bool Service::start(QString *error)
     connect(m_poller.get(), &Poller::portFailed, this,
             [this](const QString &, const QString &text) { log(text); });
     connect(m_poller.get(), &Poller::portOpened, this,
-            [this](const QString &adapter, const QString &) { log(Tr("%1 已重新打开").arg(adapter)); });
+            [this](const QString &adapter, const QString &) { log(QCoreApplication::translate("rd5800d", "%1 已重新打开").arg(adapter)); });
     connect(m_poller.get(), &Poller::allDone, this, &Service::onOnceDone);
     if (!m_config.once) {
         QStringList names;
         for (const MeterEntry &m : m_meters)
             names << QStringLiteral("%1=%2@%3").arg(m.spec.name).arg(m.spec.address).arg(m.spec.adapter);
-        log(Tr("开始轮询 %1 台仪表 (%2, %3): %4")
+        log(QCoreApplication::translate("rd5800d", "开始轮询 %1 台仪表 (%2, 每 %3 秒): %4")
                 .arg(m_meters.size()).arg(rdlink::SettingsText(m_config.line))
                 .arg(m_config.intervalSeconds).arg(names.join(QLatin1Char(' '))));
     }
@@ -120,9 +111,9 @@ void Service::onPolled(int index, const PollResult &result)
     MeterEntry &m = m_meters[size_t(index)];
     const Change change = ApplyPoll(m, result);
     if (change == Change::Online && !m_config.once)
-        log(Tr("仪表 %1 (地址 %2) 在线").arg(m.spec.name).arg(m.spec.address));
+        log(QCoreApplication::translate("rd5800d", "仪表 %1 (地址 %2) 在线").arg(m.spec.name).arg(m.spec.address));
     if (change == Change::Offline && !m_config.once)
-        log(Tr("仪表 %1 (地址 %2) 连续 %3 次未应答, 离线").arg(m.spec.name).arg(m.spec.address).arg(kMissedPollsOffline));
+        log(QCoreApplication::translate("rd5800d", "仪表 %1 (地址 %2) 连续 %3 次未应答, 离线").arg(m.spec.name).arg(m.spec.address).arg(kMissedPollsOffline));
     if (m_config.verbose)
         log(QStringLiteral("%1: status %2, %3/%4").arg(m.spec.name).arg(int(result.refresh.status))
                 .arg(result.refresh.replies).arg(result.refresh.requests));
@@ -180,7 +171,7 @@ void Service::shutdown()
     if (m_shuttingDown)
         return;
     m_shuttingDown = true;
-    log(Tr("收到停止信号, 正在结束"));
+    log(QCoreApplication::translate("rd5800d", "收到停止信号, 正在结束"));
     if (m_poller)
         m_poller->stop();
     for (auto &r : m_recorders)

@@ -14,10 +14,6 @@ namespace rdsvc {
 
 namespace {
 
-QString Tr(const char *text)
-{
-    return QCoreApplication::translate("rd5800d", text);
-}
 
 const char *const kHelp = QT_TRANSLATE_NOOP("rd5800d",
     "用法: rd5800d [选项]\n"
@@ -96,7 +92,7 @@ QString ReadArguments(const QStringList &args, std::vector<Setting> &out)
             continue;
         }
         if (!a.startsWith(QLatin1String("--")) || a.size() == 2)
-            return Tr("多余的参数: %1").arg(a);
+            return QCoreApplication::translate("rd5800d", "多余的参数: %1").arg(a);
         QString name = a.mid(2);
         Setting s;
         const int eq = name.indexOf(QLatin1Char('='));
@@ -108,16 +104,16 @@ QString ReadArguments(const QStringList &args, std::vector<Setting> &out)
         s.name = name;
         const OptionDef *def = FindOption(name);
         if (!def)
-            return Tr("未知的选项: --%1").arg(name);
+            return QCoreApplication::translate("rd5800d", "未知的选项: --%1").arg(name);
         if (def->arg == Arg::None && s.hasValue)
-            return Tr("--%1 不带值").arg(name);
+            return QCoreApplication::translate("rd5800d", "--%1 不带值").arg(name);
         if (def->arg != Arg::None && !s.hasValue) {
             const bool next = i + 1 < args.size() && !args[i + 1].startsWith(QLatin1String("--"));
             if (next) {
                 s.value = args[++i];
                 s.hasValue = true;
             } else if (def->arg == Arg::Value) {
-                return Tr("--%1 缺少值").arg(name);
+                return QCoreApplication::translate("rd5800d", "--%1 缺少值").arg(name);
             }
         }
         out.push_back(s);
@@ -131,7 +127,7 @@ QString ReadConfigFile(const QString &path, FileReader readFile, std::vector<Set
 {
     QByteArray bytes;
     if (!readFile(path, &bytes))
-        return Tr("无法读取配置文件 %1").arg(path);
+        return QCoreApplication::translate("rd5800d", "无法读取配置文件 %1").arg(path);
     const QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
     for (int n = 0; n < lines.size(); ++n) {
         const QString line = lines[n].trimmed();
@@ -149,13 +145,13 @@ QString ReadConfigFile(const QString &path, FileReader readFile, std::vector<Set
         const OptionDef *def = FindOption(s.name);
         const QString where = QStringLiteral("%1:%2").arg(path).arg(n + 1);
         if (!def || !def->inFile)
-            return Tr("%1: 无法理解的行: %2").arg(where, line);
+            return QCoreApplication::translate("rd5800d", "%1: 无法理解的行: %2").arg(where, line);
         if (def->arg == Arg::None && s.hasValue && s.value != QLatin1String("true"))
-            return Tr("%1: %2 不带值").arg(where, s.name);
+            return QCoreApplication::translate("rd5800d", "%1: %2 不带值").arg(where, s.name);
         if (def->arg == Arg::None)
             s.hasValue = false;
         if (def->arg == Arg::Value && (!s.hasValue || s.value.isEmpty()))
-            return Tr("%1: %2 缺少值").arg(where, s.name);
+            return QCoreApplication::translate("rd5800d", "%1: %2 缺少值").arg(where, s.name);
         out.push_back(s);
     }
     return QString();
@@ -194,17 +190,17 @@ QString ApplySetting(const Setting &s, ServiceConfig &c)
     } else if (name == QLatin1String("adapter")) {
         const QString port = v.trimmed();
         if (port.isEmpty())
-            return Tr("--adapter 需要一个设备名或网关地址");
+            return QCoreApplication::translate("rd5800d", "--adapter 需要一个设备名或网关地址");
         const auto parsed = rdlink::ParsePortName(port);
         if (const QString *e = std::get_if<QString>(&parsed))
-            return Tr("--adapter %1: %2").arg(port, *e);
+            return QCoreApplication::translate("rd5800d", "--adapter %1: %2").arg(port, *e);
         if (!c.adapters.contains(port))
             c.adapters << port;
     } else if (name == QLatin1String("baud")) {
         bool ok = false;
         const int b = v.trimmed().toInt(&ok, 10);
         if (!ok || (b != 1200 && b != 2400 && b != 4800 && b != 9600 && b != 19200))
-            return Tr("--baud 只接受 1200, 2400, 4800, 9600 或 19200");
+            return QCoreApplication::translate("rd5800d", "--baud 只接受 1200, 2400, 4800, 9600 或 19200");
         c.line.baudRate = b;
     } else if (name == QLatin1String("parity")) {
         const QString p = v.trimmed().toUpper();
@@ -215,40 +211,40 @@ QString ApplySetting(const Setting &s, ServiceConfig &c)
         else if (p == QLatin1String("O"))
             c.line.parity = rdlink::Parity::Odd;
         else
-            return Tr("--parity 只接受 N, E 或 O");
+            return QCoreApplication::translate("rd5800d", "--parity 只接受 N, E 或 O");
     } else if (name == QLatin1String("meter")) {
         static const QRegularExpression form(QStringLiteral("^([A-Za-z0-9_-]+)=([0-9]+)(?:@(.+))?$"));
         const QRegularExpressionMatch m = form.match(v.trimmed());
         if (!m.hasMatch())
-            return Tr("--meter 应为 名称=地址 或 名称=地址@适配器 (名称只含字母, 数字, _ 和 -): %1").arg(v);
+            return QCoreApplication::translate("rd5800d", "--meter 应为 名称=地址 或 名称=地址@适配器 (名称只含字母, 数字, _ 和 -): %1").arg(v);
         const int address = m.captured(2).toInt();
         if (address < 1 || address > 247)
-            return Tr("--meter %1: 地址应在 1 到 247 之间").arg(v);
+            return QCoreApplication::translate("rd5800d", "--meter %1: 地址应在 1 到 247 之间").arg(v);
         MeterSpec meter{m.captured(1), uint8_t(address), m.captured(3).trimmed()};
         for (const MeterSpec &other : c.meters)
             if (other.name == meter.name)
-                return Tr("仪表名称重复: %1").arg(meter.name);
+                return QCoreApplication::translate("rd5800d", "仪表名称重复: %1").arg(meter.name);
         c.meters.push_back(meter);
     } else if (name == QLatin1String("interval")) {
         bool ok = false;
         const double seconds = v.trimmed().toDouble(&ok);
         if (!ok || !(seconds >= 1.0) || seconds > 86400)
-            return Tr("--interval 只接受 1 到 86400 之间的秒数");
+            return QCoreApplication::translate("rd5800d", "--interval 只接受 1 到 86400 之间的秒数");
         c.intervalSeconds = seconds;
     } else if (name == QLatin1String("mqtt")) {
         if (!SplitHostPort(v.trimmed(), &c.mqttHost, &c.mqttPort))
-            return Tr("--mqtt 应为 主机:端口, 例如 localhost:1883");
+            return QCoreApplication::translate("rd5800d", "--mqtt 应为 主机:端口, 例如 localhost:1883");
     } else if (name == QLatin1String("mqtt-user")) {
         c.mqttUser = v;
     } else if (name == QLatin1String("mqtt-password-file")) {
         if (v.isEmpty())
-            return Tr("--mqtt-password-file 需要一个文件名");
+            return QCoreApplication::translate("rd5800d", "--mqtt-password-file 需要一个文件名");
         c.mqttPasswordFile = v;
     } else if (name == QLatin1String("mqtt-prefix")) {
         static const QRegularExpression topic(QStringLiteral("^[^#+\\s]+$"));
         const QString prefix = v.trimmed();
         if (!topic.match(prefix).hasMatch() || prefix.startsWith(QLatin1Char('/')) || prefix.endsWith(QLatin1Char('/')))
-            return Tr("--mqtt-prefix 不能为空, 不能含 #, + 或空白, 不能以 / 开头或结尾");
+            return QCoreApplication::translate("rd5800d", "--mqtt-prefix 不能为空, 不能含 #, + 或空白, 不能以 / 开头或结尾");
         c.mqttPrefix = prefix;
     } else if (name == QLatin1String("http")) {
         QString host;
@@ -256,12 +252,12 @@ QString ApplySetting(const Setting &s, ServiceConfig &c)
         const QString text = s.hasValue ? v.trimmed() : QStringLiteral("127.0.0.1:9580");
         QHostAddress address;
         if (!SplitHostPort(text, &host, &port) || !address.setAddress(host))
-            return Tr("--http 应为 地址:端口, 例如 127.0.0.1:9580");
+            return QCoreApplication::translate("rd5800d", "--http 应为 地址:端口, 例如 127.0.0.1:9580");
         c.httpAddress = address;
         c.httpPort = port;
     } else if (name == QLatin1String("record-dir")) {
         if (v.isEmpty())
-            return Tr("--record-dir 需要一个文件夹");
+            return QCoreApplication::translate("rd5800d", "--record-dir 需要一个文件夹");
         c.recordDir = v;
     }
     return QString();
@@ -272,16 +268,16 @@ QString ApplySetting(const Setting &s, ServiceConfig &c)
 QString CheckWhole(ServiceConfig &c)
 {
     if (c.meters.empty())
-        return Tr("没有仪表: 请用 --meter NAME=ADDRESS 指定至少一台");
+        return QCoreApplication::translate("rd5800d", "没有仪表: 请用 --meter NAME=ADDRESS 指定至少一台");
     for (MeterSpec &m : c.meters) {
         if (m.adapter.isEmpty()) {
             if (c.adapters.isEmpty())
-                return Tr("没有适配器: 请用 --adapter 指定串口设备或网关");
+                return QCoreApplication::translate("rd5800d", "没有适配器: 请用 --adapter 指定串口设备或网关");
             m.adapter = c.adapters.first();
         } else {
             const auto parsed = rdlink::ParsePortName(m.adapter);
             if (const QString *e = std::get_if<QString>(&parsed))
-                return Tr("--meter %1: %2").arg(m.name, *e);
+                return QCoreApplication::translate("rd5800d", "--meter %1: %2").arg(m.name, *e);
             if (!c.adapters.contains(m.adapter))
                 c.adapters << m.adapter;
         }
@@ -289,11 +285,11 @@ QString CheckWhole(ServiceConfig &c)
     for (size_t i = 0; i < c.meters.size(); ++i)
         for (size_t j = 0; j < i; ++j)
             if (c.meters[i].adapter == c.meters[j].adapter && c.meters[i].address == c.meters[j].address)
-                return Tr("地址重复: %1 与 %2 在 %3 上都是地址 %4")
+                return QCoreApplication::translate("rd5800d", "地址重复: %1 与 %2 在 %3 上都是地址 %4")
                     .arg(c.meters[j].name, c.meters[i].name, c.meters[i].adapter)
                     .arg(c.meters[i].address);
     if (!c.mqttUser.isEmpty() && c.mqttHost.isEmpty())
-        return Tr("--mqtt-user 需要 --mqtt");
+        return QCoreApplication::translate("rd5800d", "--mqtt-user 需要 --mqtt");
     return QString();
 }
 
@@ -301,12 +297,12 @@ QString CheckWhole(ServiceConfig &c)
 
 QString ServiceHelpText()
 {
-    return Tr(kHelp);
+    return QCoreApplication::translate("rd5800d", kHelp);
 }
 
 QString ServiceErrorText(const QString &error)
 {
-    return Tr("rd5800d: %1\n请用 rd5800d --help 查看全部选项。\n").arg(error);
+    return QCoreApplication::translate("rd5800d", "rd5800d: %1\n请用 rd5800d --help 查看全部选项。\n").arg(error);
 }
 
 ServiceConfig ParseServiceConfig(const QStringList &arguments, FileReader readFile)
@@ -330,7 +326,7 @@ ServiceConfig ParseServiceConfig(const QStringList &arguments, FileReader readFi
         if (s.name != QLatin1String("config"))
             continue;
         if (s.value.isEmpty()) {
-            c.error = Tr("--config 需要一个文件名");
+            c.error = QCoreApplication::translate("rd5800d", "--config 需要一个文件名");
             return c;
         }
         const QString error = ReadConfigFile(s.value, readFile ? readFile : ReadRealFile, all);
