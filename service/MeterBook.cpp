@@ -9,11 +9,11 @@ Change ApplyPoll(MeterEntry &entry, const PollResult &poll)
     entry.requests += quint64(r.requests + poll.counterRequests);
     entry.replies += quint64(r.replies + poll.counterReplies);
     // A refresh stops at its first failed request, so it holds at most one.
-    if (r.status == rdov::MeterStatus::NoReply)
+    if (r.requests > 0 && r.status == rdov::MeterStatus::NoReply)
         ++entry.timeouts;
-    else if (r.status == rdov::MeterStatus::Fault)
+    else if (r.requests > 0 && r.status == rdov::MeterStatus::Fault)
         ++entry.badReplies;
-    if (poll.counterRequests > poll.counterReplies)
+    if (poll.counterRequests > poll.counterReplies && !poll.counterPortLost)
         ++(poll.counterTimeout ? entry.timeouts : entry.badReplies);
     entry.lastStatus = r.status;
     if (r.info)

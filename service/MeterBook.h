@@ -34,10 +34,11 @@ struct MeterEntry {
 // One poll of a meter as the job hands it back.
 struct PollResult {
     rdov::RefreshResult refresh;
-    std::optional<std::array<uint32_t, 6>> counters;   // read after a good measurement
+    std::optional<std::array<uint32_t, 6>> counters;   // read before the measurement
     int counterRequests = 0;
     int counterReplies = 0;
-    bool counterTimeout = false;
+    bool counterTimeout = false;    // nothing came: the refresh was not tried (its requests 0)
+    bool counterPortLost = false;
 };
 
 // What a poll changed that the log and MQTT announce.

@@ -20,7 +20,7 @@ struct Poller::Adapter {
 
 namespace {
 
-// The six input counters, read after a good measurement reply.
+// The six input counters.
 void ReadCounters(rdlink::Link &link, uint8_t address, PollResult &out)
 {
     rdlink::ExchangeOptions options;
@@ -34,6 +34,7 @@ void ReadCounters(rdlink::Link &link, uint8_t address, PollResult &out)
         out.counters = rdacq::DecodeCounters(rdacq::Registers(r.data(), size_t(r.dataLength())));
     } else {
         out.counterTimeout = r.status == rdlink::ExchangeStatus::NothingReceived;
+        out.counterPortLost = r.status == rdlink::ExchangeStatus::PortLost;
     }
 }
 
@@ -128,10 +129,19 @@ void Poller::postCycle(Adapter &a)
         for (const Target &t : targets) {
             if (stopping->load())
                 break;
+            // The counters first, so that the measurement reply is the last thing
+            // read before the hand-back and its values go out without waiting for
+            // another exchange. A meter that sends nothing to the counter read is
+            // not asked again in this poll.
             PollResult result;
-            result.refresh = rdov::RefreshMeter(link, t.address, t.info);
-            if (result.refresh.status == rdov::MeterStatus::Ok)
-                ReadCounters(link, t.address, result);
+            ReadCounters(link, t.address, result);
+            if (result.counterTimeout || result.counterPortLost) {
+                result.refresh.address = t.address;
+                result.refresh.status = rdov::MeterStatus::NoReply;
+                result.refresh.portLost = result.counterPortLost;
+            } else {
+                result.refresh = rdov::RefreshMeter(link, t.address, t.info);
+            }
             const int index = t.index;
             rdlink::LinkWorker::deliver(guard, [this, index, result] { emit polled(index, result); });
             if (result.refresh.portLost) {

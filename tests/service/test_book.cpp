@@ -58,6 +58,16 @@ TEST(MeterBook, OfflineAfterThreeMissedPollsOnlineAtTheNextAnswer)
     EXPECT_EQ(m.badReplies, 1u);
     ASSERT_TRUE(m.reading.has_value());
     EXPECT_NEAR(m.reading->successRate, 37.5, 1e-9);
+
+    // Nothing came to the counter read: one timeout, one missed poll, no refresh counted.
+    PollResult silent;
+    silent.refresh.status = rdov::MeterStatus::NoReply;
+    silent.counterRequests = 1;
+    silent.counterTimeout = true;
+    ApplyPoll(m, silent);
+    EXPECT_EQ(m.requests, 9u);
+    EXPECT_EQ(m.timeouts, 5u);
+    EXPECT_EQ(m.missed, 1);
 }
 
 TEST(MqttBackoff, DoublesFromOneSecondUpToAMinute)
