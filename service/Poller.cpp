@@ -106,7 +106,9 @@ void Poller::postCycle(Adapter &a)
                 if (port.errorKind() == rdlink::PortError::AccessRefused)
                     text += QCoreApplication::translate("rd5800d", " (服务的用户需要在 dialout 组中)");
                 rdlink::LinkWorker::deliver(guard, [this, raw, text, targets] {
-                    emit portFailed(raw->name, text);
+                    // Said once: the port is tried again at every cycle until it opens.
+                    if (!raw->failed)
+                        emit portFailed(raw->name, text);
                     raw->failed = true;
                     for (const Target &t : targets) {
                         PollResult none;
@@ -148,7 +150,8 @@ void Poller::postCycle(Adapter &a)
                 const QString text = QCoreApplication::translate("rd5800d", "%1 已断开：%2").arg(raw->name, port.errorString());
                 rdlink::ClosePortIfOpen(port);
                 rdlink::LinkWorker::deliver(guard, [this, raw, text] {
-                    emit portFailed(raw->name, text);
+                    if (!raw->failed)
+                        emit portFailed(raw->name, text);
                     raw->failed = true;
                 });
                 break;

@@ -75,10 +75,15 @@ bool Service::start(QString *error)
         s.prefix = m_config.mqttPrefix;
         m_mqtt = std::make_unique<MqttLink>(s);
         connect(m_mqtt.get(), &MqttLink::connected, this, [this] {
+            m_mqttDownSaid = false;
             log(QCoreApplication::translate("rd5800d", "已连接 MQTT 服务器 %1:%2").arg(m_config.mqttHost).arg(m_config.mqttPort));
             publishAll();
         });
         connect(m_mqtt.get(), &MqttLink::disconnected, this, [this](const QString &reason, int retrySeconds) {
+            // The first failure is an event; the retries after it only with --verbose.
+            if (m_mqttDownSaid && !m_config.verbose)
+                return;
+            m_mqttDownSaid = true;
             log(QCoreApplication::translate("rd5800d", "MQTT 服务器 %1:%2 不可用 (%3), %4 秒后重试")
                     .arg(m_config.mqttHost).arg(m_config.mqttPort).arg(reason).arg(retrySeconds));
         });

@@ -54,6 +54,7 @@ private:
     std::unique_ptr<MqttLink> m_mqtt;
     std::unique_ptr<HttpApi> m_http;
     bool m_shuttingDown = false;
+    bool m_mqttDownSaid = false;   // the broker's loss was logged since the last connection
 };
 
 // One line on stderr with the local time: the events that matter.

@@ -222,3 +222,28 @@ TEST(ServiceRun, PublishesSurvivesTheBrokerAndServesMetrics)
     const QByteArray log = service.readAllStandardError();
     EXPECT_TRUE(log.contains("MQTT")) << log.toStdString();
 }
+
+// The adapter goes away while the service runs: one line says so (not one per
+// poll), the meters go offline after three missed polls, and SIGTERM still ends
+// the service with 0.
+TEST(ServiceRun, APortLostIsLoggedOnceAndTheMetersGoOffline)
+{
+    simtest::SimProcess sim({"--freeze", "--addresses", "1,2", "--vanish-after", "1500"});
+    ASSERT_TRUE(sim.started());
+    QTemporaryDir dir;
+    QProcess service;
+    service.start(kService, {"--adapter", QString::fromStdString(sim.device()), "--meter", "a=1", "--meter", "b=2",
+                             "--record-dir", dir.path()});
+    ASSERT_TRUE(service.waitForStarted(5000));
+    QThread::msleep(7000);   // 1.5 s of answers, then at least four cycles without the device
+    ::kill(service.processId(), SIGTERM);
+    ASSERT_TRUE(service.waitForFinished(10000));
+    EXPECT_EQ(service.exitCode(), 0);
+    const QString log = QString::fromUtf8(service.readAllStandardError());
+    const QString device = QString::fromStdString(sim.device());
+    EXPECT_EQ(log.count(device + QString::fromUtf8(" 已断开")) + log.count(QString::fromUtf8("无法打开 ") + device), 1)
+        << log.toStdString();
+    EXPECT_EQ(log.count(QString::fromUtf8("在线")), 2) << log.toStdString();
+    EXPECT_EQ(log.count(QString::fromUtf8("离线")), 2) << log.toStdString();
+    EXPECT_GE(CsvRows(dir.filePath("a.csv")).size(), 1);
+}
