@@ -35,6 +35,7 @@ const char *const kHelp = QT_TRANSLATE_NOOP("rd5800d",
     "  --record-dir DIR           每台仪表一个 CSV 文件 DIR/NAME.csv, 格式同主窗口的记录\n"
     "  --once                     每台仪表读一次, 以 JSON 输出后结束 (有仪表未应答时退出码 1)\n"
     "  --verbose                  日志更详细\n"
+    "  --lang zh|en               日志与消息的语言 (不给时按系统语言, C/POSIX 时为中文)\n"
     "  -h, --help                 显示本说明\n"
     "  --version                  显示版本\n"
     "\n"
@@ -57,6 +58,7 @@ const OptionDef kOptions[] = {
     {"mqtt-password-file", Arg::Value, true}, {"mqtt-prefix", Arg::Value, true},
     {"http", Arg::OptionalValue, true},  {"record-dir", Arg::Value, true},
     {"once", Arg::None, true},           {"verbose", Arg::None, true},
+    {"lang", Arg::Value, false},   // read by main before the file
 };
 
 const OptionDef *FindOption(const QString &name)
@@ -255,6 +257,10 @@ QString ApplySetting(const Setting &s, ServiceConfig &c)
             return QCoreApplication::translate("rd5800d", "--http 应为 地址:端口, 例如 127.0.0.1:9580");
         c.httpAddress = address;
         c.httpPort = port;
+    } else if (name == QLatin1String("lang")) {
+        // Installed by main before anything is printed; checked here.
+        if (v != QLatin1String("zh") && v != QLatin1String("en"))
+            return QCoreApplication::translate("rd5800d", "--lang 只接受 zh 或 en");
     } else if (name == QLatin1String("record-dir")) {
         if (v.isEmpty())
             return QCoreApplication::translate("rd5800d", "--record-dir 需要一个文件夹");

@@ -38,7 +38,9 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("rd5800d"));
     QCoreApplication::setApplicationVersion(QStringLiteral(RD_VERSION));
-    rdi18n::InstallLanguage(rdi18n::SystemLanguage());
+    // The language first, so that help and mistakes come out in it: --lang
+    // (command line only), else the system's.
+    rdi18n::InstallLanguage(rdi18n::ChosenLanguage(rdi18n::LangArgument(QCoreApplication::arguments())));
 
     const rdsvc::ServiceConfig config = rdsvc::ParseServiceConfig(QCoreApplication::arguments());
     if (config.help) {

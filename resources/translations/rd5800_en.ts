@@ -2140,56 +2140,6 @@ Gateways: a port name (--port NAME or RD5800_COM1=NAME) may also be an Ethernet 
         <translation>Stop signal received, ending</translation>
     </message>
     <message>
-        <source>用法: rd5800d [选项]
-RD5800 监测服务: 轮询总线上的仪表, 发布到 MQTT 和 Prometheus, 记录到 CSV 文件。
-
-选项 (配置文件中用同样的键, 每行 &quot;键 = 值&quot;):
-  --config FILE              读取配置文件 (INI), 命令行的选项随后读取
-  --adapter NAME             串口设备或网关, 例如 /dev/ttyUSB0, tcp://主机:端口, modbus-tcp://主机:端口
-  --baud N                   波特率: 1200, 2400, 4800, 9600 或 19200 (默认 9600)
-  --parity N|E|O             校验方式 (默认 N)
-  --meter NAME=ADDRESS       一台仪表: 名称 (字母, 数字, _ 和 -) 与地址 1..247, 可重复;
-                             多个适配器时写 NAME=ADDRESS@ADAPTER
-  --interval SECONDS         每台仪表两次轮询之间的时间, 至少 1 秒 (默认 1 秒, 线路较慢时尽快)
-  --mqtt HOST:PORT           MQTT 服务器
-  --mqtt-user USER           MQTT 用户名
-  --mqtt-password-file FILE  含 MQTT 密码的文件 (第一行)
-  --mqtt-prefix PREFIX       MQTT 主题前缀 (默认 rd5800)
-  --http [ADDRESS:PORT]      HTTP 服务: /metrics, /api/meters, /healthz (不给值时 127.0.0.1:9580)
-  --record-dir DIR           每台仪表一个 CSV 文件 DIR/NAME.csv, 格式同主窗口的记录
-  --once                     每台仪表读一次, 以 JSON 输出后结束 (有仪表未应答时退出码 1)
-  --verbose                  日志更详细
-  -h, --help                 显示本说明
-  --version                  显示版本
-
-例如: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt localhost:1883
-</source>
-        <translation>Usage: rd5800d [options]
-RD5800 monitoring service: polls the meters on the bus, publishes them to MQTT and Prometheus and records them to CSV files.
-
-Options (the configuration file takes the same keys, one &quot;key = value&quot; a line):
-  --config FILE              read a configuration file (INI); the command line is read after it
-  --adapter NAME             serial device or gateway, e.g. /dev/ttyUSB0, tcp://HOST:PORT, modbus-tcp://HOST:PORT
-  --baud N                   baud rate: 1200, 2400, 4800, 9600 or 19200 (default 9600)
-  --parity N|E|O             parity (default N)
-  --meter NAME=ADDRESS       one meter: a name (letters, digits, _ and -) and an address 1..247, repeatable;
-                             with several adapters NAME=ADDRESS@ADAPTER
-  --interval SECONDS         time between two polls of a meter, at least 1 s (default 1 s, or as fast as the line allows)
-  --mqtt HOST:PORT           MQTT broker
-  --mqtt-user USER           MQTT user name
-  --mqtt-password-file FILE  file holding the MQTT password (first line)
-  --mqtt-prefix PREFIX       MQTT topic prefix (default rd5800)
-  --http [ADDRESS:PORT]      HTTP service: /metrics, /api/meters, /healthz (127.0.0.1:9580 without a value)
-  --record-dir DIR           one CSV file per meter, DIR/NAME.csv, in the main window&apos;s recording format
-  --once                     read every meter once, print JSON and end (exit status 1 when a meter did not answer)
-  --verbose                  more detailed log
-  -h, --help                 show this help
-  --version                  show the version
-
-Example: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt localhost:1883
-</translation>
-    </message>
-    <message>
         <source>多余的参数: %1</source>
         <translation>Unexpected argument: %1</translation>
     </message>
@@ -2304,6 +2254,62 @@ See rd5800d --help for all options.
     <message>
         <source>--config 需要一个文件名</source>
         <translation>--config needs a file name</translation>
+    </message>
+    <message>
+        <source>用法: rd5800d [选项]
+RD5800 监测服务: 轮询总线上的仪表, 发布到 MQTT 和 Prometheus, 记录到 CSV 文件。
+
+选项 (配置文件中用同样的键, 每行 &quot;键 = 值&quot;):
+  --config FILE              读取配置文件 (INI), 命令行的选项随后读取
+  --adapter NAME             串口设备或网关, 例如 /dev/ttyUSB0, tcp://主机:端口, modbus-tcp://主机:端口
+  --baud N                   波特率: 1200, 2400, 4800, 9600 或 19200 (默认 9600)
+  --parity N|E|O             校验方式 (默认 N)
+  --meter NAME=ADDRESS       一台仪表: 名称 (字母, 数字, _ 和 -) 与地址 1..247, 可重复;
+                             多个适配器时写 NAME=ADDRESS@ADAPTER
+  --interval SECONDS         每台仪表两次轮询之间的时间, 至少 1 秒 (默认 1 秒, 线路较慢时尽快)
+  --mqtt HOST:PORT           MQTT 服务器
+  --mqtt-user USER           MQTT 用户名
+  --mqtt-password-file FILE  含 MQTT 密码的文件 (第一行)
+  --mqtt-prefix PREFIX       MQTT 主题前缀 (默认 rd5800)
+  --http [ADDRESS:PORT]      HTTP 服务: /metrics, /api/meters, /healthz (不给值时 127.0.0.1:9580)
+  --record-dir DIR           每台仪表一个 CSV 文件 DIR/NAME.csv, 格式同主窗口的记录
+  --once                     每台仪表读一次, 以 JSON 输出后结束 (有仪表未应答时退出码 1)
+  --verbose                  日志更详细
+  --lang zh|en               日志与消息的语言 (不给时按系统语言, C/POSIX 时为中文)
+  -h, --help                 显示本说明
+  --version                  显示版本
+
+例如: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt localhost:1883
+</source>
+        <translation>Usage: rd5800d [options]
+RD5800 monitoring service: polls the meters on the bus, publishes them to MQTT and Prometheus and records them to CSV files.
+
+Options (the configuration file takes the same keys, one &quot;key = value&quot; a line):
+  --config FILE              read a configuration file (INI); the command line is read after it
+  --adapter NAME             serial device or gateway, e.g. /dev/ttyUSB0, tcp://HOST:PORT, modbus-tcp://HOST:PORT
+  --baud N                   baud rate: 1200, 2400, 4800, 9600 or 19200 (default 9600)
+  --parity N|E|O             parity (default N)
+  --meter NAME=ADDRESS       one meter: a name (letters, digits, _ and -) and an address 1..247, repeatable;
+                             with several adapters NAME=ADDRESS@ADAPTER
+  --interval SECONDS         time between two polls of a meter, at least 1 s (default 1 s, or as fast as the line allows)
+  --mqtt HOST:PORT           MQTT broker
+  --mqtt-user USER           MQTT user name
+  --mqtt-password-file FILE  file holding the MQTT password (first line)
+  --mqtt-prefix PREFIX       MQTT topic prefix (default rd5800)
+  --http [ADDRESS:PORT]      HTTP service: /metrics, /api/meters, /healthz (127.0.0.1:9580 without a value)
+  --record-dir DIR           one CSV file per meter, DIR/NAME.csv, in the main window&apos;s recording format
+  --once                     read every meter once, print JSON and end (exit status 1 when a meter did not answer)
+  --verbose                  more detailed log
+  --lang zh|en               language of the log and the messages (without it the system&apos;s; Chinese for C/POSIX)
+  -h, --help                 show this help
+  --version                  show the version
+
+Example: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt localhost:1883
+</translation>
+    </message>
+    <message>
+        <source>--lang 只接受 zh 或 en</source>
+        <translation>--lang accepts only zh or en</translation>
     </message>
 </context>
 </TS>
