@@ -38,7 +38,7 @@ Broker::Broker(quint16 port, const QString &folder)
     QFile f(conf);
     if (!f.open(QIODevice::WriteOnly))
         return;
-    f.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\npersistence false\n").arg(port).toUtf8());
+    f.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\npersistence false\nlog_dest none\n").arg(port).toUtf8());
     f.close();
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral("mosquitto"), {QStringLiteral("-c"), conf});
