@@ -2073,4 +2073,243 @@ Gateways: a port name (--port NAME or RD5800_COM1=NAME) may also be an Ethernet 
 </translation>
     </message>
 </context>
+<context>
+    <name>rd5800d</name>
+    <message>
+        <source>无法在 %1:%2 上提供 HTTP 服务 (端口被占用或无权使用)</source>
+        <translation>Cannot serve HTTP on %1:%2 (port in use or not permitted)</translation>
+    </message>
+    <message>
+        <source>无法读取密码文件 %1: %2</source>
+        <translation>Cannot read the password file %1: %2</translation>
+    </message>
+    <message>
+        <source>错误 %1</source>
+        <translation>error %1</translation>
+    </message>
+    <message>
+        <source>连接中断</source>
+        <translation>connection lost</translation>
+    </message>
+    <message>
+        <source>无法打开 %1：%2</source>
+        <translation>Cannot open %1: %2</translation>
+    </message>
+    <message>
+        <source> (服务的用户需要在 dialout 组中)</source>
+        <translation> (the service&apos;s user must be in the dialout group)</translation>
+    </message>
+    <message>
+        <source>%1 已断开：%2</source>
+        <translation>%1 lost: %2</translation>
+    </message>
+    <message>
+        <source>无法创建记录文件夹 %1</source>
+        <translation>Cannot create the recording folder %1</translation>
+    </message>
+    <message>
+        <source>HTTP 服务: http://%1:%2/metrics</source>
+        <translation>HTTP service: http://%1:%2/metrics</translation>
+    </message>
+    <message>
+        <source>已连接 MQTT 服务器 %1:%2</source>
+        <translation>Connected to the MQTT broker %1:%2</translation>
+    </message>
+    <message>
+        <source>MQTT 服务器 %1:%2 不可用 (%3), %4 秒后重试</source>
+        <translation>MQTT broker %1:%2 unavailable (%3), retrying in %4 s</translation>
+    </message>
+    <message>
+        <source>%1 已重新打开</source>
+        <translation>%1 open again</translation>
+    </message>
+    <message>
+        <source>开始轮询 %1 台仪表 (%2, 每 %3 秒): %4</source>
+        <translation>Polling %1 meters (%2, every %3 s): %4</translation>
+    </message>
+    <message>
+        <source>仪表 %1 (地址 %2) 在线</source>
+        <translation>Meter %1 (address %2) online</translation>
+    </message>
+    <message>
+        <source>仪表 %1 (地址 %2) 连续 %3 次未应答, 离线</source>
+        <translation>Meter %1 (address %2) did not answer %3 polls in a row, offline</translation>
+    </message>
+    <message>
+        <source>收到停止信号, 正在结束</source>
+        <translation>Stop signal received, ending</translation>
+    </message>
+    <message>
+        <source>多余的参数: %1</source>
+        <translation>Unexpected argument: %1</translation>
+    </message>
+    <message>
+        <source>未知的选项: --%1</source>
+        <translation>Unknown option: --%1</translation>
+    </message>
+    <message>
+        <source>--%1 不带值</source>
+        <translation>--%1 takes no value</translation>
+    </message>
+    <message>
+        <source>--%1 缺少值</source>
+        <translation>--%1 needs a value</translation>
+    </message>
+    <message>
+        <source>无法读取配置文件 %1</source>
+        <translation>Cannot read the configuration file %1</translation>
+    </message>
+    <message>
+        <source>%1: 无法理解的行: %2</source>
+        <translation>%1: line not understood: %2</translation>
+    </message>
+    <message>
+        <source>%1: %2 不带值</source>
+        <translation>%1: %2 takes no value</translation>
+    </message>
+    <message>
+        <source>%1: %2 缺少值</source>
+        <translation>%1: %2 needs a value</translation>
+    </message>
+    <message>
+        <source>--adapter 需要一个设备名或网关地址</source>
+        <translation>--adapter needs a device name or a gateway address</translation>
+    </message>
+    <message>
+        <source>--adapter %1: %2</source>
+        <translation>--adapter %1: %2</translation>
+    </message>
+    <message>
+        <source>--baud 只接受 1200, 2400, 4800, 9600 或 19200</source>
+        <translation>--baud accepts only 1200, 2400, 4800, 9600 or 19200</translation>
+    </message>
+    <message>
+        <source>--parity 只接受 N, E 或 O</source>
+        <translation>--parity accepts only N, E or O</translation>
+    </message>
+    <message>
+        <source>--meter 应为 名称=地址 或 名称=地址@适配器 (名称只含字母, 数字, _ 和 -): %1</source>
+        <translation>--meter must be NAME=ADDRESS or NAME=ADDRESS@ADAPTER (the name only letters, digits, _ and -): %1</translation>
+    </message>
+    <message>
+        <source>--meter %1: 地址应在 1 到 247 之间</source>
+        <translation>--meter %1: the address must be 1 to 247</translation>
+    </message>
+    <message>
+        <source>仪表名称重复: %1</source>
+        <translation>Meter name given twice: %1</translation>
+    </message>
+    <message>
+        <source>--interval 只接受 1 到 86400 之间的秒数</source>
+        <translation>--interval accepts only seconds from 1 to 86400</translation>
+    </message>
+    <message>
+        <source>--mqtt 应为 主机:端口, 例如 localhost:1883</source>
+        <translation>--mqtt must be HOST:PORT, e.g. localhost:1883</translation>
+    </message>
+    <message>
+        <source>--mqtt-password-file 需要一个文件名</source>
+        <translation>--mqtt-password-file needs a file name</translation>
+    </message>
+    <message>
+        <source>--mqtt-prefix 不能为空, 不能含 #, + 或空白, 不能以 / 开头或结尾</source>
+        <translation>--mqtt-prefix must not be empty, hold #, + or white space, or begin or end with /</translation>
+    </message>
+    <message>
+        <source>--http 应为 地址:端口, 例如 127.0.0.1:9580</source>
+        <translation>--http must be ADDRESS:PORT, e.g. 127.0.0.1:9580</translation>
+    </message>
+    <message>
+        <source>--record-dir 需要一个文件夹</source>
+        <translation>--record-dir needs a folder</translation>
+    </message>
+    <message>
+        <source>没有仪表: 请用 --meter NAME=ADDRESS 指定至少一台</source>
+        <translation>No meter: name at least one with --meter NAME=ADDRESS</translation>
+    </message>
+    <message>
+        <source>没有适配器: 请用 --adapter 指定串口设备或网关</source>
+        <translation>No adapter: name a serial device or a gateway with --adapter</translation>
+    </message>
+    <message>
+        <source>--meter %1: %2</source>
+        <translation>--meter %1: %2</translation>
+    </message>
+    <message>
+        <source>地址重复: %1 与 %2 在 %3 上都是地址 %4</source>
+        <translation>Address given twice: %1 and %2 both have address %4 on %3</translation>
+    </message>
+    <message>
+        <source>--mqtt-user 需要 --mqtt</source>
+        <translation>--mqtt-user needs --mqtt</translation>
+    </message>
+    <message>
+        <source>rd5800d: %1
+请用 rd5800d --help 查看全部选项。
+</source>
+        <translation>rd5800d: %1
+See rd5800d --help for all options.
+</translation>
+    </message>
+    <message>
+        <source>--config 需要一个文件名</source>
+        <translation>--config needs a file name</translation>
+    </message>
+    <message>
+        <source>用法: rd5800d [选项]
+RD5800 监测服务: 轮询总线上的仪表, 发布到 MQTT 和 Prometheus, 记录到 CSV 文件。
+
+选项 (配置文件中用同样的键, 每行 &quot;键 = 值&quot;):
+  --config FILE              读取配置文件 (INI), 命令行的选项随后读取
+  --adapter NAME             串口设备或网关, 例如 /dev/ttyUSB0, tcp://主机:端口, modbus-tcp://主机:端口
+  --baud N                   波特率: 1200, 2400, 4800, 9600 或 19200 (默认 9600)
+  --parity N|E|O             校验方式 (默认 N)
+  --meter NAME=ADDRESS       一台仪表: 名称 (字母, 数字, _ 和 -) 与地址 1..247, 可重复;
+                             多个适配器时写 NAME=ADDRESS@ADAPTER
+  --interval SECONDS         每台仪表两次轮询之间的时间, 至少 1 秒 (默认 1 秒, 线路较慢时尽快)
+  --mqtt HOST:PORT           MQTT 服务器
+  --mqtt-user USER           MQTT 用户名
+  --mqtt-password-file FILE  含 MQTT 密码的文件 (第一行)
+  --mqtt-prefix PREFIX       MQTT 主题前缀 (默认 rd5800)
+  --http [ADDRESS:PORT]      HTTP 服务: /metrics, /api/meters, /healthz (不给值时 127.0.0.1:9580)
+  --record-dir DIR           每台仪表一个 CSV 文件 DIR/NAME.csv, 格式同主窗口的记录
+  --once                     每台仪表读一次, 以 JSON 输出后结束 (有仪表未应答时退出码 1)
+  --verbose                  日志更详细
+  --lang zh|en               日志与消息的语言 (不给时按系统语言, C/POSIX 时为中文)
+  -h, --help                 显示本说明
+  --version                  显示版本
+
+例如: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt localhost:1883
+</source>
+        <translation>Usage: rd5800d [options]
+RD5800 monitoring service: polls the meters on the bus, publishes them to MQTT and Prometheus and records them to CSV files.
+
+Options (the configuration file takes the same keys, one &quot;key = value&quot; a line):
+  --config FILE              read a configuration file (INI); the command line is read after it
+  --adapter NAME             serial device or gateway, e.g. /dev/ttyUSB0, tcp://HOST:PORT, modbus-tcp://HOST:PORT
+  --baud N                   baud rate: 1200, 2400, 4800, 9600 or 19200 (default 9600)
+  --parity N|E|O             parity (default N)
+  --meter NAME=ADDRESS       one meter: a name (letters, digits, _ and -) and an address 1..247, repeatable;
+                             with several adapters NAME=ADDRESS@ADAPTER
+  --interval SECONDS         time between two polls of a meter, at least 1 s (default 1 s, or as fast as the line allows)
+  --mqtt HOST:PORT           MQTT broker
+  --mqtt-user USER           MQTT user name
+  --mqtt-password-file FILE  file holding the MQTT password (first line)
+  --mqtt-prefix PREFIX       MQTT topic prefix (default rd5800)
+  --http [ADDRESS:PORT]      HTTP service: /metrics, /api/meters, /healthz (127.0.0.1:9580 without a value)
+  --record-dir DIR           one CSV file per meter, DIR/NAME.csv, in the main window&apos;s recording format
+  --once                     read every meter once, print JSON and end (exit status 1 when a meter did not answer)
+  --verbose                  more detailed log
+  --lang zh|en               language of the log and the messages (without it the system&apos;s; Chinese for C/POSIX)
+  -h, --help                 show this help
+  --version                  show the version
+
+Example: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt localhost:1883
+</translation>
+    </message>
+    <message>
+        <source>--lang 只接受 zh 或 en</source>
+        <translation>--lang accepts only zh or en</translation>
+    </message>
+</context>
 </TS>

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Both programs pick their language at start: --help printed under several locales
 # and --lang values must come out in the expected language.
-# Usage: check_programs.sh RD5800 NOLVEX
+# Usage: check_programs.sh RD5800 NOLVEX [RD5800D]
 set -u
 status=0
 check() {   # program, expected first word, environment..., -- arguments...
@@ -17,7 +17,7 @@ check() {   # program, expected first word, environment..., -- arguments...
     status=1
   fi
 }
-for program in "$1" "$2"; do
+for program in "$@"; do
   check "$program" "用法:" --
   check "$program" "用法:" LANG=C --
   check "$program" "用法:" LANG=C.UTF-8 --

@@ -20,7 +20,7 @@ trap 'rm -rf "$tmp"' EXIT
 cp "$ts" "$tmp/rd5800_en.ts"
 # The same options the committed file was made with (README, "Translations").
 (cd "$src" && "$lupdate" -silent -no-obsolete -locations none -source-language zh_CN \
-   -target-language en link common meter modules -ts "$tmp/rd5800_en.ts") || exit 1
+   -target-language en link common meter modules service -ts "$tmp/rd5800_en.ts") || exit 1
 status=0
 if ! diff -u "$ts" "$tmp/rd5800_en.ts"; then
   echo "FAIL: resources/translations/rd5800_en.ts is not up to date with the sources (diff above)"

@@ -48,5 +48,17 @@ done
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$prefix"/share/applications/*.desktop || fail "desktop-file-validate"
 fi
+# The service: its program and a systemd unit that starts it with /etc/rd5800d.conf.
+if [ -x "$build/bin/rd5800d" ]; then
+  [ -x "$prefix/bin/rd5800d" ] || fail "bin/rd5800d missing or not executable"
+  unit=$prefix/lib/systemd/system/rd5800d.service
+  if [ -f "$unit" ]; then
+    grep -q '^ExecStart=.*/rd5800d --config /etc/rd5800d.conf$' "$unit" || fail "rd5800d.service: ExecStart"
+    grep -q '^Restart=on-failure$' "$unit" || fail "rd5800d.service: no Restart=on-failure"
+    grep -q '^SupplementaryGroups=dialout$' "$unit" || fail "rd5800d.service: not in dialout"
+  else
+    fail "lib/systemd/system/rd5800d.service missing"
+  fi
+fi
 [ $status -eq 0 ] && echo "installed and checked in $prefix"
 exit $status

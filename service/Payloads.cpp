@@ -1,0 +1,192 @@
+#include "Payloads.h"
+
+#include "Published.h"
+#include "meter/recording/CsvFormat.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+
+#include <cmath>
+#include <map>
+
+namespace rdsvc {
+
+namespace {
+
+QJsonValue Rounded(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return QJsonValue(QJsonValue::Null);
+    const double scale = std::pow(10.0, decimals);
+    return QJsonValue(std::round(value * scale) / scale);
+}
+
+// A label value with backslash, quote and newline escaped.
+QByteArray LabelValue(const QString &text)
+{
+    QByteArray out;
+    for (const char c : text.toUtf8()) {
+        if (c == '\\' || c == '"')
+            out += '\\';
+        if (c == '\n') {
+            out += "\\n";
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+QByteArray Number(double v)
+{
+    if (std::isnan(v))
+        return "NaN";
+    return QByteArray::number(v, 'g', 15);
+}
+
+} // namespace
+
+QString AdapterId(const QString &adapter)
+{
+    static const QRegularExpression other(QStringLiteral("[^A-Za-z0-9]+"));
+    QString id = adapter;
+    id.replace(other, QStringLiteral("_"));
+    while (id.startsWith(QLatin1Char('_')))
+        id.remove(0, 1);
+    while (id.endsWith(QLatin1Char('_')))
+        id.chop(1);
+    return id;
+}
+
+QJsonObject StateJson(const MeterEntry &meter)
+{
+    QJsonObject o;
+    if (!meter.reading)
+        return o;
+    o.insert(QStringLiteral("time"), QString::fromLatin1(rdrec::IsoTime(meter.reading->time)));
+    o.insert(QStringLiteral("address"), int(meter.spec.address));
+    for (const Published &p : PublishedQuantities())
+        o.insert(p.key, Rounded(rdrec::QuantityValue(*p.quantity, *meter.reading), p.quantity->decimals));
+    return o;
+}
+
+QJsonObject MeterSummary(const MeterEntry &meter)
+{
+    QJsonObject o;
+    o.insert(QStringLiteral("name"), meter.spec.name);
+    o.insert(QStringLiteral("address"), int(meter.spec.address));
+    o.insert(QStringLiteral("adapter"), meter.spec.adapter);
+    o.insert(QStringLiteral("online"), meter.availability == Availability::Online);
+    o.insert(QStringLiteral("requests"), double(meter.requests));
+    o.insert(QStringLiteral("replies"), double(meter.replies));
+    o.insert(QStringLiteral("timeouts"), double(meter.timeouts));
+    o.insert(QStringLiteral("bad_replies"), double(meter.badReplies));
+    const QJsonObject state = StateJson(meter);
+    o.insert(QStringLiteral("state"), state.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(state));
+    return o;
+}
+
+QByteArray MetersJson(const std::vector<MeterEntry> &meters)
+{
+    QJsonArray list;
+    for (const MeterEntry &m : meters)
+        list.append(MeterSummary(m));
+    QJsonObject root;
+    root.insert(QStringLiteral("meters"), list);
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+std::vector<std::pair<QString, QByteArray>> DiscoveryConfigs(const MeterEntry &meter, const QString &prefix)
+{
+    const QString node = QStringLiteral("rd5800_%1_%2").arg(AdapterId(meter.spec.adapter)).arg(meter.spec.address);
+    const QString base = prefix + QLatin1Char('/') + meter.spec.name;
+    QJsonObject device;
+    device.insert(QStringLiteral("name"), meter.spec.name);
+    device.insert(QStringLiteral("model"), QStringLiteral("RD5800"));
+    device.insert(QStringLiteral("identifiers"), QJsonArray{node});
+    QJsonArray availability;
+    availability.append(QJsonObject{{QStringLiteral("topic"), prefix + QStringLiteral("/status")}});
+    availability.append(QJsonObject{{QStringLiteral("topic"), base + QStringLiteral("/availability")}});
+
+    std::vector<std::pair<QString, QByteArray>> out;
+    for (const Published &p : PublishedQuantities()) {
+        QJsonObject c;
+        c.insert(QStringLiteral("name"), rdrec::DisplayWords(p.quantity->name));
+        c.insert(QStringLiteral("unique_id"), node + QLatin1Char('_') + p.key);
+        c.insert(QStringLiteral("object_id"), meter.spec.name + QLatin1Char('_') + p.key);
+        c.insert(QStringLiteral("state_topic"), base + QStringLiteral("/state"));
+        c.insert(QStringLiteral("value_template"), QStringLiteral("{{ value_json.%1 }}").arg(p.key));
+        c.insert(QStringLiteral("state_class"), p.totalIncreasing ? QStringLiteral("total_increasing")
+                                                                   : QStringLiteral("measurement"));
+        if (!p.deviceClass.isEmpty())
+            c.insert(QStringLiteral("device_class"), p.deviceClass);
+        if (!p.unit.isEmpty())
+            c.insert(QStringLiteral("unit_of_measurement"), p.unit);
+        c.insert(QStringLiteral("suggested_display_precision"), p.quantity->decimals);
+        c.insert(QStringLiteral("availability"), availability);
+        c.insert(QStringLiteral("availability_mode"), QStringLiteral("all"));
+        c.insert(QStringLiteral("device"), device);
+        out.emplace_back(QStringLiteral("homeassistant/sensor/%1/%2/config").arg(node, p.key),
+                         QJsonDocument(c).toJson(QJsonDocument::Compact));
+    }
+    return out;
+}
+
+QByteArray MetricsText(const std::vector<MeterEntry> &meters)
+{
+    // Families in the order first met, each with its samples of every meter.
+    struct Family {
+        QByteArray help;
+        QByteArray type;
+        QByteArray samples;
+    };
+    std::vector<QByteArray> order;
+    std::map<QByteArray, Family> families;
+    auto sample = [&](const QByteArray &name, const char *type, const QByteArray &help, const QByteArray &labels,
+                      double value) {
+        auto it = families.find(name);
+        if (it == families.end()) {
+            order.push_back(name);
+            it = families.emplace(name, Family{help, type, {}}).first;
+        }
+        it->second.samples += name + '{' + labels + "} " + Number(value) + '\n';
+    };
+
+    for (const MeterEntry &m : meters) {
+        const QByteArray meter = "meter=\"" + LabelValue(m.spec.name) + '"';
+        sample("rd5800_up", "gauge", "1 when the meter answered its last poll", meter,
+               m.lastStatus == rdov::MeterStatus::Ok ? 1 : 0);
+        sample("rd5800_requests_total", "counter", "Requests sent to the meter", meter, double(m.requests));
+        sample("rd5800_replies_total", "counter", "Valid replies from the meter", meter, double(m.replies));
+        sample("rd5800_timeouts_total", "counter", "Requests the meter did not answer", meter, double(m.timeouts));
+        sample("rd5800_bad_replies_total", "counter",
+               "Replies with a CRC error, a wrong length or an exception", meter, double(m.badReplies));
+        if (!m.reading)
+            continue;
+        sample("rd5800_last_reading_timestamp_seconds", "gauge", "Time of the last reading", meter,
+               double(m.reading->time.toMSecsSinceEpoch()) / 1000.0);
+        for (const Published &p : PublishedQuantities()) {
+            if (p.metric.isEmpty())
+                continue;
+            const double value = rdrec::QuantityValue(*p.quantity, *m.reading);
+            if (std::isnan(value))
+                continue;
+            QByteArray labels = meter;
+            if (!p.labelName.isEmpty())
+                labels += ',' + p.labelName.toLatin1() + "=\"" + p.labelValue.toLatin1() + '"';
+            sample(p.metric.toLatin1(), p.metricType == QLatin1String("counter") ? "counter" : "gauge",
+                   p.metricHelp.toLatin1(), labels, value * p.metricScale);
+        }
+    }
+    QByteArray out;
+    for (const QByteArray &name : order) {
+        const Family &f = families[name];
+        out += "# HELP " + name + ' ' + f.help + '\n';
+        out += "# TYPE " + name + ' ' + f.type + '\n';
+        out += f.samples;
+    }
+    return out;
+}
+
+} // namespace rdsvc

@@ -1,0 +1,63 @@
+// rd5800d's whole run: the meter book, the poll, the CSV files, MQTT and HTTP.
+// Lives on the main thread; the poll's line work runs on the link workers'
+// threads and MQTT's network work on the client library's, so nothing here
+// waits on a line or a broker.
+#pragma once
+
+#include "MeterBook.h"
+#include "ServiceOptions.h"
+
+#include <QObject>
+#include <memory>
+#include <vector>
+
+namespace rdrec {
+class CsvRecorder;
+}
+
+namespace rdsvc {
+
+class HttpApi;
+class MqttLink;
+class Poller;
+
+class Service : public QObject {
+    Q_OBJECT
+public:
+    Service(const ServiceConfig &config, const QString &mqttPassword, QObject *parent = nullptr);
+    ~Service() override;
+
+    // Opens the record files and the HTTP port, then starts MQTT and the poll.
+    // False with `error` when something cannot be opened (nothing was sent).
+    bool start(QString *error);
+    // SIGTERM: stops the poll, closes the files, publishes offline; finished(0) follows.
+    void shutdown();
+
+    const std::vector<MeterEntry> &meters() const { return m_meters; }
+
+signals:
+    // The exit status: --once ends with 0 or 1, a shutdown with 0.
+    void finished(int status);
+
+private:
+    void onPolled(int index, const PollResult &result);
+    void onOnceDone();
+    void publishMeter(const MeterEntry &m);
+    void publishAll();
+    void log(const QString &text) const;
+
+    ServiceConfig m_config;
+    QString m_mqttPassword;
+    std::vector<MeterEntry> m_meters;
+    std::vector<std::unique_ptr<rdrec::CsvRecorder>> m_recorders;   // per meter, empty without --record-dir
+    std::unique_ptr<Poller> m_poller;
+    std::unique_ptr<MqttLink> m_mqtt;
+    std::unique_ptr<HttpApi> m_http;
+    bool m_shuttingDown = false;
+    bool m_mqttDownSaid = false;   // the broker's loss was logged since the last connection
+};
+
+// One line on stderr with the local time: the events that matter.
+void LogLine(const QString &text);
+
+} // namespace rdsvc

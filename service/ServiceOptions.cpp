@@ -1,0 +1,366 @@
+// Parsing of rd5800d's command line and configuration file; no sockets, no ports.
+#include "ServiceOptions.h"
+
+#include "link/PortName.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+
+namespace rdsvc {
+
+namespace {
+
+
+const char *const kHelp = QT_TRANSLATE_NOOP("rd5800d",
+    "用法: rd5800d [选项]\n"
+    "RD5800 监测服务: 轮询总线上的仪表, 发布到 MQTT 和 Prometheus, 记录到 CSV 文件。\n"
+    "\n"
+    "选项 (配置文件中用同样的键, 每行 \"键 = 值\"):\n"
+    "  --config FILE              读取配置文件 (INI), 命令行的选项随后读取\n"
+    "  --adapter NAME             串口设备或网关, 例如 /dev/ttyUSB0, tcp://主机:端口, modbus-tcp://主机:端口\n"
+    "  --baud N                   波特率: 1200, 2400, 4800, 9600 或 19200 (默认 9600)\n"
+    "  --parity N|E|O             校验方式 (默认 N)\n"
+    "  --meter NAME=ADDRESS       一台仪表: 名称 (字母, 数字, _ 和 -) 与地址 1..247, 可重复;\n"
+    "                             多个适配器时写 NAME=ADDRESS@ADAPTER\n"
+    "  --interval SECONDS         每台仪表两次轮询之间的时间, 至少 1 秒 (默认 1 秒, 线路较慢时尽快)\n"
+    "  --mqtt HOST:PORT           MQTT 服务器\n"
+    "  --mqtt-user USER           MQTT 用户名\n"
+    "  --mqtt-password-file FILE  含 MQTT 密码的文件 (第一行)\n"
+    "  --mqtt-prefix PREFIX       MQTT 主题前缀 (默认 rd5800)\n"
+    "  --http [ADDRESS:PORT]      HTTP 服务: /metrics, /api/meters, /healthz (不给值时 127.0.0.1:9580)\n"
+    "  --record-dir DIR           每台仪表一个 CSV 文件 DIR/NAME.csv, 格式同主窗口的记录\n"
+    "  --once                     每台仪表读一次, 以 JSON 输出后结束 (有仪表未应答时退出码 1)\n"
+    "  --verbose                  日志更详细\n"
+    "  --lang zh|en               日志与消息的语言 (不给时按系统语言, C/POSIX 时为中文)\n"
+    "  -h, --help                 显示本说明\n"
+    "  --version                  显示版本\n"
+    "\n"
+    "例如: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt localhost:1883\n");
+
+enum class Arg { None, Value, OptionalValue };
+
+struct OptionDef {
+    const char *name;
+    Arg arg;
+    bool inFile;   // allowed in the configuration file
+};
+
+const OptionDef kOptions[] = {
+    {"help", Arg::None, false},          {"version", Arg::None, false},
+    {"config", Arg::Value, false},       {"adapter", Arg::Value, true},
+    {"baud", Arg::Value, true},          {"parity", Arg::Value, true},
+    {"meter", Arg::Value, true},         {"interval", Arg::Value, true},
+    {"mqtt", Arg::Value, true},          {"mqtt-user", Arg::Value, true},
+    {"mqtt-password-file", Arg::Value, true}, {"mqtt-prefix", Arg::Value, true},
+    {"http", Arg::OptionalValue, true},  {"record-dir", Arg::Value, true},
+    {"once", Arg::None, true},           {"verbose", Arg::None, true},
+    {"lang", Arg::Value, false},   // read by main before the file
+};
+
+const OptionDef *FindOption(const QString &name)
+{
+    for (const OptionDef &o : kOptions)
+        if (name == QLatin1String(o.name))
+            return &o;
+    return nullptr;
+}
+
+struct Setting {
+    QString name;
+    QString value;
+    bool hasValue = false;
+};
+
+bool ReadRealFile(const QString &path, QByteArray *contents)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    *contents = file.readAll();
+    return true;
+}
+
+// "--key value", "--key=value", "-h"; appends to `out` or returns the mistake.
+QString ReadArguments(const QStringList &args, std::vector<Setting> &out)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a == QLatin1String("-h")) {
+            out.push_back({QStringLiteral("help"), QString(), false});
+            continue;
+        }
+        if (!a.startsWith(QLatin1String("--")) || a.size() == 2)
+            return QCoreApplication::translate("rd5800d", "多余的参数: %1").arg(a);
+        QString name = a.mid(2);
+        Setting s;
+        const int eq = name.indexOf(QLatin1Char('='));
+        if (eq >= 0) {
+            s.value = name.mid(eq + 1);
+            s.hasValue = true;
+            name = name.left(eq);
+        }
+        s.name = name;
+        const OptionDef *def = FindOption(name);
+        if (!def)
+            return QCoreApplication::translate("rd5800d", "未知的选项: --%1").arg(name);
+        if (def->arg == Arg::None && s.hasValue)
+            return QCoreApplication::translate("rd5800d", "--%1 不带值").arg(name);
+        if (def->arg != Arg::None && !s.hasValue) {
+            const bool next = i + 1 < args.size() && !args[i + 1].startsWith(QLatin1String("--"));
+            if (next) {
+                s.value = args[++i];
+                s.hasValue = true;
+            } else if (def->arg == Arg::Value) {
+                return QCoreApplication::translate("rd5800d", "--%1 缺少值").arg(name);
+            }
+        }
+        out.push_back(s);
+    }
+    return QString();
+}
+
+// The configuration file: "key = value" or "key" a line; '#' and ';' begin a
+// comment line; a "[section]" line is allowed and means nothing.
+QString ReadConfigFile(const QString &path, FileReader readFile, std::vector<Setting> &out)
+{
+    QByteArray bytes;
+    if (!readFile(path, &bytes))
+        return QCoreApplication::translate("rd5800d", "无法读取配置文件 %1").arg(path);
+    const QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
+    for (int n = 0; n < lines.size(); ++n) {
+        const QString line = lines[n].trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')) || line.startsWith(QLatin1Char(';')))
+            continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']')))
+            continue;
+        Setting s;
+        const int eq = line.indexOf(QLatin1Char('='));
+        s.name = (eq < 0 ? line : line.left(eq)).trimmed();
+        if (eq >= 0) {
+            s.value = line.mid(eq + 1).trimmed();
+            s.hasValue = true;
+        }
+        const OptionDef *def = FindOption(s.name);
+        const QString where = QStringLiteral("%1:%2").arg(path).arg(n + 1);
+        if (!def || !def->inFile)
+            return QCoreApplication::translate("rd5800d", "%1: 无法理解的行: %2").arg(where, line);
+        if (def->arg == Arg::None && s.hasValue && s.value != QLatin1String("true"))
+            return QCoreApplication::translate("rd5800d", "%1: %2 不带值").arg(where, s.name);
+        if (def->arg == Arg::None)
+            s.hasValue = false;
+        if (def->arg == Arg::Value && (!s.hasValue || s.value.isEmpty()))
+            return QCoreApplication::translate("rd5800d", "%1: %2 缺少值").arg(where, s.name);
+        out.push_back(s);
+    }
+    return QString();
+}
+
+// "HOST:PORT" with a port 1..65535; an IPv6 host in brackets.
+bool SplitHostPort(const QString &text, QString *host, quint16 *port)
+{
+    const int colon = text.lastIndexOf(QLatin1Char(':'));
+    if (colon <= 0)
+        return false;
+    QString h = text.left(colon);
+    if (h.startsWith(QLatin1Char('[')) && h.endsWith(QLatin1Char(']')))
+        h = h.mid(1, h.size() - 2);
+    bool ok = false;
+    const int p = text.mid(colon + 1).toInt(&ok, 10);
+    if (!ok || p < 1 || p > 65535 || h.isEmpty())
+        return false;
+    *host = h;
+    *port = quint16(p);
+    return true;
+}
+
+QString ApplySetting(const Setting &s, ServiceConfig &c)
+{
+    const QString &v = s.value;
+    const QString &name = s.name;
+    if (name == QLatin1String("help")) {
+        c.help = true;
+    } else if (name == QLatin1String("version")) {
+        c.version = true;
+    } else if (name == QLatin1String("once")) {
+        c.once = true;
+    } else if (name == QLatin1String("verbose")) {
+        c.verbose = true;
+    } else if (name == QLatin1String("adapter")) {
+        const QString port = v.trimmed();
+        if (port.isEmpty())
+            return QCoreApplication::translate("rd5800d", "--adapter 需要一个设备名或网关地址");
+        const auto parsed = rdlink::ParsePortName(port);
+        if (const QString *e = std::get_if<QString>(&parsed))
+            return QCoreApplication::translate("rd5800d", "--adapter %1: %2").arg(port, *e);
+        if (!c.adapters.contains(port))
+            c.adapters << port;
+    } else if (name == QLatin1String("baud")) {
+        bool ok = false;
+        const int b = v.trimmed().toInt(&ok, 10);
+        if (!ok || (b != 1200 && b != 2400 && b != 4800 && b != 9600 && b != 19200))
+            return QCoreApplication::translate("rd5800d", "--baud 只接受 1200, 2400, 4800, 9600 或 19200");
+        c.line.baudRate = b;
+    } else if (name == QLatin1String("parity")) {
+        const QString p = v.trimmed().toUpper();
+        if (p == QLatin1String("N"))
+            c.line.parity = rdlink::Parity::None;
+        else if (p == QLatin1String("E"))
+            c.line.parity = rdlink::Parity::Even;
+        else if (p == QLatin1String("O"))
+            c.line.parity = rdlink::Parity::Odd;
+        else
+            return QCoreApplication::translate("rd5800d", "--parity 只接受 N, E 或 O");
+    } else if (name == QLatin1String("meter")) {
+        static const QRegularExpression form(QStringLiteral("^([A-Za-z0-9_-]+)=([0-9]+)(?:@(.+))?$"));
+        const QRegularExpressionMatch m = form.match(v.trimmed());
+        if (!m.hasMatch())
+            return QCoreApplication::translate("rd5800d", "--meter 应为 名称=地址 或 名称=地址@适配器 (名称只含字母, 数字, _ 和 -): %1").arg(v);
+        const int address = m.captured(2).toInt();
+        if (address < 1 || address > 247)
+            return QCoreApplication::translate("rd5800d", "--meter %1: 地址应在 1 到 247 之间").arg(v);
+        MeterSpec meter{m.captured(1), uint8_t(address), m.captured(3).trimmed()};
+        for (const MeterSpec &other : c.meters)
+            if (other.name == meter.name)
+                return QCoreApplication::translate("rd5800d", "仪表名称重复: %1").arg(meter.name);
+        c.meters.push_back(meter);
+    } else if (name == QLatin1String("interval")) {
+        bool ok = false;
+        const double seconds = v.trimmed().toDouble(&ok);
+        if (!ok || !(seconds >= 1.0) || seconds > 86400)
+            return QCoreApplication::translate("rd5800d", "--interval 只接受 1 到 86400 之间的秒数");
+        c.intervalSeconds = seconds;
+    } else if (name == QLatin1String("mqtt")) {
+        if (!SplitHostPort(v.trimmed(), &c.mqttHost, &c.mqttPort))
+            return QCoreApplication::translate("rd5800d", "--mqtt 应为 主机:端口, 例如 localhost:1883");
+    } else if (name == QLatin1String("mqtt-user")) {
+        c.mqttUser = v;
+    } else if (name == QLatin1String("mqtt-password-file")) {
+        if (v.isEmpty())
+            return QCoreApplication::translate("rd5800d", "--mqtt-password-file 需要一个文件名");
+        c.mqttPasswordFile = v;
+    } else if (name == QLatin1String("mqtt-prefix")) {
+        static const QRegularExpression topic(QStringLiteral("^[^#+\\s]+$"));
+        const QString prefix = v.trimmed();
+        if (!topic.match(prefix).hasMatch() || prefix.startsWith(QLatin1Char('/')) || prefix.endsWith(QLatin1Char('/')))
+            return QCoreApplication::translate("rd5800d", "--mqtt-prefix 不能为空, 不能含 #, + 或空白, 不能以 / 开头或结尾");
+        c.mqttPrefix = prefix;
+    } else if (name == QLatin1String("http")) {
+        QString host;
+        quint16 port = 0;
+        const QString text = s.hasValue ? v.trimmed() : QStringLiteral("127.0.0.1:9580");
+        QHostAddress address;
+        if (!SplitHostPort(text, &host, &port) || !address.setAddress(host))
+            return QCoreApplication::translate("rd5800d", "--http 应为 地址:端口, 例如 127.0.0.1:9580");
+        c.httpAddress = address;
+        c.httpPort = port;
+    } else if (name == QLatin1String("lang")) {
+        // Installed by main before anything is printed; checked here.
+        if (v != QLatin1String("zh") && v != QLatin1String("en"))
+            return QCoreApplication::translate("rd5800d", "--lang 只接受 zh 或 en");
+    } else if (name == QLatin1String("record-dir")) {
+        if (v.isEmpty())
+            return QCoreApplication::translate("rd5800d", "--record-dir 需要一个文件夹");
+        c.recordDir = v;
+    }
+    return QString();
+}
+
+// What the settings together must say: an adapter for every meter, one
+// address once per adapter.
+QString CheckWhole(ServiceConfig &c)
+{
+    if (c.meters.empty())
+        return QCoreApplication::translate("rd5800d", "没有仪表: 请用 --meter NAME=ADDRESS 指定至少一台");
+    for (MeterSpec &m : c.meters) {
+        if (m.adapter.isEmpty()) {
+            if (c.adapters.isEmpty())
+                return QCoreApplication::translate("rd5800d", "没有适配器: 请用 --adapter 指定串口设备或网关");
+            m.adapter = c.adapters.first();
+        } else {
+            const auto parsed = rdlink::ParsePortName(m.adapter);
+            if (const QString *e = std::get_if<QString>(&parsed))
+                return QCoreApplication::translate("rd5800d", "--meter %1: %2").arg(m.name, *e);
+            if (!c.adapters.contains(m.adapter))
+                c.adapters << m.adapter;
+        }
+    }
+    for (size_t i = 0; i < c.meters.size(); ++i)
+        for (size_t j = 0; j < i; ++j)
+            if (c.meters[i].adapter == c.meters[j].adapter && c.meters[i].address == c.meters[j].address)
+                return QCoreApplication::translate("rd5800d", "地址重复: %1 与 %2 在 %3 上都是地址 %4")
+                    .arg(c.meters[j].name, c.meters[i].name, c.meters[i].adapter)
+                    .arg(c.meters[i].address);
+    if (!c.mqttUser.isEmpty() && c.mqttHost.isEmpty())
+        return QCoreApplication::translate("rd5800d", "--mqtt-user 需要 --mqtt");
+    return QString();
+}
+
+} // namespace
+
+QString ServiceHelpText()
+{
+    return QCoreApplication::translate("rd5800d", kHelp);
+}
+
+QString ServiceErrorText(const QString &error)
+{
+    return QCoreApplication::translate("rd5800d", "rd5800d: %1\n请用 rd5800d --help 查看全部选项。\n").arg(error);
+}
+
+ServiceConfig ParseServiceConfig(const QStringList &arguments, FileReader readFile)
+{
+    ServiceConfig c;
+    std::vector<Setting> cli;
+    const QString cliError = ReadArguments(arguments.mid(1), cli);
+    // Help and version answer whatever else the line holds.
+    for (const QString &a : arguments.mid(1)) {
+        c.help = c.help || a == QLatin1String("-h") || a == QLatin1String("--help");
+        c.version = c.version || a == QLatin1String("--version");
+    }
+    if (c.help || c.version)
+        return c;
+    if (!cliError.isEmpty()) {
+        c.error = cliError;
+        return c;
+    }
+    std::vector<Setting> all;
+    for (const Setting &s : cli) {
+        if (s.name != QLatin1String("config"))
+            continue;
+        if (s.value.isEmpty()) {
+            c.error = QCoreApplication::translate("rd5800d", "--config 需要一个文件名");
+            return c;
+        }
+        const QString error = ReadConfigFile(s.value, readFile ? readFile : ReadRealFile, all);
+        if (!error.isEmpty()) {
+            c.error = error;
+            return c;
+        }
+    }
+    // Adapters on the command line replace the file's: "rd5800d --config F
+    // --adapter X" moves the file's meters to X.
+    const bool cliAdapters = std::any_of(cli.begin(), cli.end(),
+                                         [](const Setting &s) { return s.name == QLatin1String("adapter"); });
+    if (cliAdapters)
+        all.erase(std::remove_if(all.begin(), all.end(),
+                                 [](const Setting &s) { return s.name == QLatin1String("adapter"); }),
+                  all.end());
+    for (const Setting &s : cli)
+        if (s.name != QLatin1String("config"))
+            all.push_back(s);
+    for (const Setting &s : all) {
+        const QString error = ApplySetting(s, c);
+        if (!error.isEmpty()) {
+            c.error = error;
+            return c;
+        }
+    }
+    c.error = CheckWhole(c);
+    return c;
+}
+
+} // namespace rdsvc

@@ -1,0 +1,117 @@
+// rd5800d's command line and configuration file: what a mistake says (exit 2,
+// before anything is opened) and what a good line gives.
+#include "service/ServiceOptions.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+#include <map>
+
+using rdsvc::ParseServiceConfig;
+using rdsvc::ServiceConfig;
+
+namespace {
+
+std::map<QString, QByteArray> g_files;
+
+bool FakeRead(const QString &path, QByteArray *contents)
+{
+    const auto it = g_files.find(path);
+    if (it == g_files.end())
+        return false;
+    *contents = it->second;
+    return true;
+}
+
+ServiceConfig Parse(QStringList args)
+{
+    args.prepend(QStringLiteral("rd5800d"));
+    return ParseServiceConfig(args, &FakeRead);
+}
+
+} // namespace
+
+TEST(ServiceOptions, EachMistakeIsNamedInOneMessage)
+{
+    g_files = {{"bad.conf", "adapter = /dev/ttyUSB0\nmeter = a=1\nthis is not a setting\n"},
+               {"flag.conf", "once = yes\n"},
+               {"novalue.conf", "meter =\n"}};
+    const QStringList base{"--adapter", "/dev/ttyUSB0", "--meter", "a=1"};
+    struct Case {
+        QStringList args;
+        const char *says;   // a part of the message that names the mistake
+    } cases[] = {
+        {{"--bogus"}, "--bogus"},
+        {{"--baud"}, "--baud"},
+        {{"--baud", "1234"}, "--baud"},
+        {{"--parity", "X"}, "--parity"},
+        {{"--meter", "b=1"}, "地址重复"},
+        {{"--meter", "a=2"}, "仪表名称重复: a"},
+        {{"--meter", "b"}, "--meter"},
+        {{"--meter", "b=0"}, "1 到 247"},
+        {{"--meter", "b=248"}, "1 到 247"},
+        {{"--meter", "b/c=3"}, "--meter"},
+        {{"--meter", "b=3@tcp://host"}, "--meter b"},
+        {{"--interval", "0.5"}, "--interval"},
+        {{"--interval", "abc"}, "--interval"},
+        {{"--mqtt", "localhost"}, "--mqtt"},
+        {{"--mqtt", "localhost:70000"}, "--mqtt"},
+        {{"--mqtt-prefix", "a/#"}, "--mqtt-prefix"},
+        {{"--http", "localhost:9580"}, "--http"},
+        {{"--once=1"}, "--once"},
+        {{"stray"}, "stray"},
+        {{"--config", "bad.conf"}, "bad.conf:3"},
+        {{"--config", "flag.conf"}, "flag.conf:1"},
+        {{"--config", "novalue.conf"}, "novalue.conf:1"},
+        {{"--config", "missing.conf"}, "missing.conf"},
+    };
+    for (const Case &c : cases) {
+        const ServiceConfig config = Parse(base + c.args);
+        EXPECT_TRUE(config.error.contains(QString::fromUtf8(c.says)))
+            << c.args.join(' ').toStdString() << " -> " << config.error.toStdString();
+        EXPECT_EQ(config.error.count(QLatin1Char('\n')), 0) << config.error.toStdString();
+    }
+    EXPECT_TRUE(Parse({"--meter", "a=1"}).error.contains("--adapter"));
+    EXPECT_TRUE(Parse({"--adapter", "/dev/ttyUSB0"}).error.contains("--meter"));
+    EXPECT_TRUE(Parse({"--adapter", "modbus-tcp://:502", "--meter", "a=1"}).error.contains("--adapter"));
+}
+
+TEST(ServiceOptions, HelpAndVersionWinOverMistakes)
+{
+    EXPECT_TRUE(Parse({"--bogus", "--help"}).help);
+    EXPECT_TRUE(Parse({"-h"}).help);
+    EXPECT_TRUE(Parse({"--version", "--baud"}).version);
+}
+
+TEST(ServiceOptions, FileThenCommandLine)
+{
+    g_files = {{"site.conf", "# a site\n[rd5800d]\nadapter = /dev/ttyUSB0\nbaud = 4800\nparity = e\n"
+                             "meter = main=1\nmeter = pump=2\nmqtt = broker:1883\nhttp\nonce\n"
+                             "record-dir = /var/lib/rd5800d\n"}};
+    const ServiceConfig c = Parse({"--config", "site.conf", "--baud", "19200", "--meter", "far=7@tcp://10.0.0.5:4196",
+                                   "--mqtt-prefix", "site/a"});
+    ASSERT_TRUE(c.error.isEmpty()) << c.error.toStdString();
+    EXPECT_EQ(c.line.baudRate, 19200);   // the command line wins
+    EXPECT_EQ(c.line.parity, rdlink::Parity::Even);
+    ASSERT_EQ(c.meters.size(), 3u);
+    EXPECT_EQ(c.meters[0].adapter, "/dev/ttyUSB0");
+    EXPECT_EQ(c.meters[1].address, 2);
+    EXPECT_EQ(c.meters[2].adapter, "tcp://10.0.0.5:4196");
+    EXPECT_EQ(c.adapters, (QStringList{"/dev/ttyUSB0", "tcp://10.0.0.5:4196"}));
+    EXPECT_EQ(c.mqttHost, "broker");
+    EXPECT_EQ(c.mqttPort, 1883);
+    EXPECT_EQ(c.mqttPrefix, "site/a");
+    EXPECT_EQ(c.httpAddress, QHostAddress(QHostAddress::LocalHost));   // "http" alone: 127.0.0.1:9580
+    EXPECT_EQ(c.httpPort, 9580);
+    EXPECT_TRUE(c.once);
+    EXPECT_EQ(c.recordDir, "/var/lib/rd5800d");
+    EXPECT_DOUBLE_EQ(c.intervalSeconds, 1.0);
+
+    // The same address on two adapters is two meters; adapters on the command
+    // line replace the file's.
+    const ServiceConfig two = Parse({"--config", "site.conf", "--adapter", "/dev/ttyS1",
+                                     "--meter", "other=1@/dev/ttyS2"});
+    ASSERT_TRUE(two.error.isEmpty()) << two.error.toStdString();
+    EXPECT_EQ(two.meters[0].adapter, "/dev/ttyS1");
+    EXPECT_EQ(two.adapters, (QStringList{"/dev/ttyS1", "/dev/ttyS2"}));
+}
