@@ -61,33 +61,32 @@ void OverviewWindow::lineLost(const QString &text)
         m_prompter.message(this, text);
 }
 
-void OverviewWindow::postRefresh()
+template <class Result, class Read>
+void OverviewWindow::postRead(std::shared_ptr<std::atomic<unsigned>> generation, int OverviewWindow::*inFlight,
+                              Read read, void (OverviewWindow::*apply)(const Result &))
 {
-    const std::optional<uint8_t> address = m_model.nextInTurn();
-    if (!address)
-        return;
-    const int row = m_model.rowOf(*address);
-    const std::optional<rdacq::DeviceInfo> known = m_model.meter(row).info;
-    auto generation = m_refreshGeneration;
+    // Nothing is sent once the generation has moved on (stopped) or the port is
+    // closed; a device lost during the read ends what was started, with the
+    // system's reason; otherwise `apply` takes the result on the window thread.
     const unsigned mine = generation->load();
     const QPointer<QObject> guard(this);
-    ++m_refreshesInFlight;
+    ++(this->*inFlight);
     ++m_posted;
-    m_host.linkWorker().post([guard, this, generation, mine, address, known](rdlink::Link &link) {
+    m_host.linkWorker().post([guard, this, generation, mine, inFlight, read, apply](rdlink::Link &link) {
         if (generation->load() != mine || !link.port().isOpen()) {
-            rdlink::LinkWorker::deliver(guard, [this] {
-                --m_refreshesInFlight;
+            rdlink::LinkWorker::deliver(guard, [this, inFlight] {
+                --(this->*inFlight);
                 ++m_done;
             });
-            return;   // stopped before it started, or the port is not open
+            return;
         }
         rdlink::SerialPort &port = link.port();
-        const rdov::RefreshResult result = rdov::RefreshMeter(link, *address, known);
+        const Result result = read(link);
         const QString lost = result.portLost ? rdlink::PortLostText(port.portNumber(), port.deviceName(),
                                                                     port.errorString())
                                              : QString();
-        rdlink::LinkWorker::deliver(guard, [this, result, lost, generation, mine] {
-            --m_refreshesInFlight;
+        rdlink::LinkWorker::deliver(guard, [this, inFlight, apply, result, lost, generation, mine] {
+            --(this->*inFlight);
             ++m_done;
             if (generation->load() != mine)
                 return;
@@ -95,9 +94,21 @@ void OverviewWindow::postRefresh()
                 lineLost(lost);
                 return;
             }
-            applyRefresh(result);
+            (this->*apply)(result);
         });
     });
+}
+
+void OverviewWindow::postRefresh()
+{
+    const std::optional<uint8_t> address = m_model.nextInTurn();
+    if (!address)
+        return;
+    const int row = m_model.rowOf(*address);
+    const std::optional<rdacq::DeviceInfo> known = m_model.meter(row).info;
+    postRead(m_refreshGeneration, &OverviewWindow::m_refreshesInFlight,
+             [meter = *address, known](rdlink::Link &link) { return rdov::RefreshMeter(link, meter, known); },
+             &OverviewWindow::applyRefresh);
 }
 
 void OverviewWindow::applyRefresh(const rdov::RefreshResult &result)
@@ -129,36 +140,9 @@ void OverviewWindow::postProbe()
     const std::optional<uint8_t> address = m_scan.next();
     if (!address)
         return;
-    auto generation = m_scanGeneration;
-    const unsigned mine = generation->load();
-    const QPointer<QObject> guard(this);
-    ++m_probesInFlight;
-    ++m_posted;
-    m_host.linkWorker().post([guard, this, generation, mine, address](rdlink::Link &link) {
-        if (generation->load() != mine || !link.port().isOpen()) {
-            rdlink::LinkWorker::deliver(guard, [this] {
-                --m_probesInFlight;
-                ++m_done;
-            });
-            return;
-        }
-        rdlink::SerialPort &port = link.port();
-        const rdov::ProbeResult result = rdov::ProbeAddress(link, *address);
-        const QString lost = result.portLost ? rdlink::PortLostText(port.portNumber(), port.deviceName(),
-                                                                    port.errorString())
-                                             : QString();
-        rdlink::LinkWorker::deliver(guard, [this, result, lost, generation, mine] {
-            --m_probesInFlight;
-            ++m_done;
-            if (generation->load() != mine)
-                return;
-            if (!lost.isEmpty()) {
-                lineLost(lost);
-                return;
-            }
-            applyProbe(result);
-        });
-    });
+    postRead(m_scanGeneration, &OverviewWindow::m_probesInFlight,
+             [probed = *address](rdlink::Link &link) { return rdov::ProbeAddress(link, probed); },
+             &OverviewWindow::applyProbe);
 }
 
 void OverviewWindow::applyProbe(const rdov::ProbeResult &result)

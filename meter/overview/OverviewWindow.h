@@ -92,6 +92,10 @@ private:
     void postClose();
     void postRefresh();
     void postProbe();
+    // One read of the refresh or the scan as a job (defined beside its callers).
+    template <class Result, class Read>
+    void postRead(std::shared_ptr<std::atomic<unsigned>> generation, int OverviewWindow::*inFlight, Read read,
+                  void (OverviewWindow::*apply)(const Result &));
     void applyRefresh(const rdov::RefreshResult &result);
     void applyProbe(const rdov::ProbeResult &result);
     void lineLost(const QString &text);
