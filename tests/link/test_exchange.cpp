@@ -1,5 +1,5 @@
 // The request/reply sequence with a scripted port and a clock that never waits.
-#include "FakeSerialPort.h"
+#include "LinkRig.h"
 #include "link/Exchange.h"
 
 #include <gtest/gtest.h>
@@ -8,15 +8,10 @@ using namespace rdlink;
 using rdtest::FakeClock;
 using rdtest::FakeSerialPort;
 
-namespace {
+using linktest::Framed;
+using linktest::Rig;
 
-QByteArray Framed(QByteArray body)
-{
-    const uint16_t c = ComputeCrc(reinterpret_cast<const uint8_t *>(body.constData()), uint16_t(body.size()));
-    body.append(char(c >> 8));
-    body.append(char(c & 0xFF));
-    return body;
-}
+namespace {
 
 QByteArray ReadReply(uint8_t address, std::initializer_list<uint16_t> registers)
 {
@@ -51,13 +46,6 @@ ExchangeOptions Opts(bool discard, WaitKind wait, uint32_t ms, ReadMode read = R
     o.read = read;
     return o;
 }
-
-struct Rig {
-    FakeClock clock;
-    FakeSerialPort port{clock};
-    Link link{port, clock};
-    Rig() { OpenPort(port, 1, LineSettings{}); }
-};
 
 } // namespace
 

@@ -1,6 +1,6 @@
 // Reply-driven reads: the wait ends with the reply's last byte (or an exception
 // frame), or at the timeout of line time plus margin. The fake clock shows when.
-#include "FakeSerialPort.h"
+#include "LinkRig.h"
 #include "link/Exchange.h"
 #include "link/LineTime.h"
 
@@ -11,15 +11,10 @@ using rdtest::Chunk;
 using rdtest::FakeClock;
 using rdtest::FakeSerialPort;
 
-namespace {
+using linktest::Framed;
+using linktest::Rig;
 
-QByteArray Framed(QByteArray body)
-{
-    const uint16_t c = ComputeCrc(reinterpret_cast<const uint8_t *>(body.constData()), uint16_t(body.size()));
-    body.append(char(c >> 8));
-    body.append(char(c & 0xFF));
-    return body;
-}
+namespace {
 
 QByteArray ReadReply(uint8_t address, int registers)
 {
@@ -49,13 +44,6 @@ ExchangeOptions ReplyDriven()
     o.endOnReply = true;
     return o;
 }
-
-struct Rig {
-    FakeClock clock;
-    FakeSerialPort port{clock};
-    Link link{port, clock};
-    Rig() { OpenPort(port, 1, LineSettings{}); }
-};
 
 } // namespace
 
