@@ -236,15 +236,22 @@ TEST(WiringDiagnosis, EachSimulatorFaultGivesExactlyItsFinding)
     const struct {
         const char *fault;
         Kinds expected;
+        uint8_t mode = 0;
     } cases[] = {
         {nullptr, {}},
         {"reverse-ct:C", {{FindingKind::CtReversed, 2}}},
         {"lose-voltage:A", {{FindingKind::VoltageMissing, 0}}},
         {"swap-ct:A,B", {{FindingKind::CtOnOtherPhase, 0}, {FindingKind::CtOnOtherPhase, 1}}},
         {"no-load:B", {{FindingKind::NoCurrent, 1}}},
+        // 3-wire: two elements, line voltages only, no B CT.
+        {nullptr, {}, 2},
+        {nullptr, {}, 3},
+        {"reverse-ct:A", {{FindingKind::CtReversed, 0}}, 2},
+        {"reverse-ct:C", {{FindingKind::CtReversed, 2}}, 3},
     };
     for (const auto &c : cases) {
         rdsim::DeviceConfig config;
+        config.wiring = c.mode;
         if (c.fault) {
             ASSERT_TRUE(rdsim::AddWiringFault(c.fault, &config.wiringFaults));
         }
@@ -258,7 +265,8 @@ TEST(WiringDiagnosis, EachSimulatorFaultGivesExactlyItsFinding)
                 bytes.push_back(uint8_t(v & 0xFF));
             }
             const rdacq::Measurements m = rdacq::DecodeMeasurements(rdacq::Registers(bytes), 1, 1);
-            EXPECT_EQ(KindsOf(rddiag::Diagnose(m, 0)), c.expected) << (c.fault ? c.fault : "healthy") << " at " << ms;
+            EXPECT_EQ(KindsOf(rddiag::Diagnose(m, c.mode)), c.expected)
+                << (c.fault ? c.fault : "healthy") << ", mode " << int(c.mode) << " at " << ms;
         }
     }
 }
