@@ -65,7 +65,7 @@ Reading ThreePhaseModel::readingAt(double t) const
         const double b = r.phase[(p + 2) % 3].phaseVolts;
         r.phase[p].lineVolts = (a > 0 && b > 0) ? LineVolts(a, b) : 0.0;
     }
-    if (m_faults.any())
+    if (m_faults.any() || threeWire())
         applyWiringFaults(r, livePhases);
     if (livePhases == 2)  // single phase three wire: the two halves are opposite
         r.phase[0].lineVolts = r.phase[1].lineVolts = r.phase[0].phaseVolts + r.phase[1].phaseVolts;
@@ -78,6 +78,12 @@ Reading ThreePhaseModel::readingAt(double t) const
         tot.watts += r.phase[p].watts;
         tot.vars += r.phase[p].vars;
         tot.voltAmps += r.phase[p].voltAmps;
+    }
+    if (threeWire()) {
+        // Two elements: their powers add up to the three phases' (two-wattmeter
+        // method), their volt-amperes do not; the current is that of the two CTs.
+        tot.voltAmps = std::hypot(tot.watts, tot.vars);
+        tot.amps = (r.phase[0].amps + r.phase[2].amps) / 2;
     }
     tot.powerFactor = tot.voltAmps > 0 ? tot.watts / tot.voltAmps : 0.0;
     r.hertz = 50.0 + 0.03 * wave(15, t, 61.0) + 0.01 * wave(16, t, 7.0);
@@ -98,19 +104,28 @@ void ThreePhaseModel::applyWiringFaults(Reading &r, int livePhases) const
     }
     // What each input sees, and what the meter makes of it.
     std::complex<double> seen[3];
-    for (int p = 0; p < livePhases; ++p) {
+    for (int p = 0; p < livePhases; ++p)
         seen[p] = m_faults.lostVoltage[p] ? 0.0 : volts[p];
+    for (int p = 0; p < livePhases; ++p) {
         const int source = m_faults.currentSource[p];
         std::complex<double> current = source < livePhases ? amps[source] : 0.0;
         if (m_faults.reversedCt[p])
             current = -current;
-        const std::complex<double> power = seen[p] * std::conj(current);
+        // A 3-wire meter has two elements, I_A against U_AB and I_C against U_CB,
+        // no CT on B and no neutral: it reports no phase voltages.
+        std::complex<double> element = seen[p];
+        if (threeWire()) {
+            element = seen[p] - seen[1];
+            if (p == 1)
+                current = 0.0;
+        }
+        const std::complex<double> power = element * std::conj(current);
         PhaseReading &ph = r.phase[p];
-        ph.phaseVolts = std::abs(seen[p]);
+        ph.phaseVolts = threeWire() ? 0.0 : std::abs(seen[p]);
         ph.amps = std::abs(current);
         ph.watts = power.real();
         ph.vars = power.imag();
-        ph.voltAmps = ph.phaseVolts * ph.amps;
+        ph.voltAmps = std::abs(element) * ph.amps;
         ph.powerFactor = ph.voltAmps > 0 ? ph.watts / ph.voltAmps : 0.0;
     }
     // A line voltage is the difference of the two inputs: an open input sits at

@@ -69,8 +69,10 @@ public:
 private:
     double wave(int channel, double seconds, double periodS) const;
     // Replaces the phases' readings by what the meter measures through the faulty
-    // wiring: voltages and currents as phasors, powers from their product.
+    // wiring, and in the 3-wire modes through its two elements: voltages and
+    // currents as phasors, powers from their product.
     void applyWiringFaults(Reading &r, int livePhases) const;
+    bool threeWire() const { return m_wiring == kThreePhase3WireUnbalanced || m_wiring == kThreePhase3WireBalanced; }
 
     uint8_t m_wiring = kThreePhase4WireUnbalanced;
     bool m_export = false;

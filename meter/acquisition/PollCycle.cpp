@@ -88,6 +88,8 @@ void PollCycle::StepMeasurements(rdlink::Link &link, const TickInput &input, Tic
     reading.counters = m_counters;
     reading.successRate = out.stats->rate.toDouble();
     reading.wiringMode = m_state.wiringMode;
+    reading.ptRatio = m_state.ptRatio;
+    reading.ctRatio = m_state.ctRatio;
     out.reading = reading;
 }
 

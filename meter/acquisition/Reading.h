@@ -21,6 +21,10 @@ struct Reading {
     // The wiring mode (register 0x0301) the values were taken under, as the tick
     // knew it: the wiring check reads the values by it.
     uint8_t wiringMode = 0;
+    // The PT and CT ratios the values were decoded with: the wiring check judges
+    // whether a voltage or current is measurable on the meter's own input.
+    uint32_t ptRatio = 1;
+    uint32_t ctRatio = 1;
 };
 
 } // namespace rdacq

@@ -56,4 +56,44 @@ std::optional<int> ReferencePhase(const std::vector<PhaseAngle> &loaded)
     return usual;
 }
 
+bool Exporting(double phi)
+{
+    return std::fabs(WrapDegrees(phi)) > 90.0;
+}
+
+std::optional<Reversal> ReversedCts(const std::vector<PhaseAngle> &loaded)
+{
+    std::vector<PhaseAngle> positive, negative;
+    for (const PhaseAngle &a : loaded)
+        (Exporting(a.phi) ? negative : positive).push_back(a);
+    if (positive.empty() || negative.empty())
+        return std::nullopt;
+    const std::optional<int> reference = ReferencePhase(positive);
+    if (!reference)
+        return std::nullopt;
+    double refPhi = 0;
+    for (const PhaseAngle &a : positive)
+        if (a.phase == *reference)
+            refPhi = a.phi;
+    for (const PhaseAngle &a : positive)
+        if (CircularDistance(a.phi, refPhi) > kAgreeDeg + kSlack)
+            return std::nullopt;
+    for (const PhaseAngle &a : negative)
+        if (CircularDistance(a.phi, refPhi) <= kReversedDeg + kSlack)
+            return std::nullopt;
+
+    Reversal r;
+    for (const PhaseAngle &a : negative)
+        r.reversed.push_back(a.phase);
+    for (const PhaseAngle &a : positive)
+        r.alternative.push_back(a.phase);
+    r.reference = *reference;
+    // Each reading counts its assumptions: one per reversed CT, and one more for
+    // power fed back, which a consuming site does not do. The other reading is
+    // named only where it costs no more than the likelier one: two reversed CTs
+    // against one and export, not one against two and export.
+    r.alternativeFits = r.alternative.size() + 1 <= r.reversed.size();
+    return r;
+}
+
 } // namespace rddiag

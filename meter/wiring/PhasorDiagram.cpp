@@ -75,7 +75,20 @@ void PhasorDiagram::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const int legendHeight = 3 * kLegendLineHeight + 8;
+    // The legend below the circle: one line per phase, wrapped where a line is
+    // longer than the widget is wide (a 3-wire element's line is).
+    const int legendFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+    const QRect legendText(26, 0, std::max(40, width() - 30), 1000);
+    std::array<int, 3> legendLines{};
+    int legendHeight = 8;
+    for (int ph = 0; ph < 3; ++ph) {
+        if (!m_phasors[size_t(ph)].shown)
+            continue;
+        const int textHeight = fontMetrics().boundingRect(legendText, legendFlags, rddiag::PhasorText(m_phasors[size_t(ph)], ph)).height();
+        legendLines[size_t(ph)] = std::max(kLegendLineHeight, textHeight + 4);
+        legendHeight += legendLines[size_t(ph)];
+    }
+    legendHeight = std::max(legendHeight, 3 * kLegendLineHeight + 8);
     const QRectF area(0, 0, width(), height() - legendHeight);
     const QPointF centre = area.center();
     const double radius = std::max(20.0, std::min(area.width(), area.height()) / 2 - 30);
@@ -90,7 +103,7 @@ void PhasorDiagram::paintEvent(QPaintEvent *)
     // Below the 0 deg axis and left of the 90 deg axis: the phasors' names sit at their tips.
     p.drawText(QRectF(centre.x() + radius - 34, centre.y() + 2, 32, 16), Qt::AlignRight | Qt::AlignTop,
                QStringLiteral("0°"));
-    p.drawText(QRectF(centre.x() - 36, centre.y() - radius + 2, 34, 16), Qt::AlignRight | Qt::AlignTop,
+    p.drawText(QRectF(centre.x() - 42, centre.y() - radius + 2, 34, 16), Qt::AlignRight | Qt::AlignTop,
                QStringLiteral("90°"));
 
     for (int ph = 0; ph < 3; ++ph) {
@@ -103,8 +116,10 @@ void PhasorDiagram::paintEvent(QPaintEvent *)
         p.setPen(QPen(colour, 3));
         const QPointF uTip = Tip(centre, radius * v.voltageLength, v.voltageAngle);
         Arrow(p, centre, uTip, 12);
-        p.drawText(QRectF(Tip(centre, radius * v.voltageLength + 16, v.voltageAngle) - QPointF(16, 9), QSizeF(32, 18)),
-                   Qt::AlignCenter, QStringLiteral("U") + letter);
+        // A 3-wire element's voltage is a line voltage: "UAB", "UCB".
+        const QString uName = QStringLiteral("U") + letter + (v.lineTo >= 0 ? rddiag::PhaseLetter(v.lineTo) : QString());
+        p.drawText(QRectF(Tip(centre, radius * v.voltageLength + 20, v.voltageAngle) - QPointF(20, 9), QSizeF(40, 18)),
+                   Qt::AlignCenter, uName);
         // Current: a dashed narrow arrow, drawn only when phi is known.
         if (v.phi && v.currentLength > 0) {
             p.setPen(QPen(colour, 2, Qt::DashLine));
@@ -124,9 +139,8 @@ void PhasorDiagram::paintEvent(QPaintEvent *)
         if (!v.shown)
             continue;
         p.fillRect(QRectF(6, y + 5, 14, 10), PhaseColour(ph));
-        p.drawText(QRectF(26, y, width() - 30, kLegendLineHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                   rddiag::PhasorText(v, ph));
-        y += kLegendLineHeight;
+        p.drawText(QRectF(26, y, legendText.width(), legendLines[size_t(ph)]), legendFlags, rddiag::PhasorText(v, ph));
+        y += legendLines[size_t(ph)];
     }
     if (hasFocus()) {
         QStyleOptionFocusRect focus;

@@ -1,6 +1,6 @@
 // The phasor diagram of "接线检查": the phase voltages at 0, -120 and +120
-// degrees and each phase's current at its voltage's angle minus phi, in the
-// phase colours (A yellow, B green, C red), lengths scaled to the largest voltage
+// degrees (a 3-wire meter's two elements: U_AB at +30, U_CB at +90) and each
+// phase's current at its voltage's angle minus phi, in the phase colours (A yellow, B green, C red), lengths scaled to the largest voltage
 // and the largest current, and a legend with every phasor's values. The same
 // values are the widget's accessible description, one line per phase, for a
 // screen reader.

@@ -24,6 +24,20 @@ QColor LevelColour(rddiag::Level level)
     return QColor(0x20, 0x20, 0x20);
 }
 
+QString FourWireNote()
+{
+    return QCoreApplication::translate("WiringDlg", "仪表不提供相角：电压按 A 0°、B -120°、C +120° 画出，各相电流画在其电压角减去 "
+                                                    "φ = atan2(Q, P) 处（φ 为正表示电流滞后）；长度按最大电压和最大电流缩放。");
+}
+
+// A 3-wire meter has two elements; the angles it reports are theirs, not the load's.
+QString ThreeWireNote()
+{
+    return QCoreApplication::translate("WiringDlg", "3相3线：仪表只有两个元件，A 元件测 IA 对 UAB（画在 +30°），C 元件测 IC 对 UCB"
+                                                    "（画在 +90°），电流画在其元件电压角减去 φ 处。图中和图例的 φ 是元件自身的角：平衡负载时 "
+                                                    "A 元件比负载角大 30°，C 元件小 30°，检查先去掉这 ±30° 再比较。B 相没有电流互感器，不画也不检查。");
+}
+
 } // namespace
 
 WiringDlg::WiringDlg(QWidget *parent) : QDialog(parent)
@@ -43,10 +57,8 @@ WiringDlg::WiringDlg(QWidget *parent) : QDialog(parent)
     m_findings->addItem(QCoreApplication::translate("WiringDlg", "尚无读数：请在主窗口按“运行”开始轮询"));
 
     // The meter measures magnitudes and powers, not angles: say how the diagram is drawn.
-    auto *note = new QLabel(QCoreApplication::translate("WiringDlg", "仪表不提供相角：电压按 A 0°、B -120°、C +120° 画出，各相电流画在其电压角减去 "
-                               "φ = atan2(Q, P) 处（φ 为正表示电流滞后）；长度按最大电压和最大电流缩放。"),
-                            this);
-    note->setWordWrap(true);
+    m_note = new QLabel(FourWireNote(), this);
+    m_note->setWordWrap(true);
 
     auto *right = new QVBoxLayout;
     right->addWidget(findingsLabel);
@@ -63,18 +75,21 @@ WiringDlg::WiringDlg(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_mode);
     layout->addLayout(body, 1);
-    layout->addWidget(note);
+    layout->addWidget(m_note);
     layout->addWidget(buttons);
     resize(820, 560);
 }
 
 void WiringDlg::addReading(const rdacq::Reading &reading)
 {
-    m_diagnosis = rddiag::Diagnose(reading.values, reading.wiringMode);
+    m_diagnosis = rddiag::Diagnose(reading.values, reading.wiringMode, reading.ptRatio, reading.ctRatio);
     const rddiag::Diagnosis &d = *m_diagnosis;
     m_mode->setText(QCoreApplication::translate("WiringDlg", "接线方式：%1　读数时间 %2")
                         .arg(rddiag::WiringModeText(reading.wiringMode), reading.time.toString(QStringLiteral("HH:mm:ss"))));
     m_diagram->setPhasors(d.phasors);
+    const QString note = rddiag::ScopeOf(reading.wiringMode) == rddiag::WiringScope::ThreePhaseThreeWire ? ThreeWireNote() : FourWireNote();
+    if (m_note->text() != note)
+        m_note->setText(note);
 
     // Lines change in place while their number stays, so that a screen reader
     // reading the list line by line keeps its place as the numbers move on.

@@ -26,10 +26,13 @@ public:
     PhasorDiagram *diagram() const { return m_diagram; }
     QListWidget *findings() const { return m_findings; }
     QLabel *modeLabel() const { return m_mode; }
+    // How the diagram is drawn; a 3-wire panel's note says its angles are the elements' own.
+    QLabel *noteLabel() const { return m_note; }
 
 private:
     PhasorDiagram *m_diagram = nullptr;
     QListWidget *m_findings = nullptr;
     QLabel *m_mode = nullptr;
+    QLabel *m_note = nullptr;
     std::optional<rddiag::Diagnosis> m_diagnosis;
 };

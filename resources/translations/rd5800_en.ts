@@ -1963,6 +1963,46 @@ Make sure no other program uses the port and that the user is in the dialout gro
         <source>%1：%2（%3）</source>
         <translation>%1: %2 (%3)</translation>
     </message>
+    <message>
+        <source>%1相</source>
+        <translation>phase %1</translation>
+    </message>
+    <message>
+        <source>%1和%2</source>
+        <translation>%1 and %2</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>%1（去掉 %2 为 %3）</source>
+        <translation>%1 (%3 with %2 taken out)</translation>
+    </message>
+    <message>
+        <source>最大电压 %1，即仪表输入 %2（PT %3），仪表输入至少需要 %4</source>
+        <translation>largest voltage %1, that is %2 at the meter&apos;s input (PT %3); the input needs at least %4</translation>
+    </message>
+    <message>
+        <source>最大电流 %1，即仪表输入 %2（CT %3），仪表输入至少需要 %4</source>
+        <translation>largest current %1, that is %2 at the meter&apos;s input (CT %3); the input needs at least %4</translation>
+    </message>
+    <message>
+        <source>%1电流互感器可能接反，或电能反送且%2电流互感器接反</source>
+        <translation>Current transformers of %1 may be reversed, or power is fed back and the current transformer of %2 is reversed</translation>
+    </message>
+    <message>
+        <source>%1；%2</source>
+        <translation>%1; %2</translation>
+    </message>
+    <message>
+        <source>%1相：%2 %3 ∠%4，I %5，φ 未知（无功率读数），PF %6</source>
+        <translation>Phase %1: %2 %3 ∠%4, I %5, φ unknown (no power reading), PF %6</translation>
+    </message>
+    <message>
+        <source>%1相：%2 %3 ∠%4，I %5 ∠%6，φ %7，PF %8</source>
+        <translation>Phase %1: %2 %3 ∠%4, I %5 ∠%6, φ %7, PF %8</translation>
+    </message>
 </context>
 <context>
     <name>WiringDlg</name>
@@ -2005,6 +2045,10 @@ Make sure no other program uses the port and that the user is in the dialout gro
     <message>
         <source>说明：%1</source>
         <translation>Note: %1</translation>
+    </message>
+    <message>
+        <source>3相3线：仪表只有两个元件，A 元件测 IA 对 UAB（画在 +30°），C 元件测 IC 对 UCB（画在 +90°），电流画在其元件电压角减去 φ 处。图中和图例的 φ 是元件自身的角：平衡负载时 A 元件比负载角大 30°，C 元件小 30°，检查先去掉这 ±30° 再比较。B 相没有电流互感器，不画也不检查。</source>
+        <translation>3-phase 3-wire: the meter has two elements, A measuring IA against UAB (drawn at +30°) and C measuring IC against UCB (drawn at +90°); each current is drawn at its element&apos;s voltage angle minus φ. The φ in the diagram and the legend are the elements&apos; own angles: on a balanced load element A reads 30° more than the load angle and element C 30° less, and the check takes these ±30° out before comparing. Phase B has no current transformer and is neither drawn nor checked.</translation>
     </message>
 </context>
 <context>

@@ -7,6 +7,7 @@
 #include "meter/diagnosis/WiringThresholds.h"
 #include "sim/Device.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -63,6 +64,40 @@ rdacq::Measurements Reading(const std::vector<PhaseIn> &in, double hertz = 50.0)
 
 // A phase of a healthy panel: 230 V, 10 A at PF 0.9 lagging.
 PhaseIn Healthy(double phi = kPf09) { return {230.0, 10.0, phi}; }
+
+// What a 3-wire meter reads (V-V PTs, CTs on A and C, two elements): lines
+// at `lineVolts`, no phase voltages, no B current; element A is I_A against U_AB,
+// element C is I_C against U_CB, each with its own phi.
+struct Element {
+    double amps, phi;   // A, the element's own phi in degrees
+};
+rdacq::Measurements ThreeWire(double lineVolts, Element a, Element c)
+{
+    rdacq::Measurements m;
+    for (size_t col = 0; col < 4; ++col)
+        m.lineVoltage[col] = lineVolts;
+    double p = 0, s = 0;
+    for (const auto &[col, e] : {std::pair<size_t, Element>{1, a}, {3, c}}) {
+        m.current[col] = e.amps;
+        m.apparentPower[col] = lineVolts * e.amps;
+        m.activePower[col] = m.apparentPower[col] * std::cos(e.phi * kPi / 180.0);
+        m.reactivePower[col] = m.apparentPower[col] * std::sin(e.phi * kPi / 180.0);
+        m.powerFactor[col] = m.activePower[col] / m.apparentPower[col];
+        p += m.activePower[col];
+    }
+    // The three-phase apparent power of a balanced load: sqrt(3) U I.
+    s = rddiag::kSqrt3 * lineVolts * (a.amps + c.amps) / 2;
+    m.activePower[0] = p;
+    m.apparentPower[0] = s;
+    m.powerFactor[0] = p / s;
+    m.frequency = 50.0;
+    return m;
+}
+// A sound 3-wire panel whose balanced load has angle `phi`: the elements show phi + 30 and phi - 30.
+rdacq::Measurements ThreeWireLoad(double phi, bool reverseA = false, bool reverseC = false)
+{
+    return ThreeWire(10000.0, {40.0, phi + 30 + (reverseA ? 180 : 0)}, {40.0, phi - 30 + (reverseC ? 180 : 0)});
+}
 
 Kinds KindsOf(const rddiag::Diagnosis &d)
 {
@@ -121,12 +156,77 @@ TEST(WiringDiagnosis, EachFaultGivesExactlyItsFinding)
         {"single phase, B and C dead", Reading({Healthy(), {0.0, 0.0, 0.0}, {0.0, 0.0, 0.0}}), 1, {}},
         {"single phase, A reversed", Reading({Healthy(kPf09 - 180), {0.0, 0.0, 0.0}, {0.0, 0.0, 0.0}}), 4,
          {{FindingKind::AllPowerNegative, -1}}},
-        // Three-wire modes skip the per-phase voltage checks.
-        {"3-wire, phase voltage B reads 0", Reading({Healthy(), {0.0, 10.0, kPf09}, Healthy()}), 2, {}},
-        {"3-wire, C reversed", Reading({Healthy(), Healthy(), Healthy(kPf09 - 180)}), 3, {{FindingKind::CtReversed, 2}}},
+        // Three-wire modes: two elements, line voltages only, no B current.
+        {"3-wire, sound", ThreeWireLoad(kPf09), 2, {}},
+        {"3-wire, C reversed", ThreeWireLoad(kPf09, false, true), 3, {{FindingKind::CtReversed, 2}}},
+        {"two CTs reversed", Reading({Healthy(kPf09 - 180), Healthy(), Healthy(kPf09 - 180)}), 0,
+         {{FindingKind::CtsReversed, -1}}},
     };
     for (const ExactCase &c : cases)
         EXPECT_EQ(KindsOf(rddiag::Diagnose(c.reading, c.mode)), c.expected) << c.name;
+}
+
+struct FieldCase {
+    const char *name;
+    rdacq::Measurements reading;
+    uint8_t mode;
+    uint32_t pt, ct;
+    std::vector<const char *> texts;   // the findings' sentences, in order
+    const char *numbers = nullptr;     // the start of the first finding's numbers
+};
+
+// Panels met in the field, each beside its sound counterpart, the findings in the
+// words the window says them: floors judged on the meter's input, 3-wire panels
+// (two elements, their angles 30 deg off the load's), two reversed CTs.
+TEST(WiringDiagnosis, FieldCasesInTheWindowsWords)
+{
+    const double pf088 = std::acos(0.88) * 180.0 / kPi;
+    const double pf07 = std::acos(0.7) * 180.0 / kPi;
+    const auto twoReversed = Reading({Healthy(-152), Healthy(24), Healthy(-149)});
+    const FieldCase cases[] = {
+        // 200/5 CTs before the load comes on: 21 / 34 / 0 mA at the meter, angles meaningless.
+        {"200/5, 21 / 34 / 0 mA", Reading({{230, 0.84, 40}, {230, 1.36, 150}, {230, 0, 0}}), 0, 1, 40,
+         {"负载电流过小，无法判断相位"}, "最大电流 1.36 A，即仪表输入 34.0 mA（CT 40），仪表输入至少需要 50.0 mA"},
+        {"the same at CT 1", Reading({{230, 0.021, 40}, {230, 0.034, 150}, {230, 0, 0}}), 0, 1, 1,
+         {"负载电流过小，无法判断相位"}, "最大电流 0.03 A，至少需要 0.05 A"},
+        {"200/5, load on: 1 A at the meter", Reading({{230, 40, kPf09}, {230, 40, kPf09}, {230, 40, kPf09}}), 0, 1, 40, {}},
+        {"10 kV, PT 100, 9 V at the meter", ThreeWire(900, {40, 58}, {40, -8}), 2, 100, 20,
+         {"未测到电压：电压未接入或线路未带电，无法判断接线"}, "最大电压 900.0 V，即仪表输入 9.0 V（PT 100），仪表输入至少需要 10.0 V"},
+        // A 3-wire meter measures line voltages only: never "no voltage measured" for that.
+        {"3-wire, PF 0.88 lagging: elements 58 and -8 deg", ThreeWire(10000, {40, 58}, {40, -8}), 2, 100, 20, {}},
+        {"3-wire, 100 V lines at PT 1", ThreeWire(100, {4, 58}, {4, -8}), 3, 1, 1, {}},
+        {"3-wire, PF 0.5 lagging", ThreeWireLoad(60), 2, 100, 20, {}},
+        {"3-wire, PF 0.7 lagging", ThreeWireLoad(pf07), 2, 100, 20, {}},
+        {"3-wire, PF 0.88 lagging", ThreeWireLoad(pf088), 3, 100, 20, {}},
+        {"3-wire, PF 1", ThreeWireLoad(0), 2, 100, 20, {}},
+        {"3-wire, PF 0.9 leading", ThreeWireLoad(-kPf09), 2, 100, 20, {}},
+        {"3-wire, A reversed, PF 0.88 lagging", ThreeWireLoad(pf088, true), 2, 100, 20, {"A相电流互感器可能接反"},
+         "φA -121.6°（去掉 +30° 为 -151.6°），参考 φC -1.6°（去掉 -30° 为 28.4°），相差 180.0°"},
+        {"3-wire, A reversed, PF 0.5 lagging", ThreeWireLoad(60, true), 2, 100, 20, {"A相电流互感器可能接反"}},
+        {"3-wire, A reversed, PF 0.9 leading", ThreeWireLoad(-kPf09, true), 3, 100, 20, {"A相电流互感器可能接反"}},
+        {"3-wire, C reversed, PF 0.5 lagging", ThreeWireLoad(60, false, true), 2, 100, 20, {"C相电流互感器可能接反"}},
+        {"3-wire, C reversed, PF 0.9 leading", ThreeWireLoad(-kPf09, false, true), 2, 100, 20, {"C相电流互感器可能接反"}},
+        // A consuming site: the phases with negative power are the reversed ones.
+        {"A and C reversed", twoReversed, 0, 1, 1, {"A相和C相电流互感器可能接反，或电能反送且B相电流互感器接反"},
+         "φA -152.0°，φB 24.0°，φC -149.0°；PA -2031 W，PB 2101 W，PC -1971 W"},
+        {"A and C sound", Reading({Healthy(28), Healthy(24), Healthy(31)}), 0, 1, 1, {}},
+        {"only C reversed", Reading({Healthy(28), Healthy(24), Healthy(-149)}), 0, 1, 1, {"C相电流互感器可能接反"}},
+        {"all three reversed", Reading({Healthy(-152), Healthy(-156), Healthy(-149)}), 0, 1, 1,
+         {"三相有功均为负：电能反送，或三只互感器均接反"}},
+    };
+    for (const FieldCase &c : cases) {
+        const rddiag::Diagnosis d = rddiag::Diagnose(c.reading, c.mode, c.pt, c.ct);
+        QStringList texts, expected;
+        for (const auto &f : d.findings)
+            texts << f.text;
+        for (const char *t : c.texts)
+            expected << QString::fromUtf8(t);
+        EXPECT_EQ(texts.join(QStringLiteral(" | ")).toStdString(), expected.join(QStringLiteral(" | ")).toStdString()) << c.name;
+        if (c.numbers && !d.findings.empty()) {
+            EXPECT_TRUE(d.findings[0].numbers.startsWith(QString::fromUtf8(c.numbers)))
+                << c.name << ": " << d.findings[0].numbers.toStdString();
+        }
+    }
 }
 
 // The simulated meter with each fault, its registers decoded as the poll does:
@@ -136,15 +236,22 @@ TEST(WiringDiagnosis, EachSimulatorFaultGivesExactlyItsFinding)
     const struct {
         const char *fault;
         Kinds expected;
+        uint8_t mode = 0;
     } cases[] = {
         {nullptr, {}},
         {"reverse-ct:C", {{FindingKind::CtReversed, 2}}},
         {"lose-voltage:A", {{FindingKind::VoltageMissing, 0}}},
         {"swap-ct:A,B", {{FindingKind::CtOnOtherPhase, 0}, {FindingKind::CtOnOtherPhase, 1}}},
         {"no-load:B", {{FindingKind::NoCurrent, 1}}},
+        // 3-wire: two elements, line voltages only, no B CT.
+        {nullptr, {}, 2},
+        {nullptr, {}, 3},
+        {"reverse-ct:A", {{FindingKind::CtReversed, 0}}, 2},
+        {"reverse-ct:C", {{FindingKind::CtReversed, 2}}, 3},
     };
     for (const auto &c : cases) {
         rdsim::DeviceConfig config;
+        config.wiring = c.mode;
         if (c.fault) {
             ASSERT_TRUE(rdsim::AddWiringFault(c.fault, &config.wiringFaults));
         }
@@ -158,7 +265,8 @@ TEST(WiringDiagnosis, EachSimulatorFaultGivesExactlyItsFinding)
                 bytes.push_back(uint8_t(v & 0xFF));
             }
             const rdacq::Measurements m = rdacq::DecodeMeasurements(rdacq::Registers(bytes), 1, 1);
-            EXPECT_EQ(KindsOf(rddiag::Diagnose(m, 0)), c.expected) << (c.fault ? c.fault : "healthy") << " at " << ms;
+            EXPECT_EQ(KindsOf(rddiag::Diagnose(m, c.mode)), c.expected)
+                << (c.fault ? c.fault : "healthy") << ", mode " << int(c.mode) << " at " << ms;
         }
     }
 }
@@ -190,6 +298,7 @@ struct LimitCase {
     FindingKind kind;
     bool expected;
     uint8_t mode = 0;
+    uint32_t pt = 1, ct = 1;
 };
 
 rdacq::Measurements WithLines(rdacq::Measurements m, double ratio)
@@ -248,9 +357,17 @@ TEST(WiringDiagnosis, EveryLimitOnBothSides)
          FindingKind::NoVoltage, false},
         {"largest voltage 9.9 V", Reading({{9.9, 10, kPf09}, {9.9, 10, kPf09}, {9.9, 10, kPf09}}),
          FindingKind::NoVoltage, true},
+        // The floors are on the meter's input: primary / CT, primary / PT.
+        {"2 A behind CT 40 is 50 mA at the input: judged", Reading({{230, 2.0, kPf09}, {230, 2.0, kPf09}, {230, 2.0, kPf09}}),
+         FindingKind::LoadTooSmall, false, 0, 1, 40},
+        {"1.96 A behind CT 40", Reading({{230, 1.96, kPf09}, {230, 1.96, kPf09}, {230, 1.96, kPf09}}),
+         FindingKind::LoadTooSmall, true, 0, 1, 40},
+        {"1000 V lines behind PT 100 are 10 V at the input", ThreeWire(1000, {40, 58}, {40, -8}), FindingKind::NoVoltage,
+         false, 2, 100, 1},
+        {"990 V lines behind PT 100", ThreeWire(990, {40, 58}, {40, -8}), FindingKind::NoVoltage, true, 2, 100, 1},
     };
     for (const LimitCase &c : cases)
-        EXPECT_EQ(Has(rddiag::Diagnose(c.reading, c.mode), c.kind), c.expected) << c.name;
+        EXPECT_EQ(Has(rddiag::Diagnose(c.reading, c.mode, c.pt, c.ct), c.kind), c.expected) << c.name;
 }
 
 TEST(WiringDiagnosis, ModesSayWhatTheyLeaveUnchecked)
@@ -260,7 +377,7 @@ TEST(WiringDiagnosis, ModesSayWhatTheyLeaveUnchecked)
         uint8_t mode;
         size_t notes;
         int shownPhases;
-    } cases[] = {{0, 0, 3}, {1, 1, 1}, {2, 1, 3}, {3, 1, 3}, {4, 1, 1}, {5, 0, 3}, {9, 0, 3}};
+    } cases[] = {{0, 0, 3}, {1, 1, 1}, {2, 1, 2}, {3, 1, 2}, {4, 1, 1}, {5, 0, 3}, {9, 0, 3}};
     for (const auto &c : cases) {
         const rddiag::Diagnosis d = rddiag::Diagnose(balanced, c.mode);
         EXPECT_EQ(d.notes.size(), c.notes) << int(c.mode);

@@ -20,6 +20,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 // The lines of a list as a screen reader meets them: the accessible children's names.
@@ -39,7 +41,7 @@ QStringList SpokenLines(QWidget *list)
 
 TEST(WiringWindow, TwoFaultsFromTheSimulatorAsTheWindowSaysThem)
 {
-    simtest::SimProcess sim({"--freeze", "--wiring-fault", "reverse-ct:C", "--wiring-fault", "no-load:B"});
+    simtest::SimProcess sim({"--freeze", "--pt", "100", "--ct", "40", "--wiring-fault", "reverse-ct:C", "--wiring-fault", "no-load:B"});
     ASSERT_TRUE(sim.started());
     qputenv("RD5800_COM1", QByteArray::fromStdString(sim.device()));
     const bool shot = !qEnvironmentVariableIsEmpty("RD_WIRING_SCREENSHOT");
@@ -70,12 +72,19 @@ TEST(WiringWindow, TwoFaultsFromTheSimulatorAsTheWindowSaysThem)
     EXPECT_EQ(SpokenLines(win->findings()).value(0), QStringLiteral("尚无读数：请在主窗口按“运行”开始轮询"));
 
     int readings = 0;
-    QObject::connect(&dlg, &CMeterDlg::readingTaken, [&readings] { ++readings; });
+    rdacq::Reading last;
+    QObject::connect(&dlg, &CMeterDlg::readingTaken, [&](const rdacq::Reading &r) {
+        ++readings;
+        last = r;
+    });
     dlg.panel().runStop->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return readings >= 2; }, 30000));
     dlg.panel().runStop->click();
     dlg.waitForLine();
     EXPECT_TRUE(prompter.messages.empty());
+    // The reading carries the ratios it was decoded with: the check's floors are on the meter's input.
+    EXPECT_EQ(last.ptRatio, 100u);
+    EXPECT_EQ(last.ctRatio, 40u);
 
     // Exactly the two faults, the error first, each with the numbers behind it.
     const QStringList lines = SpokenLines(win->findings());
@@ -115,12 +124,48 @@ TEST(WiringWindow, TwoFaultsFromTheSimulatorAsTheWindowSaysThem)
 }
 
 // Without a fault the list says so; a reading with faults replaces it, and the
-// lines then change in place while their number stays.
+// lines then change in place while their number stays. A 3-wire panel (10 kV
+// through V-V PTs, CTs on A and C, load PF 0.88 lagging) shows its two elements,
+// whose angles are their own, and a note that says so. With
+// RD_WIRING3_SCREENSHOT=FILE.png the 3-wire window is rendered there.
 TEST(WiringWindow, ListFollowsTheReadings)
 {
     WiringDlg win;
     rdacq::Reading r;
+    r.time = QDateTime(QDate(2026, 12, 8), QTime(9, 30, 0));
+    r.wiringMode = 2;
+    r.ptRatio = 100;
+    r.ctRatio = 20;
     auto &m = r.values;
+    m.lineVoltage = {10000.0, 10000.0, 10000.0, 10000.0};
+    const double elementPhi[4] = {0, 58.0, 0, -8.0};
+    for (size_t c : {size_t(1), size_t(3)}) {
+        const double a = elementPhi[c] * 3.14159265358979 / 180.0;
+        m.current[c] = 40.0;
+        m.activePower[c] = 400000.0 * std::cos(a);
+        m.reactivePower[c] = 400000.0 * std::sin(a);
+        m.powerFactor[c] = std::cos(a);
+    }
+    m.powerFactor[0] = 0.88;
+    m.frequency = 50.0;
+    win.addReading(r);
+    EXPECT_EQ(SpokenLines(win.findings()),
+              (QStringList{QStringLiteral("未发现接线问题"),
+                           QStringLiteral("说明：3相3线接线：仪表按线电压测量，不检查相电压缺失、三相电压不平衡和线电压与相电压之比")}));
+    EXPECT_TRUE(win.noteLabel()->text().contains(QStringLiteral("图中和图例的 φ 是元件自身的角")));
+    // Two elements, B has none: U_AB at +30 deg, I_A where the load's angle puts it.
+    EXPECT_EQ(win.diagram()->valuesText(),
+              QStringLiteral("A相：UAB 10000.0 V ∠30.0°，I 40.00 A ∠-28.0°，φ 58.0°（去掉 +30° 为 28.0°），PF 0.530\n"
+                             "C相：UCB 10000.0 V ∠90.0°，I 40.00 A ∠98.0°，φ -8.0°（去掉 -30° 为 22.0°），PF 0.990"));
+    if (!qEnvironmentVariableIsEmpty("RD_WIRING3_SCREENSHOT")) {
+        win.resize(900, 600);
+        win.show();
+        QApplication::processEvents();
+        EXPECT_TRUE(win.grab().save(qEnvironmentVariable("RD_WIRING3_SCREENSHOT")));
+    }
+
+    // Back on a 4-wire panel: the 4-wire note, and the findings in place.
+    r = rdacq::Reading();
     for (int c = 1; c <= 3; ++c) {
         m.phaseVoltage[size_t(c)] = 230.0;
         m.lineVoltage[size_t(c)] = 398.4;
@@ -130,16 +175,9 @@ TEST(WiringWindow, ListFollowsTheReadings)
         m.powerFactor[size_t(c)] = 0.9;
     }
     m.powerFactor[0] = 0.9;
-    m.frequency = 50.0;
-    r.wiringMode = 3;   // 3-wire: one note below the result
-    win.addReading(r);
-    EXPECT_EQ(SpokenLines(win.findings()),
-              (QStringList{QStringLiteral("未发现接线问题"),
-                           QStringLiteral("说明：3相3线接线：仪表按线电压测量，不检查相电压缺失、三相电压不平衡和线电压与相电压之比")}));
-
-    r.wiringMode = 0;
     m.frequency = 51.0;
     win.addReading(r);
+    EXPECT_TRUE(win.noteLabel()->text().startsWith(QStringLiteral("仪表不提供相角")));
     QListWidgetItem *first = win.findings()->item(0);
     ASSERT_EQ(win.findings()->count(), 1);
     EXPECT_EQ(first->text(), QStringLiteral("警告：频率超出范围（频率 51.00 Hz，额定 50 Hz ± 0.5 Hz）"));
@@ -147,6 +185,15 @@ TEST(WiringWindow, ListFollowsTheReadings)
     win.addReading(r);
     EXPECT_EQ(win.findings()->item(0), first);   // the same line, its numbers renewed
     EXPECT_TRUE(first->text().contains(QStringLiteral("51.50 Hz")));
+
+    // Behind 200/5 CTs, 34 mA at the meter's input is too little to judge by.
+    r.ctRatio = 40;
+    for (int c = 1; c <= 3; ++c)
+        m.current[size_t(c)] = 1.36;
+    m.frequency = 50.0;
+    win.addReading(r);
+    EXPECT_EQ(SpokenLines(win.findings()).value(0),
+              QStringLiteral("提示：负载电流过小，无法判断相位（最大电流 1.36 A，即仪表输入 34.0 mA（CT 40），仪表输入至少需要 50.0 mA）"));
 }
 
 } // namespace
