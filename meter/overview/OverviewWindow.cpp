@@ -102,7 +102,6 @@ OverviewWindow::OverviewWindow(OverviewHost &host, Prompter &prompter, std::uniq
     connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex &i) { handOver(i.row()); });
     connect(&m_model, &rdov::OverviewModel::refused, this,
             [this](const QString &text) { m_prompter.message(this, text); });
-    connect(&m_model, &rdov::OverviewModel::listChanged, this, &OverviewWindow::save);
 
     m_askAddress = [](QWidget *parent) {
         return QInputDialog::getText(parent, QCoreApplication::translate("Overview", "添加仪表"),
@@ -113,10 +112,12 @@ OverviewWindow::OverviewWindow(OverviewHost &host, Prompter &prompter, std::uniq
                                             QStringLiteral("CSV (*.csv)"));
     };
 
-    if (m_settings) {
-        const QSignalBlocker quiet(&m_model);   // loading is not a change to save
+    // The saved list goes in with the model's own signals, so the table sees the
+    // reset like any other change; saving is connected after it, as loading is
+    // not a change to save.
+    if (m_settings)
         m_model.load(*m_settings);
-    }
+    connect(&m_model, &rdov::OverviewModel::listChanged, this, &OverviewWindow::save);
     fitColumns();
     showScanState();
     showRunState();

@@ -13,6 +13,7 @@
 #include <QAccessibleInterface>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QHeaderView>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -253,6 +254,58 @@ TEST_F(Overview, BadInputIsRefusedWithAMessageAndChangesNothing)
     ov->startScan();
     EXPECT_FALSE(ov->scanning());
     EXPECT_EQ(prompter.messages.size(), messages + 2);
+}
+
+// What the table shows (not what its model holds): the rows the view knows,
+// each as the texts of its address and name cells, read at their places.
+std::vector<std::pair<QString, QString>> ShownRows(QTableView *table)
+{
+    std::vector<std::pair<QString, QString>> rows;
+    const auto at = [table](int row, int column) {
+        const QPoint p(table->columnViewportPosition(column) + 2, table->rowViewportPosition(row) + 2);
+        return table->indexAt(p).data(Qt::DisplayRole).toString();
+    };
+    for (int r = 0; r < table->verticalHeader()->count(); ++r)
+        rows.emplace_back(at(r, OverviewModel::kAddress), at(r, OverviewModel::kName));
+    return rows;
+}
+
+TEST_F(Overview, TableShowsTheSavedListAfterARestartAndWhatIsAddedToIt)
+{
+    for (int a : {5, 1, 2})
+        ASSERT_TRUE(ov->model().addMeter(a).isEmpty());
+    ASSERT_TRUE(ov->model().rename(0, QStringLiteral("进线柜")).isEmpty());
+    dlg.reset();   // quit
+
+    dlg = std::make_unique<CMeterDlg>(port, clock, prompter);
+    const QString ini = dir.filePath(QStringLiteral("overview.ini"));
+    dlg->setSettingsMaker([ini] { return std::make_unique<QSettings>(ini, QSettings::IniFormat); });
+    dlg->OnInitDialog();
+    dlg->waitForLine();
+    dlg->openOverview();
+    ov = dlg->overviewWindow();
+    ov->resize(1060, 440);
+    ov->show();
+    using Rows = std::vector<std::pair<QString, QString>>;
+    const QString none;
+    EXPECT_EQ(ShownRows(ov->table()), (Rows{{"1", "进线柜"}, {"2", none}, {"5", none}}));
+
+    // Added to the loaded list, and found again by a scan: every row shows.
+    ov->setAddressAsker([](QWidget *) { return QStringLiteral("9"); });
+    ov->addMeter();
+    EXPECT_EQ(ShownRows(ov->table()), (Rows{{"1", "进线柜"}, {"2", none}, {"5", none}, {"9", none}}));
+    ov->model().removeMeter(3);
+    ov->model().removeMeter(1);
+    bool finished = false;
+    QObject::connect(ov, &OverviewWindow::scanFinished, [&finished] { finished = true; });
+    ov->scanFrom()->setValue(1);
+    ov->scanTo()->setValue(6);
+    ov->startScan();
+    while (!finished)
+        QCoreApplication::processEvents();
+    ov->waitForLine();
+    EXPECT_EQ(ShownRows(ov->table()), (Rows{{"1", "进线柜"}, {"2", none}, {"5", none}}));
+    EXPECT_TRUE(prompter.messages.empty());
 }
 
 TEST_F(Overview, RecordsAllMetersIntoOneFileWithTheirAddresses)
