@@ -125,8 +125,11 @@ private:
     // `done` learns whether the port is open afterwards.
     void postOpen(std::function<void(bool open)> done = {});
     void postClose(std::function<void()> done = {});
+    QString portOpenNextStep(const QString &device) const;
     void adopt(const MeterState &state, const QString &trace, bool portOpen);
     void setStatusText(const QString &text);
+    // "地址 N 无应答" for a silent address, nothing otherwise.
+    void showSilence(std::optional<uint8_t> address);
     void setPulseEditing(bool editing);
     int harmonicItem() const;
     void showMessages(const QStringList &messages);
@@ -146,6 +149,7 @@ private:
     int m_searchAddress = 1;      // next address the search probes
     int m_ticksPending = 0;       // ticks posted whose result is not yet shown (at most 2)
     bool m_probeInFlight = false;
+    unsigned m_opensPosted = 0;   // only the last open posted tells its failure
     bool m_probeDue = false;
     bool m_busy = false;          // a command's writes are under way
     unsigned m_ticksPosted = 0, m_ticksDone = 0;     // for waitForLine()
