@@ -147,6 +147,34 @@ TEST_F(Overview, RefreshesTheListedMetersInTurnEachReadEndingWithItsReply)
     EXPECT_TRUE(prompter.messages.empty());
 }
 
+TEST_F(Overview, ARowKeepsItsLastReplyThroughAMissAndBack)
+{
+    ASSERT_TRUE(ov->model().addMeter(1).isEmpty());
+    bool silent = false;
+    auto answer = port.responder;
+    port.responder = [&silent, answer](const QByteArray &request) {
+        return silent ? std::vector<Chunk>{} : answer(request);
+    };
+    const auto cell = [this](int column) { return ov->model().cellText(0, column); };
+    RunRounds(1);
+    const QString firstReply = cell(OverviewModel::kLastReply);
+    ASSERT_FALSE(firstReply.isEmpty());
+    const struct {
+        bool silent;
+        const char *status;
+    } rounds[] = {{true, "无应答"}, {true, "无应答"}, {false, "正常"}};
+    for (const auto &r : rounds) {
+        silent = r.silent;
+        RunRounds(1);
+        EXPECT_EQ(cell(OverviewModel::kStatus), QString::fromUtf8(r.status));
+        // The time of the last good reading stays while the meter is silent.
+        EXPECT_FALSE(cell(OverviewModel::kLastReply).isEmpty());
+        if (r.silent)
+            EXPECT_EQ(cell(OverviewModel::kLastReply), firstReply);
+        EXPECT_EQ(cell(OverviewModel::kCurrent).isEmpty(), false);   // the last values stay too
+    }
+}
+
 TEST_F(Overview, ScanFindsExactlyTheMetersThatAnswerInAddressOrder)
 {
     ov->scanFrom()->setValue(1);
@@ -174,6 +202,35 @@ TEST_F(Overview, ScanFindsExactlyTheMetersThatAnswerInAddressOrder)
     // What the block reports comes with the meter: PT/CT need no second read.
     ASSERT_TRUE(ov->model().meter(0).info.has_value());
     EXPECT_EQ(ov->model().meter(0).info->ctRatio, 10);
+}
+
+TEST_F(Overview, EveryScanProbesExactlyItsRangeAndEnds)
+{
+    // One window, scan after scan: each starts at its first address, ends at its
+    // last, and says where to look when nothing answered.
+    const struct {
+        int from, to;
+        int found;
+    } cases[] = {{100, 120, 0}, {2, 5, 2}, {100, 120, 0}, {247, 247, 0}, {5, 5, 1}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << ".." << c.to);
+        ov->scanFrom()->setValue(c.from);
+        ov->scanTo()->setValue(c.to);
+        const size_t before = port.written.size();
+        ov->startScan();
+        ov->waitForLine();
+        EXPECT_FALSE(ov->scanning());
+        ASSERT_EQ(port.written.size(), before + size_t(c.to - c.from + 1));
+        EXPECT_EQ(port.written[before], InfoRead(uint8_t(c.from)));
+        EXPECT_EQ(port.written.back(), InfoRead(uint8_t(c.to)));
+        EXPECT_EQ(ov->scan().foundCount(), c.found);
+        const QString found = ov->foundLabel()->text();
+        EXPECT_TRUE(found.startsWith(QStringLiteral("找到 %1 台仪表").arg(c.found))) << found.toStdString();
+        EXPECT_EQ(found.contains(QStringLiteral("A/B")), c.found == 0) << found.toStdString();
+        if (c.found == 0)
+            EXPECT_TRUE(found.contains(QStringLiteral("%1-%2").arg(c.from).arg(c.to))) << found.toStdString();
+    }
+    EXPECT_TRUE(prompter.messages.empty());
 }
 
 TEST_F(Overview, HandsTheLineOverInBothDirections)
@@ -217,6 +274,14 @@ TEST_F(Overview, HandsTheLineOverInBothDirections)
 
 TEST_F(Overview, BadInputIsRefusedWithAMessageAndChangesNothing)
 {
+    // "运行" over an empty list says what to do and stays "运行".
+    ov->startRefresh();
+    ov->waitForLine();
+    EXPECT_FALSE(ov->refreshing());
+    EXPECT_EQ(ov->runButton()->text(), QStringLiteral("运行"));
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0], QStringLiteral("列表为空，请先扫描或添加"));
+    EXPECT_TRUE(port.written.empty());
     ASSERT_TRUE(ov->model().addMeter(2).isEmpty());
     const struct {
         const char *typed;
