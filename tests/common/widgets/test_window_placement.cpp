@@ -141,6 +141,12 @@ TEST(WindowPlacement, MeterWindowsOpenOnTheMainWindowsScreen)
     monitor->move(screen->geometry().topLeft() + QPoint(20, 30));
     main.extras().monitorButton()->click();
     EXPECT_EQ(monitor->pos(), screen->geometry().topLeft() + QPoint(20, 30));
+    // Closed after being moved partly past the screen's right and bottom edges:
+    // opened again wholly on the screen.
+    monitor->close();
+    monitor->move(screen->geometry().bottomRight() - QPoint(200, 150));
+    main.extras().monitorButton()->click();
+    ExpectOnScreen(monitor, screen, QStringLiteral("通讯监视"));
     // Closed, the main window taken to the other screen, opened again: beside it there.
     QScreen *other = ScreenNamed("s1280x800");
     ASSERT_NE(other, nullptr);
