@@ -37,6 +37,21 @@ QRect PlaceBeside(const QRect &parent, QSize frameSize, const QRect &available, 
     return QRect(QPoint(x, y), size);
 }
 
+QSize FitContent(QSize content, const QMargins &frame, const QRect &available, int scrollBar)
+{
+    const int roomW = available.width() - frame.left() - frame.right();
+    const int roomH = available.height() - frame.top() - frame.bottom();
+    if (content.width() <= roomW && content.height() <= roomH)
+        return content;
+    // A cut in one direction brings a scroll bar that takes room from the other.
+    bool cutH = content.height() > roomH;
+    const bool cutW = content.width() + (cutH ? scrollBar : 0) > roomW;
+    cutH = content.height() + (cutW ? scrollBar : 0) > roomH;
+    const int w = std::min(content.width() + (cutH ? scrollBar : 0), roomW);
+    const int h = std::min(content.height() + (cutW ? scrollBar : 0), roomH);
+    return QSize(std::max(w, 1), std::max(h, 1));
+}
+
 void OpenBeside(QWidget *window, const QWidget *parent, const QWidget *under)
 {
     QScreen *screen = parent ? parent->screen() : nullptr;

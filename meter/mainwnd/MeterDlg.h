@@ -21,6 +21,7 @@
 #include <optional>
 
 class Prompter;
+class QScrollArea;
 class QSettings;
 
 class CMeterDlg : public QDialog, public OverviewHost {
@@ -37,6 +38,16 @@ public:
     // Window initialisation: poll period, opening the port, the
     // status text, the chart. Polling starts only with Run.
     void OnInitDialog();
+
+    // Sizes the window for a screen's available area: exactly as designed where
+    // the whole window fits, else the page in a scroll area cut to the area
+    // (every control is reached by scrolling, and the keyboard scrolls to the
+    // control it reaches); the window is moved wholly onto the area. Done at
+    // every show and when the window goes to another screen.
+    void fitToScreen(const QRect &available);
+    // The page that holds the panel and the strip.
+    QWidget *content() const { return m_content; }
+    QScrollArea *scrollArea() const { return m_scroll; }
 
     // Puts an address into "子机地址", as if typed (the command line's --address).
     void setEnteredAddress(int address);
@@ -98,6 +109,9 @@ public:
     void setProgramLocator(std::function<QString()> locate) { m_locate = std::move(locate); }
     void setProgramStarter(DetachedStarter start) { m_start = std::move(start); }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 signals:
     // Every reading of a tick with a good measurement reply (recording, trends).
     void readingTaken(const rdacq::Reading &reading);
@@ -137,6 +151,9 @@ private:
     Prompter &m_prompter;
     std::shared_ptr<Line> m_line;
     std::unique_ptr<rdlink::LinkWorker> m_worker;
+    QWidget *m_content = nullptr;
+    QScrollArea *m_scroll = nullptr;   // only while the screen is too small
+    bool m_screenWatched = false;
     MeterPanel m_panel;
     ExtrasBar *m_extras = nullptr;
     QTimer m_pollTimer;

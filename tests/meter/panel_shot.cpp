@@ -1,6 +1,7 @@
 // Renders the main window offscreen after one poll tick against a register map and
 // saves it as PNG: a quick look at the layout without a display or an instrument.
-// Usage: meter_panel_shot OUT.png [SETTINGS.png [NOTES.png]]
+// Usage: meter_panel_shot OUT.png [SETTINGS.png [NOTES.png]]; RD_SHOT_AVAILABLE=WxH for a
+// screen with that available area.
 #include "FakeSerialPort.h"
 #include "RegisterBytes.h"
 #include "meter/dialogs/CommSetDlg.h"
@@ -64,6 +65,10 @@ int main(int argc, char **argv)
     window.onPollTick();
     window.waitForLine();
     window.show();
+    // RD_SHOT_AVAILABLE=1366x728: as on a screen with that available area.
+    const QStringList available = qEnvironmentVariable("RD_SHOT_AVAILABLE").split(QLatin1Char('x'));
+    if (available.size() == 2)
+        window.fitToScreen(QRect(0, 0, available[0].toInt(), available[1].toInt()));
     QApplication::processEvents();
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("meter.png");
     bool saved = window.grab().save(out);

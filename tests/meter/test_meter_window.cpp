@@ -683,10 +683,11 @@ TEST_F(MeterWindow, EachUsageNotesPressOpensAnotherWindow)
         EXPECT_TRUE(n->isVisible());
         EXPECT_FALSE(n->isModal());
         EXPECT_EQ(n->windowTitle(), QStringLiteral("使用说明"));
-        EXPECT_EQ(n->findChildren<QLabel *>().size(), 22);
+        EXPECT_EQ(n->findChildren<QLabel *>().size(), CHelpDlg::Lines().size());
     }
     const QStringList lines = CHelpDlg::Lines();
-    ASSERT_EQ(lines.size(), 22);   // the twenty original lines, then the note on the address
+    // The twenty original lines, then the notes on the address, the strip and the gateways.
+    ASSERT_EQ(lines.size(), 28);
     EXPECT_EQ(lines[3], QStringLiteral("在模块控制对话框中，按\"修改\"  所有框都变得可输入，首先选择控制方式，当选择\"遥控\"时，不用在上  "));
     EXPECT_EQ(lines[19], QStringLiteral("按钮,   恢复正常通讯."));
     EXPECT_TRUE(lines[21].contains(QStringLiteral("先按\"停止\", 再按\"运行\"")));
@@ -722,7 +723,7 @@ TEST_F(MeterWindow, ControlsDoNotOverlap)
     // Controls placed directly on the window (labels, boxes, lamps, buttons, the
     // chart) must not cover each other; groups only frame them.
     std::vector<QWidget *> top;
-    for (QObject *o : dlg->children()) {
+    for (QObject *o : dlg->content()->children()) {
         auto *w = qobject_cast<QWidget *>(o);
         if (w && !w->isHidden() && !w->isWindow() && !w->inherits("QGroupBox"))
             top.push_back(w);
