@@ -98,7 +98,7 @@ CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &p
     m_locate = [] {
         return LocateProgram(kNolvex, QCoreApplication::applicationDirPath(), QDir::currentPath());
     };
-    m_start = StartDetached;
+    m_start = [](const QString &path, const QStringList &arguments) { return StartDetached(path, arguments); };
 
     connect(&m_pollTimer, &QTimer::timeout, this, [this] { onPollTick(); });
     // A tick takes what the boxes hold when it starts, also when it was queued.
@@ -388,7 +388,7 @@ void CMeterDlg::OnModuleSettings()
                                          .arg(kNolvex));
             return;
         }
-        if (!m_start || !m_start(path))
+        if (!m_start || !m_start(path, m_moduleArguments))
             m_prompter.message(this, QCoreApplication::translate("MeterDlg", "无法启动模块设置程序 %1 (%2)。").arg(kNolvex, path));
     });
 }

@@ -108,6 +108,12 @@ public:
     // How the module parameter program is found and started (tests replace them).
     void setProgramLocator(std::function<QString()> locate) { m_locate = std::move(locate); }
     void setProgramStarter(DetachedStarter start) { m_start = std::move(start); }
+    void setProgramStarter(std::function<bool(const QString &path)> start)
+    {
+        m_start = [start](const QString &path, const QStringList &) { return start(path); };
+    }
+    // What the module parameter program is started with (the language: "--lang en").
+    void setModuleProgramArguments(const QStringList &arguments) { m_moduleArguments = arguments; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -174,6 +180,7 @@ private:
     QString m_statusText;
     std::function<QString()> m_locate;
     DetachedStarter m_start;
+    QStringList m_moduleArguments;
     QPointer<OverviewWindow> m_overview;
     std::function<std::unique_ptr<QSettings>()> m_settingsMaker;
     bool m_fastRefresh = false;

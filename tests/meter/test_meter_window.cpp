@@ -628,11 +628,15 @@ TEST_F(MeterWindow, ModuleSettingsWhileRunningHandsThePortOver)
     std::vector<QString> started;
     Open();
     dlg->setProgramLocator([] { return QStringLiteral("/opt/rd/nolvex"); });
-    dlg->setProgramStarter([&](const QString &path) { started.push_back(path); return true; });
+    dlg->setProgramStarter([&](const QString &path, const QStringList &arguments) {
+        started.push_back(path + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')));
+        return true;
+    });
+    dlg->setModuleProgramArguments({QStringLiteral("--lang"), QStringLiteral("en")});   // as RD5800 --lang en
     Run();
     dlg->panel().moduleSettings->click();
     dlg->waitForLine();
-    EXPECT_EQ(started, std::vector<QString>{QStringLiteral("/opt/rd/nolvex")});
+    EXPECT_EQ(started, std::vector<QString>{QStringLiteral("/opt/rd/nolvex --lang en")});
     EXPECT_FALSE(dlg->pollingActive());
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(dlg->running());
