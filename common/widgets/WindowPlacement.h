@@ -36,6 +36,16 @@ QRect PlaceBeside(const QRect &parent, QSize frameSize, const QRect &available, 
 // is on the screen.
 void OpenBeside(QWidget *window, const QWidget *parent, const QWidget *under = nullptr);
 
+// The parent's frame moved sideways, as little as needed, so that a window of
+// frame `frameSize` fits beside it on `available` (right or left, whichever needs
+// the shorter move); `parent` unchanged when the window fits already, or when
+// the two cannot stand side by side on the area at all.
+QRect RoomBeside(const QRect &parent, QSize frameSize, const QRect &available);
+
+// Moves `parent` (shown) where RoomBeside puts it for `window` (not yet shown),
+// so that the window can open beside it without covering it.
+void MakeRoomBeside(QWidget *parent, const QWidget *window);
+
 // For a window shown again after it was closed: keeps where it was (the user may
 // have put it there) while that is still wholly on the parent's screen, else opens
 // it beside the parent as above (the parent moved to another screen, or the screen
