@@ -917,7 +917,7 @@ Polling has stopped; reconnect and press &quot;Run&quot;.</translation>
     </message>
     <message>
         <source>地址 %1 无应答</source>
-        <translation>No reply from %1</translation>
+        <translation>No reply: %1</translation>
     </message>
 </context>
 <context>
