@@ -13,11 +13,6 @@
 #include "link/PortName.h"
 
 #include <QAccessible>
-#include <QApplication>
-#include <QScreen>
-#include <QScrollArea>
-#include <QStyle>
-#include <QWindow>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -29,7 +24,6 @@
 #include <QPushButton>
 #include <QSettings>
 
-#include <algorithm>
 #include <atomic>
 
 static void InitMeterResources()
@@ -82,11 +76,7 @@ CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &p
     m_extras->setGeometry(0, MeterPanel::kHeight, MeterPanel::kWidth, ExtrasBar::kHeight);
     m_content->setFixedSize(MeterPanel::kWidth, MeterPanel::kHeight + ExtrasBar::kHeight);
     setFixedSize(m_content->size());
-    // Whatever the keyboard reaches on a scrolled page is scrolled into view.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        if (m_scroll && now && m_content->isAncestorOf(now))
-            m_scroll->ensureWidgetVisible(now);
-    });
+    followFocus();
     connect(this, &CMeterDlg::readingTaken, m_extras, &ExtrasBar::onReading);
     connect(m_extras, &ExtrasBar::overviewRequested, this, &CMeterDlg::openOverview);
     connect(m_extras->fastRefreshBox(), &QCheckBox::toggled, this, [this](bool on) {
@@ -173,61 +163,6 @@ void CMeterDlg::OnInitDialog()
     m_panel.chart->setRowValues(rdacq::ChartStartValues());
     setPulseEditing(false);
     rdwidgets::SetCaption(m_panel.runStop, RunText());
-}
-
-void CMeterDlg::fitToScreen(const QRect &available)
-{
-    // The frame as drawn once the window is on the screen; assumed before.
-    const QRect outer = frameGeometry();
-    const QRect inner = geometry();
-    const QMargins frame = isVisible() && outer != inner
-        ? QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                   outer.bottom() - inner.bottom())
-        : rdwidgets::kAssumedFrame;
-    const QSize client = rdwidgets::FitContent(m_content->size(), frame, available,
-                                               style()->pixelMetric(QStyle::PM_ScrollBarExtent));
-    if (client == m_content->size()) {
-        // The whole window fits: the page as it always was, without a scroll area.
-        if (m_scroll) {
-            m_scroll->takeWidget();
-            m_content->setParent(this);
-            m_content->move(0, 0);
-            m_content->show();
-            delete m_scroll;
-            m_scroll = nullptr;
-        }
-    } else {
-        if (!m_scroll) {
-            m_scroll = new QScrollArea(this);
-            m_scroll->setFrameShape(QFrame::NoFrame);
-            m_scroll->setAccessibleName(windowTitle());
-            m_scroll->setWidget(m_content);
-            m_scroll->show();
-        }
-        m_scroll->setGeometry(0, 0, client.width(), client.height());
-    }
-    setFixedSize(client);
-    // Wholly on the area, title bar included.
-    const QSize framed = client.grownBy(frame);
-    const QPoint at(std::clamp(outer.left(), available.left(), std::max(available.left(), available.right() + 1 - framed.width())),
-                    std::clamp(outer.top(), available.top(), std::max(available.top(), available.bottom() + 1 - framed.height())));
-    if (at != outer.topLeft())
-        move(at);
-}
-
-void CMeterDlg::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    if (!m_screenWatched && windowHandle()) {
-        // A window taken to another screen fits that one.
-        m_screenWatched = true;
-        connect(windowHandle(), &QWindow::screenChanged, this, [this](QScreen *screen) {
-            if (screen)
-                fitToScreen(screen->availableGeometry());
-        });
-    }
-    if (screen())
-        fitToScreen(screen()->availableGeometry());
 }
 
 void CMeterDlg::setEnteredAddress(int address)

@@ -148,6 +148,8 @@ private:
     QString portOpenNextStep(const QString &device) const;
     void adopt(const MeterState &state, const QString &trace, bool portOpen);
     void setStatusText(const QString &text);
+    // Scrolls the page to the control the keyboard reaches (MeterDlgScreen.cpp).
+    void followFocus();
     // "地址 N 无应答" for a silent address, nothing otherwise.
     void showSilence(std::optional<uint8_t> address);
     void setPulseEditing(bool editing);
