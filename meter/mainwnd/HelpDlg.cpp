@@ -3,7 +3,11 @@
 #include "ExtrasBar.h"
 
 #include <QKeySequence>
+#include "common/widgets/WindowPlacement.h"
+
 #include <QLabel>
+#include <QScrollArea>
+#include <QStyle>
 #include <QPushButton>
 #include <QCoreApplication>
 
@@ -63,11 +67,14 @@ CHelpDlg::CHelpDlg(QWidget *parent) : QDialog(parent)
                           QStringLiteral("WenQuanYi Zen Hei")});
     setFont(textFont);
 
+    // The notes sit on a page; the window shows all of it, or scrolls it on a
+    // screen too low for it (fitToScreen).
+    m_page = new QWidget;
     const QStringList lines = Lines();
     int y = 12;
     int width = 0;
     for (const QString &line : lines) {
-        auto *label = new QLabel(line, this);
+        auto *label = new QLabel(line, m_page);
         label->setTextFormat(Qt::PlainText);
         label->setAccessibleName(line);
         label->adjustSize();
@@ -76,13 +83,30 @@ CHelpDlg::CHelpDlg(QWidget *parent) : QDialog(parent)
         y += label->height() + 6;
     }
     // The template's OK button exists but is hidden; "退出" closes the window.
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    auto *ok = new QPushButton(QStringLiteral("OK"), m_page);
     ok->setAccessibleName(ok->text());
     ok->hide();
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto *quit = new QPushButton(QCoreApplication::translate("HelpDlg", "退出"), this);
+    auto *quit = new QPushButton(QCoreApplication::translate("HelpDlg", "退出"), m_page);
     quit->setAccessibleName(quit->text());
     quit->setGeometry(14 + width / 2 - 45, y + 4, 90, 28);
     connect(quit, &QPushButton::clicked, this, &QDialog::reject);
-    setFixedSize(width + 28, y + 44);
+    m_page->setFixedSize(width + 28, y + 44);
+
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidget(m_page);
+    fitToScreen(QRect(QPoint(0, 0), m_page->size().grownBy(rdwidgets::kAssumedFrame)));
+}
+
+void CHelpDlg::fitToScreen(const QRect &available)
+{
+    const QSize size = rdwidgets::FitContent(m_page->size(), rdwidgets::kAssumedFrame, available,
+                                             style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    // Scroll bars only where the page is cut.
+    const bool cut = size != m_page->size();
+    m_scroll->setVerticalScrollBarPolicy(cut ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    m_scroll->setHorizontalScrollBarPolicy(cut ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    m_scroll->setGeometry(QRect(QPoint(0, 0), size));
+    setFixedSize(size);
 }

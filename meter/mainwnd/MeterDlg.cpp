@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 
 #include <atomic>
@@ -332,6 +333,8 @@ void CMeterDlg::OnHelp()
 {
     auto *notes = new CHelpDlg(this);
     notes->setAttribute(Qt::WA_DeleteOnClose);
+    if (screen())
+        notes->fitToScreen(screen()->availableGeometry());
     rdwidgets::OpenBeside(notes, this);
     notes->show();
 }

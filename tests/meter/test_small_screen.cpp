@@ -4,6 +4,7 @@
 // keeps its designed layout, without a scroll area.
 #include "FakeSerialPort.h"
 #include "ScriptedPrompter.h"
+#include "common/widgets/WindowPlacement.h"
 #include "meter/mainwnd/HelpDlg.h"
 #include "meter/mainwnd/MeterDlg.h"
 #include "meter/trends/TrendDlg.h"
@@ -105,6 +106,13 @@ TEST(MainWindowOnASmallScreen, EveryButtonIsReachedWithTheKeyboardAndCanBePresse
         for (QAbstractButton *b : buttons)
             EXPECT_TRUE(pressed.count(b)) << "not reached: " << b->text().toStdString();
         EXPECT_TRUE(prompter.messages.empty());
+
+        // The usage notes fit the same area, whole where they can.
+        CHelpDlg notes;
+        notes.fitToScreen(c.available);
+        const QSize framedNotes = notes.size().grownBy(rdwidgets::kAssumedFrame);
+        EXPECT_LE(framedNotes.height(), c.available.height());
+        EXPECT_LE(framedNotes.width(), c.available.width());
     }
 }
 
