@@ -155,6 +155,8 @@ TEST(WindowPlacement, MeterWindowsOpenOnTheMainWindowsScreen)
     main.OnInitDialog();
     main.waitForLine();
     ASSERT_EQ(main.screen(), screen);
+    // Shown on a screen lower than it, the main window itself fits the screen.
+    ExpectOnScreen(&main, screen, main.windowTitle());
 
     main.extras().monitorButton()->click();
     rdtraffic::TrafficWindow *monitor = main.extras().trafficWindow();
