@@ -37,6 +37,49 @@ QRect PlaceBeside(const QRect &parent, QSize frameSize, const QRect &available, 
     return QRect(QPoint(x, y), size);
 }
 
+QSize FitContent(QSize content, const QMargins &frame, const QRect &available, int scrollBar)
+{
+    const int roomW = available.width() - frame.left() - frame.right();
+    const int roomH = available.height() - frame.top() - frame.bottom();
+    if (content.width() <= roomW && content.height() <= roomH)
+        return content;
+    // A cut in one direction brings a scroll bar that takes room from the other.
+    bool cutH = content.height() > roomH;
+    const bool cutW = content.width() + (cutH ? scrollBar : 0) > roomW;
+    cutH = content.height() + (cutW ? scrollBar : 0) > roomH;
+    const int w = std::min(content.width() + (cutH ? scrollBar : 0), roomW);
+    const int h = std::min(content.height() + (cutW ? scrollBar : 0), roomH);
+    return QSize(std::max(w, 1), std::max(h, 1));
+}
+
+QRect RoomBeside(const QRect &parent, QSize frameSize, const QRect &available)
+{
+    const int areaEnd = available.left() + available.width();
+    const int w = frameSize.width();
+    const int rightEnd = parent.left() + parent.width() + kBesideGap + w;   // one past the window's right edge
+    const int leftStart = parent.left() - kBesideGap - w;
+    if (rightEnd <= areaEnd || leftStart >= available.left())
+        return parent;
+    if (parent.width() + kBesideGap + w > available.width())
+        return parent;
+    const int shiftLeft = rightEnd - areaEnd;
+    const int shiftRight = available.left() - leftStart;
+    return shiftLeft <= shiftRight ? parent.translated(-shiftLeft, 0) : parent.translated(shiftRight, 0);
+}
+
+void MakeRoomBeside(QWidget *parent, const QWidget *window)
+{
+    QScreen *screen = parent ? parent->screen() : nullptr;
+    if (!window || !screen)
+        return;
+    const QRect parentFrame = parent->frameGeometry();
+    const QSize frame = parentFrame.size() - parent->size();   // frames as wide as the parent's
+    const QSize size = window->testAttribute(Qt::WA_Resized) ? window->size() : window->sizeHint();
+    const QRect moved = RoomBeside(parentFrame, size + frame, screen->availableGeometry());
+    if (moved != parentFrame)
+        parent->move(moved.topLeft());
+}
+
 void OpenBeside(QWidget *window, const QWidget *parent, const QWidget *under)
 {
     QScreen *screen = parent ? parent->screen() : nullptr;

@@ -5,6 +5,7 @@
 // its columns or buttons off the screen on a small laptop screen.
 #pragma once
 
+#include <QMargins>
 #include <QRect>
 #include <QSize>
 
@@ -35,10 +36,31 @@ QRect PlaceBeside(const QRect &parent, QSize frameSize, const QRect &available, 
 // is on the screen.
 void OpenBeside(QWidget *window, const QWidget *parent, const QWidget *under = nullptr);
 
+// The parent's frame moved sideways, as little as needed, so that a window of
+// frame `frameSize` fits beside it on `available` (right or left, whichever needs
+// the shorter move); `parent` unchanged when the window fits already, or when
+// the two cannot stand side by side on the area at all.
+QRect RoomBeside(const QRect &parent, QSize frameSize, const QRect &available);
+
+// Moves `parent` (shown) where RoomBeside puts it for `window` (not yet shown),
+// so that the window can open beside it without covering it.
+void MakeRoomBeside(QWidget *parent, const QWidget *window);
+
 // For a window shown again after it was closed: keeps where it was (the user may
 // have put it there) while that is still wholly on the parent's screen, else opens
 // it beside the parent as above (the parent moved to another screen, or the screen
 // became smaller).
 void ReopenBeside(QWidget *window, const QWidget *parent);
+
+// The inside size of a window of fixed content `content` with frame `frame` on a
+// screen whose available area is `available`: the content's own size when the
+// framed window fits the area; otherwise cut to the area, with room for the
+// scroll bar of each direction that is cut (`scrollBar` pixels thick), so that the
+// content can be scrolled to every control.
+QSize FitContent(QSize content, const QMargins &frame, const QRect &available, int scrollBar);
+
+// A frame for a window the system has not framed yet: a 1 px border and a 30 px
+// title bar, as most desktops draw them.
+constexpr QMargins kAssumedFrame{1, 30, 1, 1};
 
 } // namespace rdwidgets

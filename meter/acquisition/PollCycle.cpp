@@ -24,6 +24,15 @@ TickResult PollCycle::RunTick(rdlink::Link &link, const TickInput &input)
         StepCounters(link, out);
     if (link.port().isOpen())
         StepHarmonics(link, input, out);
+    // The address the tick ended on (a good measurement reply may have moved it).
+    out.polledAddress = m_state.slaveAddress;
+    const bool answered = out.modules || out.deviceTexts || out.measurements || out.counters || out.harmonics;
+    if (answered || m_silentAddress != out.polledAddress)
+        m_silentTicks = 0;
+    m_silentAddress = out.polledAddress;
+    if (!answered)
+        ++m_silentTicks;
+    out.silentTicks = m_silentTicks;
     return out;
 }
 

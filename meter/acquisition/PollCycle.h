@@ -53,7 +53,14 @@ struct TickResult {
     std::optional<std::array<QString, 6>> counters;
     std::optional<HarmonicView> harmonics;
     std::optional<Reading> reading;           // decoded values of a good measurement reply
+    // Ticks in a row, this one included, in which the polled address answered
+    // none of the reads (0 when this tick had a reply); the address polled.
+    int silentTicks = 0;
+    uint8_t polledAddress = 0;
 };
+
+// How many ticks without any reply make the window say that the address is silent.
+constexpr int kSilentTicksShown = 3;
 
 class PollCycle {
 public:
@@ -83,6 +90,8 @@ private:
     std::array<double, 6> m_fundamentals{};
     int m_progressScale = 0;
     std::optional<std::array<uint32_t, 6>> m_counters;
+    int m_silentTicks = 0;
+    uint8_t m_silentAddress = 0;   // the count restarts for another address
 };
 
 } // namespace rdacq

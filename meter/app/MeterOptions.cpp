@@ -1,10 +1,12 @@
 // Parsing of RD5800's command line; no widgets, so --help works without a display.
 #include "MeterOptions.h"
 
+#include "common/cmdline/ParserErrors.h"
 #include "common/cmdline/QtOptions.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 namespace {
 
@@ -81,7 +83,7 @@ MeterOptions ParseMeterOptions(const QStringList &arguments)
     if (options.help)
         return options;
     if (!ok) {
-        options.error = parser.errorText();
+        options.error = rdcmdline::InOwnWords(parser.errorText());
         return options;
     }
     if (!parser.positionalArguments().isEmpty()) {
@@ -103,6 +105,15 @@ MeterOptions ParseMeterOptions(const QStringList &arguments)
         options.port = parser.value(port).trimmed();
         if (options.port.isEmpty()) {
             options.error = QCoreApplication::translate("MeterOptions", "--port 需要一个设备名, 例如 /dev/ttyUSB0");
+            return options;
+        }
+        // A Windows habit: here a port is named by its device.
+        static const QRegularExpression windowsName(QStringLiteral("^COM([0-9]+)$"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch windows = windowsName.match(options.port);
+        if (windows.hasMatch()) {
+            options.error = QCoreApplication::translate("MeterOptions", "--port %1 是 Windows 的串口名; 这里请给设备名, 例如 --port /dev/ttyUSB0, 或用环境变量 RD5800_COM1=/dev/ttyUSB0 指定 1 号串口的设备")
+                                .arg(options.port);
             return options;
         }
     }

@@ -28,7 +28,9 @@ int main(int argc, char *argv[])
             std::fputs(MeterHelpText().toLocal8Bit().constData(), stdout);
             return 0;
         }
-        std::fputs(MeterOptionErrorText(options.error).toLocal8Bit().constData(), stderr);
+        // Parsed again now that the language is installed: the mistake in it too.
+        const QString error = ParseMeterOptions(rawArguments).error;
+        std::fputs(MeterOptionErrorText(error).toLocal8Bit().constData(), stderr);
         return 2;
     }
     // --port names COM1's device exactly as the environment variable does, so the
@@ -39,7 +41,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RD5800"));
     // Before any text is made: every window and message takes this language.
-    rdi18n::InstallLanguage(rdi18n::ChosenLanguage(options.language));
+    const rdi18n::Language language = rdi18n::ChosenLanguage(options.language);
+    rdi18n::InstallLanguage(language);
     // A recording that cannot be started is said before any window opens: an
     // unattended start must not sit behind a message box.
     if (!options.recordPath.isEmpty()) {
@@ -56,6 +59,10 @@ int main(int argc, char *argv[])
     CMeterApp meterApp(prompter, [&](const StartSettings &settings) {
         CMeterDlg window(port, rdlink::SystemClock(), prompter);
         window.setLineSettings(settings.baudRate, settings.parity, settings.commPort);
+        // nolvex opens in the language this program runs in.
+        window.setModuleProgramArguments({QStringLiteral("--lang"), language == rdi18n::Language::English
+                                                                        ? QStringLiteral("en")
+                                                                        : QStringLiteral("zh")});
         // "快速刷新" and the overview's list of meters are kept for the next start.
         window.setSettingsMaker([] {
             return std::make_unique<QSettings>(QStringLiteral("RD5800"), QStringLiteral("RD5800"));

@@ -111,6 +111,11 @@ void CCommSetDlg::updateDeviceLabel()
     const auto parsed = rdlink::ParsePortName(device);
     if (const QString *error = std::get_if<QString>(&parsed)) {
         detail = *error;
+        // A mistyped gateway name shows without its scheme too, so that a short
+        // HOST:PORT shows whole; the tooltip says what is wrong with it.
+        const int scheme = device.indexOf(QStringLiteral("://"));
+        if (scheme > 0)
+            text = QCoreApplication::translate("CommSetDlg", "设备：%1").arg(device.mid(scheme + 3));
     } else if (const auto &address = std::get<rdlink::PortAddress>(parsed); address.isNetwork()) {
         const QString kind = address.kind == rdlink::PortKind::ModbusTcp
                      ? QCoreApplication::translate("CommSetDlg", "经 Modbus TCP 网关 %1 (单元号 = 仪表地址)").arg(address.endpoint())

@@ -28,40 +28,63 @@ QPushButton *StripButton(const QString &text, QWidget *parent, int x, int width)
     return button;
 }
 
+// A window-wide shortcut for a control of the strip, shown as its tooltip.
+template <class Action>
+void AddShortcut(QWidget *control, const char *key, QWidget *window, Action action)
+{
+    const QKeySequence sequence(QString::fromLatin1(key));
+    control->setToolTip(sequence.toString(QKeySequence::NativeText));
+    auto *shortcut = new QShortcut(sequence, window);
+    QObject::connect(shortcut, &QShortcut::activated, control, action);
+}
+
 } // namespace
 
 ExtrasBar::ExtrasBar(rdlink::LinkWorker &worker, Prompter &prompter, QWidget *window)
     : QWidget(window), m_worker(worker), m_prompter(prompter)
 {
-    // Five buttons, the "快速刷新" check box and the recording status share the
-    // strip's 760 px.
-    m_monitor = StripButton(QCoreApplication::translate("ExtrasBar", "通讯监视"), this, 8, 100);
-    m_record = StripButton(m_recording.buttonText(), this, 112, 104);
-    m_trend = StripButton(QCoreApplication::translate("ExtrasBar", "趋势图"), this, 220, 88);
-    m_overview = StripButton(QCoreApplication::translate("ExtrasBar", "总览"), this, 312, 96);
-    connect(m_overview, &QPushButton::clicked, this, &ExtrasBar::overviewRequested);
+    // The strip's buttons left to right, each with its width, its keyboard
+    // shortcut (also its tooltip, and listed in the usage notes) and its action;
+    // the "快速刷新" check box and the recording status follow the last one. A new
+    // button is one more row.
+    const struct {
+        QPushButton **button;
+        QString text;
+        int width;
+        const char *key;
+        void (ExtrasBar::*action)();
+    } buttons[] = {
+        {&m_monitor, QCoreApplication::translate("ExtrasBar", "通讯监视"), 100, StripKeys::kMonitor, &ExtrasBar::openMonitor},
+        {&m_record, m_recording.buttonText(), 104, StripKeys::kRecord, &ExtrasBar::toggleRecording},
+        {&m_trend, QCoreApplication::translate("ExtrasBar", "趋势图"), 88, StripKeys::kTrend, &ExtrasBar::openTrends},
+        {&m_overview, QCoreApplication::translate("ExtrasBar", "总览"), 96, StripKeys::kOverview, &ExtrasBar::overviewRequested},
+        {&m_wiring, QCoreApplication::translate("ExtrasBar", "接线检查"), 96, StripKeys::kWiring, &ExtrasBar::openWiring},
+    };
+    constexpr int kGap = 4;
+    int x = 8;
+    for (const auto &b : buttons) {
+        QPushButton *button = StripButton(b.text, this, x, b.width);
+        *b.button = button;
+        x += b.width + kGap;
+        const auto action = b.action;
+        connect(button, &QPushButton::clicked, this, [this, action] { (this->*action)(); });
+        // The shortcut presses the button: nothing happens while it is disabled.
+        AddShortcut(button, b.key, window, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+    }
+    // The main window's poll: fixed waits (the instrument's pacing) unless checked.
+    m_fastRefresh = new QCheckBox(QCoreApplication::translate("ExtrasBar", "快速刷新"), this);
+    m_fastRefresh->setGeometry(x, 7, 104, 26);
+    rdwidgets::SetCaption(m_fastRefresh, m_fastRefresh->text());
+    AddShortcut(m_fastRefresh, StripKeys::kFastRefresh, window, [this] { m_fastRefresh->click(); });
     m_status = new rdwidgets::ValueLabel(QCoreApplication::translate("ExtrasBar", "记录"), this);
     // Two lines beside the check box, so that more of a long file name shows; the
     // whole text is the tooltip.
-    m_status->setGeometry(618, 2, 136, 36);
+    m_status->setGeometry(x + 104 + 2, 2, 136, 36);
     m_status->setWordWrap(true);
-    // The wiring check "接线检查" (Ctrl+W).
-    m_wiring = StripButton(QCoreApplication::translate("ExtrasBar", "接线检查"), this, 412, 96);
-    m_wiring->setToolTip(QStringLiteral("Ctrl+W"));
-    auto *wiringKey = new QShortcut(QKeySequence(QStringLiteral("Ctrl+W")), window);
-    connect(wiringKey, &QShortcut::activated, this, &ExtrasBar::openWiring);
-    connect(m_wiring, &QPushButton::clicked, this, &ExtrasBar::openWiring);
-    // The main window's poll: fixed waits (the instrument's pacing) unless checked.
-    m_fastRefresh = new QCheckBox(QCoreApplication::translate("ExtrasBar", "快速刷新"), this);
-    m_fastRefresh->setGeometry(512, 7, 104, 26);
-    rdwidgets::SetCaption(m_fastRefresh, m_fastRefresh->text());
-    m_monitor->setToolTip(QStringLiteral("Ctrl+T"));
-    auto *shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+T")), window);
-    connect(shortcut, &QShortcut::activated, this, &ExtrasBar::openMonitor);
 
-    connect(m_monitor, &QPushButton::clicked, this, &ExtrasBar::openMonitor);
-    connect(m_record, &QPushButton::clicked, this, &ExtrasBar::toggleRecording);
-    connect(m_trend, &QPushButton::clicked, this, &ExtrasBar::openTrends);
     connect(&m_recording, &rdrec::RecordingControls::stateChanged, this, &ExtrasBar::showState);
     // A file that cannot be written stops the recording, never the polling.
     connect(&m_recording, &rdrec::RecordingControls::failed, this,

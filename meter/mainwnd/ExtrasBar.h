@@ -1,7 +1,8 @@
 // The strip below the main window's panel with what the program offers beyond the
-// instrument's own controls: the line monitor "通讯监视" (Ctrl+T), recording
-// ("记录数据" / "停止记录"), the trend chart "趋势图" and the wiring check
-// "接线检查" (Ctrl+W), with a line that says
+// instrument's own controls: the line monitor "通讯监视", recording
+// ("记录数据" / "停止记录"), the trend chart "趋势图", the overview "总览", the
+// wiring check "接线检查" and "快速刷新", each with a keyboard shortcut
+// (StripKeys), with a line that says
 // whether it records, into which file and how many rows. The panel above keeps
 // its controls, texts and order; this strip only adds.
 #pragma once
@@ -25,6 +26,16 @@ class WiringDlg;
 namespace rdtraffic {
 class TrafficWindow;
 }
+
+// The strip's keyboard shortcuts, in the order of its controls.
+namespace StripKeys {
+constexpr const char *kMonitor = "Ctrl+T";
+constexpr const char *kRecord = "Ctrl+R";
+constexpr const char *kTrend = "Ctrl+G";
+constexpr const char *kOverview = "Ctrl+L";
+constexpr const char *kWiring = "Ctrl+W";
+constexpr const char *kFastRefresh = "Ctrl+F";
+} // namespace StripKeys
 
 class ExtrasBar : public QWidget {
     Q_OBJECT

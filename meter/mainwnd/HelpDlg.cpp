@@ -1,8 +1,24 @@
 #include "HelpDlg.h"
 
+#include "ExtrasBar.h"
+
+#include <QKeySequence>
+#include "common/widgets/WindowPlacement.h"
+
 #include <QLabel>
+#include <QScrollArea>
+#include <QStyle>
 #include <QPushButton>
 #include <QCoreApplication>
+
+namespace {
+
+QString Key(const char *key)
+{
+    return QKeySequence(QString::fromLatin1(key)).toString(QKeySequence::NativeText);
+}
+
+} // namespace
 
 QStringList CHelpDlg::Lines()
 {
@@ -31,6 +47,15 @@ QStringList CHelpDlg::Lines()
         // good reply, which a user meets as an address that "does not take".
         QCoreApplication::translate("HelpDlg", "5. 关于子机地址"),
         QCoreApplication::translate("HelpDlg", "轮询中新输入的子机地址在仪表应答后才生效; 正在轮询的地址不应答时, 请先按\"停止\", 再按\"运行\"。"),
+        // The strip below the panel, the overview and the gateways.
+        QCoreApplication::translate("HelpDlg", "6. 主界面下方的按钮与快捷键"),
+        QCoreApplication::translate("HelpDlg", "\"通讯监视\" %1, \"记录数据\" %2, \"趋势图\" %3, \"总览\" %4, \"接线检查\" %5, \"快速刷新\" %6。")
+            .arg(Key(StripKeys::kMonitor), Key(StripKeys::kRecord), Key(StripKeys::kTrend),
+                 Key(StripKeys::kOverview), Key(StripKeys::kWiring), Key(StripKeys::kFastRefresh)),
+        QCoreApplication::translate("HelpDlg", "\"总览\": 总线上全部仪表一览; \"扫描总线\" 找出应答的仪表, 双击一行或按回车由主界面轮询该仪表。"),
+        QCoreApplication::translate("HelpDlg", "\"接线检查\": 按轮询到的电压、电流和功率检查接线 (相序、电流方向、缺相), 并画出相量图。"),
+        QCoreApplication::translate("HelpDlg", "7. 以太网网关"),
+        QCoreApplication::translate("HelpDlg", "端口也可以是网关: --port tcp://主机:端口 (透明网关) 或 modbus-tcp://主机:端口, 例如 modbus-tcp://192.168.1.20:502。"),
     };
 }
 
@@ -42,11 +67,14 @@ CHelpDlg::CHelpDlg(QWidget *parent) : QDialog(parent)
                           QStringLiteral("WenQuanYi Zen Hei")});
     setFont(textFont);
 
+    // The notes sit on a page; the window shows all of it, or scrolls it on a
+    // screen too low for it (fitToScreen).
+    m_page = new QWidget;
     const QStringList lines = Lines();
     int y = 12;
     int width = 0;
     for (const QString &line : lines) {
-        auto *label = new QLabel(line, this);
+        auto *label = new QLabel(line, m_page);
         label->setTextFormat(Qt::PlainText);
         label->setAccessibleName(line);
         label->adjustSize();
@@ -55,13 +83,30 @@ CHelpDlg::CHelpDlg(QWidget *parent) : QDialog(parent)
         y += label->height() + 6;
     }
     // The template's OK button exists but is hidden; "退出" closes the window.
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    auto *ok = new QPushButton(QStringLiteral("OK"), m_page);
     ok->setAccessibleName(ok->text());
     ok->hide();
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    auto *quit = new QPushButton(QCoreApplication::translate("HelpDlg", "退出"), this);
+    auto *quit = new QPushButton(QCoreApplication::translate("HelpDlg", "退出"), m_page);
     quit->setAccessibleName(quit->text());
     quit->setGeometry(14 + width / 2 - 45, y + 4, 90, 28);
     connect(quit, &QPushButton::clicked, this, &QDialog::reject);
-    setFixedSize(width + 28, y + 44);
+    m_page->setFixedSize(width + 28, y + 44);
+
+    m_scroll = new QScrollArea(this);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidget(m_page);
+    fitToScreen(QRect(QPoint(0, 0), m_page->size().grownBy(rdwidgets::kAssumedFrame)));
+}
+
+void CHelpDlg::fitToScreen(const QRect &available)
+{
+    const QSize size = rdwidgets::FitContent(m_page->size(), rdwidgets::kAssumedFrame, available,
+                                             style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    // Scroll bars only where the page is cut.
+    const bool cut = size != m_page->size();
+    m_scroll->setVerticalScrollBarPolicy(cut ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    m_scroll->setHorizontalScrollBarPolicy(cut ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    m_scroll->setGeometry(QRect(QPoint(0, 0), size));
+    setFixedSize(size);
 }

@@ -10,7 +10,9 @@
 #include "common/widgets/WindowPlacement.h"
 #include "meter/commands/CommandRules.h"
 #include "meter/overview/OverviewWindow.h"
+#include "link/PortName.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -20,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 
 #include <atomic>
@@ -66,10 +69,15 @@ CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &p
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/meter/meter_icon.xpm")));
-    m_panel.Build(this);
-    m_extras = new ExtrasBar(*m_worker, m_prompter, this);
+    // The panel and the strip below it sit on one fixed-size page; on a screen too
+    // small for the whole window the page scrolls (fitToScreen).
+    m_content = new QWidget(this);
+    m_panel.Build(m_content);
+    m_extras = new ExtrasBar(*m_worker, m_prompter, m_content);
     m_extras->setGeometry(0, MeterPanel::kHeight, MeterPanel::kWidth, ExtrasBar::kHeight);
-    setFixedSize(MeterPanel::kWidth, MeterPanel::kHeight + ExtrasBar::kHeight);
+    m_content->setFixedSize(MeterPanel::kWidth, MeterPanel::kHeight + ExtrasBar::kHeight);
+    setFixedSize(m_content->size());
+    followFocus();
     connect(this, &CMeterDlg::readingTaken, m_extras, &ExtrasBar::onReading);
     connect(m_extras, &ExtrasBar::overviewRequested, this, &CMeterDlg::openOverview);
     connect(m_extras->fastRefreshBox(), &QCheckBox::toggled, this, [this](bool on) {
@@ -81,7 +89,7 @@ CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &p
     m_locate = [] {
         return LocateProgram(kNolvex, QCoreApplication::applicationDirPath(), QDir::currentPath());
     };
-    m_start = StartDetached;
+    m_start = [](const QString &path, const QStringList &arguments) { return StartDetached(path, arguments); };
 
     connect(&m_pollTimer, &QTimer::timeout, this, [this] { onPollTick(); });
     // A tick takes what the boxes hold when it starts, also when it was queued.
@@ -163,22 +171,37 @@ void CMeterDlg::setEnteredAddress(int address)
     m_panel.slaveAddress->setText(QString::number(address));
 }
 
+QString CMeterDlg::portOpenNextStep(const QString &device) const
+{
+    // What to do after a failed open, then "运行" (which opens the port again).
+    if (rdlink::IsNetworkPortName(device))
+        return QCoreApplication::translate("MeterDlg", "请启动网关并检查 --port 中的主机和端口，然后按“运行”。");
+    return QCoreApplication::translate("MeterDlg", "请插好 USB 转换器并检查 --port (或 RD5800_COM%1) 所指的设备，然后按“运行”。")
+        .arg(m_shown.commPort);
+}
+
 void CMeterDlg::postOpen(std::function<void(bool open)> done)
 {
     // Opens the port exactly when it is closed; a failure is told with the port
-    // number, the device and the system's reason, and the port stays closed.
+    // number, the device, the system's reason and what to do next, and the port
+    // stays closed. Only the last open posted tells its failure: the start-up's
+    // open and "--run"'s open fail for the same reason, one message says it.
     auto line = m_line;
-    m_worker->post([this, self = QPointer<QObject>(this), line, done](rdlink::Link &link) {
+    const unsigned attempt = ++m_opensPosted;
+    m_worker->post([this, self = QPointer<QObject>(this), line, done, attempt](rdlink::Link &link) {
         rdlink::SerialPort &port = link.port();
         QString failure;
-        if (!port.isOpen() && !rdlink::OpenPort(port, line->state.commPort, line->state.lineSettings()))
-            failure = rdlink::PortOpenFailureText(line->state.commPort, port.deviceName(), port.errorString(),
+        QString device;
+        if (!port.isOpen() && !rdlink::OpenPort(port, line->state.commPort, line->state.lineSettings())) {
+            device = port.deviceName();
+            failure = rdlink::PortOpenFailureText(line->state.commPort, device, port.errorString(),
                                                   port.errorKind());
+        }
         const bool open = port.isOpen();
-        rdlink::LinkWorker::deliver(self, [this, failure, open, done] {
+        rdlink::LinkWorker::deliver(self, [this, failure, device, open, done, attempt] {
             m_portOpen = open;
-            if (!failure.isEmpty())
-                m_prompter.message(this, failure);
+            if (!failure.isEmpty() && attempt == m_opensPosted)
+                m_prompter.message(this, failure + QStringLiteral("\r\n") + portOpenNextStep(device));
             if (done)
                 done(open);
         });
@@ -230,7 +253,15 @@ void CMeterDlg::OnRunStop()
             m_overview->yieldLine();   // one user of the port at a time
         // The port is opened exactly when it is closed: after Stop, after the
         // module settings, or when it could not be opened before.
-        postOpen();
+        // A port that does not open stops the polling again: the button shows
+        // "运行", as nothing is polled, and the message says what to do.
+        postOpen([this](bool open) {
+            if (!open && m_running) {
+                stopPolling();
+                m_running = false;
+                rdwidgets::SetCaption(m_panel.runStop, RunText());
+            }
+        });
         startPolling();
         rdwidgets::SetCaption(m_panel.runStop, StopText());
     } else {
@@ -293,7 +324,7 @@ void CMeterDlg::OnModuleSettings()
                                          .arg(kNolvex));
             return;
         }
-        if (!m_start || !m_start(path))
+        if (!m_start || !m_start(path, m_moduleArguments))
             m_prompter.message(this, QCoreApplication::translate("MeterDlg", "无法启动模块设置程序 %1 (%2)。").arg(kNolvex, path));
     });
 }
@@ -302,6 +333,8 @@ void CMeterDlg::OnHelp()
 {
     auto *notes = new CHelpDlg(this);
     notes->setAttribute(Qt::WA_DeleteOnClose);
+    if (screen())
+        notes->fitToScreen(screen()->availableGeometry());
     rdwidgets::OpenBeside(notes, this);
     notes->show();
 }
@@ -422,6 +455,9 @@ void CMeterDlg::applyTick(const rdacq::TickResult &r, const MeterState &state, c
         m_panel.attemptCount->setText(r.stats->attempts);
         m_panel.successRate->setText(r.stats->rate);
     }
+    if (r.ran)
+        showSilence(r.silentTicks >= rdacq::kSilentTicksShown ? std::optional<uint8_t>(r.polledAddress)
+                                                               : std::nullopt);
     if (r.measurements) {
         const rdacq::MeasurementTexts &t = *r.measurements;
         for (int row = 0; row < rdacq::kGridRows; ++row)
@@ -459,6 +495,17 @@ void CMeterDlg::applyTick(const rdacq::TickResult &r, const MeterState &state, c
         rdwidgets::SetCaption(m_panel.runStop, RunText());
         m_prompter.message(this, lostText + QCoreApplication::translate("MeterDlg", "\r\n轮询已停止，接好后请按\"运行\"。"));
     }
+}
+
+void CMeterDlg::showSilence(std::optional<uint8_t> address)
+{
+    const QString text = address ? QCoreApplication::translate("MeterDlg", "地址 %1 无应答").arg(*address) : QString();
+    if (m_panel.silence->text() == text)
+        return;
+    m_panel.silence->setText(text);
+    // Told to a screen reader as it changes, not only when it is reached.
+    QAccessibleEvent changed(m_panel.silence, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void CMeterDlg::adopt(const MeterState &state, const QString &trace, bool portOpen)

@@ -21,6 +21,7 @@
 #include <optional>
 
 class Prompter;
+class QScrollArea;
 class QSettings;
 
 class CMeterDlg : public QDialog, public OverviewHost {
@@ -37,6 +38,16 @@ public:
     // Window initialisation: poll period, opening the port, the
     // status text, the chart. Polling starts only with Run.
     void OnInitDialog();
+
+    // Sizes the window for a screen's available area: exactly as designed where
+    // the whole window fits, else the page in a scroll area cut to the area
+    // (every control is reached by scrolling, and the keyboard scrolls to the
+    // control it reaches); the window is moved wholly onto the area. Done at
+    // every show and when the window goes to another screen.
+    void fitToScreen(const QRect &available);
+    // The page that holds the panel and the strip.
+    QWidget *content() const { return m_content; }
+    QScrollArea *scrollArea() const { return m_scroll; }
 
     // Puts an address into "子机地址", as if typed (the command line's --address).
     void setEnteredAddress(int address);
@@ -97,6 +108,15 @@ public:
     // How the module parameter program is found and started (tests replace them).
     void setProgramLocator(std::function<QString()> locate) { m_locate = std::move(locate); }
     void setProgramStarter(DetachedStarter start) { m_start = std::move(start); }
+    void setProgramStarter(std::function<bool(const QString &path)> start)
+    {
+        m_start = [start](const QString &path, const QStringList &) { return start(path); };
+    }
+    // What the module parameter program is started with (the language: "--lang en").
+    void setModuleProgramArguments(const QStringList &arguments) { m_moduleArguments = arguments; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 signals:
     // Every reading of a tick with a good measurement reply (recording, trends).
@@ -125,8 +145,13 @@ private:
     // `done` learns whether the port is open afterwards.
     void postOpen(std::function<void(bool open)> done = {});
     void postClose(std::function<void()> done = {});
+    QString portOpenNextStep(const QString &device) const;
     void adopt(const MeterState &state, const QString &trace, bool portOpen);
     void setStatusText(const QString &text);
+    // Scrolls the page to the control the keyboard reaches (MeterDlgScreen.cpp).
+    void followFocus();
+    // "地址 N 无应答" for a silent address, nothing otherwise.
+    void showSilence(std::optional<uint8_t> address);
     void setPulseEditing(bool editing);
     int harmonicItem() const;
     void showMessages(const QStringList &messages);
@@ -134,6 +159,9 @@ private:
     Prompter &m_prompter;
     std::shared_ptr<Line> m_line;
     std::unique_ptr<rdlink::LinkWorker> m_worker;
+    QWidget *m_content = nullptr;
+    QScrollArea *m_scroll = nullptr;   // only while the screen is too small
+    bool m_screenWatched = false;
     MeterPanel m_panel;
     ExtrasBar *m_extras = nullptr;
     QTimer m_pollTimer;
@@ -146,6 +174,7 @@ private:
     int m_searchAddress = 1;      // next address the search probes
     int m_ticksPending = 0;       // ticks posted whose result is not yet shown (at most 2)
     bool m_probeInFlight = false;
+    unsigned m_opensPosted = 0;   // only the last open posted tells its failure
     bool m_probeDue = false;
     bool m_busy = false;          // a command's writes are under way
     unsigned m_ticksPosted = 0, m_ticksDone = 0;     // for waitForLine()
@@ -153,6 +182,7 @@ private:
     QString m_statusText;
     std::function<QString()> m_locate;
     DetachedStarter m_start;
+    QStringList m_moduleArguments;
     QPointer<OverviewWindow> m_overview;
     std::function<std::unique_ptr<QSettings>()> m_settingsMaker;
     bool m_fastRefresh = false;

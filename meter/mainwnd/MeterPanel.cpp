@@ -88,6 +88,10 @@ void MeterPanel::Build(QWidget *w)
     attemptCount = new rdwidgets::ValueLabel(QCoreApplication::translate("MeterPanel", "总次数"), w);
     attemptCount->setGeometry(312, 30, 40, 20);
     attemptCount->hide();
+    // Says when the polled address has answered nothing for a few ticks; empty
+    // otherwise. Its text is its accessible name, so a screen reader reads it.
+    silence = Label(QString(), w, QRect(268, 30, 96, 20));
+    silence->setStyleSheet(QStringLiteral("color: #b00000"));
 
     // "基本数据": column headings, row labels, a grid of read-only boxes.
     auto *basic = Group(QCoreApplication::translate("MeterPanel", "基本数据"), w, QRect(10, 58, 540, 270));

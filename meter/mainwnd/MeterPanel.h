@@ -43,6 +43,7 @@ struct MeterPanel {
     QLineEdit *slaveAddress = nullptr;          // "子机地址"
     QLabel *successRate = nullptr;              // "通讯成功率"
     QLabel *attemptCount = nullptr;             // "总次数", hidden
+    QLabel *silence = nullptr;                  // "地址 N 无应答", beside the rate
     QPlainTextEdit *status = nullptr;           // port, baud rate, parity
 
     QPushButton *search = nullptr;              // "轮询地址"

@@ -31,7 +31,7 @@ QString LocateProgram(const QString &name, const QString &appDir, const QString 
     return QStandardPaths::findExecutable(name);
 }
 
-bool StartDetached(const QString &path)
+bool StartDetached(const QString &path, const QStringList &arguments)
 {
-    return QProcess::startDetached(path, {});
+    return QProcess::startDetached(path, arguments);
 }

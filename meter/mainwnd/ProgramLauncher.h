@@ -3,11 +3,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 // The path of `name` in appDir, else in currentDir, else on PATH; empty when none.
 QString LocateProgram(const QString &name, const QString &appDir, const QString &currentDir);
 
-// Starts a program without waiting for it; returns false when it could not start.
-using DetachedStarter = std::function<bool(const QString &path)>;
-bool StartDetached(const QString &path);
+// Starts a program with its arguments without waiting for it; returns false when
+// it could not start.
+using DetachedStarter = std::function<bool(const QString &path, const QStringList &arguments)>;
+bool StartDetached(const QString &path, const QStringList &arguments = {});

@@ -102,7 +102,6 @@ OverviewWindow::OverviewWindow(OverviewHost &host, Prompter &prompter, std::uniq
     connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex &i) { handOver(i.row()); });
     connect(&m_model, &rdov::OverviewModel::refused, this,
             [this](const QString &text) { m_prompter.message(this, text); });
-    connect(&m_model, &rdov::OverviewModel::listChanged, this, &OverviewWindow::save);
 
     m_askAddress = [](QWidget *parent) {
         return QInputDialog::getText(parent, QCoreApplication::translate("Overview", "添加仪表"),
@@ -113,10 +112,12 @@ OverviewWindow::OverviewWindow(OverviewHost &host, Prompter &prompter, std::uniq
                                             QStringLiteral("CSV (*.csv)"));
     };
 
-    if (m_settings) {
-        const QSignalBlocker quiet(&m_model);   // loading is not a change to save
+    // The saved list goes in with the model's own signals, so the table sees the
+    // reset like any other change; saving is connected after it, as loading is
+    // not a change to save.
+    if (m_settings)
         m_model.load(*m_settings);
-    }
+    connect(&m_model, &rdov::OverviewModel::listChanged, this, &OverviewWindow::save);
     fitColumns();
     showScanState();
     showRunState();
@@ -171,6 +172,11 @@ void OverviewWindow::startRefresh()
 {
     if (m_refreshing)
         return;
+    if (m_model.count() == 0) {
+        // Nothing to refresh: say what to do instead of showing "停止" over nothing.
+        m_prompter.message(this, QCoreApplication::translate("Overview", "列表为空，请先扫描或添加"));
+        return;
+    }
     if (m_scan.active())
         stopScan();
     m_host.stopMainPolling();
@@ -315,7 +321,13 @@ void OverviewWindow::showScanState()
                                                         : QCoreApplication::translate("Overview", "扫描总线"));
     m_progress->setRange(0, m_scan.total());
     m_progress->setValue(m_scan.probedCount());
-    m_found->setText(QCoreApplication::translate("Overview", "找到 %1 台仪表").arg(m_scan.foundCount()));
+    QString found = QCoreApplication::translate("Overview", "找到 %1 台仪表").arg(m_scan.foundCount());
+    // A whole range without an answer: the usual causes, where the user looks.
+    if (!m_scan.active() && m_scan.foundCount() == 0 && m_scan.probedCount() == m_scan.total())
+        found += QCoreApplication::translate("Overview", "。请检查波特率、校验位、A/B 线是否接反，以及地址范围 %1-%2。")
+                     .arg(m_scan.from())
+                     .arg(m_scan.to());
+    m_found->setText(found);
     m_from->setEnabled(!m_scan.active());
     m_to->setEnabled(!m_scan.active());
 }

@@ -12,6 +12,31 @@ namespace rdrec {
 
 namespace {
 
+// The system's reason for a file that cannot be opened or written, in the
+// program's language, the system's own words kept in parentheses; a reason
+// without words of its own is given as the system said it.
+QString InOwnWords(const QString &reason)
+{
+    static const struct {
+        const char *system;   // glibc's strerror texts as Qt passes them on, and Qt's own
+        const char *words;
+    } kKnown[] = {
+        {"No such file or directory", QT_TRANSLATE_NOOP("CsvRecorder", "文件夹不存在")},
+        {"Permission denied", QT_TRANSLATE_NOOP("CsvRecorder", "没有写入权限")},
+        {"Is a directory", QT_TRANSLATE_NOOP("CsvRecorder", "这是一个文件夹")},
+        {"file to open is a directory", QT_TRANSLATE_NOOP("CsvRecorder", "这是一个文件夹")},
+        {"Not a directory", QT_TRANSLATE_NOOP("CsvRecorder", "路径中有一段不是文件夹")},
+        {"No space left on device", QT_TRANSLATE_NOOP("CsvRecorder", "磁盘已满")},
+        {"Read-only file system", QT_TRANSLATE_NOOP("CsvRecorder", "文件系统只读")},
+        {"Disk quota exceeded", QT_TRANSLATE_NOOP("CsvRecorder", "超出磁盘配额")},
+        {"File name too long", QT_TRANSLATE_NOOP("CsvRecorder", "文件名太长")},
+    };
+    for (const auto &k : kKnown)
+        if (reason.compare(QLatin1String(k.system), Qt::CaseInsensitive) == 0)
+            return QStringLiteral("%1 (%2)").arg(QCoreApplication::translate("CsvRecorder", k.words), reason);
+    return reason;
+}
+
 QString OpenFailure(const QString &path, const QString &reason)
 {
     return QCoreApplication::translate("CsvRecorder", "无法打开记录文件 %1：%2").arg(QDir::toNativeSeparators(path), reason);
@@ -48,7 +73,7 @@ bool CsvRecorder::open(const QString &path, QString *error, IfExisting existingM
     if (existingMode == IfExisting::Continue && info.exists() && info.isFile() && info.size() > 0) {
         QFile existing(path);
         if (!existing.open(QIODevice::ReadOnly)) {
-            *error = OpenFailure(path, existing.errorString());
+            *error = OpenFailure(path, InOwnWords(existing.errorString()));
             return false;
         }
         if (existing.read(header.size()) != header) {
@@ -65,7 +90,7 @@ bool CsvRecorder::open(const QString &path, QString *error, IfExisting existingM
     const QIODevice::OpenMode mode =
         QIODevice::WriteOnly | (existingMode == IfExisting::Overwrite ? QIODevice::Truncate : QIODevice::Append);
     if (!file->open(mode)) {
-        *error = OpenFailure(path, file->errorString());
+        *error = OpenFailure(path, InOwnWords(file->errorString()));
         return false;
     }
     m_device = std::move(file);
@@ -139,7 +164,7 @@ bool CsvRecorder::writeAll(const QByteArray &bytes)
 
 QString CsvRecorder::reason() const
 {
-    const QString text = m_device ? m_device->errorString() : QString();
+    const QString text = m_device ? InOwnWords(m_device->errorString()) : QString();
     return text.isEmpty() ? QCoreApplication::translate("CsvRecorder", "未知错误") : text;
 }
 

@@ -176,7 +176,10 @@ void CModuleSetDlg::AdoptPresence(uint8_t p)
 {
     if (p & kPresencePulse) {
         m_pulseDlg = new CPulseSetDlg(m_context, this);
-        // Beside the main window rather than on top of it.
+        // Beside the main window rather than on top of it: on a laptop screen the
+        // main window moves aside to make room, so that its OUT2 column and
+        // "退出" stay in view.
+        rdwidgets::MakeRoomBeside(this, m_pulseDlg);
         rdwidgets::OpenBeside(m_pulseDlg, this);
         m_pulseDlg->show();
         m_pulseDlg->OnInitDialog();
@@ -184,6 +187,7 @@ void CModuleSetDlg::AdoptPresence(uint8_t p)
     if (p & (kPresenceAnalog1 | kPresenceAnalog2)) {
         m_analogDlg = new CAnalogOutDlg(m_context, this);
         // Under the pulse window when both open.
+        rdwidgets::MakeRoomBeside(this, m_analogDlg);
         rdwidgets::OpenBeside(m_analogDlg, this, m_pulseDlg);
         m_analogDlg->show();
         m_analogDlg->OnInitDialog();

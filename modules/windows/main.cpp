@@ -1,6 +1,7 @@
 // nolvex: the module parameter program.
 #include "CModuleSetApp.h"
 
+#include "common/cmdline/ParserErrors.h"
 #include "common/i18n/Language.h"
 #include "modules/options/NolvexOptions.h"
 
@@ -22,7 +23,10 @@ int main(int argc, char **argv)
             std::fputs(NolvexHelpText().toLocal8Bit().constData(), stdout);
             return 0;
         }
-        std::fputs(NolvexOptionErrorText(options.error).toLocal8Bit().constData(), stderr);
+        // Parsed again now that the language is installed, so that the mistake is
+        // worded in it too; Qt's parser words its own in English only.
+        const QString error = rdcmdline::InOwnWords(ParseNolvexOptions(arguments).error);
+        std::fputs(NolvexOptionErrorText(error).toLocal8Bit().constData(), stderr);
         return 2;
     }
     if (!options.port.isEmpty())

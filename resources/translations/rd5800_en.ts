@@ -459,6 +459,38 @@ Baud rate:%2<byte value="xd"/>
         <source>未知错误</source>
         <translation>unknown error</translation>
     </message>
+    <message>
+        <source>文件夹不存在</source>
+        <translation>the folder does not exist</translation>
+    </message>
+    <message>
+        <source>没有写入权限</source>
+        <translation>no permission to write</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹</source>
+        <translation>this is a folder</translation>
+    </message>
+    <message>
+        <source>路径中有一段不是文件夹</source>
+        <translation>a part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>磁盘已满</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>文件系统只读</source>
+        <translation>the file system is read-only</translation>
+    </message>
+    <message>
+        <source>超出磁盘配额</source>
+        <translation>the disk quota is exceeded</translation>
+    </message>
+    <message>
+        <source>文件名太长</source>
+        <translation>the file name is too long</translation>
+    </message>
 </context>
 <context>
     <name>DeviceInfo</name>
@@ -749,6 +781,30 @@ Nothing was sent.</translation>
         <source>轮询中新输入的子机地址在仪表应答后才生效; 正在轮询的地址不应答时, 请先按&quot;停止&quot;, 再按&quot;运行&quot;。</source>
         <translation>A slave address typed while polling takes effect after the meter answers; when the polled address does not answer, press &quot;Stop&quot;, then &quot;Run&quot;.</translation>
     </message>
+    <message>
+        <source>6. 主界面下方的按钮与快捷键</source>
+        <translation>6. The buttons below the main panel and their keys</translation>
+    </message>
+    <message>
+        <source>&quot;通讯监视&quot; %1, &quot;记录数据&quot; %2, &quot;趋势图&quot; %3, &quot;总览&quot; %4, &quot;接线检查&quot; %5, &quot;快速刷新&quot; %6。</source>
+        <translation>&quot;Line monitor&quot; %1, &quot;Record data&quot; %2, &quot;Trends&quot; %3, &quot;Overview&quot; %4, &quot;Wiring check&quot; %5, &quot;Fast refresh&quot; %6.</translation>
+    </message>
+    <message>
+        <source>&quot;总览&quot;: 总线上全部仪表一览; &quot;扫描总线&quot; 找出应答的仪表, 双击一行或按回车由主界面轮询该仪表。</source>
+        <translation>&quot;Overview&quot;: every meter of the bus at a glance; &quot;Scan bus&quot; finds the meters that answer; double-click a row or press Enter to poll that meter in the main window.</translation>
+    </message>
+    <message>
+        <source>&quot;接线检查&quot;: 按轮询到的电压、电流和功率检查接线 (相序、电流方向、缺相), 并画出相量图。</source>
+        <translation>&quot;Wiring check&quot;: checks the wiring from the polled voltages, currents and powers (phase sequence, current direction, missing phases) and draws the phasors.</translation>
+    </message>
+    <message>
+        <source>7. 以太网网关</source>
+        <translation>7. Ethernet gateways</translation>
+    </message>
+    <message>
+        <source>端口也可以是网关: --port tcp://主机:端口 (透明网关) 或 modbus-tcp://主机:端口, 例如 modbus-tcp://192.168.1.20:502。</source>
+        <translation>A port can also be a gateway: --port tcp://HOST:PORT (transparent gateway) or modbus-tcp://HOST:PORT, e.g. modbus-tcp://192.168.1.20:502.</translation>
+    </message>
 </context>
 <context>
     <name>Lamp</name>
@@ -851,6 +907,18 @@ Polling has stopped; reconnect and press &quot;Run&quot;.</translation>
         <source>正在轮询子机地址 %1。新输入的地址在收到应答后生效；仪表不应答时请先按“停止”，再按“运行”。</source>
         <translation>Polling slave address %1. A newly typed address takes effect after a reply; when the meter does not answer, press &quot;Stop&quot;, then &quot;Run&quot;.</translation>
     </message>
+    <message>
+        <source>请启动网关并检查 --port 中的主机和端口，然后按“运行”。</source>
+        <translation>Start the gateway and check the host and port in --port, then press &quot;Run&quot;.</translation>
+    </message>
+    <message>
+        <source>请插好 USB 转换器并检查 --port (或 RD5800_COM%1) 所指的设备，然后按“运行”。</source>
+        <translation>Plug in the USB adapter and check the device that --port (or RD5800_COM%1) names, then press &quot;Run&quot;.</translation>
+    </message>
+    <message>
+        <source>地址 %1 无应答</source>
+        <translation>No reply: %1</translation>
+    </message>
 </context>
 <context>
     <name>MeterDlgCommands</name>
@@ -952,6 +1020,10 @@ Options:
 Unattended logging, e.g.: RD5800 --port /dev/ttyUSB0 --address 1 --run --record load.csv
 Serial port: the environment variable RD5800_COM&lt;n&gt; names the device of port number n, e.g. RD5800_COM1=/dev/ttyUSB0.
 </translation>
+    </message>
+    <message>
+        <source>--port %1 是 Windows 的串口名; 这里请给设备名, 例如 --port /dev/ttyUSB0, 或用环境变量 RD5800_COM1=/dev/ttyUSB0 指定 1 号串口的设备</source>
+        <translation>--port %1 is a Windows port name; give a device name here, e.g. --port /dev/ttyUSB0, or set the device of port 1 with RD5800_COM1=/dev/ttyUSB0</translation>
     </message>
 </context>
 <context>
@@ -1370,6 +1442,33 @@ Reading did not finish; reconnect and read again.</translation>
     <message>
         <source>记录中: %1 (%2 行)</source>
         <translation>Recording: %1 (%2 rows)</translation>
+    </message>
+    <message>
+        <source>列表为空，请先扫描或添加</source>
+        <translation>The list is empty: scan the bus or add a meter first</translation>
+    </message>
+    <message>
+        <source>。请检查波特率、校验位、A/B 线是否接反，以及地址范围 %1-%2。</source>
+        <translation>. Check the baud rate, the parity, whether A and B are swapped, and the address range %1-%2.</translation>
+    </message>
+</context>
+<context>
+    <name>ParserErrors</name>
+    <message>
+        <source>未知选项 --%1</source>
+        <translation>Unknown option --%1</translation>
+    </message>
+    <message>
+        <source>未知选项 %1</source>
+        <translation>Unknown options %1</translation>
+    </message>
+    <message>
+        <source>%1 后面缺少值</source>
+        <translation>Missing value after %1</translation>
+    </message>
+    <message>
+        <source>%1 不带值</source>
+        <translation>%1 takes no value</translation>
     </message>
 </context>
 <context>

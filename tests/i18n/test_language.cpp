@@ -4,6 +4,7 @@
 #include "meter/app/MeterOptions.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QTranslator>
 #include <gtest/gtest.h>
 
@@ -61,6 +62,45 @@ TEST(Language, MeterOptionsTakeLang)
         EXPECT_EQ(!o.error.isEmpty(), c.error) << c.args.join(' ').toStdString();
     }
     EXPECT_TRUE(MeterHelpText().contains(QStringLiteral("--lang zh|en")));
+}
+
+TEST(Language, CommandLineMistakesAreWordedInTheChosenLanguage)
+{
+    // Qt's parser says its mistakes in English; the program says them in its language.
+    const struct {
+        QStringList args;
+        const char *chinese;
+        const char *english;
+    } cases[] = {
+        {{"--adress", "1"}, "未知选项 --adress", "Unknown option --adress"},
+        {{"--port"}, "--port 后面缺少值", "Missing value after --port"},
+        {{"--run=1", "--address", "1"}, "--run 不带值", "--run takes no value"},
+        {{"--baud", "7"}, "--baud 只接受 1200, 2400, 4800, 9600 或 19200", nullptr},
+        {{"--port", "COM3"}, "--port COM3 是 Windows 的串口名; 这里请给设备名, 例如 --port /dev/ttyUSB0, 或用环境变量 RD5800_COM1=/dev/ttyUSB0 指定 1 号串口的设备", nullptr},
+    };
+    // Chinese first, before any translation is installed: Qt's parser speaks
+    // English then, as when the system has no Qt translation of its own.
+    const QRegularExpression chineseText(QStringLiteral("[\\x{4e00}-\\x{9fff}]"));
+    for (const Language language : {Language::Chinese, Language::English}) {
+        if (language == Language::English)
+            ASSERT_TRUE(rdi18n::InstallLanguage(language));
+        for (const auto &c : cases) {
+            SCOPED_TRACE(c.args.join(' ').toStdString());
+            const QString error = ParseMeterOptions(QStringList{QStringLiteral("RD5800")} + c.args).error;
+            if (language == Language::Chinese) {
+                EXPECT_EQ(error, QString::fromUtf8(c.chinese));
+                continue;
+            }
+            EXPECT_FALSE(error.contains(chineseText)) << error.toStdString();
+            if (c.english)
+                EXPECT_EQ(error, QString::fromUtf8(c.english));
+        }
+    }
+    // The next tests start without a translation again.
+    for (QTranslator *t : QCoreApplication::instance()->findChildren<QTranslator *>()) {
+        QCoreApplication::removeTranslator(t);
+        delete t;
+    }
 }
 
 TEST(Language, EnglishIsEmbeddedAndChineseStaysSource)

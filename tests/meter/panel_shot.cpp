@@ -1,6 +1,8 @@
 // Renders the main window offscreen after one poll tick against a register map and
 // saves it as PNG: a quick look at the layout without a display or an instrument.
-// Usage: meter_panel_shot OUT.png [SETTINGS.png [NOTES.png]]
+// Usage: meter_panel_shot OUT.png [SETTINGS.png [NOTES.png]]; RD_SHOT_AVAILABLE=WxH for a
+// screen with that available area, RD_SHOT_END=1 scrolled to the strip,
+// RD_SHOT_SILENT=1 after three ticks without an answer.
 #include "FakeSerialPort.h"
 #include "RegisterBytes.h"
 #include "meter/dialogs/CommSetDlg.h"
@@ -12,6 +14,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 
 int main(int argc, char **argv)
 {
@@ -63,7 +66,23 @@ int main(int argc, char **argv)
     window.waitForLine();
     window.onPollTick();
     window.waitForLine();
+    // RD_SHOT_SILENT=1: then three ticks without an answer ("地址 1 无应答").
+    if (qEnvironmentVariableIntValue("RD_SHOT_SILENT")) {
+        port.responder = nullptr;
+        for (int i = 0; i < 3; ++i) {
+            window.onPollTick();
+            window.waitForLine();
+        }
+    }
     window.show();
+    // RD_SHOT_AVAILABLE=1366x728: as on a screen with that available area.
+    const QStringList available = qEnvironmentVariable("RD_SHOT_AVAILABLE").split(QLatin1Char('x'));
+    if (available.size() == 2)
+        window.fitToScreen(QRect(0, 0, available[0].toInt(), available[1].toInt()));
+    // RD_SHOT_END=1: scrolled to the end of the page, where the strip is.
+    QApplication::processEvents();
+    if (qEnvironmentVariableIntValue("RD_SHOT_END") && window.scrollArea())
+        window.scrollArea()->ensureWidgetVisible(window.extras().monitorButton());
     QApplication::processEvents();
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("meter.png");
     bool saved = window.grab().save(out);

@@ -190,27 +190,56 @@ TEST_F(MeterWindow, PortThatCannotOpenIsReportedAndNothingIsPolled)
     EXPECT_TRUE(prompter.messages[0].contains(QStringLiteral("/dev/ttyUSB3")));
     EXPECT_TRUE(prompter.messages[0].contains(QStringLiteral("Permission denied")));
 
-    // Run tries again, reports again, and the ticks of a closed port do nothing.
+    // Run tries again and reports again; nothing is polled, so the button stays "运行".
     Run();
     EXPECT_EQ(prompter.messages.size(), 2u);
-    EXPECT_TRUE(dlg->pollingActive());
-    dlg->onPollTick();
-    dlg->waitForLine();
-    dlg->onPollTick();
+    EXPECT_FALSE(dlg->pollingActive());
+    EXPECT_EQ(dlg->panel().runStop->text(), QStringLiteral("运行"));
+    dlg->onPollTick();   // a tick that was due anyway sends nothing on a closed port
     dlg->waitForLine();
     EXPECT_TRUE(port.written.empty());
     EXPECT_TRUE(clock.waits.empty());
     EXPECT_EQ(dlg->panel().attemptCount->text(), QStringLiteral("0"));
     EXPECT_EQ(dlg->panel().successRate->text(), QStringLiteral("0"));
 
-    // Once the device is there, Stop and Run open it.
+    // Once the device is there, Run opens it.
     port.failOpen = false;
     dlg->panel().runStop->click();
     dlg->waitForLine();
-    dlg->panel().runStop->click();
-    dlg->waitForLine();
     EXPECT_TRUE(port.isOpen());
+    EXPECT_TRUE(dlg->pollingActive());
+    EXPECT_EQ(dlg->panel().runStop->text(), QStringLiteral("停止"));
     EXPECT_EQ(prompter.messages.size(), 2u);
+}
+
+TEST_F(MeterWindow, RunFromTheCommandLineOnAMissingPortSaysSoOnceWithTheNextStep)
+{
+    // The start-up's open and the one of --run fail for the same reason.
+    const struct {
+        const char *device;
+        const char *nextStep;
+    } cases[] = {
+        {"/dev/ttyUSB9", "请插好 USB 转换器并检查 --port (或 RD5800_COM1) 所指的设备，然后按“运行”。"},
+        {"modbus-tcp://127.0.0.1:34999", "请启动网关并检查 --port 中的主机和端口，然后按“运行”。"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.device);
+        prompter.messages.clear();
+        port.failOpen = true;
+        port.device = QString::fromUtf8(c.device);
+        dlg = std::make_unique<CMeterDlg>(port, clock, prompter);
+        dlg->setLineSettings(9600, rdlink::Parity::None, 1);
+        dlg->OnInitDialog();   // as the program starts with --address 1 --run
+        dlg->setEnteredAddress(1);
+        dlg->OnRunStop();
+        dlg->waitForLine();
+        ASSERT_EQ(prompter.messages.size(), 1u);
+        EXPECT_TRUE(prompter.messages[0].contains(port.device));
+        EXPECT_TRUE(prompter.messages[0].endsWith(QString::fromUtf8(c.nextStep))) << prompter.messages[0].toStdString();
+        EXPECT_EQ(dlg->panel().runStop->text(), QStringLiteral("运行"));
+        EXPECT_FALSE(dlg->running());
+        EXPECT_FALSE(dlg->pollingActive());
+    }
 }
 
 TEST_F(MeterWindow, OneTickSendsFiveReadsInOrderWithTheirWaits)
@@ -276,19 +305,45 @@ TEST_F(MeterWindow, NoInstrumentKeepsTheBoxesAndLowersTheRate)
     Run();
     dlg->onPollTick();
     dlg->waitForLine();   // a good tick first
+    auto answer = port.responder;
     port.responder = nullptr;
     meter.regs[0x0000] = 1234;
+    const MeterPanel &p = dlg->panel();
+    // The line beside the rate says so after three silent ticks, as a screen reader reads it.
+    const auto silence = [&p] { return QAccessible::queryAccessibleInterface(p.silence)->text(QAccessible::Name); };
+    const char *const said[] = {"", "", "地址 1 无应答"};
     for (int tick = 0; tick < 3; ++tick) {
         const size_t before = port.written.size();
         dlg->onPollTick();
-    dlg->waitForLine();
+        dlg->waitForLine();
         EXPECT_EQ(port.written.size() - before, 5u);
+        EXPECT_EQ(silence(), QString::fromUtf8(said[tick])) << "tick " << tick;
     }
-    const MeterPanel &p = dlg->panel();
     EXPECT_EQ(p.grid[0][1]->text(), QStringLiteral("220.00 V"));
     EXPECT_EQ(p.counters[0]->text(), QStringLiteral("4294967295"));
     EXPECT_EQ(p.attemptCount->text(), QStringLiteral("4"));
     EXPECT_EQ(p.successRate->text(), QStringLiteral("50.00"));   // 100 x 2 / 4
+    EXPECT_TRUE(prompter.messages.empty());
+    // The next reply clears it.
+    port.responder = answer;
+    dlg->onPollTick();
+    dlg->waitForLine();
+    EXPECT_TRUE(silence().isEmpty());
+}
+
+TEST_F(MeterWindow, AnAddressThatNeverAnswersIsNamedAfterThreeTicks)
+{
+    Open();
+    Run(QStringLiteral("9"));
+    const MeterPanel &p = dlg->panel();
+    for (int tick = 0; tick < 3; ++tick) {
+        EXPECT_TRUE(p.silence->text().isEmpty()) << "tick " << tick;
+        dlg->onPollTick();
+        dlg->waitForLine();
+        if (tick == 0)
+            EXPECT_EQ(p.successRate->text(), QStringLiteral("100.00"));   // the rate's start stays as it was
+    }
+    EXPECT_EQ(p.silence->text(), QStringLiteral("地址 9 无应答"));
     EXPECT_TRUE(prompter.messages.empty());
 }
 
@@ -573,11 +628,15 @@ TEST_F(MeterWindow, ModuleSettingsWhileRunningHandsThePortOver)
     std::vector<QString> started;
     Open();
     dlg->setProgramLocator([] { return QStringLiteral("/opt/rd/nolvex"); });
-    dlg->setProgramStarter([&](const QString &path) { started.push_back(path); return true; });
+    dlg->setProgramStarter([&](const QString &path, const QStringList &arguments) {
+        started.push_back(path + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')));
+        return true;
+    });
+    dlg->setModuleProgramArguments({QStringLiteral("--lang"), QStringLiteral("en")});   // as RD5800 --lang en
     Run();
     dlg->panel().moduleSettings->click();
     dlg->waitForLine();
-    EXPECT_EQ(started, std::vector<QString>{QStringLiteral("/opt/rd/nolvex")});
+    EXPECT_EQ(started, std::vector<QString>{QStringLiteral("/opt/rd/nolvex --lang en")});
     EXPECT_FALSE(dlg->pollingActive());
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(dlg->running());
@@ -628,10 +687,11 @@ TEST_F(MeterWindow, EachUsageNotesPressOpensAnotherWindow)
         EXPECT_TRUE(n->isVisible());
         EXPECT_FALSE(n->isModal());
         EXPECT_EQ(n->windowTitle(), QStringLiteral("使用说明"));
-        EXPECT_EQ(n->findChildren<QLabel *>().size(), 22);
+        EXPECT_EQ(n->findChildren<QLabel *>().size(), CHelpDlg::Lines().size());
     }
     const QStringList lines = CHelpDlg::Lines();
-    ASSERT_EQ(lines.size(), 22);   // the twenty original lines, then the note on the address
+    // The twenty original lines, then the notes on the address, the strip and the gateways.
+    ASSERT_EQ(lines.size(), 28);
     EXPECT_EQ(lines[3], QStringLiteral("在模块控制对话框中，按\"修改\"  所有框都变得可输入，首先选择控制方式，当选择\"遥控\"时，不用在上  "));
     EXPECT_EQ(lines[19], QStringLiteral("按钮,   恢复正常通讯."));
     EXPECT_TRUE(lines[21].contains(QStringLiteral("先按\"停止\", 再按\"运行\"")));
@@ -667,7 +727,7 @@ TEST_F(MeterWindow, ControlsDoNotOverlap)
     // Controls placed directly on the window (labels, boxes, lamps, buttons, the
     // chart) must not cover each other; groups only frame them.
     std::vector<QWidget *> top;
-    for (QObject *o : dlg->children()) {
+    for (QObject *o : dlg->content()->children()) {
         auto *w = qobject_cast<QWidget *>(o);
         if (w && !w->isHidden() && !w->isWindow() && !w->inherits("QGroupBox"))
             top.push_back(w);

@@ -13,6 +13,7 @@
 #include <QAccessibleInterface>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QHeaderView>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
@@ -146,6 +147,34 @@ TEST_F(Overview, RefreshesTheListedMetersInTurnEachReadEndingWithItsReply)
     EXPECT_TRUE(prompter.messages.empty());
 }
 
+TEST_F(Overview, ARowKeepsItsLastReplyThroughAMissAndBack)
+{
+    ASSERT_TRUE(ov->model().addMeter(1).isEmpty());
+    bool silent = false;
+    auto answer = port.responder;
+    port.responder = [&silent, answer](const QByteArray &request) {
+        return silent ? std::vector<Chunk>{} : answer(request);
+    };
+    const auto cell = [this](int column) { return ov->model().cellText(0, column); };
+    RunRounds(1);
+    const QString firstReply = cell(OverviewModel::kLastReply);
+    ASSERT_FALSE(firstReply.isEmpty());
+    const struct {
+        bool silent;
+        const char *status;
+    } rounds[] = {{true, "无应答"}, {true, "无应答"}, {false, "正常"}};
+    for (const auto &r : rounds) {
+        silent = r.silent;
+        RunRounds(1);
+        EXPECT_EQ(cell(OverviewModel::kStatus), QString::fromUtf8(r.status));
+        // The time of the last good reading stays while the meter is silent.
+        EXPECT_FALSE(cell(OverviewModel::kLastReply).isEmpty());
+        if (r.silent)
+            EXPECT_EQ(cell(OverviewModel::kLastReply), firstReply);
+        EXPECT_EQ(cell(OverviewModel::kCurrent).isEmpty(), false);   // the last values stay too
+    }
+}
+
 TEST_F(Overview, ScanFindsExactlyTheMetersThatAnswerInAddressOrder)
 {
     ov->scanFrom()->setValue(1);
@@ -173,6 +202,35 @@ TEST_F(Overview, ScanFindsExactlyTheMetersThatAnswerInAddressOrder)
     // What the block reports comes with the meter: PT/CT need no second read.
     ASSERT_TRUE(ov->model().meter(0).info.has_value());
     EXPECT_EQ(ov->model().meter(0).info->ctRatio, 10);
+}
+
+TEST_F(Overview, EveryScanProbesExactlyItsRangeAndEnds)
+{
+    // One window, scan after scan: each starts at its first address, ends at its
+    // last, and says where to look when nothing answered.
+    const struct {
+        int from, to;
+        int found;
+    } cases[] = {{100, 120, 0}, {2, 5, 2}, {100, 120, 0}, {247, 247, 0}, {5, 5, 1}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.from << ".." << c.to);
+        ov->scanFrom()->setValue(c.from);
+        ov->scanTo()->setValue(c.to);
+        const size_t before = port.written.size();
+        ov->startScan();
+        ov->waitForLine();
+        EXPECT_FALSE(ov->scanning());
+        ASSERT_EQ(port.written.size(), before + size_t(c.to - c.from + 1));
+        EXPECT_EQ(port.written[before], InfoRead(uint8_t(c.from)));
+        EXPECT_EQ(port.written.back(), InfoRead(uint8_t(c.to)));
+        EXPECT_EQ(ov->scan().foundCount(), c.found);
+        const QString found = ov->foundLabel()->text();
+        EXPECT_TRUE(found.startsWith(QStringLiteral("找到 %1 台仪表").arg(c.found))) << found.toStdString();
+        EXPECT_EQ(found.contains(QStringLiteral("A/B")), c.found == 0) << found.toStdString();
+        if (c.found == 0)
+            EXPECT_TRUE(found.contains(QStringLiteral("%1-%2").arg(c.from).arg(c.to))) << found.toStdString();
+    }
+    EXPECT_TRUE(prompter.messages.empty());
 }
 
 TEST_F(Overview, HandsTheLineOverInBothDirections)
@@ -216,6 +274,14 @@ TEST_F(Overview, HandsTheLineOverInBothDirections)
 
 TEST_F(Overview, BadInputIsRefusedWithAMessageAndChangesNothing)
 {
+    // "运行" over an empty list says what to do and stays "运行".
+    ov->startRefresh();
+    ov->waitForLine();
+    EXPECT_FALSE(ov->refreshing());
+    EXPECT_EQ(ov->runButton()->text(), QStringLiteral("运行"));
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0], QStringLiteral("列表为空，请先扫描或添加"));
+    EXPECT_TRUE(port.written.empty());
     ASSERT_TRUE(ov->model().addMeter(2).isEmpty());
     const struct {
         const char *typed;
@@ -253,6 +319,58 @@ TEST_F(Overview, BadInputIsRefusedWithAMessageAndChangesNothing)
     ov->startScan();
     EXPECT_FALSE(ov->scanning());
     EXPECT_EQ(prompter.messages.size(), messages + 2);
+}
+
+// What the table shows (not what its model holds): the rows the view knows,
+// each as the texts of its address and name cells, read at their places.
+std::vector<std::pair<QString, QString>> ShownRows(QTableView *table)
+{
+    std::vector<std::pair<QString, QString>> rows;
+    const auto at = [table](int row, int column) {
+        const QPoint p(table->columnViewportPosition(column) + 2, table->rowViewportPosition(row) + 2);
+        return table->indexAt(p).data(Qt::DisplayRole).toString();
+    };
+    for (int r = 0; r < table->verticalHeader()->count(); ++r)
+        rows.emplace_back(at(r, OverviewModel::kAddress), at(r, OverviewModel::kName));
+    return rows;
+}
+
+TEST_F(Overview, TableShowsTheSavedListAfterARestartAndWhatIsAddedToIt)
+{
+    for (int a : {5, 1, 2})
+        ASSERT_TRUE(ov->model().addMeter(a).isEmpty());
+    ASSERT_TRUE(ov->model().rename(0, QStringLiteral("进线柜")).isEmpty());
+    dlg.reset();   // quit
+
+    dlg = std::make_unique<CMeterDlg>(port, clock, prompter);
+    const QString ini = dir.filePath(QStringLiteral("overview.ini"));
+    dlg->setSettingsMaker([ini] { return std::make_unique<QSettings>(ini, QSettings::IniFormat); });
+    dlg->OnInitDialog();
+    dlg->waitForLine();
+    dlg->openOverview();
+    ov = dlg->overviewWindow();
+    ov->resize(1060, 440);
+    ov->show();
+    using Rows = std::vector<std::pair<QString, QString>>;
+    const QString none;
+    EXPECT_EQ(ShownRows(ov->table()), (Rows{{"1", "进线柜"}, {"2", none}, {"5", none}}));
+
+    // Added to the loaded list, and found again by a scan: every row shows.
+    ov->setAddressAsker([](QWidget *) { return QStringLiteral("9"); });
+    ov->addMeter();
+    EXPECT_EQ(ShownRows(ov->table()), (Rows{{"1", "进线柜"}, {"2", none}, {"5", none}, {"9", none}}));
+    ov->model().removeMeter(3);
+    ov->model().removeMeter(1);
+    bool finished = false;
+    QObject::connect(ov, &OverviewWindow::scanFinished, [&finished] { finished = true; });
+    ov->scanFrom()->setValue(1);
+    ov->scanTo()->setValue(6);
+    ov->startScan();
+    while (!finished)
+        QCoreApplication::processEvents();
+    ov->waitForLine();
+    EXPECT_EQ(ShownRows(ov->table()), (Rows{{"1", "进线柜"}, {"2", none}, {"5", none}}));
+    EXPECT_TRUE(prompter.messages.empty());
 }
 
 TEST_F(Overview, RecordsAllMetersIntoOneFileWithTheirAddresses)

@@ -137,8 +137,9 @@ TEST(MeterStartUp, SettingsDialogShowsWhereAGatewayPortLeads)
     } cases[] = {
         {"modbus-tcp://192.168.100.200:502", nullptr, "Modbus TCP 网关 192.168.100.200:502"},
         {"tcp://gw:4196", "设备：gw:4196", "透明网关 gw:4196"},
-        {"tcp://gw:0", "设备：tcp://gw:0", "不在 1..65535 之内"},
-        {"tcp://gw", "设备：tcp://gw", "格式不对"},
+        {"tcp://gw:0", "设备：gw:0", "不在 1..65535 之内"},
+        {"tcp://gw", "设备：gw", "格式不对"},
+        {"tcp://10.0.0.5:70000", "设备：10.0.0.5:70000", "不在 1..65535 之内"},
     };
     for (const auto &c : cases) {
         qputenv("RD5800_COM7", c.name);

@@ -87,6 +87,30 @@ TEST(WindowPlacement, OpensBesideTheParentWhereThereIsRoomAndAlwaysOnTheScreen)
     }
 }
 
+TEST(WindowPlacement, AParentWithoutRoomBesideItMovesAsLittleAsNeeded)
+{
+    const struct {
+        const char *what;
+        QRect parent;
+        QRect available;
+        QPoint expected;
+    } cases[] = {
+        {"centred nolvex on 1366 x 768: 80 px to the left", {QPoint(400, 200), kNolvex}, kSmallLaptop, {320, 200}},
+        {"centred nolvex on 1280 x 800: left on a tie", {QPoint(359, 200), kNolvex}, kLaptop, {234, 200}},
+        {"nearer the left edge: to the right", {QPoint(300, 0), kNolvex}, QRect(0, 0, 1100, 800), {484, 0}},
+        {"room on the right already", {QPoint(0, 0), kNolvex}, kLaptop, {0, 0}},
+        {"no room side by side at all", {QPoint(100, 0), kNolvex}, QRect(0, 0, 1000, 700), {100, 0}},
+    };
+    for (const auto &c : cases) {
+        const QRect moved = rdwidgets::RoomBeside(c.parent, kPulse, c.available);
+        EXPECT_EQ(moved, QRect(c.expected, kNolvex)) << c.what;
+        if (moved != c.parent) {
+            const QRect beside = rdwidgets::PlaceBeside(moved, kPulse, c.available);
+            EXPECT_FALSE(beside.intersects(moved)) << c.what;
+        }
+    }
+}
+
 // Both screens come from two_screens.json; the second lies right of the first.
 QScreen *ScreenNamed(const char *name)
 {
@@ -131,6 +155,8 @@ TEST(WindowPlacement, MeterWindowsOpenOnTheMainWindowsScreen)
     main.OnInitDialog();
     main.waitForLine();
     ASSERT_EQ(main.screen(), screen);
+    // Shown on a screen lower than it, the main window itself fits the screen.
+    ExpectOnScreen(&main, screen, main.windowTitle());
 
     main.extras().monitorButton()->click();
     rdtraffic::TrafficWindow *monitor = main.extras().trafficWindow();
@@ -141,6 +167,12 @@ TEST(WindowPlacement, MeterWindowsOpenOnTheMainWindowsScreen)
     monitor->move(screen->geometry().topLeft() + QPoint(20, 30));
     main.extras().monitorButton()->click();
     EXPECT_EQ(monitor->pos(), screen->geometry().topLeft() + QPoint(20, 30));
+    // Closed after being moved partly past the screen's right and bottom edges:
+    // opened again wholly on the screen.
+    monitor->close();
+    monitor->move(screen->geometry().bottomRight() - QPoint(200, 150));
+    main.extras().monitorButton()->click();
+    ExpectOnScreen(monitor, screen, QStringLiteral("通讯监视"));
     // Closed, the main window taken to the other screen, opened again: beside it there.
     QScreen *other = ScreenNamed("s1280x800");
     ASSERT_NE(other, nullptr);
@@ -182,6 +214,10 @@ TEST(WindowPlacement, ModuleWindowsOpenBesideNolvexWithoutCoveringEachOther)
     ExpectOnScreen(main.pulseWindow(), screen, main.pulseWindow()->windowTitle());
     ExpectOnScreen(main.analogWindow(), screen, main.analogWindow()->windowTitle());
     EXPECT_FALSE(main.pulseWindow()->frameGeometry().intersects(main.analogWindow()->frameGeometry()));
+    // Nor the module window: it moved aside to make room.
+    for (const QWidget *w : {static_cast<QWidget *>(main.pulseWindow()), static_cast<QWidget *>(main.analogWindow())})
+        EXPECT_FALSE(w->frameGeometry().intersects(main.frameGeometry())) << w->windowTitle().toStdString();
+    ExpectOnScreen(&main, screen, main.windowTitle());
 
     const auto buttons = main.findChildren<QPushButton *>();
     for (QPushButton *button : buttons)
