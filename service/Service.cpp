@@ -274,33 +274,19 @@ void Service::reload(const ServiceConfig &next, const QString &mqttPassword)
     const bool sameRecordDir = next.recordDir == m_config.recordDir;
     if (!next.recordDir.isEmpty() && !QDir().mkpath(next.recordDir))
         log(QCoreApplication::translate("rd5800d", "无法创建记录文件夹 %1").arg(next.recordDir));
-    std::vector<MeterEntry> meters;
-    std::vector<std::unique_ptr<RecordFile>> recorders;
-    int kept = 0;
-    for (const MeterSpec &spec : next.meters) {
-        std::unique_ptr<RecordFile> file;
-        MeterEntry entry;
-        entry.spec = spec;
+    // Which old meter each new one continues: same name, address and adapter.
+    std::vector<int> from(next.meters.size(), -1);
+    std::vector<bool> kept(m_meters.size(), false);
+    for (size_t n = 0; n < next.meters.size(); ++n)
         for (size_t i = 0; i < m_meters.size(); ++i) {
             const MeterSpec &old = m_meters[i].spec;
-            if (old.name != spec.name || old.address != spec.address || old.adapter != spec.adapter)
-                continue;
-            entry = std::move(m_meters[i]);
-            if (sameRecordDir && i < m_recorders.size())
-                file = std::move(m_recorders[i]);   // stays open: no row of a kept meter is lost
-            ++kept;
-            break;
+            const MeterSpec &spec = next.meters[n];
+            if (old.name == spec.name && old.address == spec.address && old.adapter == spec.adapter) {
+                from[n] = int(i);
+                kept[i] = true;
+                break;
+            }
         }
-        if (!file && !next.recordDir.isEmpty()) {
-            file = std::make_unique<RecordFile>(QDir(next.recordDir).filePath(spec.name + QStringLiteral(".csv")));
-            QString error;
-            if (!file->open(&error))
-                log(error);   // tried again at each row
-        }
-        meters.push_back(std::move(entry));
-        if (file)
-            recorders.push_back(std::move(file));
-    }
     QStringList removed;
     for (const MeterEntry &m : m_meters)
         if (std::none_of(next.meters.begin(), next.meters.end(), [&m](const MeterSpec &s) { return s.name == m.spec.name; }))
@@ -310,22 +296,47 @@ void Service::reload(const ServiceConfig &next, const QString &mqttPassword)
                              || next.mqttUser != m_config.mqttUser || mqttPassword != m_mqttPassword
                              || next.mqttPrefix != m_config.mqttPrefix;
     if (m_mqtt) {
-        // Meters that are gone: offline, and their discovery configs cleared
-        // (an empty retained message), so Home Assistant drops their sensors.
-        for (const MeterEntry &m : m_meters) {
-            if (!removed.contains(m.spec.name))
-                continue;
-            m_mqtt->publish(m_config.mqttPrefix + QLatin1Char('/') + m.spec.name + QStringLiteral("/availability"), "offline");
-            for (const auto &config : DiscoveryConfigs(m, m_config.mqttPrefix))
-                m_mqtt->publish(config.first, QByteArray());
+        // A meter that is gone or changed: its discovery configs cleared (an
+        // empty retained message), so Home Assistant drops its sensors; one
+        // that is gone is published offline as well.
+        for (size_t i = 0; i < m_meters.size(); ++i) {
+            const MeterEntry &m = m_meters[i];
+            const QString availability = m_config.mqttPrefix + QLatin1Char('/') + m.spec.name + QStringLiteral("/availability");
+            if (!kept[i])
+                for (const auto &config : DiscoveryConfigs(m, m_config.mqttPrefix))
+                    m_mqtt->publish(config.first, QByteArray());
+            if (removed.contains(m.spec.name) || mqttChanged)
+                m_mqtt->publish(availability, "offline");
         }
         if (mqttChanged) {
-            for (const MeterEntry &m : m_meters)
-                m_mqtt->publish(m_config.mqttPrefix + QLatin1Char('/') + m.spec.name + QStringLiteral("/availability"), "offline");
             m_mqtt->stop();
             m_mqtt.reset();
         }
     }
+
+    std::vector<MeterEntry> meters;
+    std::vector<std::unique_ptr<RecordFile>> recorders;
+    for (size_t n = 0; n < next.meters.size(); ++n) {
+        MeterEntry entry;
+        entry.spec = next.meters[n];
+        std::unique_ptr<RecordFile> file;
+        if (from[n] >= 0) {
+            const size_t i = size_t(from[n]);
+            entry = std::move(m_meters[i]);
+            if (sameRecordDir && i < m_recorders.size())
+                file = std::move(m_recorders[i]);   // stays open: no row of a kept meter is lost
+        }
+        if (!file && !next.recordDir.isEmpty()) {
+            file = std::make_unique<RecordFile>(QDir(next.recordDir).filePath(entry.spec.name + QStringLiteral(".csv")));
+            QString error;
+            if (!file->open(&error))
+                log(error);   // tried again at each row
+        }
+        meters.push_back(std::move(entry));
+        if (file)
+            recorders.push_back(std::move(file));
+    }
+    const int keptCount = int(std::count(kept.begin(), kept.end(), true));
     const bool httpChanged = next.httpAddress != m_config.httpAddress || next.httpPort != m_config.httpPort;
     if (httpChanged)
         m_http.reset();
@@ -336,7 +347,7 @@ void Service::reload(const ServiceConfig &next, const QString &mqttPassword)
     m_mqttPassword = mqttPassword;
 
     log(QCoreApplication::translate("rd5800d", "已重新读取配置: %1 台仪表 (保留 %2 台, 新增或更改 %3 台, 移除 %4 台)")
-            .arg(m_meters.size()).arg(kept).arg(int(m_meters.size()) - kept).arg(removed.size()));
+            .arg(m_meters.size()).arg(keptCount).arg(int(m_meters.size()) - keptCount).arg(removed.size()));
     if (httpChanged && m_config.httpPort != 0) {
         QString error;
         if (!startHttp(&error))

@@ -327,8 +327,16 @@ TEST(ServiceReload, AppliesAChangedFileAndKeepsTheOldOneOnAMistake)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(text);
     };
+    // With a broker when mosquitto is installed: the meters' availability follows the file.
+    const quint16 mqttPort = svctest::FreePort();
+    std::unique_ptr<svctest::Broker> broker;
+    if (!QStandardPaths::findExecutable("mosquitto").isEmpty() || QFile::exists("/usr/sbin/mosquitto")) {
+        broker = std::make_unique<svctest::Broker>(mqttPort, dir.path());
+        ASSERT_TRUE(broker->started());
+    }
     const QByteArray common = "adapter = " + QFile::encodeName(QString::fromStdString(sim.device())) + "\nrecord-dir = "
-                              + QFile::encodeName(dir.path()) + "\nhttp = 127.0.0.1:" + QByteArray::number(port) + "\n";
+                              + QFile::encodeName(dir.path()) + "\nhttp = 127.0.0.1:" + QByteArray::number(port) + "\n"
+                              + (broker ? "mqtt = 127.0.0.1:" + QByteArray::number(mqttPort) + "\n" : QByteArray("# no broker\n"));
     write(common + "meter = a=1\nmeter = b=2\n");
     Daemon d(kService, {"--config", conf});
     ASSERT_TRUE(WaitForHttp(port)) << d.log().toStdString();
@@ -337,9 +345,19 @@ TEST(ServiceReload, AppliesAChangedFileAndKeepsTheOldOneOnAMistake)
     const int rowsBefore = int(Lines(dir.filePath("a.csv")).size());
     ASSERT_GE(rowsBefore, 3);
 
+    std::unique_ptr<svctest::Subscriber> sub;
+    if (broker)
+        sub = std::make_unique<svctest::Subscriber>(mqttPort, QStringList{"rd5800/#"});
+    if (sub)
+        EXPECT_EQ(sub->waitFor("rd5800/b/availability", 10000), "online");
     write(common + "meter = a=1\nmeter = c=5\n");
     d.signal(SIGHUP);
     ASSERT_TRUE(d.waitForLog(QString::fromUtf8("已重新读取配置"), 15000)) << d.log().toStdString();
+    EXPECT_TRUE(d.log().contains(QString::fromUtf8("(保留 1 台, 新增或更改 1 台, 移除 1 台)"))) << d.log().toStdString();
+    if (sub) {   // the removed meter is published offline, the added one online
+        EXPECT_EQ(sub->waitFor("rd5800/b/availability", 10000, 2), "offline");
+        EXPECT_EQ(sub->waitFor("rd5800/c/availability", 10000), "online");
+    }
     for (int i = 0; i < 50 && Lines(dir.filePath("c.csv")).size() < 3; ++i)
         QThread::msleep(200);
     EXPECT_GE(Lines(dir.filePath("c.csv")).size(), 3);
@@ -356,7 +374,7 @@ TEST(ServiceReload, AppliesAChangedFileAndKeepsTheOldOneOnAMistake)
     ASSERT_TRUE(d.waitForLog(QString::fromUtf8("重新读取配置失败"), 15000)) << d.log().toStdString();
     const QStringList failed = d.log().split('\n').filter(QString::fromUtf8("重新读取配置失败"));
     ASSERT_EQ(failed.size(), 1);
-    EXPECT_TRUE(failed.first().contains("rd5800d.conf:5")) << failed.first().toStdString();
+    EXPECT_TRUE(failed.first().contains("rd5800d.conf:6")) << failed.first().toStdString();
     EXPECT_EQ(MeterNames(port), (QStringList{"a", "c"}));   // the old configuration runs on
     EXPECT_EQ(d.stop(), 0);
 }
