@@ -67,6 +67,8 @@ bool ReadPassword(const rdsvc::ServiceConfig &config, QString *password, QString
         return false;
     }
     *password = QString::fromUtf8(file.readLine()).trimmed();
+    if (credential)
+        rdsvc::LogLine(QCoreApplication::translate("rd5800d", "MQTT 密码取自 systemd 凭据 %1").arg(path));
     return true;
 }
 

@@ -2437,5 +2437,9 @@ Example: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt loc
         <source>文件名过长</source>
         <translation>File name too long</translation>
     </message>
+    <message>
+        <source>MQTT 密码取自 systemd 凭据 %1</source>
+        <translation>MQTT password taken from the systemd credential %1</translation>
+    </message>
 </context>
 </TS>
