@@ -136,7 +136,8 @@ bool HttpApi::listen(const QHostAddress &address, quint16 port, QString *error)
     m_daemon = MHD_start_daemon(
         flags, port, nullptr, nullptr, &Callbacks::request, this,
         MHD_OPTION_SOCK_ADDR, reinterpret_cast<sockaddr *>(&storage),
-        MHD_OPTION_LISTENING_ADDRESS_REUSE, 1u,
+        // No MHD_OPTION_LISTENING_ADDRESS_REUSE: it means SO_REUSEPORT, which
+        // would let a second service bind the same port without a word.
         // One more than the cap: the newest connection is let in long enough to
         // close the oldest idle one (connectionStarted).
         MHD_OPTION_CONNECTION_LIMIT, unsigned(kMaxConnections + 1),
