@@ -345,12 +345,14 @@ QString ApplySetting(const Setting &s, ServiceConfig &c)
 }
 
 // What the settings together must say: an adapter for every meter, one
-// address once per adapter.
-QString CheckWhole(ServiceConfig &c)
+// address once per adapter. `meter` is set to the index of the meter a
+// mistake is about, so that its file line can be named.
+QString CheckWhole(ServiceConfig &c, int *meter)
 {
     if (c.meters.empty())
         return QCoreApplication::translate("rd5800d", "没有仪表: 请用 --meter NAME=ADDRESS 指定至少一台");
     for (MeterSpec &m : c.meters) {
+        *meter = int(&m - c.meters.data());
         if (m.adapter.isEmpty()) {
             if (c.adapters.isEmpty())
                 return QCoreApplication::translate("rd5800d", "没有适配器: 请用 --adapter 指定串口设备或网关");
@@ -365,10 +367,13 @@ QString CheckWhole(ServiceConfig &c)
     }
     for (size_t i = 0; i < c.meters.size(); ++i)
         for (size_t j = 0; j < i; ++j)
-            if (c.meters[i].adapter == c.meters[j].adapter && c.meters[i].address == c.meters[j].address)
+            if (c.meters[i].adapter == c.meters[j].adapter && c.meters[i].address == c.meters[j].address) {
+                *meter = int(i);
                 return QCoreApplication::translate("rd5800d", "地址重复: %1 与 %2 在 %3 上都是地址 %4")
                     .arg(c.meters[j].name, c.meters[i].name, c.meters[i].adapter)
                     .arg(c.meters[i].address);
+            }
+    *meter = -1;
     // An adapter is opened only to poll meters: one named without any is a
     // mistake (a meter forgotten, or a leftover line), not a port to hold.
     for (const QString &adapter : c.adapters)
@@ -437,14 +442,20 @@ ServiceConfig ParseServiceConfig(const QStringList &arguments, FileReader readFi
     for (const Setting &s : cli)
         if (s.name != QLatin1String("config"))
             all.push_back(s);
+    std::vector<QString> meterWhere;   // the file line of each meter, in order
     for (const Setting &s : all) {
         const QString error = ApplySetting(s, c);
         if (!error.isEmpty()) {
             c.error = s.where.isEmpty() ? error : QStringLiteral("%1: %2").arg(s.where, error);
             return c;
         }
+        if (s.name == QLatin1String("meter"))
+            meterWhere.push_back(s.where);
     }
-    c.error = CheckWhole(c);
+    int meter = -1;
+    c.error = CheckWhole(c, &meter);
+    if (!c.error.isEmpty() && meter >= 0 && size_t(meter) < meterWhere.size() && !meterWhere[size_t(meter)].isEmpty())
+        c.error = QStringLiteral("%1: %2").arg(meterWhere[size_t(meter)], c.error);
     return c;
 }
 

@@ -129,6 +129,7 @@ TEST(ServiceOptions, FileMistakesNameTheirLineAndWhatToWrite)
         {"adapter = /dev/ttyUSB0\n\nmeter = a=0\n", "f.conf:3: --meter"},
         {"adapter = /dev/ttyUSB0\nmeter = a=1\nmqtt = nohost\n", "f.conf:3: --mqtt"},
         {"adaptor = /dev/ttyUSB0\n", "f.conf:1: 未知的键 adaptor, 是否想写 adapter?"},
+        {"adapter = /dev/ttyUSB0\nmeter = a=1\n# pump\nmeter = b=1\n", "f.conf:4: 地址重复"},
         {"meter = a=1\nrecord_dir = /tmp\n", "f.conf:2: 未知的键 record_dir, 是否想写 record-dir?"},
         {"colour = blue\n", "f.conf:1: 无法理解的行: colour = blue"},
         {"adapter = /dev/ttyUSB0   # the USB one\n", "f.conf:1: adapter 的值中有 \" #\""},
