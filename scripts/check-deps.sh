@@ -24,7 +24,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 # Programs the scripts and tests start. The optional ones are checked when present.
 programs=(bash sh cmake ctest make c++ g++ pkg-config mbpoll socat Xvfb xvfb-run xauth mosquitto mosquitto_sub promtool)
-optional_programs=(clang clang++)
+optional_programs=(clang clang++ systemd-analyze unshare)
 
 list_file=
 build=$here/../build-test

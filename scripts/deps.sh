@@ -17,9 +17,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libmodbus-dev mbpoll socat
   xvfb xauth
-  # rd5800d: MQTT client, HTTP server; the broker and promtool for its tests.
-  # qt6-httpserver-dev needs Qt6WebSockets's CMake files but does not depend on their package.
-  libpaho-mqtt-dev qt6-httpserver-dev qt6-websockets-dev mosquitto mosquitto-clients prometheus
+  # rd5800d: MQTT client, HTTP server; the broker and promtool for its tests;
+  # systemd-analyze (package systemd) scores the unit's hardening.
+  libpaho-mqtt-dev libmicrohttpd-dev mosquitto mosquitto-clients prometheus systemd
 )
 # clang builds the fuzz targets; the tests run without it when it is missing.
 optional=(clang libclang-rt-dev)

@@ -4,7 +4,9 @@
 #include "MqttLink.h"
 #include "Payloads.h"
 #include "Poller.h"
-#include "meter/recording/CsvRecorder.h"
+#include "RecordFile.h"
+#include "SystemText.h"
+#include "meter/recording/CsvFormat.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -12,6 +14,7 @@
 #include <QJsonDocument>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace rdsvc {
@@ -53,43 +56,63 @@ bool Service::start(QString *error)
             return false;
         }
         for (const MeterEntry &m : m_meters) {
-            auto recorder = std::make_unique<rdrec::CsvRecorder>();
-            const QString path = QDir(m_config.recordDir).filePath(m.spec.name + QStringLiteral(".csv"));
-            if (!recorder->open(path, error))
+            auto recorder = std::make_unique<RecordFile>(QDir(m_config.recordDir).filePath(m.spec.name + QStringLiteral(".csv")));
+            if (!recorder->open(error))
                 return false;
             m_recorders.push_back(std::move(recorder));
         }
     }
-    if (!m_config.once && m_config.httpPort != 0) {
-        m_http = std::make_unique<HttpApi>(m_meters);
-        if (!m_http->listen(m_config.httpAddress, m_config.httpPort, error))
-            return false;
-        log(QCoreApplication::translate("rd5800d", "HTTP 服务: http://%1:%2/metrics").arg(m_config.httpAddress.toString()).arg(m_config.httpPort));
-    }
-    if (!m_config.once && !m_config.mqttHost.isEmpty()) {
-        MqttSettings s;
-        s.host = m_config.mqttHost;
-        s.port = m_config.mqttPort;
-        s.user = m_config.mqttUser;
-        s.password = m_mqttPassword;
-        s.prefix = m_config.mqttPrefix;
-        m_mqtt = std::make_unique<MqttLink>(s);
-        connect(m_mqtt.get(), &MqttLink::connected, this, [this] {
-            m_mqttDownSaid = false;
-            log(QCoreApplication::translate("rd5800d", "已连接 MQTT 服务器 %1:%2").arg(m_config.mqttHost).arg(m_config.mqttPort));
-            publishAll();
-        });
-        connect(m_mqtt.get(), &MqttLink::disconnected, this, [this](const QString &reason, int retrySeconds) {
-            // The first failure is an event; the retries after it only with --verbose.
-            if (m_mqttDownSaid && !m_config.verbose)
-                return;
-            m_mqttDownSaid = true;
-            log(QCoreApplication::translate("rd5800d", "MQTT 服务器 %1:%2 不可用 (%3), %4 秒后重试")
-                    .arg(m_config.mqttHost).arg(m_config.mqttPort).arg(reason).arg(retrySeconds));
-        });
-        m_mqtt->start();
-    }
+    if (!m_config.once && !HasOutput(m_config))
+        log(QCoreApplication::translate("rd5800d", "注意: 没有配置任何输出 (mqtt, http, record-dir), 读数只在内存中"));
+    if (!m_config.once && m_config.httpPort != 0 && !startHttp(error))
+        return false;
+    if (!m_config.once && !m_config.mqttHost.isEmpty())
+        startMqtt();
+    startPoller();
+    return true;
+}
 
+bool Service::startHttp(QString *error)
+{
+    HttpExtras extras;
+    extras.metrics = [this] { return recordMetrics(); };
+    extras.problems = [this] { return recordProblems(); };
+    m_http = std::make_unique<HttpApi>(m_meters, extras);
+    if (!m_http->listen(m_config.httpAddress, m_config.httpPort, error)) {
+        m_http.reset();
+        return false;
+    }
+    log(QCoreApplication::translate("rd5800d", "HTTP 服务: http://%1:%2/metrics").arg(m_config.httpAddress.toString()).arg(m_config.httpPort));
+    return true;
+}
+
+void Service::startMqtt()
+{
+    MqttSettings s;
+    s.host = m_config.mqttHost;
+    s.port = m_config.mqttPort;
+    s.user = m_config.mqttUser;
+    s.password = m_mqttPassword;
+    s.prefix = m_config.mqttPrefix;
+    m_mqtt = std::make_unique<MqttLink>(s);
+    connect(m_mqtt.get(), &MqttLink::connected, this, [this] {
+        m_mqttDownSaid = false;
+        log(QCoreApplication::translate("rd5800d", "已连接 MQTT 服务器 %1:%2").arg(m_config.mqttHost).arg(m_config.mqttPort));
+        publishAll();
+    });
+    connect(m_mqtt.get(), &MqttLink::disconnected, this, [this](const QString &reason, int retrySeconds) {
+        // The first failure is an event; the retries after it only with --verbose.
+        if (m_mqttDownSaid && !m_config.verbose)
+            return;
+        m_mqttDownSaid = true;
+        log(QCoreApplication::translate("rd5800d", "MQTT 服务器 %1:%2 不可用 (%3), %4 秒后重试")
+                .arg(m_config.mqttHost).arg(m_config.mqttPort).arg(reason).arg(retrySeconds));
+    });
+    m_mqtt->start();
+}
+
+void Service::startPoller()
+{
     m_poller = std::make_unique<Poller>(m_config, m_meters);
     connect(m_poller.get(), &Poller::polled, this, &Service::onPolled);
     connect(m_poller.get(), &Poller::portFailed, this,
@@ -106,7 +129,6 @@ bool Service::start(QString *error)
                 .arg(m_config.intervalSeconds).arg(names.join(QLatin1Char(' '))));
     }
     m_poller->start(m_config.once);
-    return true;
 }
 
 void Service::onPolled(int index, const PollResult &result)
@@ -123,14 +145,59 @@ void Service::onPolled(int index, const PollResult &result)
         log(QStringLiteral("%1: status %2, %3/%4").arg(m.spec.name).arg(int(result.refresh.status))
                 .arg(result.refresh.replies).arg(result.refresh.requests));
     const bool fresh = result.refresh.status == rdov::MeterStatus::Ok && m.reading;
-    if (fresh && !m_recorders.empty()) {
-        rdrec::CsvRecorder &rec = *m_recorders[size_t(index)];
-        QString error;
-        if (rec.isOpen() && !rec.append(*m.reading, &error))
-            log(error);
-    }
+    if (fresh && !m_recorders.empty())
+        record(size_t(index));
     if (m_mqtt && (fresh || change != Change::None))
         publishMeter(m);
+}
+
+// The reading's row into the meter's file. A failure is logged when it starts
+// and when writing works again, not at every row; the rows between are counted.
+void Service::record(size_t index)
+{
+    RecordFile &file = *m_recorders[index];
+    switch (file.append(rdrec::CsvRow(*m_meters[index].reading))) {
+    case RecordFile::Outcome::Failed:
+        log(file.failureText());
+        break;
+    case RecordFile::Outcome::Resumed:
+        log(QCoreApplication::translate("rd5800d", "记录文件 %1 又可以写入了, 继续记录 (至今共 %2 行未能写入)")
+                .arg(QDir::toNativeSeparators(file.path())).arg(file.lostRows()));
+        break;
+    case RecordFile::Outcome::Written:
+    case RecordFile::Outcome::StillFailing:
+        break;
+    }
+}
+
+// With --record-dir, /metrics tells per meter whether its file takes the rows
+// and how many could not be written.
+QByteArray Service::recordMetrics() const
+{
+    if (m_recorders.empty())
+        return {};
+    QByteArray errors = "# HELP rd5800_record_errors_total Rows that could not be written to the meter's CSV file.\n"
+                        "# TYPE rd5800_record_errors_total counter\n";
+    QByteArray ok = "# HELP rd5800_recording_ok 1 while the meter's CSV file takes its rows, 0 while writing it fails.\n"
+                    "# TYPE rd5800_recording_ok gauge\n";
+    for (size_t i = 0; i < m_recorders.size() && i < m_meters.size(); ++i) {
+        const QByteArray label = "{meter=\"" + m_meters[i].spec.name.toUtf8() + "\"} ";
+        errors += "rd5800_record_errors_total" + label + QByteArray::number(m_recorders[i]->lostRows()) + '\n';
+        ok += "rd5800_recording_ok" + label + (m_recorders[i]->failing() ? "0\n" : "1\n");
+    }
+    return errors + ok;
+}
+
+// One line per meter whose file is failing, for /healthz (which then answers 503).
+QByteArray Service::recordProblems() const
+{
+    QByteArray lines;
+    for (size_t i = 0; i < m_recorders.size() && i < m_meters.size(); ++i)
+        if (m_recorders[i]->failing())
+            lines += "recording " + m_meters[i].spec.name.toUtf8() + " failing: "
+                     + SystemReasonEnglish(m_recorders[i]->lastError()).toUtf8() + " ("
+                     + QByteArray::number(m_recorders[i]->lostRows()) + " rows not written)\n";
+    return lines;
 }
 
 void Service::publishMeter(const MeterEntry &m)
@@ -164,8 +231,15 @@ void Service::onOnceDone()
     std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
     std::fflush(stdout);
     bool all = true;
-    for (const MeterEntry &m : m_meters)
+    for (const MeterEntry &m : m_meters) {
         all = all && m.lastStatus == rdov::MeterStatus::Ok;
+        if (m.lastStatus != rdov::MeterStatus::Ok) {
+            const QByteArray line = QCoreApplication::translate("rd5800d", "rd5800d: 仪表 %1 (地址 %2, %3) 未应答\n")
+                                        .arg(m.spec.name).arg(m.spec.address).arg(m.spec.adapter).toUtf8();
+            std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+        }
+    }
+    std::fflush(stderr);
     for (auto &r : m_recorders)
         r->close();
     emit finished(all ? 0 : 1);
@@ -187,6 +261,105 @@ void Service::shutdown()
         m_mqtt->stop();   // publishes the service's own offline, waits a bounded time for delivery
     }
     emit finished(0);
+}
+
+void Service::reload(const ServiceConfig &next, const QString &mqttPassword)
+{
+    if (m_shuttingDown || m_config.once)
+        return;
+    // The poll ends first (its line work finishes, its ports close), so that
+    // the book can change under no one; results still queued are dropped with it.
+    m_poller.reset();
+
+    const bool sameRecordDir = next.recordDir == m_config.recordDir;
+    if (!next.recordDir.isEmpty() && !QDir().mkpath(next.recordDir))
+        log(QCoreApplication::translate("rd5800d", "无法创建记录文件夹 %1").arg(next.recordDir));
+    // Which old meter each new one continues: same name, address and adapter.
+    std::vector<int> from(next.meters.size(), -1);
+    std::vector<bool> kept(m_meters.size(), false);
+    for (size_t n = 0; n < next.meters.size(); ++n)
+        for (size_t i = 0; i < m_meters.size(); ++i) {
+            const MeterSpec &old = m_meters[i].spec;
+            const MeterSpec &spec = next.meters[n];
+            if (old.name == spec.name && old.address == spec.address && old.adapter == spec.adapter) {
+                from[n] = int(i);
+                kept[i] = true;
+                break;
+            }
+        }
+    QStringList removed;
+    for (const MeterEntry &m : m_meters)
+        if (std::none_of(next.meters.begin(), next.meters.end(), [&m](const MeterSpec &s) { return s.name == m.spec.name; }))
+            removed << m.spec.name;
+
+    const bool mqttChanged = next.mqttHost != m_config.mqttHost || next.mqttPort != m_config.mqttPort
+                             || next.mqttUser != m_config.mqttUser || mqttPassword != m_mqttPassword
+                             || next.mqttPrefix != m_config.mqttPrefix;
+    if (m_mqtt) {
+        // A meter that is gone or changed: its discovery configs cleared (an
+        // empty retained message), so Home Assistant drops its sensors; one
+        // that is gone is published offline as well.
+        for (size_t i = 0; i < m_meters.size(); ++i) {
+            const MeterEntry &m = m_meters[i];
+            const QString availability = m_config.mqttPrefix + QLatin1Char('/') + m.spec.name + QStringLiteral("/availability");
+            if (!kept[i])
+                for (const auto &config : DiscoveryConfigs(m, m_config.mqttPrefix))
+                    m_mqtt->publish(config.first, QByteArray());
+            if (removed.contains(m.spec.name) || mqttChanged)
+                m_mqtt->publish(availability, "offline");
+        }
+        if (mqttChanged) {
+            m_mqtt->stop();
+            m_mqtt.reset();
+        }
+    }
+
+    std::vector<MeterEntry> meters;
+    std::vector<std::unique_ptr<RecordFile>> recorders;
+    for (size_t n = 0; n < next.meters.size(); ++n) {
+        MeterEntry entry;
+        entry.spec = next.meters[n];
+        std::unique_ptr<RecordFile> file;
+        if (from[n] >= 0) {
+            const size_t i = size_t(from[n]);
+            entry = std::move(m_meters[i]);
+            if (sameRecordDir && i < m_recorders.size())
+                file = std::move(m_recorders[i]);   // stays open: no row of a kept meter is lost
+        }
+        if (!file && !next.recordDir.isEmpty()) {
+            file = std::make_unique<RecordFile>(QDir(next.recordDir).filePath(entry.spec.name + QStringLiteral(".csv")));
+            QString error;
+            if (!file->open(&error))
+                log(error);   // tried again at each row
+        }
+        meters.push_back(std::move(entry));
+        if (file)
+            recorders.push_back(std::move(file));
+    }
+    const int keptCount = int(std::count(kept.begin(), kept.end(), true));
+    const bool httpChanged = next.httpAddress != m_config.httpAddress || next.httpPort != m_config.httpPort;
+    if (httpChanged)
+        m_http.reset();
+
+    m_meters = std::move(meters);   // the same vector object: the HTTP answers read it
+    m_recorders = std::move(recorders);
+    m_config = next;
+    m_mqttPassword = mqttPassword;
+
+    log(QCoreApplication::translate("rd5800d", "已重新读取配置: %1 台仪表 (保留 %2 台, 新增或更改 %3 台, 移除 %4 台)")
+            .arg(m_meters.size()).arg(keptCount).arg(int(m_meters.size()) - keptCount).arg(removed.size()));
+    if (httpChanged && m_config.httpPort != 0) {
+        QString error;
+        if (!startHttp(&error))
+            log(error);
+    }
+    if (!m_config.mqttHost.isEmpty()) {
+        if (!m_mqtt)
+            startMqtt();
+        else
+            publishAll();   // the discovery of new meters
+    }
+    startPoller();
 }
 
 } // namespace rdsvc

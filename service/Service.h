@@ -11,15 +11,12 @@
 #include <memory>
 #include <vector>
 
-namespace rdrec {
-class CsvRecorder;
-}
-
 namespace rdsvc {
 
 class HttpApi;
 class MqttLink;
 class Poller;
+class RecordFile;
 
 class Service : public QObject {
     Q_OBJECT
@@ -32,6 +29,12 @@ public:
     bool start(QString *error);
     // SIGTERM: stops the poll, closes the files, publishes offline; finished(0) follows.
     void shutdown();
+    // SIGHUP with a configuration that was read without a mistake: the poll
+    // restarts with it. Meters with the same name, address and adapter keep
+    // their state and their open CSV file; removed ones are published offline
+    // and their discovery configs cleared; MQTT and HTTP restart only when
+    // their own settings changed.
+    void reload(const ServiceConfig &config, const QString &mqttPassword);
 
     const std::vector<MeterEntry> &meters() const { return m_meters; }
 
@@ -45,11 +48,17 @@ private:
     void publishMeter(const MeterEntry &m);
     void publishAll();
     void log(const QString &text) const;
+    void startMqtt();
+    void startPoller();
+    bool startHttp(QString *error);
+    void record(size_t index);
+    QByteArray recordMetrics() const;
+    QByteArray recordProblems() const;
 
     ServiceConfig m_config;
     QString m_mqttPassword;
     std::vector<MeterEntry> m_meters;
-    std::vector<std::unique_ptr<rdrec::CsvRecorder>> m_recorders;   // per meter, empty without --record-dir
+    std::vector<std::unique_ptr<RecordFile>> m_recorders;   // per meter, empty without --record-dir
     std::unique_ptr<Poller> m_poller;
     std::unique_ptr<MqttLink> m_mqtt;
     std::unique_ptr<HttpApi> m_http;

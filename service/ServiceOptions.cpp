@@ -1,6 +1,7 @@
 // Parsing of rd5800d's command line and configuration file; no sockets, no ports.
 #include "ServiceOptions.h"
 
+#include "SystemText.h"
 #include "link/PortName.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,9 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace rdsvc {
 
@@ -73,15 +77,69 @@ struct Setting {
     QString name;
     QString value;
     bool hasValue = false;
+    QString where;   // "FILE:LINE" for a line of the configuration file
 };
+
+int g_readError = 0;   // errno of ReadRealFile's last failure
 
 bool ReadRealFile(const QString &path, QByteArray *contents)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    g_readError = 0;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        g_readError = errno;
         return false;
-    *contents = file.readAll();
-    return true;
+    }
+    contents->clear();
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            g_readError = errno;
+        if (n <= 0)
+            break;
+        contents->append(buffer, qsizetype(n));
+    }
+    ::close(fd);
+    return g_readError == 0;
+}
+
+// Edit distance, for the nearest key to a mistyped one.
+int Distance(const QString &a, const QString &b)
+{
+    std::vector<int> row(size_t(b.size()) + 1);
+    for (int j = 0; j <= b.size(); ++j)
+        row[size_t(j)] = j;
+    for (int i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int up = row[size_t(j)];
+            row[size_t(j)] = std::min({up + 1, row[size_t(j) - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = up;
+        }
+    }
+    return row[size_t(b.size())];
+}
+
+// The key of the file nearest to `name` when it is close enough to be a typing
+// mistake ("adaptor" -> "adapter"), else empty.
+QString NearestKey(const QString &name)
+{
+    QString best;
+    int bestDistance = 3;
+    for (const OptionDef &o : kOptions) {
+        if (!o.inFile)
+            continue;
+        const int d = Distance(name.toLower(), QLatin1String(o.name));
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = QLatin1String(o.name);
+        }
+    }
+    return best;
 }
 
 // "--key value", "--key=value", "-h"; appends to `out` or returns the mistake.
@@ -90,7 +148,7 @@ QString ReadArguments(const QStringList &args, std::vector<Setting> &out)
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         if (a == QLatin1String("-h")) {
-            out.push_back({QStringLiteral("help"), QString(), false});
+            out.push_back({QStringLiteral("help"), QString(), false, QString()});
             continue;
         }
         if (!a.startsWith(QLatin1String("--")) || a.size() == 2)
@@ -124,12 +182,18 @@ QString ReadArguments(const QStringList &args, std::vector<Setting> &out)
 }
 
 // The configuration file: "key = value" or "key" a line; '#' and ';' begin a
-// comment line; a "[section]" line is allowed and means nothing.
+// comment only at the start of a line (after blanks), never after a value,
+// since a path may hold them: a value with " #" in it is refused as a likely
+// comment. A "[section]" line is allowed and means nothing.
 QString ReadConfigFile(const QString &path, FileReader readFile, std::vector<Setting> &out)
 {
     QByteArray bytes;
-    if (!readFile(path, &bytes))
+    if (!readFile(path, &bytes)) {
+        if (readFile == ReadRealFile && g_readError != 0)
+            return QCoreApplication::translate("rd5800d", "无法读取配置文件 %1 (%2)").arg(path, SystemReason(g_readError));
         return QCoreApplication::translate("rd5800d", "无法读取配置文件 %1").arg(path);
+    }
+    static const QRegularExpression trailingComment(QStringLiteral("\\s[#;]"));
     const QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
     for (int n = 0; n < lines.size(); ++n) {
         const QString line = lines[n].trimmed();
@@ -146,8 +210,18 @@ QString ReadConfigFile(const QString &path, FileReader readFile, std::vector<Set
         }
         const OptionDef *def = FindOption(s.name);
         const QString where = QStringLiteral("%1:%2").arg(path).arg(n + 1);
-        if (!def || !def->inFile)
+        s.where = where;
+        if (!def || !def->inFile) {
+            const QString nearest = NearestKey(s.name);
+            if (!nearest.isEmpty() && nearest != s.name)
+                return QCoreApplication::translate("rd5800d", "%1: 未知的键 %2, 是否想写 %3?").arg(where, s.name, nearest);
             return QCoreApplication::translate("rd5800d", "%1: 无法理解的行: %2").arg(where, line);
+        }
+        if (line.contains(QChar(0)))
+            return QCoreApplication::translate("rd5800d", "%1: %2 的值含有 NUL 字节").arg(where, s.name);
+        if (trailingComment.match(s.value).hasMatch())
+            return QCoreApplication::translate("rd5800d", "%1: %2 的值中有 \" #\" 或 \" ;\": 注释只能从行首开始, 请把注释写在单独一行")
+                .arg(where, s.name);
         if (def->arg == Arg::None && s.hasValue && s.value != QLatin1String("true"))
             return QCoreApplication::translate("rd5800d", "%1: %2 不带值").arg(where, s.name);
         if (def->arg == Arg::None)
@@ -243,7 +317,8 @@ QString ApplySetting(const Setting &s, ServiceConfig &c)
             return QCoreApplication::translate("rd5800d", "--mqtt-password-file 需要一个文件名");
         c.mqttPasswordFile = v;
     } else if (name == QLatin1String("mqtt-prefix")) {
-        static const QRegularExpression topic(QStringLiteral("^[^#+\\s]+$"));
+        // No control character either: a NUL would cut every topic at it.
+        static const QRegularExpression topic(QStringLiteral("^[^#+\\s\\x{0}-\\x{1f}\\x{7f}]+$"));
         const QString prefix = v.trimmed();
         if (!topic.match(prefix).hasMatch() || prefix.startsWith(QLatin1Char('/')) || prefix.endsWith(QLatin1Char('/')))
             return QCoreApplication::translate("rd5800d", "--mqtt-prefix 不能为空, 不能含 #, + 或空白, 不能以 / 开头或结尾");
@@ -270,12 +345,14 @@ QString ApplySetting(const Setting &s, ServiceConfig &c)
 }
 
 // What the settings together must say: an adapter for every meter, one
-// address once per adapter.
-QString CheckWhole(ServiceConfig &c)
+// address once per adapter. `meter` is set to the index of the meter a
+// mistake is about, so that its file line can be named.
+QString CheckWhole(ServiceConfig &c, int *meter)
 {
     if (c.meters.empty())
         return QCoreApplication::translate("rd5800d", "没有仪表: 请用 --meter NAME=ADDRESS 指定至少一台");
     for (MeterSpec &m : c.meters) {
+        *meter = int(&m - c.meters.data());
         if (m.adapter.isEmpty()) {
             if (c.adapters.isEmpty())
                 return QCoreApplication::translate("rd5800d", "没有适配器: 请用 --adapter 指定串口设备或网关");
@@ -290,16 +367,29 @@ QString CheckWhole(ServiceConfig &c)
     }
     for (size_t i = 0; i < c.meters.size(); ++i)
         for (size_t j = 0; j < i; ++j)
-            if (c.meters[i].adapter == c.meters[j].adapter && c.meters[i].address == c.meters[j].address)
+            if (c.meters[i].adapter == c.meters[j].adapter && c.meters[i].address == c.meters[j].address) {
+                *meter = int(i);
                 return QCoreApplication::translate("rd5800d", "地址重复: %1 与 %2 在 %3 上都是地址 %4")
                     .arg(c.meters[j].name, c.meters[i].name, c.meters[i].adapter)
                     .arg(c.meters[i].address);
+            }
+    *meter = -1;
+    // An adapter is opened only to poll meters: one named without any is a
+    // mistake (a meter forgotten, or a leftover line), not a port to hold.
+    for (const QString &adapter : c.adapters)
+        if (std::none_of(c.meters.begin(), c.meters.end(), [&adapter](const MeterSpec &m) { return m.adapter == adapter; }))
+            return QCoreApplication::translate("rd5800d", "适配器 %1 上没有仪表: 请用 --meter NAME=ADDRESS@%1 指定, 或去掉这个 --adapter").arg(adapter);
     if (!c.mqttUser.isEmpty() && c.mqttHost.isEmpty())
         return QCoreApplication::translate("rd5800d", "--mqtt-user 需要 --mqtt");
     return QString();
 }
 
 } // namespace
+
+bool HasOutput(const ServiceConfig &c)
+{
+    return !c.mqttHost.isEmpty() || c.httpPort != 0 || !c.recordDir.isEmpty();
+}
 
 QString ServiceHelpText()
 {
@@ -352,14 +442,20 @@ ServiceConfig ParseServiceConfig(const QStringList &arguments, FileReader readFi
     for (const Setting &s : cli)
         if (s.name != QLatin1String("config"))
             all.push_back(s);
+    std::vector<QString> meterWhere;   // the file line of each meter, in order
     for (const Setting &s : all) {
         const QString error = ApplySetting(s, c);
         if (!error.isEmpty()) {
-            c.error = error;
+            c.error = s.where.isEmpty() ? error : QStringLiteral("%1: %2").arg(s.where, error);
             return c;
         }
+        if (s.name == QLatin1String("meter"))
+            meterWhere.push_back(s.where);
     }
-    c.error = CheckWhole(c);
+    int meter = -1;
+    c.error = CheckWhole(c, &meter);
+    if (!c.error.isEmpty() && meter >= 0 && size_t(meter) < meterWhere.size() && !meterWhere[size_t(meter)].isEmpty())
+        c.error = QStringLiteral("%1: %2").arg(meterWhere[size_t(meter)], c.error);
     return c;
 }
 

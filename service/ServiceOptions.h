@@ -53,6 +53,10 @@ struct ServiceConfig {
 using FileReader = bool (*)(const QString &path, QByteArray *contents);
 ServiceConfig ParseServiceConfig(const QStringList &arguments, FileReader readFile = nullptr);
 
+// Whether the configuration sends the readings anywhere (MQTT, HTTP, CSV
+// files, ...): a service without any output is warned about at start.
+bool HasOutput(const ServiceConfig &config);
+
 QString ServiceHelpText();
 // The one line a bad command line or configuration prints on stderr.
 QString ServiceErrorText(const QString &error);

@@ -2454,5 +2454,135 @@ Example: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt loc
         <source>--lang 只接受 zh 或 en</source>
         <translation>--lang accepts only zh or en</translation>
     </message>
+    <message>
+        <source>%1: %2 的值中有 &quot; #&quot; 或 &quot; ;&quot;: 注释只能从行首开始, 请把注释写在单独一行</source>
+        <translation>%1: the value of %2 holds &quot; #&quot; or &quot; ;&quot;: a comment starts only at the start of a line; put the comment on a line of its own</translation>
+    </message>
+    <message>
+        <source>%1: %2 的值含有 NUL 字节</source>
+        <translation>%1: the value of %2 holds a NUL byte</translation>
+    </message>
+    <message>
+        <source>%1: 未知的键 %2, 是否想写 %3?</source>
+        <translation>%1: unknown key %2, did you mean %3?</translation>
+    </message>
+    <message>
+        <source>HTTP: 拒绝了 WebSocket 升级请求 (本服务不提供; 以后的不再记录)</source>
+        <translation>HTTP: refused a WebSocket upgrade request (not offered; further ones are not logged)</translation>
+    </message>
+    <message>
+        <source>rd5800d: 仪表 %1 (地址 %2, %3) 未应答
+</source>
+        <translation>rd5800d: meter %1 (address %2, %3) did not answer
+</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>写入记录文件 %1 失败：%2。未写入的行会计数, 可以写入时自动继续记录。</source>
+        <translation>Writing the record file %1 failed: %2. Rows not written are counted; recording resumes by itself when writing works again.</translation>
+    </message>
+    <message>
+        <source>已重新读取配置: %1 台仪表 (保留 %2 台, 新增或更改 %3 台, 移除 %4 台)</source>
+        <translation>Configuration read again: %1 meters (%2 kept, %3 added or changed, %4 removed)</translation>
+    </message>
+    <message>
+        <source>文件已有其他内容，记录不会覆盖它，请另选文件</source>
+        <translation>The file holds other content; the recording will not overwrite it. Choose another file.</translation>
+    </message>
+    <message>
+        <source>无法打开记录文件 %1：%2</source>
+        <translation>Cannot open the record file %1: %2</translation>
+    </message>
+    <message>
+        <source>无法读取配置文件 %1 (%2)</source>
+        <translation>Cannot read the configuration file %1 (%2)</translation>
+    </message>
+    <message>
+        <source>注意: 没有配置任何输出 (mqtt, http, record-dir), 读数只在内存中</source>
+        <translation>Note: no output is configured (mqtt, http, record-dir); the readings stay in memory only</translation>
+    </message>
+    <message>
+        <source>警告: 可打开的文件数上限 %1 低于所需的 %2 (LimitNOFILE=)</source>
+        <translation>Warning: the open-file limit %1 is below the %2 needed (LimitNOFILE=)</translation>
+    </message>
+    <message>
+        <source>警告: 密码文件 %1 其他用户也能读写 (权限 %2); 请用 chmod 640 或 600, 或用 systemd 的 LoadCredential= 传递密码</source>
+        <translation>Warning: other users may read or write the password file %1 (mode %2); use chmod 640 or 600, or pass the password with systemd&apos;s LoadCredential=</translation>
+    </message>
+    <message>
+        <source>记录文件 %1 又可以写入了, 继续记录 (至今共 %2 行未能写入)</source>
+        <translation>The record file %1 can be written again; recording goes on (%2 rows not written so far)</translation>
+    </message>
+    <message>
+        <source>适配器 %1 上没有仪表: 请用 --meter NAME=ADDRESS@%1 指定, 或去掉这个 --adapter</source>
+        <translation>No meter on adapter %1: name one with --meter NAME=ADDRESS@%1, or remove this --adapter</translation>
+    </message>
+    <message>
+        <source>重新读取配置失败, 继续使用原来的配置: %1</source>
+        <translation>Reading the configuration again failed; the previous one stays in use: %1</translation>
+    </message>
+    <message>
+        <source>设备上没有空间</source>
+        <translation>No space left on device</translation>
+    </message>
+    <message>
+        <source>超出磁盘配额</source>
+        <translation>Disk quota exceeded</translation>
+    </message>
+    <message>
+        <source>文件过大</source>
+        <translation>File too large</translation>
+    </message>
+    <message>
+        <source>输入/输出错误</source>
+        <translation>Input/output error</translation>
+    </message>
+    <message>
+        <source>只读文件系统</source>
+        <translation>Read-only file system</translation>
+    </message>
+    <message>
+        <source>权限不够</source>
+        <translation>Permission denied</translation>
+    </message>
+    <message>
+        <source>不允许的操作</source>
+        <translation>Operation not permitted</translation>
+    </message>
+    <message>
+        <source>没有那个文件或目录</source>
+        <translation>No such file or directory</translation>
+    </message>
+    <message>
+        <source>不是目录</source>
+        <translation>Not a directory</translation>
+    </message>
+    <message>
+        <source>是一个目录</source>
+        <translation>Is a directory</translation>
+    </message>
+    <message>
+        <source>打开的文件过多</source>
+        <translation>Too many open files</translation>
+    </message>
+    <message>
+        <source>系统中打开的文件过多</source>
+        <translation>Too many open files in system</translation>
+    </message>
+    <message>
+        <source>符号连接的层数过多</source>
+        <translation>Too many levels of symbolic links</translation>
+    </message>
+    <message>
+        <source>文件名过长</source>
+        <translation>File name too long</translation>
+    </message>
+    <message>
+        <source>MQTT 密码取自 systemd 凭据 %1</source>
+        <translation>MQTT password taken from the systemd credential %1</translation>
+    </message>
 </context>
 </TS>

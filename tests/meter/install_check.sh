@@ -56,6 +56,9 @@ if [ -x "$build/bin/rd5800d" ]; then
     grep -q '^ExecStart=.*/rd5800d --config /etc/rd5800d.conf$' "$unit" || fail "rd5800d.service: ExecStart"
     grep -q '^Restart=on-failure$' "$unit" || fail "rd5800d.service: no Restart=on-failure"
     grep -q '^SupplementaryGroups=dialout$' "$unit" || fail "rd5800d.service: not in dialout"
+    # Its hardening score (printed), at most 3.0; skipped without systemd-analyze.
+    bash "$(dirname "$0")/../service/unit_score.sh" "$unit" 3.0
+    [ $? -eq 1 ] && fail "rd5800d.service: hardening"
   else
     fail "lib/systemd/system/rd5800d.service missing"
   fi

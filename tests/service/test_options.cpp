@@ -115,3 +115,53 @@ TEST(ServiceOptions, FileThenCommandLine)
     EXPECT_EQ(two.meters[0].adapter, "/dev/ttyS1");
     EXPECT_EQ(two.adapters, (QStringList{"/dev/ttyS1", "/dev/ttyS2"}));
 }
+
+// A mistake in the file names its line, whatever the mistake; a mistyped key
+// gets the nearest one; a comment after a value and a NUL are refused.
+TEST(ServiceOptions, FileMistakesNameTheirLineAndWhatToWrite)
+{
+    g_files = {{"f.conf", ""}};
+    struct Case {
+        QByteArray file;
+        const char *says;
+    } cases[] = {
+        {"adapter = /dev/ttyUSB0\nmeter = a=1\nbaud = 9601\n", "f.conf:3: --baud"},
+        {"adapter = /dev/ttyUSB0\n\nmeter = a=0\n", "f.conf:3: --meter"},
+        {"adapter = /dev/ttyUSB0\nmeter = a=1\nmqtt = nohost\n", "f.conf:3: --mqtt"},
+        {"adaptor = /dev/ttyUSB0\n", "f.conf:1: 未知的键 adaptor, 是否想写 adapter?"},
+        {"adapter = /dev/ttyUSB0\nmeter = a=1\n# pump\nmeter = b=1\n", "f.conf:4: 地址重复"},
+        {"meter = a=1\nrecord_dir = /tmp\n", "f.conf:2: 未知的键 record_dir, 是否想写 record-dir?"},
+        {"colour = blue\n", "f.conf:1: 无法理解的行: colour = blue"},
+        {"adapter = /dev/ttyUSB0   # the USB one\n", "f.conf:1: adapter 的值中有 \" #\""},
+        {"adapter = /dev/ttyUSB0\nmeter = a=1\nmqtt-prefix = ab" + QByteArray(1, '\0') + "cd\n", "f.conf:3"},
+    };
+    for (const Case &c : cases) {
+        g_files["f.conf"] = c.file;
+        const QString error = Parse({"--config", "f.conf"}).error;
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.says))) << c.says << " -> " << error.toStdString();
+    }
+    // '#' inside a value without a blank before it is part of the value.
+    g_files["f.conf"] = "adapter = /dev/ttyUSB0\nmeter = a=1\nrecord-dir = /srv/site#2\n";
+    EXPECT_EQ(Parse({"--config", "f.conf"}).recordDir, "/srv/site#2");
+}
+
+TEST(ServiceOptions, BadValuesThatWouldCutOrOpenSomething)
+{
+    // A control character in the prefix would cut or garble every topic.
+    EXPECT_TRUE(Parse({"--adapter", "/dev/ttyUSB0", "--meter", "a=1", "--mqtt-prefix", QString("a") + QChar(1)})
+                    .error.contains("--mqtt-prefix"));
+    // An adapter without a meter is refused rather than opened for nothing.
+    const QString idle = Parse({"--adapter", "/dev/ttyUSB0", "--adapter", "/dev/ttyUSB1", "--meter", "a=1"}).error;
+    EXPECT_TRUE(idle.contains("/dev/ttyUSB1")) << idle.toStdString();
+    EXPECT_TRUE(Parse({"--adapter", "/dev/ttyUSB0", "--adapter", "/dev/ttyUSB1", "--meter", "a=1",
+                       "--meter", "b=1@/dev/ttyUSB1"}).error.isEmpty());
+}
+
+// A file that cannot be read says the system's reason.
+TEST(ServiceOptions, AnUnreadableFileSaysWhy)
+{
+    const QString missing = ParseServiceConfig({"rd5800d", "--config", "/nonexistent/rd5800d.conf"}).error;
+    EXPECT_TRUE(missing.contains(QString::fromUtf8("没有那个文件或目录"))) << missing.toStdString();
+    const QString folder = ParseServiceConfig({"rd5800d", "--config", "/"}).error;
+    EXPECT_TRUE(folder.contains(QString::fromUtf8("是一个目录"))) << folder.toStdString();
+}
