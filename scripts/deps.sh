@@ -20,6 +20,8 @@ packages=(
   # rd5800d: MQTT client, HTTP server; the broker and promtool for its tests.
   # qt6-httpserver-dev needs Qt6WebSockets's CMake files but does not depend on their package.
   libpaho-mqtt-dev qt6-httpserver-dev qt6-websockets-dev mosquitto mosquitto-clients prometheus
+  # rd5800d's InfluxDB writer: zlib for the gzip bodies; InfluxDB 1.x for its tests.
+  zlib1g-dev influxdb
 )
 # clang builds the fuzz targets; the tests run without it when it is missing.
 optional=(clang libclang-rt-dev)

@@ -13,7 +13,7 @@ HttpApi::HttpApi(const std::vector<MeterEntry> &meters) : m_meters(meters), m_se
 {
     m_server->route(QStringLiteral("/metrics"), QHttpServerRequest::Method::Get, [this] {
         return QHttpServerResponse(QByteArrayLiteral("text/plain; version=0.0.4; charset=utf-8"),
-                                   MetricsText(m_meters));
+                                   MetricsText(m_meters) + (m_influxStats ? InfluxMetricsText(m_influxStats()) : QByteArray()));
     });
     m_server->route(QStringLiteral("/api/meters"), QHttpServerRequest::Method::Get, [this] {
         return QHttpServerResponse(QByteArrayLiteral("application/json"), MetersJson(m_meters));
@@ -25,7 +25,7 @@ HttpApi::HttpApi(const std::vector<MeterEntry> &meters) : m_meters(meters), m_se
         for (const MeterEntry &m : m_meters)
             online += m.availability == Availability::Online ? 1 : 0;
         const QByteArray body = QByteArray::number(online) + '/' + QByteArray::number(qsizetype(m_meters.size()))
-                                + " meters online\n";
+                                + " meters online\n" + (m_influxStats ? InfluxHealthText(m_influxStats()) : QByteArray());
         return QHttpServerResponse(QByteArrayLiteral("text/plain"), body,
                                    online > 0 ? QHttpServerResponse::StatusCode::Ok
                                               : QHttpServerResponse::StatusCode::ServiceUnavailable);

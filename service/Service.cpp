@@ -1,6 +1,7 @@
 #include "Service.h"
 
 #include "HttpApi.h"
+#include "InfluxWriter.h"
 #include "MqttLink.h"
 #include "Payloads.h"
 #include "Poller.h"
@@ -66,6 +67,8 @@ bool Service::start(QString *error)
             return false;
         log(QCoreApplication::translate("rd5800d", "HTTP 服务: http://%1:%2/metrics").arg(m_config.httpAddress.toString()).arg(m_config.httpPort));
     }
+    if (!m_config.once && !m_config.influx.url.isEmpty() && !startInflux(error))
+        return false;
     if (!m_config.once && !m_config.mqttHost.isEmpty()) {
         MqttSettings s;
         s.host = m_config.mqttHost;
@@ -131,6 +134,26 @@ void Service::onPolled(int index, const PollResult &result)
     }
     if (m_mqtt && (fresh || change != Change::None))
         publishMeter(m);
+    if (fresh && m_influx)
+        m_influx->add(InfluxPoint(m_config.influx.measurement, m));
+}
+
+// InfluxDB: what an earlier run left in the queue goes first.
+bool Service::startInflux(QString *error)
+{
+    InfluxSettings settings;
+    if (!MakeInfluxSettings(m_config.influx, int(m_meters.size()), m_config.intervalSeconds, &settings, error))
+        return false;
+    m_influx = std::make_unique<InfluxWriter>(settings);
+    connect(m_influx.get(), &InfluxWriter::logLine, this, [this](const QString &text) { log(text); });
+    if (!m_influx->start(error))
+        return false;
+    if (m_http)
+        m_http->setInfluxStats([this] { return m_influx->stats(); });
+    log(QCoreApplication::translate("rd5800d", "InfluxDB: %1, 数据库 %2, 队列 %3 (最多 %4 点)")
+            .arg(m_influx->writeUrl().adjusted(QUrl::RemoveQuery).toString(), m_config.influx.database,
+                 settings.queueFolder).arg(settings.queueCapacity));
+    return true;
 }
 
 void Service::publishMeter(const MeterEntry &m)
@@ -181,6 +204,8 @@ void Service::shutdown()
         m_poller->stop();
     for (auto &r : m_recorders)
         r->close();
+    if (m_influx)
+        m_influx->stop();   // what is not sent yet waits in the queue for the next start
     if (m_mqtt) {
         for (const MeterEntry &m : m_meters)
             m_mqtt->publish(m_config.mqttPrefix + QLatin1Char('/') + m.spec.name + QStringLiteral("/availability"), "offline");

@@ -18,6 +18,7 @@ class CsvRecorder;
 namespace rdsvc {
 
 class HttpApi;
+class InfluxWriter;
 class MqttLink;
 class Poller;
 
@@ -44,6 +45,7 @@ private:
     void onOnceDone();
     void publishMeter(const MeterEntry &m);
     void publishAll();
+    bool startInflux(QString *error);
     void log(const QString &text) const;
 
     ServiceConfig m_config;
@@ -53,6 +55,7 @@ private:
     std::unique_ptr<Poller> m_poller;
     std::unique_ptr<MqttLink> m_mqtt;
     std::unique_ptr<HttpApi> m_http;
+    std::unique_ptr<InfluxWriter> m_influx;
     bool m_shuttingDown = false;
     bool m_mqttDownSaid = false;   // the broker's loss was logged since the last connection
 };
