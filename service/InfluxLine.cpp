@@ -1,7 +1,6 @@
 #include "InfluxLine.h"
 
 #include "Published.h"
-#include "meter/recording/CsvFormat.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -61,7 +60,10 @@ QByteArray InfluxPoint(const QString &measurement, const MeterEntry &meter)
         const bool integer = IsInteger(p.quantity->kind);
         if (!fields.isEmpty())
             fields += ',';
-        fields += p.key.toLatin1() + '=' + rdrec::CsvNumber(value, integer ? 0 : p.quantity->decimals);
+        // Rounded as the MQTT state rounds (half away from zero), written without an exponent.
+        const int decimals = integer ? 0 : p.quantity->decimals;
+        const double scale = std::pow(10.0, decimals);
+        fields += p.key.toLatin1() + '=' + QByteArray::number(std::round(value * scale) / scale, 'f', decimals);
         if (integer)
             fields += 'i';
     }

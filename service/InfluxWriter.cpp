@@ -300,6 +300,8 @@ void InfluxWriter::stop()
     m_batch.clear();
     spill(m_memory);
     m_memory.clear();
+    emit logLine(QCoreApplication::translate("rd5800d", "InfluxDB: 本次写入 %1 点, 队列中留下 %2 点")
+                     .arg(m_stats.written).arg(m_queue->size()));
     m_queue.reset();
 }
 

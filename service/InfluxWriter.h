@@ -12,8 +12,8 @@
 // refuses as malformed (400) is logged once and not sent again.
 #pragma once
 
-#include "InfluxLine.h"
-#include "InfluxOptions.h"
+#include "service/InfluxLine.h"
+#include "service/InfluxOptions.h"
 #include "InfluxQueue.h"
 
 #include <QByteArray>
