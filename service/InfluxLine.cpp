@@ -13,19 +13,28 @@ namespace rdsvc {
 
 namespace {
 
+// Commas, spaces (and '=' in tags) get a backslash in front. A backslash
+// stays as it is: InfluxDB 1.x keeps "\\" as two characters. Only one that
+// would escape what follows it (a special character, the end of the text)
+// cannot be carried by any version: it becomes '/'. A control character
+// (a line break would end the point) becomes an escaped space.
 QByteArray Escaped(const QString &text, const char *special)
 {
     QByteArray out;
     const QByteArray utf8 = text.toUtf8();
     out.reserve(utf8.size() + 8);
-    for (const char c : utf8) {
+    const auto isSpecial = [special](char c) { return uchar(c) < 0x20 || c == 0x7f || std::strchr(special, c); };
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
         if (uchar(c) < 0x20 || c == 0x7f) {
             out += "\\ ";
-            continue;
+        } else if (c == '\\') {
+            out += i + 1 == utf8.size() || isSpecial(utf8[i + 1]) || utf8[i + 1] == '\\' ? '/' : '\\';
+        } else {
+            if (std::strchr(special, c))
+                out += '\\';
+            out += c;
         }
-        if (std::strchr(special, c))
-            out += '\\';
-        out += c;
     }
     return out;
 }
@@ -40,12 +49,12 @@ bool IsInteger(rdrec::QuantityKind kind)
 
 QByteArray InfluxMeasurement(const QString &text)
 {
-    return Escaped(text, ", \\");
+    return Escaped(text, ", ");
 }
 
 QByteArray InfluxTag(const QString &text)
 {
-    return Escaped(text, ",= \\");
+    return Escaped(text, ",= ");
 }
 
 QByteArray InfluxPoint(const QString &measurement, const MeterEntry &meter)

@@ -13,9 +13,9 @@ namespace rdsvc {
 
 // A measurement name: commas and spaces escaped.
 QByteArray InfluxMeasurement(const QString &text);
-// A tag key or value, or a field key: commas, '=', spaces and backslashes
-// escaped; a line break or another control character becomes an escaped space
-// (the protocol has no way to carry it).
+// A tag key or value, or a field key: commas, '=' and spaces escaped; a line
+// break or another control character becomes an escaped space, a backslash
+// before one of those or at the end a '/' (the protocol cannot carry them).
 QByteArray InfluxTag(const QString &text);
 
 // "MEASUREMENT,meter=..,address=..,adapter=.. voltage_a=230.1,...,di1=1i TIME"

@@ -88,7 +88,9 @@ TEST(InfluxLine, EscapesWhatTheProtocolReserves)
         {"tcp://10.0.0.5:502", "tcp://10.0.0.5:502", "tcp://10.0.0.5:502"},
         {"a b", "a\\ b", "a\\ b"},
         {"a,b=c", "a\\,b\\=c", "a\\,b=c"},
-        {"C:\\x", "C:\\\\x", "C:\\\\x"},
+        {"C:\\x", "C:\\x", "C:\\x"},
+        {"x\\", "x/", "x/"},
+        {"x\\ y\\\\", "x/\\ y//", "x/\\ y//"},
         {"two\nlines\t", "two\\ lines\\ ", "two\\ lines\\ "},
         {"电表 1", "电表\\ 1", "电表\\ 1"},
     };
