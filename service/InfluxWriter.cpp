@@ -246,7 +246,7 @@ void InfluxWriter::onFinished(QNetworkReply *reply)
     if (m_failing) {
         m_failing = false;
         m_loggedError.clear();
-        emit logLine(QCoreApplication::translate("rd5800d", "InfluxDB 可以写入了, 队列中 %1 点依次发送")
+        emit logLine(QCoreApplication::translate("rd5800d", "InfluxDB 可以写入了 (队列中还有 %1 点)")
                          .arg(m_queue->size()));
     }
     if (m_droppedInOverflow > 0 && m_queue->size() < m_queue->capacity()) {

@@ -146,13 +146,13 @@ bool Service::startInflux(QString *error)
         return false;
     m_influx = std::make_unique<InfluxWriter>(settings);
     connect(m_influx.get(), &InfluxWriter::logLine, this, [this](const QString &text) { log(text); });
+    log(QCoreApplication::translate("rd5800d", "InfluxDB: %1, 数据库 %2, 队列 %3 (最多 %4 点)")
+            .arg(m_influx->writeUrl().adjusted(QUrl::RemoveQuery).toString(), m_config.influx.database,
+                 settings.queueFolder).arg(settings.queueCapacity));
     if (!m_influx->start(error))
         return false;
     if (m_http)
         m_http->setInfluxStats([this] { return m_influx->stats(); });
-    log(QCoreApplication::translate("rd5800d", "InfluxDB: %1, 数据库 %2, 队列 %3 (最多 %4 点)")
-            .arg(m_influx->writeUrl().adjusted(QUrl::RemoveQuery).toString(), m_config.influx.database,
-                 settings.queueFolder).arg(settings.queueCapacity));
     return true;
 }
 
