@@ -208,8 +208,13 @@ void InfluxWriter::onFinished(QNetworkReply *reply)
     const qint64 gone = std::min<qint64>(m_pushedOut, sent);   // already counted as dropped
     m_inFlight = 0;
 
-    if (status == 413 && sent > 1) {
-        // Too big for the server's limit: the same points again, in halves.
+    // InfluxDB 1.x writes the good points of a batch and says "partial write";
+    // a server that refuses the whole batch for one bad point gets it again in
+    // halves until the bad one stands alone. A batch too big for the server's
+    // limit (413) is sent again in halves too.
+    const bool wholeBatchRefused = status == 400 && !body.contains("partial write");
+    if ((status == 413 || wholeBatchRefused) && sent > 1) {
+        m_isolating = wholeBatchRefused;
         m_batchLimit = std::max(1, sent / 2);
         if (!m_fromQueue) {
             m_memory = m_batch + m_memory;
@@ -227,9 +232,9 @@ void InfluxWriter::onFinished(QNetworkReply *reply)
     }
     qint64 rejected = 0;
     if (status == 400) {
-        // Malformed: InfluxDB took the good points of the batch; sending it
-        // again would never get further.
+        // Malformed: sending it again would never get further.
         rejected = std::max<qint64>(0, InfluxRejectedCount(body, sent) - gone);
+        m_isolating = false;
         m_stats.dropped += quint64(rejected);
         m_stats.lastError = QStringLiteral("HTTP 400: %1").arg(InfluxErrorText(body));
         m_stats.lastErrorTime = QDateTime::currentDateTime();
@@ -242,7 +247,8 @@ void InfluxWriter::onFinished(QNetworkReply *reply)
     m_batch.clear();
 
     m_retrySeconds = 0;
-    m_batchLimit = std::max(1, m_settings.batchPoints);
+    if (!m_isolating)
+        m_batchLimit = std::max(1, m_settings.batchPoints);
     if (m_failing) {
         m_failing = false;
         m_loggedError.clear();

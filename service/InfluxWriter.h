@@ -8,7 +8,7 @@
 // A failed write (no connection, a time-out, 5xx, 401, ...) moves the batch and
 // everything after it to the queue; from then on new points are appended to
 // the queue, and the queue is sent again batch after batch (a first try after
-// a pause that grows to kMaxRetrySeconds) until it is empty. A batch InfluxDB
+// a pause that grows to kMaxRetrySeconds) until it is empty. A point InfluxDB
 // refuses as malformed (400) is logged once and not sent again.
 #pragma once
 
@@ -89,7 +89,8 @@ private:
     int m_inFlight = 0;                  // points of the request on its way
     bool m_fromQueue = false;            // the request's points are the queue's oldest
     qint64 m_pushedOut = 0;              // of those, pushed out of a full queue meanwhile
-    int m_batchLimit;                    // smaller after a 413
+    int m_batchLimit;                    // smaller after a 413, or while a bad point is looked for
+    bool m_isolating = false;            // a refused batch is being halved down to its bad point
     bool m_failing = false;
     int m_retrySeconds = 0;
     QTimer m_batchTimer;
