@@ -78,6 +78,8 @@ InfluxWriter::InfluxWriter(const InfluxSettings &settings, QObject *parent)
 
 InfluxWriter::~InfluxWriter()
 {
+    // Nothing is lost, and nobody is told: whoever listened may be gone already.
+    blockSignals(true);
     stop();
 }
 

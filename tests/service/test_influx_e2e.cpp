@@ -111,18 +111,26 @@ public:
         int status = 0;
         return svctest::Http(QStringLiteral("http://127.0.0.1:%1/healthz").arg(m_httpPort), &status);
     }
-    // SIGTERM; the exit code, and the log in `log`.
+    // The log so far.
+    std::string log()
+    {
+        m_log += m_process.readAllStandardError();
+        return m_log.toStdString();
+    }
+    // SIGTERM; the exit code, and the whole log in `log`.
     int terminate(QString *log)
     {
         ::kill(m_process.processId(), SIGTERM);
         m_process.waitForFinished(15000);
-        *log = QString::fromUtf8(m_process.readAllStandardError());
+        this->log();
+        *log = QString::fromUtf8(m_log);
         return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     }
 
 private:
     QProcess m_process;
     quint16 m_httpPort;
+    QByteArray m_log;
 };
 
 // "本次写入 N 点" of the service's last log line about InfluxDB.
@@ -166,22 +174,22 @@ TEST(ServiceInflux, EveryReadingArrivesOnceThroughAnOutageAndARestart)
     QString log1, log2;
     {
         Service service(args, httpPort);
-        ASSERT_TRUE(WaitUntil([&] { return service.metric("rd5800_influx_points_written_total") >= 6; }, 20000))
-            << service.metrics().toStdString();
+        ASSERT_TRUE(WaitUntil([&] { return service.metric("rd5800_influx_points_written_total") >= 6; }, 60000))
+            << service.metrics().toStdString() << service.log();
 
         // InfluxDB goes away for ten polls: the points wait in the queue, /healthz says why.
         influx.stop();
-        ASSERT_TRUE(WaitUntil([&] { return service.metric("rd5800_influx_points_queued") >= 20; }, 40000));
+        ASSERT_TRUE(WaitUntil([&] { return service.metric("rd5800_influx_points_queued") >= 20; }, 90000)) << service.log();
         const QByteArray health = service.health();
         EXPECT_TRUE(health.contains("influx: ") && health.contains("last error")) << health.toStdString();
         EXPECT_GT(service.metric("rd5800_influx_last_error_timestamp_seconds"), 1e9);
         ASSERT_TRUE(influx.start());
-        EXPECT_TRUE(WaitUntil([&] { return service.metric("rd5800_influx_points_queued") <= 2; }, 40000))
-            << service.metrics().toStdString();
+        EXPECT_TRUE(WaitUntil([&] { return service.metric("rd5800_influx_points_queued") <= 2; }, 90000))
+            << service.metrics().toStdString() << service.log();
 
         // Away again, and the service stops while points wait.
         influx.stop();
-        ASSERT_TRUE(WaitUntil([&] { return service.metric("rd5800_influx_points_queued") >= 4; }, 20000));
+        ASSERT_TRUE(WaitUntil([&] { return service.metric("rd5800_influx_points_queued") >= 4; }, 60000)) << service.log();
         ASSERT_EQ(service.terminate(&log1), 0);
     }
     {
@@ -196,7 +204,7 @@ TEST(ServiceInflux, EveryReadingArrivesOnceThroughAnOutageAndARestart)
         EXPECT_TRUE(WaitUntil([&] {
             return service.metric("rd5800_influx_points_written_total") >= 10
                    && service.metric("rd5800_influx_points_queued") <= 2;
-        }, 40000)) << service.metrics().toStdString();
+        }, 90000)) << service.metrics().toStdString() << service.log();
         ASSERT_EQ(service.terminate(&log2), 0);
     }
     EXPECT_TRUE(log1.contains(QStringLiteral("写入失败"))) << log1.toStdString();
@@ -388,10 +396,10 @@ TEST(ServiceInflux, AQueueLeftBehindIsSentAndAMalformedPointDroppedOnce)
                      QString::number(n + 1000)},
                     svctest::FreePort());
     ASSERT_TRUE(WaitUntil([&] { return service.metric("rd5800_influx_points_queued") <= 1; }, 120000))
-        << service.metrics().toStdString();
+        << service.metrics().toStdString() << service.log();
     const double seconds = double(clock.elapsed()) / 1000.0;
     std::printf("replay: %d points in %.1f s (%.0f points/s, service start included)\n", n, seconds, n / seconds);
-    EXPECT_TRUE(WaitUntil([&] { return service.metric("rd5800_influx_points_written_total") >= n + 2; }, 10000));
+    EXPECT_TRUE(WaitUntil([&] { return service.metric("rd5800_influx_points_written_total") >= n + 2; }, 60000)) << service.log();
     EXPECT_EQ(service.metric("rd5800_influx_points_dropped_total"), 1);
     QString log;
     ASSERT_EQ(service.terminate(&log), 0);
