@@ -11,6 +11,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QStandardPaths>
+#include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
 #include <QUrlQuery>
@@ -42,10 +43,20 @@ QByteArray Http(const QString &url, int *status, const QByteArray *post)
     return body;
 }
 
-InfluxServer::InfluxServer(const QString &folder)
-    : m_folder(folder), m_httpPort(FreePort()), m_rpcPort(FreePort())
+InfluxServer::InfluxServer(const QString &folder, bool https)
+    : m_folder(folder), m_httpPort(FreePort()), m_rpcPort(FreePort()), m_https(https)
 {
     QDir().mkpath(folder);
+    QString tls;
+    if (https) {
+        const QString cert = QDir(folder).filePath(QStringLiteral("cert.pem"));
+        const QString key = QDir(folder).filePath(QStringLiteral("key.pem"));
+        if (Run(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert,
+                                            "-days", "1", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"},
+                nullptr, nullptr, 60000) == 0)
+            m_certificate = cert;
+        tls = QStringLiteral("  https-enabled = true\n  https-certificate = \"%1\"\n  https-private-key = \"%2\"\n").arg(cert, key);
+    }
     QFile conf(QDir(folder).filePath(QStringLiteral("influxdb.conf")));
     if (conf.open(QIODevice::WriteOnly))
         conf.write(QStringLiteral(
@@ -53,10 +64,10 @@ InfluxServer::InfluxServer(const QString &folder)
             "bind-address = \"127.0.0.1:%1\"\n"
             "[meta]\n  dir = \"%3/meta\"\n"
             "[data]\n  dir = \"%3/data\"\n  wal-dir = \"%3/wal\"\n  query-log-enabled = false\n"
-            "[http]\n  enabled = true\n  bind-address = \"127.0.0.1:%2\"\n  log-enabled = false\n"
+            "[http]\n  enabled = true\n  bind-address = \"127.0.0.1:%2\"\n  log-enabled = false\n%4"
             "[monitor]\n  store-enabled = false\n"
             "[continuous_queries]\n  enabled = false\n")
-                       .arg(m_rpcPort).arg(m_httpPort).arg(folder).toUtf8());
+                       .arg(m_rpcPort).arg(m_httpPort).arg(folder, tls).toUtf8());
     // Dies with the test, however the test ends.
     m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     m_process.setStandardOutputFile(QDir(folder).filePath(QStringLiteral("influxd.log")), QIODevice::Append);
@@ -85,10 +96,18 @@ bool InfluxServer::start()
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < 30000 && m_process.state() == QProcess::Running) {
-        int status = 0;
-        Http(url() + QStringLiteral("/ping"), &status);
-        if (status == 204)
-            return true;
+        if (m_https) {
+            // A client that does not trust the certificate cannot ask /ping.
+            QTcpSocket s;
+            s.connectToHost(QHostAddress::LocalHost, m_httpPort);
+            if (s.waitForConnected(200))
+                return true;
+        } else {
+            int status = 0;
+            Http(url() + QStringLiteral("/ping"), &status);
+            if (status == 204)
+                return true;
+        }
         QThread::msleep(100);
     }
     return false;
@@ -107,7 +126,7 @@ void InfluxServer::stop()
 
 QString InfluxServer::url() const
 {
-    return QStringLiteral("http://127.0.0.1:%1").arg(m_httpPort);
+    return QStringLiteral("%1://127.0.0.1:%2").arg(m_https ? "https" : "http").arg(m_httpPort);
 }
 
 bool InfluxServer::createDatabase(const QString &name)

@@ -16,7 +16,8 @@ QByteArray Http(const QString &url, int *status, const QByteArray *post = nullpt
 
 class InfluxServer {
 public:
-    explicit InfluxServer(const QString &folder);
+    // With `https`, a certificate for 127.0.0.1 made with openssl (certificate()).
+    explicit InfluxServer(const QString &folder, bool https = false);
     ~InfluxServer();
 
     static bool installed();
@@ -26,6 +27,8 @@ public:
     void stop();
 
     QString url() const;
+    // The PEM file of the server's certificate; empty without https or openssl.
+    QString certificate() const { return m_certificate; }
     bool createDatabase(const QString &name);
     // The "values" rows of the first series of `query` (InfluxQL) in `db`, times
     // in milliseconds since the epoch.
@@ -35,6 +38,8 @@ private:
     QString m_folder;
     quint16 m_httpPort;
     quint16 m_rpcPort;
+    bool m_https;
+    QString m_certificate;
     QProcess m_process;
 };
 

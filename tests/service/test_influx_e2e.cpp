@@ -19,6 +19,8 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QRegularExpression>
+#include <QSslConfiguration>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -504,4 +506,49 @@ TEST(ServiceInflux, AServerThatRefusesTheWholeBatchLosesOnlyTheBadPoint)
     EXPECT_EQ(writer.stats().dropped, 1u);
     EXPECT_EQ(log.filter(QStringLiteral("bad point")).size(), 1) << log.join('\n').toStdString();
     EXPECT_LE(server.requests.size(), 14u);   // halves, not one request per point
+}
+
+// https:// checks the server's certificate: one nobody vouches for keeps the
+// points in the queue with the reason as the last error; once its authority is
+// trusted (as one added to the system's store is) they arrive.
+TEST(ServiceInflux, HttpsChecksTheServersCertificate)
+{
+    if (!svctest::InfluxServer::installed() || QStandardPaths::findExecutable("openssl").isEmpty())
+        GTEST_SKIP() << "influxd or openssl not installed";
+    QTemporaryDir dir;
+    svctest::InfluxServer influx(dir.filePath("influx"), true);
+    ASSERT_FALSE(influx.certificate().isEmpty());
+    ASSERT_TRUE(influx.start());
+    rdsvc::InfluxSettings s;
+    s.url = QUrl(influx.url());
+    s.database = QStringLiteral("energy");
+    s.queueFolder = dir.filePath("queue");
+    s.queueCapacity = 100;
+    s.batchPoints = 2;
+    rdsvc::InfluxWriter writer(s);
+    QString error;
+    ASSERT_TRUE(writer.start(&error));
+    writer.add(HourPoint(0, 0));
+    writer.add(HourPoint(0, 1));
+    for (int i = 0; i < 500 && writer.stats().lastError.isEmpty(); ++i)
+        Spin(20);
+    EXPECT_EQ(writer.stats().written, 0u);
+    EXPECT_EQ(writer.stats().queued, 2u);
+    EXPECT_TRUE(writer.stats().lastError.contains(QStringLiteral("SSL"))) << writer.stats().lastError.toStdString();
+
+    // The authority trusted, and the service started again (a connection
+    // refused stays cached for a while): the queue goes out.
+    writer.stop();
+    const QSslConfiguration before = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = before;
+    trusting.addCaCertificates(influx.certificate());
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    EXPECT_TRUE(influx.createDatabase("energy"));
+    rdsvc::InfluxWriter again(s);
+    ASSERT_TRUE(again.start(&error));
+    for (int i = 0; i < 1500 && again.stats().written < 2; ++i)
+        Spin(20);
+    EXPECT_EQ(again.stats().written, 2u) << again.stats().lastError.toStdString();
+    EXPECT_EQ(influx.select("energy", "SELECT count(voltage_a) FROM rd5800").at(0).toArray().at(1).toInt(), 2);
+    QSslConfiguration::setDefaultConfiguration(before);
 }
