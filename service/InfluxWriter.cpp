@@ -186,14 +186,19 @@ void InfluxWriter::send()
 
     QNetworkRequest request(writeUrl());
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("text/plain; charset=utf-8"));
-    request.setRawHeader("Content-Encoding", "gzip");
+    QByteArray body = points.join('\n') + '\n';
+    const QByteArray packed = Gzip(body);
+    if (!packed.isEmpty()) {   // zlib out of memory: the points as they are
+        body = packed;
+        request.setRawHeader("Content-Encoding", "gzip");
+    }
     if (!m_settings.token.isEmpty())
         request.setRawHeader("Authorization", "Token " + m_settings.token.toUtf8());
     else if (!m_settings.user.isEmpty())
         request.setRawHeader("Authorization",
                              "Basic " + (m_settings.user + QLatin1Char(':') + m_settings.password).toUtf8().toBase64());
     request.setTransferTimeout(m_settings.timeoutMs);
-    m_reply = m_network->post(request, Gzip(points.join('\n') + '\n'));
+    m_reply = m_network->post(request, body);
     QNetworkReply *reply = m_reply;
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
 }
