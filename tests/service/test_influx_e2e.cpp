@@ -552,3 +552,43 @@ TEST(ServiceInflux, HttpsChecksTheServersCertificate)
     EXPECT_EQ(influx.select("energy", "SELECT count(voltage_a) FROM rd5800").at(0).toArray().at(1).toInt(), 2);
     QSslConfiguration::setDefaultConfiguration(before);
 }
+
+// A server that answers 503 for a while with a queue of five: the three
+// oldest of eight points go and are counted; the rest arrive in order when it
+// answers again.
+TEST(ServiceInflux, AFullQueueDuringAnOutageKeepsTheNewestInOrder)
+{
+    QTemporaryDir dir;
+    ScriptedInflux server;
+    bool down = true;
+    QList<QByteArray> accepted;
+    server.answer = [&](const ScriptedInflux::Request &r) -> QByteArray {
+        if (down)
+            return "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n\r\n";
+        accepted += r.body.trimmed().split('\n');
+        return "HTTP/1.1 204 No Content\r\nContent-Length: 0\r\n\r\n";
+    };
+    rdsvc::InfluxSettings s;
+    s.url = server.url(QString());
+    s.database = QStringLiteral("b");
+    s.queueFolder = dir.filePath("queue");
+    s.queueCapacity = 5;
+    s.batchPoints = 2;
+    rdsvc::InfluxWriter writer(s);
+    QString error;
+    ASSERT_TRUE(writer.start(&error));
+    writer.add("p1");
+    writer.add("p2");
+    for (int i = 0; i < 500 && writer.stats().lastError.isEmpty(); ++i)
+        Spin(20);
+    EXPECT_TRUE(writer.stats().lastError.startsWith(QStringLiteral("HTTP 503"))) << writer.stats().lastError.toStdString();
+    for (int i = 3; i <= 8; ++i)
+        writer.add("p" + QByteArray::number(i));
+    EXPECT_EQ(writer.stats().queued, 5u);
+    EXPECT_EQ(writer.stats().dropped, 3u);
+    down = false;
+    for (int i = 0; i < 1000 && writer.stats().written < 5; ++i)
+        Spin(20);
+    EXPECT_EQ(accepted, (QList<QByteArray>{"p4", "p5", "p6", "p7", "p8"}));
+    EXPECT_EQ(writer.stats().queued, 0u);
+}
