@@ -23,7 +23,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
 # Programs the scripts and tests start. The optional ones are checked when present.
-programs=(bash sh cmake ctest make c++ g++ pkg-config mbpoll socat Xvfb xvfb-run xauth mosquitto mosquitto_sub promtool)
+programs=(bash sh cmake ctest make c++ g++ pkg-config mbpoll socat Xvfb xvfb-run xauth mosquitto mosquitto_sub promtool influxd)
 optional_programs=(clang clang++ systemd-analyze unshare)
 
 list_file=

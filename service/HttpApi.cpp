@@ -302,7 +302,7 @@ QByteArray HttpApi::healthBody(bool *healthy) const
                       + " meters online\n";
     const QByteArray problems = m_extras.problems ? m_extras.problems() : QByteArray();
     *healthy = online > 0 && problems.isEmpty();
-    return body + problems;
+    return body + problems + (m_extras.notes ? m_extras.notes() : QByteArray());
 }
 
 } // namespace rdsvc

@@ -48,6 +48,9 @@ struct HttpExtras {
     // Lines saying what is failing (e.g. recording), or empty: /healthz
     // answers 503 with them after its usual line.
     std::function<QByteArray()> problems;
+    // Lines about the state of what the service feeds (e.g. InfluxDB), or
+    // empty: /healthz shows them after the problems without changing its status.
+    std::function<QByteArray()> notes;
 };
 
 class HttpApi {

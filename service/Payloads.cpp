@@ -1,5 +1,6 @@
 #include "Payloads.h"
 
+#include "InfluxLine.h"
 #include "Published.h"
 #include "meter/recording/CsvFormat.h"
 
@@ -187,6 +188,34 @@ QByteArray MetricsText(const std::vector<MeterEntry> &meters)
         out += f.samples;
     }
     return out;
+}
+
+QByteArray InfluxMetricsText(const InfluxStats &stats)
+{
+    const auto family = [](const char *name, const char *type, const char *help, double value) {
+        return QByteArray("# HELP ") + name + ' ' + help + "\n# TYPE " + name + ' ' + type + '\n' + name + ' '
+               + Number(value) + '\n';
+    };
+    return family("rd5800_influx_points_written_total", "counter", "Points InfluxDB accepted",
+                  double(stats.written))
+           + family("rd5800_influx_points_queued", "gauge", "Points waiting to be written to InfluxDB",
+                    double(stats.queued))
+           + family("rd5800_influx_points_dropped_total", "counter",
+                    "Points given up: refused by InfluxDB as malformed, or pushed out of the full queue",
+                    double(stats.dropped))
+           + family("rd5800_influx_last_error_timestamp_seconds", "gauge",
+                    "Time of the last failed write to InfluxDB, 0 when none",
+                    stats.lastErrorTime.isValid() ? double(stats.lastErrorTime.toMSecsSinceEpoch()) / 1000.0 : 0.0);
+}
+
+QByteArray InfluxHealthText(const InfluxStats &stats)
+{
+    QByteArray text = "influx: " + QByteArray::number(stats.written) + " points written, "
+                      + QByteArray::number(stats.queued) + " queued, " + QByteArray::number(stats.dropped)
+                      + " dropped";
+    if (!stats.lastError.isEmpty())
+        text += "; last error " + rdrec::IsoTime(stats.lastErrorTime) + ": " + stats.lastError.toUtf8();
+    return text + '\n';
 }
 
 } // namespace rdsvc

@@ -27,6 +27,12 @@ std::vector<std::pair<QString, QByteArray>> DiscoveryConfigs(const MeterEntry &m
 // The Prometheus text format (version 0.0.4) of every meter.
 QByteArray MetricsText(const std::vector<MeterEntry> &meters);
 
+struct InfluxStats;
+// The InfluxDB writer's series for /metrics (written, queued, dropped, the time
+// of the last error), and its line of /healthz with the last error's text.
+QByteArray InfluxMetricsText(const InfluxStats &stats);
+QByteArray InfluxHealthText(const InfluxStats &stats);
+
 // The adapter name as it may appear in an identifier: "/dev/ttyUSB0" -> "dev_ttyUSB0".
 QString AdapterId(const QString &adapter);
 

@@ -1,6 +1,7 @@
 #include "Service.h"
 
 #include "HttpApi.h"
+#include "InfluxWriter.h"
 #include "MqttLink.h"
 #include "Payloads.h"
 #include "Poller.h"
@@ -63,8 +64,10 @@ bool Service::start(QString *error)
         }
     }
     if (!m_config.once && !HasOutput(m_config))
-        log(QCoreApplication::translate("rd5800d", "注意: 没有配置任何输出 (mqtt, http, record-dir), 读数只在内存中"));
+        log(QCoreApplication::translate("rd5800d", "注意: 没有配置任何输出 (mqtt, http, record-dir, influx), 读数只在内存中"));
     if (!m_config.once && m_config.httpPort != 0 && !startHttp(error))
+        return false;
+    if (!m_config.once && !m_config.influx.url.isEmpty() && !startInflux(error))
         return false;
     if (!m_config.once && !m_config.mqttHost.isEmpty())
         startMqtt();
@@ -75,8 +78,9 @@ bool Service::start(QString *error)
 bool Service::startHttp(QString *error)
 {
     HttpExtras extras;
-    extras.metrics = [this] { return recordMetrics(); };
     extras.problems = [this] { return recordProblems(); };
+    extras.metrics = [this] { return recordMetrics() + (m_influx ? InfluxMetricsText(m_influx->stats()) : QByteArray()); };
+    extras.notes = [this] { return m_influx ? InfluxHealthText(m_influx->stats()) : QByteArray(); };
     m_http = std::make_unique<HttpApi>(m_meters, extras);
     if (!m_http->listen(m_config.httpAddress, m_config.httpPort, error)) {
         m_http.reset();
@@ -149,6 +153,22 @@ void Service::onPolled(int index, const PollResult &result)
         record(size_t(index));
     if (m_mqtt && (fresh || change != Change::None))
         publishMeter(m);
+    if (fresh && m_influx)
+        m_influx->add(InfluxPoint(m_config.influx.measurement, m));
+}
+
+// InfluxDB: what an earlier run left in the queue goes first.
+bool Service::startInflux(QString *error)
+{
+    InfluxSettings settings;
+    if (!MakeInfluxSettings(m_config.influx, int(m_meters.size()), m_config.intervalSeconds, &settings, error))
+        return false;
+    m_influx = std::make_unique<InfluxWriter>(settings);
+    connect(m_influx.get(), &InfluxWriter::logLine, this, [this](const QString &text) { log(text); });
+    log(QCoreApplication::translate("rd5800d", "InfluxDB: %1, 数据库 %2, 队列 %3 (最多 %4 点)")
+            .arg(m_influx->writeUrl().adjusted(QUrl::RemoveQuery).toString(), m_config.influx.database,
+                 settings.queueFolder).arg(settings.queueCapacity));
+    return m_influx->start(error);
 }
 
 // The reading's row into the meter's file. A failure is logged when it starts
@@ -255,6 +275,8 @@ void Service::shutdown()
         m_poller->stop();
     for (auto &r : m_recorders)
         r->close();
+    if (m_influx)
+        m_influx->stop();   // what is not sent yet waits in the queue for the next start
     if (m_mqtt) {
         for (const MeterEntry &m : m_meters)
             m_mqtt->publish(m_config.mqttPrefix + QLatin1Char('/') + m.spec.name + QStringLiteral("/availability"), "offline");
@@ -343,6 +365,7 @@ void Service::reload(const ServiceConfig &next, const QString &mqttPassword)
 
     m_meters = std::move(meters);   // the same vector object: the HTTP answers read it
     m_recorders = std::move(recorders);
+    const InfluxConfig influxBefore = m_config.influx;
     m_config = next;
     m_mqttPassword = mqttPassword;
 
@@ -359,7 +382,32 @@ void Service::reload(const ServiceConfig &next, const QString &mqttPassword)
         else
             publishAll();   // the discovery of new meters
     }
+    restartInfluxIfChanged(influxBefore);
     startPoller();
+}
+
+// A change of any InfluxDB option starts the writer anew: the old one puts what it has not sent into the queue
+// on disk, and the new one, reading the same queue, sends it first.
+void Service::restartInfluxIfChanged(const InfluxConfig &before)
+{
+    const InfluxConfig &now = m_config.influx;
+    const bool same = now.url == before.url && now.database == before.database && now.user == before.user
+                      && now.passwordFile == before.passwordFile && now.tokenFile == before.tokenFile
+                      && now.measurement == before.measurement && now.queueSize == before.queueSize
+                      && now.stateDir == before.stateDir;
+    if (same && m_influx)
+        return;
+    if (m_influx) {
+        m_influx->stop();
+        m_influx.reset();
+    }
+    if (now.url.isEmpty())
+        return;
+    QString error;
+    if (!startInflux(&error)) {
+        log(error);
+        m_influx.reset();
+    }
 }
 
 } // namespace rdsvc

@@ -14,6 +14,7 @@
 namespace rdsvc {
 
 class HttpApi;
+class InfluxWriter;
 class MqttLink;
 class Poller;
 class RecordFile;
@@ -47,6 +48,8 @@ private:
     void onOnceDone();
     void publishMeter(const MeterEntry &m);
     void publishAll();
+    bool startInflux(QString *error);
+    void restartInfluxIfChanged(const InfluxConfig &before);
     void log(const QString &text) const;
     void startMqtt();
     void startPoller();
@@ -62,6 +65,7 @@ private:
     std::unique_ptr<Poller> m_poller;
     std::unique_ptr<MqttLink> m_mqtt;
     std::unique_ptr<HttpApi> m_http;
+    std::unique_ptr<InfluxWriter> m_influx;
     bool m_shuttingDown = false;
     bool m_mqttDownSaid = false;   // the broker's loss was logged since the last connection
 };

@@ -37,13 +37,23 @@ const char *const kHelp = QT_TRANSLATE_NOOP("rd5800d",
     "  --mqtt-prefix PREFIX       MQTT 主题前缀 (默认 rd5800)\n"
     "  --http [ADDRESS:PORT]      HTTP 服务: /metrics, /api/meters, /healthz (不给值时 127.0.0.1:9580)\n"
     "  --record-dir DIR           每台仪表一个 CSV 文件 DIR/NAME.csv, 格式同主窗口的记录\n"
+    "  --influx URL               InfluxDB, 例如 http://127.0.0.1:8086 (https:// 时检查证书)\n"
+    "  --influx-db NAME           数据库 (1.x) 或 bucket (2.x/3.x)\n"
+    "  --influx-user USER         InfluxDB 1.x 用户名\n"
+    "  --influx-password-file FILE  含 InfluxDB 1.x 密码的文件 (第一行)\n"
+    "  --influx-token-file FILE   含 InfluxDB 2.x/3.x 令牌的文件 (第一行)\n"
+    "  --influx-measurement NAME  measurement 名称 (默认 rd5800)\n"
+    "  --influx-queue-size N      InfluxDB 不可用时在磁盘上保留的点数 (默认: 全部仪表 24 小时)\n"
+    "  --state-dir DIR            状态文件夹, InfluxDB 的队列在其中\n"
+    "                             (默认 $STATE_DIRECTORY, 否则 ~/.local/state/rd5800d)\n"
     "  --once                     每台仪表读一次, 以 JSON 输出后结束 (有仪表未应答时退出码 1)\n"
     "  --verbose                  日志更详细\n"
     "  --lang zh|en               日志与消息的语言 (不给时按系统语言, C/POSIX 时为中文)\n"
     "  -h, --help                 显示本说明\n"
     "  --version                  显示版本\n"
     "\n"
-    "例如: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt localhost:1883\n");
+    "例如: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt localhost:1883\n"
+    "      rd5800d --adapter /dev/ttyUSB0 --meter main=1 --influx http://127.0.0.1:8086 --influx-db energy\n");
 
 enum class Arg { None, Value, OptionalValue };
 
@@ -63,6 +73,10 @@ const OptionDef kOptions[] = {
     {"http", Arg::OptionalValue, true},  {"record-dir", Arg::Value, true},
     {"once", Arg::None, true},           {"verbose", Arg::None, true},
     {"lang", Arg::Value, false},   // read by main before the file
+    {"influx", Arg::Value, true},        {"influx-db", Arg::Value, true},
+    {"influx-user", Arg::Value, true},   {"influx-password-file", Arg::Value, true},
+    {"influx-token-file", Arg::Value, true}, {"influx-measurement", Arg::Value, true},
+    {"influx-queue-size", Arg::Value, true}, {"state-dir", Arg::Value, true},
 };
 
 const OptionDef *FindOption(const QString &name)
@@ -336,6 +350,8 @@ QString ApplySetting(const Setting &s, ServiceConfig &c)
         // Installed by main before anything is printed; checked here.
         if (v != QLatin1String("zh") && v != QLatin1String("en"))
             return QCoreApplication::translate("rd5800d", "--lang 只接受 zh 或 en");
+    } else if (IsInfluxOption(name)) {
+        return ApplyInfluxSetting(name, v, c.influx);
     } else if (name == QLatin1String("record-dir")) {
         if (v.isEmpty())
             return QCoreApplication::translate("rd5800d", "--record-dir 需要一个文件夹");
@@ -381,14 +397,14 @@ QString CheckWhole(ServiceConfig &c, int *meter)
             return QCoreApplication::translate("rd5800d", "适配器 %1 上没有仪表: 请用 --meter NAME=ADDRESS@%1 指定, 或去掉这个 --adapter").arg(adapter);
     if (!c.mqttUser.isEmpty() && c.mqttHost.isEmpty())
         return QCoreApplication::translate("rd5800d", "--mqtt-user 需要 --mqtt");
-    return QString();
+    return CheckInflux(c.influx);
 }
 
 } // namespace
 
 bool HasOutput(const ServiceConfig &c)
 {
-    return !c.mqttHost.isEmpty() || c.httpPort != 0 || !c.recordDir.isEmpty();
+    return !c.mqttHost.isEmpty() || c.httpPort != 0 || !c.recordDir.isEmpty() || !c.influx.url.isEmpty();
 }
 
 QString ServiceHelpText()

@@ -5,6 +5,7 @@
 // a port or a socket: a bad line ends the program before anything is sent.
 #pragma once
 
+#include "InfluxOptions.h"
 #include "link/LineSettings.h"
 
 #include <QHostAddress>
@@ -45,6 +46,8 @@ struct ServiceConfig {
     quint16 httpPort = 0;
 
     QString recordDir;                   // empty: no recording
+
+    InfluxConfig influx;                 // InfluxDB and the state directory (its queue)
 };
 
 // `arguments` as QCoreApplication::arguments() gives them, program name first.

@@ -2399,6 +2399,98 @@ See rd5800d --help for all options.
         <translation>--config needs a file name</translation>
     </message>
     <message>
+        <source>--lang 只接受 zh 或 en</source>
+        <translation>--lang accepts only zh or en</translation>
+    </message>
+    <message>
+        <source>--influx 应为 http://主机:端口 或 https://主机:端口, 例如 http://127.0.0.1:8086</source>
+        <translation>--influx must be http://HOST:PORT or https://HOST:PORT, e.g. http://127.0.0.1:8086</translation>
+    </message>
+    <message>
+        <source>--influx-db 需要数据库 (或 bucket) 的名称</source>
+        <translation>--influx-db needs the name of a database (or bucket)</translation>
+    </message>
+    <message>
+        <source>--%1 需要一个文件名</source>
+        <translation>--%1 needs a file name</translation>
+    </message>
+    <message>
+        <source>--influx-measurement 不能为空</source>
+        <translation>--influx-measurement must not be empty</translation>
+    </message>
+    <message>
+        <source>--influx-queue-size 只接受 1 到 1000000000 之间的点数</source>
+        <translation>--influx-queue-size accepts only a number of points from 1 to 1000000000</translation>
+    </message>
+    <message>
+        <source>--state-dir 需要一个文件夹</source>
+        <translation>--state-dir needs a folder</translation>
+    </message>
+    <message>
+        <source>--influx-db, --influx-user, --influx-password-file, --influx-token-file 和 --influx-queue-size 需要 --influx</source>
+        <translation>--influx-db, --influx-user, --influx-password-file, --influx-token-file and --influx-queue-size need --influx</translation>
+    </message>
+    <message>
+        <source>--influx 需要 --influx-db</source>
+        <translation>--influx needs --influx-db</translation>
+    </message>
+    <message>
+        <source>--influx-token-file 与 --influx-user/--influx-password-file 只能选一种</source>
+        <translation>either --influx-token-file or --influx-user/--influx-password-file, not both</translation>
+    </message>
+    <message>
+        <source>--influx-password-file 需要 --influx-user</source>
+        <translation>--influx-password-file needs --influx-user</translation>
+    </message>
+    <message>
+        <source>无法创建队列文件夹 %1</source>
+        <translation>Cannot create the queue folder %1</translation>
+    </message>
+    <message>
+        <source>无法读取队列文件 %1: %2</source>
+        <translation>Cannot read the queue file %1: %2</translation>
+    </message>
+    <message>
+        <source>无法写入队列文件 %1: %2</source>
+        <translation>Cannot write the queue file %1: %2</translation>
+    </message>
+    <message>
+        <source>InfluxDB 队列比设定的 %1 点大, 丢弃了最旧的 %2 点</source>
+        <translation>The InfluxDB queue is larger than the %1 points set: dropped the oldest %2 points</translation>
+    </message>
+    <message>
+        <source>InfluxDB 队列中有上次留下的 %1 点, 依次发送</source>
+        <translation>%1 points left in the InfluxDB queue by the last run: sending them in order</translation>
+    </message>
+    <message>
+        <source>InfluxDB 队列已满 (%1 点), 丢弃最旧的点</source>
+        <translation>The InfluxDB queue is full (%1 points): dropping the oldest points</translation>
+    </message>
+    <message>
+        <source>InfluxDB 拒绝了 %1 点 (格式错误, 不再发送): %2</source>
+        <translation>InfluxDB refused %1 points (malformed, not sent again): %2</translation>
+    </message>
+    <message>
+        <source>InfluxDB 可以写入了 (队列中还有 %1 点)</source>
+        <translation>InfluxDB takes writes again (%1 points still in the queue)</translation>
+    </message>
+    <message>
+        <source>InfluxDB 队列满时共丢弃了 %1 点</source>
+        <translation>%1 points were dropped in all while the InfluxDB queue was full</translation>
+    </message>
+    <message>
+        <source>InfluxDB %1 写入失败: %2 (%3 点在队列中, 稍后重试)</source>
+        <translation>InfluxDB %1: write failed: %2 (%3 points in the queue, trying again later)</translation>
+    </message>
+    <message>
+        <source>InfluxDB: 本次写入 %1 点, 队列中留下 %2 点</source>
+        <translation>InfluxDB: %1 points written in this run, %2 points left in the queue</translation>
+    </message>
+    <message>
+        <source>InfluxDB: %1, 数据库 %2, 队列 %3 (最多 %4 点)</source>
+        <translation>InfluxDB: %1, database %2, queue %3 (at most %4 points)</translation>
+    </message>
+    <message>
         <source>用法: rd5800d [选项]
 RD5800 监测服务: 轮询总线上的仪表, 发布到 MQTT 和 Prometheus, 记录到 CSV 文件。
 
@@ -2416,6 +2508,15 @@ RD5800 监测服务: 轮询总线上的仪表, 发布到 MQTT 和 Prometheus, �
   --mqtt-prefix PREFIX       MQTT 主题前缀 (默认 rd5800)
   --http [ADDRESS:PORT]      HTTP 服务: /metrics, /api/meters, /healthz (不给值时 127.0.0.1:9580)
   --record-dir DIR           每台仪表一个 CSV 文件 DIR/NAME.csv, 格式同主窗口的记录
+  --influx URL               InfluxDB, 例如 http://127.0.0.1:8086 (https:// 时检查证书)
+  --influx-db NAME           数据库 (1.x) 或 bucket (2.x/3.x)
+  --influx-user USER         InfluxDB 1.x 用户名
+  --influx-password-file FILE  含 InfluxDB 1.x 密码的文件 (第一行)
+  --influx-token-file FILE   含 InfluxDB 2.x/3.x 令牌的文件 (第一行)
+  --influx-measurement NAME  measurement 名称 (默认 rd5800)
+  --influx-queue-size N      InfluxDB 不可用时在磁盘上保留的点数 (默认: 全部仪表 24 小时)
+  --state-dir DIR            状态文件夹, InfluxDB 的队列在其中
+                             (默认 $STATE_DIRECTORY, 否则 ~/.local/state/rd5800d)
   --once                     每台仪表读一次, 以 JSON 输出后结束 (有仪表未应答时退出码 1)
   --verbose                  日志更详细
   --lang zh|en               日志与消息的语言 (不给时按系统语言, C/POSIX 时为中文)
@@ -2423,6 +2524,7 @@ RD5800 监测服务: 轮询总线上的仪表, 发布到 MQTT 和 Prometheus, �
   --version                  显示版本
 
 例如: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt localhost:1883
+      rd5800d --adapter /dev/ttyUSB0 --meter main=1 --influx http://127.0.0.1:8086 --influx-db energy
 </source>
         <translation>Usage: rd5800d [options]
 RD5800 monitoring service: polls the meters on the bus, publishes them to MQTT and Prometheus and records them to CSV files.
@@ -2441,6 +2543,15 @@ Options (the configuration file takes the same keys, one &quot;key = value&quot;
   --mqtt-prefix PREFIX       MQTT topic prefix (default rd5800)
   --http [ADDRESS:PORT]      HTTP service: /metrics, /api/meters, /healthz (127.0.0.1:9580 without a value)
   --record-dir DIR           one CSV file per meter, DIR/NAME.csv, in the main window&apos;s recording format
+  --influx URL               InfluxDB, e.g. http://127.0.0.1:8086 (the certificate is checked with https://)
+  --influx-db NAME           database (1.x) or bucket (2.x/3.x)
+  --influx-user USER         InfluxDB 1.x user name
+  --influx-password-file FILE  file holding the InfluxDB 1.x password (first line)
+  --influx-token-file FILE   file holding the InfluxDB 2.x/3.x token (first line)
+  --influx-measurement NAME  measurement name (default rd5800)
+  --influx-queue-size N      points kept on disk while InfluxDB is unavailable (default: 24 hours of all meters)
+  --state-dir DIR            state folder, which holds the InfluxDB queue
+                             (default $STATE_DIRECTORY, otherwise ~/.local/state/rd5800d)
   --once                     read every meter once, print JSON and end (exit status 1 when a meter did not answer)
   --verbose                  more detailed log
   --lang zh|en               language of the log and the messages (without it the system&apos;s; Chinese for C/POSIX)
@@ -2448,6 +2559,7 @@ Options (the configuration file takes the same keys, one &quot;key = value&quot;
   --version                  show the version
 
 Example: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt localhost:1883
+         rd5800d --adapter /dev/ttyUSB0 --meter main=1 --influx http://127.0.0.1:8086 --influx-db energy
 </translation>
     </message>
     <message>
@@ -2501,8 +2613,8 @@ Example: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt loc
         <translation>Cannot read the configuration file %1 (%2)</translation>
     </message>
     <message>
-        <source>注意: 没有配置任何输出 (mqtt, http, record-dir), 读数只在内存中</source>
-        <translation>Note: no output is configured (mqtt, http, record-dir); the readings stay in memory only</translation>
+        <source>注意: 没有配置任何输出 (mqtt, http, record-dir, influx), 读数只在内存中</source>
+        <translation>Note: no output is configured (mqtt, http, record-dir, influx); the readings stay in memory only</translation>
     </message>
     <message>
         <source>警告: 可打开的文件数上限 %1 低于所需的 %2 (LimitNOFILE=)</source>
