@@ -42,7 +42,8 @@ QString DifferencesText(const std::vector<DiffRow> &rows)
     QStringList lines;
     for (const DiffRow &r : rows)
         if (!r.same)
-            lines << QStringLiteral("%1: %2 -> %3").arg(r.name, r.meterText, r.profileText);
+            lines << QStringLiteral("%1: %2 -> %3").arg(r.name, r.meterText, r.profileText)
+                       + (r.meterText == r.profileText ? QCoreApplication::translate("Profile", " (PT/CT 改变, 寄存器值随之重写)") : QString());
     return lines.join(QLatin1Char('\n'));
 }
 
