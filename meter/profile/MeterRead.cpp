@@ -5,14 +5,24 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace rdprof {
+
+namespace {
+constexpr uint32_t kReadTimeoutMs = 300;
+} // namespace
 
 std::optional<std::vector<uint16_t>> ReadRegisters(rdlink::Link &link, uint8_t address, uint16_t reg, uint16_t count)
 {
+    const rdlink::Frame request = rdlink::BuildRead(address, reg, count);
     rdlink::ExchangeOptions options;
     options.discardFirst = true;
     options.endOnReply = true;
-    const rdlink::ExchangeResult r = link.Exchange(rdlink::BuildRead(address, reg, count), options);
+    // Ends with the reply's last byte; a meter that has just taken a new setting,
+    // or a gateway, gets at least the commands' 300 ms before it counts as silent.
+    options.waitMs = std::max(link.ReplyTimeoutMs(request), kReadTimeoutMs);
+    const rdlink::ExchangeResult r = link.Exchange(request, options);
     if (!r.ok() || r.dataLength() < 2 * count)
         return std::nullopt;
     std::vector<uint16_t> regs(count);

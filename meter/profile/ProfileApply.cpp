@@ -50,6 +50,12 @@ bool Write(rdlink::Link &link, uint8_t address, const Setting &s, uint8_t *excep
     }
     const rdlink::ExchangeResult r = link.Exchange(rdlink::BuildWrite(address, s.reg, s.value), options);
     *exception = r.exception;
+    // The fixed waits leave the search for an exception frame to the caller.
+    if (!r.ok() && !*exception && link.rxCount() >= 5) {
+        const int at = rdlink::FindReplyFrame(link.rxBuffer(), link.rxCount(), 0x86, address, 5);
+        if (at >= 0)
+            *exception = link.rxBuffer()[at + 2];
+    }
     return r.ok() || (s.shape == WriteShape::PulseWidth && r.status == rdlink::ExchangeStatus::NotRead);
 }
 
