@@ -1,7 +1,7 @@
 // The strip below the main window's panel with what the program offers beyond the
 // instrument's own controls: the line monitor "通讯监视" (Ctrl+T), recording
 // ("记录数据" / "停止记录"), the trend chart "趋势图" and the wiring check
-// "接线检查" (Ctrl+W), with a line that says
+// "接线检查" (Ctrl+W), the settings profiles "配置文件", with a line that says
 // whether it records, into which file and how many rows. The panel above keeps
 // its controls, texts and order; this strip only adds.
 #pragma once
@@ -54,11 +54,14 @@ public:
     rdtraffic::TrafficWindow *trafficWindow() const;
     TrendDlg *trendWindow() const;
     QPushButton *wiringButton() const { return m_wiring; }
+    QPushButton *profileButton() const { return m_profile; }
     WiringDlg *wiringWindow() const;
 
 signals:
     // "总览": the main window opens the overview.
     void overviewRequested();
+    // "配置文件": the main window opens the profile window.
+    void profileRequested();
 
 public slots:
     void onReading(const rdacq::Reading &reading);
@@ -78,6 +81,7 @@ private:
     QPushButton *m_trend = nullptr;
     QPushButton *m_wiring = nullptr;
     QPushButton *m_overview = nullptr;
+    QPushButton *m_profile = nullptr;
     QCheckBox *m_fastRefresh = nullptr;
     QLabel *m_status = nullptr;
     QPointer<rdtraffic::TrafficWindow> m_traffic;

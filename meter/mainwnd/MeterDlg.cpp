@@ -72,6 +72,7 @@ CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &p
     setFixedSize(MeterPanel::kWidth, MeterPanel::kHeight + ExtrasBar::kHeight);
     connect(this, &CMeterDlg::readingTaken, m_extras, &ExtrasBar::onReading);
     connect(m_extras, &ExtrasBar::overviewRequested, this, &CMeterDlg::openOverview);
+    connect(m_extras, &ExtrasBar::profileRequested, this, [this] { openProfile(); });
     connect(m_extras->fastRefreshBox(), &QCheckBox::toggled, this, [this](bool on) {
         setFastRefresh(on);
         if (m_settingsMaker)
@@ -252,6 +253,23 @@ void CMeterDlg::openOverview()
     m_overview->show();
     m_overview->raise();
     m_overview->activateWindow();
+}
+
+void CMeterDlg::openProfile(const QString &file)
+{
+    if (!m_profile) {
+        // The address the user entered, else the one in force.
+        const std::optional<uint8_t> entered = enteredAddress(false);
+        m_profile = new ProfileWindow(*this, m_prompter, entered ? *entered : m_shown.slaveAddress, this);
+        rdwidgets::OpenBeside(m_profile, this);
+    } else if (!m_profile->isVisible()) {
+        rdwidgets::ReopenBeside(m_profile, this);
+    }
+    if (!file.isEmpty())
+        m_profile->loadProfile(file);
+    m_profile->show();
+    m_profile->raise();
+    m_profile->activateWindow();
 }
 
 void CMeterDlg::stopMainPolling()
