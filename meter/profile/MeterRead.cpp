@@ -10,7 +10,7 @@
 namespace rdprof {
 
 namespace {
-constexpr uint32_t kReadTimeoutMs = 300;
+constexpr uint32_t kReadTimeoutMs = 500;
 } // namespace
 
 std::optional<std::vector<uint16_t>> ReadRegisters(rdlink::Link &link, uint8_t address, uint16_t reg, uint16_t count)
@@ -20,7 +20,7 @@ std::optional<std::vector<uint16_t>> ReadRegisters(rdlink::Link &link, uint8_t a
     options.discardFirst = true;
     options.endOnReply = true;
     // Ends with the reply's last byte; a meter that has just taken a new setting,
-    // or a gateway, gets at least the commands' 300 ms before it counts as silent.
+    // a gateway or a busy line gets at least 500 ms before it counts as silent.
     options.waitMs = std::max(link.ReplyTimeoutMs(request), kReadTimeoutMs);
     const rdlink::ExchangeResult r = link.Exchange(request, options);
     if (!r.ok() || r.dataLength() < 2 * count)
@@ -71,6 +71,9 @@ MeterRead ReadMeter(rdlink::Link &link, uint8_t address)
         if (!out.failure.isEmpty())
             return std::nullopt;
         auto regs = ReadRegisters(link, address, reg, count);
+        // One lost reply does not end a read of a dozen blocks: asked once more.
+        if (!regs && link.port().isOpen())
+            regs = ReadRegisters(link, address, reg, count);
         if (!regs) {
             out.portLost = !link.port().isOpen();
             out.failure = QCoreApplication::translate("Profile", "地址 %1 的仪表没有回答%2的读取。").arg(address).arg(what);

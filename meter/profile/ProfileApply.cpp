@@ -103,10 +103,13 @@ ApplyReport ApplyProfile(rdlink::Link &link, const std::vector<Setting> &profile
         const Place before = place;
         uint8_t exception = 0;
         QString failure;
-        if (!Write(link, place.address, s, &exception)) {
-            failure = exception ? Tr("仪表以异常码 %1 拒绝了写入。").arg(exception) : Tr("写入没有回应。");
+        const bool echoed = Write(link, place.address, s, &exception);
+        if (exception) {
+            failure = Tr("仪表以异常码 %1 拒绝了写入。").arg(exception);
         } else {
-            // The meter takes an address or line setting after its echo: follow it.
+            // A missing echo is not the end: the meter may have taken the value and
+            // the echo been lost or late. The read-back decides. The meter takes an
+            // address or line setting after its echo: the read-back follows it.
             if (s.stage == Stage::Address)
                 place.address = uint8_t(s.value & 0xFF);
             else if (s.stage == Stage::Parity)
@@ -116,11 +119,14 @@ ApplyReport ApplyProfile(rdlink::Link &link, const std::vector<Setting> &profile
             if (place.line != before.line && !ReopenPort(port, place.line))
                 failure = Tr("端口无法以 %1 重新打开: %2").arg(rdlink::SettingsText(place.line), port.errorString());
             if (failure.isEmpty()) {
-                const auto back = ReadRegisters(link, place.address, s.reg, 1);
+                auto back = ReadRegisters(link, place.address, s.reg, 1);
+                if (!back && port.isOpen())
+                    back = ReadRegisters(link, place.address, s.reg, 1);   // one lost reply is not a failure
+                const QString echo = echoed ? QString() : Tr("写入没有回应; ");
                 if (!back)
-                    failure = Tr("写入后在%1读回没有回答。").arg(PlaceText(place));
+                    failure = echo + Tr("写入后在%1读回没有回答。").arg(PlaceText(place));
                 else if (((*back)[0] & s.mask) != (s.value & s.mask))
-                    failure = Tr("读回的值是 %1, 不是写入的 %2。").arg((*back)[0] & s.mask).arg(s.value & s.mask);
+                    failure = echo + Tr("读回的值是 %1, 不是写入的 %2。").arg((*back)[0] & s.mask).arg(s.value & s.mask);
             }
         }
         if (failure.isEmpty()) {

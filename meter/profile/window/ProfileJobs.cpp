@@ -215,7 +215,8 @@ void ProfileWindow::continueCommissioning()
                       [this, target](const StepOutcome &step) {
                           if (const auto error = m_record.append(target, step))
                               m_prompter.message(this, *error);
-                          m_results->addItem(Tr("地址 %1 %2: %3").arg(target.address).arg(target.name, StepResultText(step.result)));
+                          m_results->addItem(Tr("地址 %1 %2").arg(target.address).arg(target.name).trimmed() + QStringLiteral(": ")
+                                            + StepResultText(step.result));
                           m_results->scrollToBottom();
                           // A failed step stays where it is, to be repeated.
                           if (step.result == StepResult::Commissioned || step.result == StepResult::AlreadyRight)

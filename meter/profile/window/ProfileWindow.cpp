@@ -72,7 +72,9 @@ ProfileWindow::ProfileWindow(OverviewHost &host, Prompter &prompter, uint8_t add
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setTabKeyNavigation(false);
 
     // Commissioning one meter after another.
@@ -250,7 +252,6 @@ void ProfileWindow::showRows(const std::vector<DiffRow> &rows)
             m_table->setItem(r, c, item);
         }
     }
-    m_table->resizeColumnsToContents();
 }
 
 void ProfileWindow::setBusy(bool busy)
