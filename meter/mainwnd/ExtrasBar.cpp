@@ -37,26 +37,26 @@ ExtrasBar::ExtrasBar(rdlink::LinkWorker &worker, Prompter &prompter, QWidget *wi
     // strip's 760 px.
     m_monitor = StripButton(QCoreApplication::translate("ExtrasBar", "通讯监视"), this, 8, 92);
     m_record = StripButton(m_recording.buttonText(), this, 104, 100);
-    m_trend = StripButton(QCoreApplication::translate("ExtrasBar", "趋势图"), this, 208, 76);
-    m_overview = StripButton(QCoreApplication::translate("ExtrasBar", "总览"), this, 288, 72);
+    m_trend = StripButton(QCoreApplication::translate("ExtrasBar", "趋势图"), this, 208, 80);
+    m_overview = StripButton(QCoreApplication::translate("ExtrasBar", "总览"), this, 292, 80);
     connect(m_overview, &QPushButton::clicked, this, &ExtrasBar::overviewRequested);
     m_status = new rdwidgets::ValueLabel(QCoreApplication::translate("ExtrasBar", "记录"), this);
     // Two lines beside the check box, so that more of a long file name shows; the
     // whole text is the tooltip.
-    m_status->setGeometry(644, 2, 112, 36);
+    m_status->setGeometry(654, 2, 102, 36);
     m_status->setWordWrap(true);
     // The wiring check "接线检查" (Ctrl+W).
-    m_wiring = StripButton(QCoreApplication::translate("ExtrasBar", "接线检查"), this, 364, 88);
+    m_wiring = StripButton(QCoreApplication::translate("ExtrasBar", "接线检查"), this, 376, 88);
     m_wiring->setToolTip(QStringLiteral("Ctrl+W"));
     auto *wiringKey = new QShortcut(QKeySequence(QStringLiteral("Ctrl+W")), window);
     connect(wiringKey, &QShortcut::activated, this, &ExtrasBar::openWiring);
     connect(m_wiring, &QPushButton::clicked, this, &ExtrasBar::openWiring);
     // The settings profiles "配置文件", beside the wiring check.
-    m_profile = StripButton(QCoreApplication::translate("ExtrasBar", "配置文件"), this, 456, 80);
+    m_profile = StripButton(QCoreApplication::translate("ExtrasBar", "配置文件"), this, 468, 80);
     connect(m_profile, &QPushButton::clicked, this, &ExtrasBar::profileRequested);
     // The main window's poll: fixed waits (the instrument's pacing) unless checked.
     m_fastRefresh = new QCheckBox(QCoreApplication::translate("ExtrasBar", "快速刷新"), this);
-    m_fastRefresh->setGeometry(540, 7, 100, 26);
+    m_fastRefresh->setGeometry(552, 7, 100, 26);
     rdwidgets::SetCaption(m_fastRefresh, m_fastRefresh->text());
     m_monitor->setToolTip(QStringLiteral("Ctrl+T"));
     auto *shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+T")), window);

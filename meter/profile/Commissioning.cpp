@@ -7,15 +7,6 @@
 
 namespace rdprof {
 
-namespace {
-
-QString Tr(const char *text)
-{
-    return QCoreApplication::translate("Profile", text);
-}
-
-} // namespace
-
 std::variant<std::vector<Target>, QString> ParseTargets(const QString &text)
 {
     std::vector<Target> out;
@@ -45,20 +36,20 @@ std::variant<std::vector<Target>, QString> ParseTargets(const QString &text)
             ok = add(m.captured(1).toInt(), m.captured(2).trimmed());
         }
         if (!ok)
-            return Tr("目标地址 “%1” 无法识别: 每项是 1 至 247 的地址 (可带名称, 如 “2 进线柜”) 或范围 (如 “2-21”), 每个地址只能出现一次。").arg(part);
+            return QCoreApplication::translate("Profile", "目标地址 “%1” 无法识别: 每项是 1 至 247 的地址 (可带名称, 如 “2 进线柜”) 或范围 (如 “2-21”), 每个地址只能出现一次。").arg(part);
     }
     if (out.empty())
-        return Tr("请给出至少一个目标地址 (例如 2-21)。");
+        return QCoreApplication::translate("Profile", "请给出至少一个目标地址 (例如 2-21)。");
     return out;
 }
 
 QString StepResultText(StepResult result)
 {
     switch (result) {
-    case StepResult::Commissioned: return Tr("已设置");
-    case StepResult::AlreadyRight: return Tr("已相同, 未写入");
-    case StepResult::NotFound: return Tr("未找到仪表");
-    case StepResult::Failed: return Tr("失败");
+    case StepResult::Commissioned: return QCoreApplication::translate("Profile", "已设置");
+    case StepResult::AlreadyRight: return QCoreApplication::translate("Profile", "已相同, 未写入");
+    case StepResult::NotFound: return QCoreApplication::translate("Profile", "未找到仪表");
+    case StepResult::Failed: return QCoreApplication::translate("Profile", "失败");
     }
     return QString();
 }
@@ -90,7 +81,7 @@ StepOutcome CommissionOne(rdlink::Link &link, const Profile &base, const Target 
     step.time = QDateTime::currentDateTime();
     if (!found) {
         step.result = StepResult::NotFound;
-        step.message = Tr("在 %1 和出厂设置 %2 都没有找到仪表。")
+        step.message = QCoreApplication::translate("Profile", "在 %1 和出厂设置 %2 都没有找到仪表。")
                            .arg(PlaceText(places[0]), PlaceText(factory));
         return step;
     }
@@ -133,13 +124,13 @@ std::optional<QString> CommissioningRecord::open(const QString &path, const std:
     m_file.setFileName(path);
     m_settings = settings;
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return Tr("无法打开调试记录 %1: %2").arg(path, m_file.errorString());
+        return QCoreApplication::translate("Profile", "无法打开调试记录 %1: %2").arg(path, m_file.errorString());
     if (m_file.size() == 0) {
-        QStringList header = {Tr("时间"), Tr("名称"), Tr("地址")};
+        QStringList header = {QCoreApplication::translate("Profile", "时间"), QCoreApplication::translate("Profile", "名称"), QCoreApplication::translate("Profile", "地址")};
         for (const Setting &s : settings)
             if (s.stage != Stage::Address)
                 header << s.name;
-        header << Tr("结果") << Tr("精度等级") << Tr("模块");
+        header << QCoreApplication::translate("Profile", "结果") << QCoreApplication::translate("Profile", "精度等级") << QCoreApplication::translate("Profile", "模块");
         QStringList fields;
         for (const QString &h : header)
             fields << CsvField(h);
@@ -154,7 +145,7 @@ std::optional<QString> CommissioningRecord::open(const QString &path, const std:
 std::optional<QString> CommissioningRecord::append(const Target &target, const StepOutcome &step)
 {
     if (!m_file.isOpen())
-        return Tr("调试记录没有打开。");
+        return QCoreApplication::translate("Profile", "调试记录没有打开。");
     QStringList fields = {step.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), target.name,
                           QString::number(target.address)};
     // What the meter holds now: the profile's value where it was written or
@@ -179,7 +170,7 @@ std::optional<QString> CommissioningRecord::append(const Target &target, const S
     for (const QString &f : fields)
         quoted << CsvField(f);
     if (m_file.write((quoted.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toUtf8()) < 0 || !m_file.flush())
-        return Tr("无法写入调试记录 %1: %2").arg(m_file.fileName(), m_file.errorString());
+        return QCoreApplication::translate("Profile", "无法写入调试记录 %1: %2").arg(m_file.fileName(), m_file.errorString());
     return std::nullopt;
 }
 

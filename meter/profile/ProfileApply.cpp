@@ -13,10 +13,6 @@ namespace {
 constexpr uint32_t kModuleBlockWaitMs = 200;
 constexpr uint32_t kEnergyPulseWaitMs = 100;
 
-QString Tr(const char *text)
-{
-    return QCoreApplication::translate("Profile", text);
-}
 
 // One write as its existing command sends it. True when the echo came (or, for
 // the pulse width whose echo is never read, when it was sent); the exception
@@ -63,7 +59,7 @@ bool Write(rdlink::Link &link, uint8_t address, const Setting &s, uint8_t *excep
 
 QString PlaceText(const Place &place)
 {
-    return Tr("地址 %1, %2").arg(place.address).arg(rdlink::SettingsText(place.line));
+    return QCoreApplication::translate("Profile", "地址 %1, %2").arg(place.address).arg(rdlink::SettingsText(place.line));
 }
 
 ApplyReport ApplyProfile(rdlink::Link &link, const std::vector<Setting> &profile, const MeterRegisters &meter,
@@ -83,7 +79,7 @@ ApplyReport ApplyProfile(rdlink::Link &link, const std::vector<Setting> &profile
         }
     if (!missing.isEmpty()) {
         report.result = ApplyResult::NotStarted;
-        report.failure = Tr("仪表没有配置文件中的模块 %1。").arg(missing.join(QStringLiteral(", ")));
+        report.failure = QCoreApplication::translate("Profile", "仪表没有配置文件中的模块 %1。").arg(missing.join(QStringLiteral(", ")));
         for (size_t i = 0; i < rows.size(); ++i)
             if (!rows[i].same)
                 report.notWritten << rows[i].name;
@@ -105,7 +101,7 @@ ApplyReport ApplyProfile(rdlink::Link &link, const std::vector<Setting> &profile
         QString failure;
         const bool echoed = Write(link, place.address, s, &exception);
         if (exception) {
-            failure = Tr("仪表以异常码 %1 拒绝了写入。").arg(exception);
+            failure = QCoreApplication::translate("Profile", "仪表以异常码 %1 拒绝了写入。").arg(exception);
         } else {
             // A missing echo is not the end: the meter may have taken the value and
             // the echo been lost or late. The read-back decides. The meter takes an
@@ -117,16 +113,16 @@ ApplyReport ApplyProfile(rdlink::Link &link, const std::vector<Setting> &profile
             else if (s.stage == Stage::Baud)
                 place.line.baudRate = BaudFromCode(s.value);
             if (place.line != before.line && !ReopenPort(port, place.line))
-                failure = Tr("端口无法以 %1 重新打开: %2").arg(rdlink::SettingsText(place.line), port.errorString());
+                failure = QCoreApplication::translate("Profile", "端口无法以 %1 重新打开: %2").arg(rdlink::SettingsText(place.line), port.errorString());
             if (failure.isEmpty()) {
                 auto back = ReadRegisters(link, place.address, s.reg, 1);
                 if (!back && port.isOpen())
                     back = ReadRegisters(link, place.address, s.reg, 1);   // one lost reply is not a failure
-                const QString echo = echoed ? QString() : Tr("写入没有回应; ");
+                const QString echo = echoed ? QString() : QCoreApplication::translate("Profile", "写入没有回应; ");
                 if (!back)
-                    failure = echo + Tr("写入后在%1读回没有回答。").arg(PlaceText(place));
+                    failure = echo + QCoreApplication::translate("Profile", "写入后在%1读回没有回答。").arg(PlaceText(place));
                 else if (((*back)[0] & s.mask) != (s.value & s.mask))
-                    failure = echo + Tr("读回的值是 %1, 不是写入的 %2。").arg((*back)[0] & s.mask).arg(s.value & s.mask);
+                    failure = echo + QCoreApplication::translate("Profile", "读回的值是 %1, 不是写入的 %2。").arg((*back)[0] & s.mask).arg(s.value & s.mask);
             }
         }
         if (failure.isEmpty()) {
@@ -168,25 +164,25 @@ QString ReportText(const ApplyReport &r)
     QStringList lines;
     switch (r.result) {
     case ApplyResult::NothingToDo:
-        lines << Tr("仪表的设置与配置文件相同, 没有写入任何设置。");
+        lines << QCoreApplication::translate("Profile", "仪表的设置与配置文件相同, 没有写入任何设置。");
         break;
     case ApplyResult::NotStarted:
-        lines << r.failure << Tr("没有写入任何设置。");
+        lines << r.failure << QCoreApplication::translate("Profile", "没有写入任何设置。");
         break;
     case ApplyResult::Verified:
-        lines << Tr("已写入并读回核对 %1 项设置: %2").arg(r.written.size()).arg(r.written.join(QStringLiteral(", ")));
+        lines << QCoreApplication::translate("Profile", "已写入并读回核对 %1 项设置: %2").arg(r.written.size()).arg(r.written.join(QStringLiteral(", ")));
         break;
     case ApplyResult::Failed:
-        lines << Tr("写入“%1”失败: %2").arg(r.failedSetting, r.failure);
-        lines << (r.written.isEmpty() ? Tr("已写入并核对的设置: 无")
-                                      : Tr("已写入并核对的设置: %1").arg(r.written.join(QStringLiteral(", "))));
-        lines << (r.notWritten.isEmpty() ? Tr("未写入的设置: 无")
-                                         : Tr("未写入的设置: %1").arg(r.notWritten.join(QStringLiteral(", "))));
+        lines << QCoreApplication::translate("Profile", "写入“%1”失败: %2").arg(r.failedSetting, r.failure);
+        lines << (r.written.isEmpty() ? QCoreApplication::translate("Profile", "已写入并核对的设置: 无")
+                                      : QCoreApplication::translate("Profile", "已写入并核对的设置: %1").arg(r.written.join(QStringLiteral(", "))));
+        lines << (r.notWritten.isEmpty() ? QCoreApplication::translate("Profile", "未写入的设置: 无")
+                                         : QCoreApplication::translate("Profile", "未写入的设置: %1").arg(r.notWritten.join(QStringLiteral(", "))));
         break;
     }
     if (r.result != ApplyResult::NotStarted)
-        lines << (r.answers ? Tr("仪表现在在%1回答。").arg(PlaceText(r.now))
-                            : Tr("仪表在%1没有回答。").arg(PlaceText(r.now)));
+        lines << (r.answers ? QCoreApplication::translate("Profile", "仪表现在在%1回答。").arg(PlaceText(r.now))
+                            : QCoreApplication::translate("Profile", "仪表在%1没有回答。").arg(PlaceText(r.now)));
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -15,10 +15,6 @@ namespace rdprof {
 
 namespace {
 
-QString Tr(const char *text)
-{
-    return QCoreApplication::translate("Profile", text);
-}
 
 const char *const kRelayKeys[6] = {"mode", "operate", "reset", "operate_delay", "reset_delay", "pulse_width"};
 const char *const kRelayNames[2] = {"OUT1", "OUT2"};
@@ -77,7 +73,7 @@ struct Reader {
     {
         const QJsonValue v = o.value(QLatin1String(key));
         if (v.isUndefined())
-            return fail(field, Tr("文件中缺少此项 (\"%1\")").arg(QLatin1String(key)));
+            return fail(field, QCoreApplication::translate("Profile", "文件中缺少此项 (\"%1\")").arg(QLatin1String(key)));
         long n = 0;
         bool ok = false;
         if (v.isDouble()) {
@@ -90,7 +86,7 @@ struct Reader {
             ok = ok && !t.startsWith(QLatin1Char('+')) && n >= min && n <= max;
         }
         if (!ok)
-            return fail(field, Tr("只接受 %1 至 %2 之间的整数").arg(min).arg(max));
+            return fail(field, QCoreApplication::translate("Profile", "只接受 %1 至 %2 之间的整数").arg(min).arg(max));
         *out = n;
         return true;
     }
@@ -99,8 +95,8 @@ struct Reader {
     {
         const QJsonValue v = o.value(QLatin1String(key));
         if (!v.isString())
-            return fail(field, v.isUndefined() ? Tr("文件中缺少此项 (\"%1\")").arg(QLatin1String(key))
-                                               : Tr("只接受文字 (\"%1\")").arg(QLatin1String(key)));
+            return fail(field, v.isUndefined() ? QCoreApplication::translate("Profile", "文件中缺少此项 (\"%1\")").arg(QLatin1String(key))
+                                               : QCoreApplication::translate("Profile", "只接受文字 (\"%1\")").arg(QLatin1String(key)));
         *out = v.toString();
         return true;
     }
@@ -109,7 +105,7 @@ struct Reader {
     {
         for (const QString &key : o.keys())
             if (!known.contains(key))
-                return fail(where, Tr("未知的项 \"%1\"").arg(key));
+                return fail(where, QCoreApplication::translate("Profile", "未知的项 \"%1\"").arg(key));
         return true;
     }
 };
@@ -174,20 +170,20 @@ std::variant<Profile, QString> ParseProfile(const QByteArray &json)
     QJsonParseError parseError{};
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
     if (doc.isNull() || !doc.isObject())
-        return Tr("配置文件不是有效的 JSON: %1 (第 %2 个字节)。\n参数未发送。")
-            .arg(doc.isNull() ? parseError.errorString() : Tr("最外层不是对象"))
+        return QCoreApplication::translate("Profile", "配置文件不是有效的 JSON: %1 (第 %2 个字节)。\n参数未发送。")
+            .arg(doc.isNull() ? parseError.errorString() : QCoreApplication::translate("Profile", "最外层不是对象"))
             .arg(parseError.offset);
     const QJsonObject root = doc.object();
     Reader in;
     Profile p;
     if (root.value(QStringLiteral("format")).toString() != QStringLiteral("rd5800-profile"))
-        return Tr("这不是 RD5800 的配置文件 (缺少 \"format\": \"rd5800-profile\")。\n参数未发送。");
+        return QCoreApplication::translate("Profile", "这不是 RD5800 的配置文件 (缺少 \"format\": \"rd5800-profile\")。\n参数未发送。");
     long n = 0;
     if (!in.whole(root, "version", QStringLiteral("version"), kFormatVersion, kFormatVersion, &n))
         return in.error;
     if (!in.onlyKeys(root, {"format", "version", "baud_rate", "parity", "address", "pt", "ct", "wiring",
                             "pulse_width_ms", "modules", "meter"},
-                     Tr("配置文件")))
+                     QCoreApplication::translate("Profile", "配置文件")))
         return in.error;
 
     QString text;
@@ -198,7 +194,7 @@ std::variant<Profile, QString> ParseProfile(const QByteArray &json)
         return in.error;
     const auto parity = ParityFromText(text);
     if (!parity)
-        return rdmod::FieldErrorMessage({ParityName(), Tr("无校验, 奇校验 或 偶校验"), QString()});
+        return rdmod::FieldErrorMessage({ParityName(), QCoreApplication::translate("Profile", "无校验, 奇校验 或 偶校验"), QString()});
     p.parity = *parity;
     if (!in.whole(root, "address", AddressName(), 1, 247, &n))
         return in.error;
@@ -213,7 +209,7 @@ std::variant<Profile, QString> ParseProfile(const QByteArray &json)
         return in.error;
     p.wiring = int(WiringTexts().indexOf(text));
     if (p.wiring < 0)
-        return rdmod::FieldErrorMessage({WiringName(), WiringTexts().join(QStringLiteral(", ")) + Tr(" 之一"), QString()});
+        return rdmod::FieldErrorMessage({WiringName(), WiringTexts().join(QStringLiteral(", ")) + QCoreApplication::translate("Profile", " 之一"), QString()});
     if (!in.whole(root, "pulse_width_ms", PulseWidthName(), 0, 255, &n))
         return in.error;
     p.pulseWidth = int(n);
@@ -262,7 +258,7 @@ std::variant<Profile, QString> ParseProfile(const QByteArray &json)
         const QJsonObject o = pulse.toObject();
         p.pulseModule = PulseModule{FieldText(o.value(QStringLiteral("value"))), FieldText(o.value(QStringLiteral("width")))};
     }
-    if (!in.onlyKeys(modules, known, Tr("模块")))
+    if (!in.onlyKeys(modules, known, QCoreApplication::translate("Profile", "模块")))
         return in.error;
 
     const QJsonObject meter = root.value(QStringLiteral("meter")).toObject();
@@ -281,7 +277,7 @@ std::variant<Profile, QString> LoadProfile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Tr("无法读取配置文件 %1: %2").arg(path, file.errorString());
+        return QCoreApplication::translate("Profile", "无法读取配置文件 %1: %2").arg(path, file.errorString());
     // A profile is a few kilobytes; anything far larger is not one.
     const QByteArray bytes = file.read(1 << 20);
     return ParseProfile(bytes);
@@ -291,7 +287,7 @@ std::optional<QString> SaveProfile(const Profile &profile, const QString &path)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(ProfileJson(profile)) < 0 || !file.commit())
-        return Tr("无法保存配置文件 %1: %2").arg(path, file.errorString());
+        return QCoreApplication::translate("Profile", "无法保存配置文件 %1: %2").arg(path, file.errorString());
     return std::nullopt;
 }
 

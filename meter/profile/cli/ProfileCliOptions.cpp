@@ -8,10 +8,6 @@ namespace rdprof {
 
 namespace {
 
-QString Tr(const char *text)
-{
-    return QCoreApplication::translate("rd5800-profile", text);
-}
 
 bool WholeNumber(const QString &text, int min, int max, int *out)
 {
@@ -27,7 +23,7 @@ bool WholeNumber(const QString &text, int min, int max, int *out)
 
 QString CliHelpText()
 {
-    return Tr("用法:\n"
+    return QCoreApplication::translate("rd5800-profile", "用法:\n"
               "  rd5800-profile read  --port NAME --address N [--baud B] [--parity N|E|O] [-o FILE]\n"
               "  rd5800-profile diff  FILE --port NAME --address N [--baud B] [--parity N|E|O]\n"
               "  rd5800-profile apply FILE --port NAME --address N [--baud B] [--parity N|E|O]\n"
@@ -79,14 +75,14 @@ CliOptions ParseCliOptions(const QStringList &arguments)
                                               QStringLiteral("--new-address"), QStringLiteral("--lang")};
         if (!withValue.contains(arg)) {
             if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
-                fail(Tr("未知的选项 %1").arg(arg));
+                fail(QCoreApplication::translate("rd5800-profile", "未知的选项 %1").arg(arg));
             else
                 positional << arg;
             continue;
         }
         if (!hasInline) {
             if (i + 1 >= arguments.size()) {
-                fail(Tr("%1 需要一个值").arg(arg));
+                fail(QCoreApplication::translate("rd5800-profile", "%1 需要一个值").arg(arg));
                 break;
             }
             value = arguments.at(++i);
@@ -96,22 +92,22 @@ CliOptions ParseCliOptions(const QStringList &arguments)
             if (const QString *error = std::get_if<QString>(&parsed))
                 fail(*error);
             else if (value.isEmpty())
-                fail(Tr("--port 需要一个端口名"));
+                fail(QCoreApplication::translate("rd5800-profile", "--port 需要一个端口名"));
             o.port = value;
         } else if (arg == QStringLiteral("--address")) {
             addressGiven = true;
             if (!WholeNumber(value, 1, 247, &o.address))
-                fail(Tr("--address 只接受 1 至 247 之间的整数"));
+                fail(QCoreApplication::translate("rd5800-profile", "--address 只接受 1 至 247 之间的整数"));
         } else if (arg == QStringLiteral("--new-address")) {
             int n = 0;
             if (!WholeNumber(value, 1, 247, &n))
-                fail(Tr("--new-address 只接受 1 至 247 之间的整数"));
+                fail(QCoreApplication::translate("rd5800-profile", "--new-address 只接受 1 至 247 之间的整数"));
             o.newAddress = n;
         } else if (arg == QStringLiteral("--baud")) {
             static const QList<int> rates = {1200, 2400, 4800, 9600, 19200};
             int n = 0;
             if (!WholeNumber(value, 1, 1000000, &n) || !rates.contains(n))
-                fail(Tr("--baud 只接受 1200, 2400, 4800, 9600 或 19200"));
+                fail(QCoreApplication::translate("rd5800-profile", "--baud 只接受 1200, 2400, 4800, 9600 或 19200"));
             o.line.baudRate = n;
         } else if (arg == QStringLiteral("--parity")) {
             const QString p = value.toUpper();
@@ -122,7 +118,7 @@ CliOptions ParseCliOptions(const QStringList &arguments)
             else if (p == QStringLiteral("O"))
                 o.line.parity = rdlink::Parity::Odd;
             else
-                fail(Tr("--parity 只接受 N, E 或 O"));
+                fail(QCoreApplication::translate("rd5800-profile", "--parity 只接受 N, E 或 O"));
         } else if (arg == QStringLiteral("-o") || arg == QStringLiteral("--output")) {
             o.output = value;
         }
@@ -131,7 +127,7 @@ CliOptions ParseCliOptions(const QStringList &arguments)
     if (o.help)
         return o;
     if (positional.isEmpty()) {
-        fail(Tr("请给出 read, diff 或 apply"));
+        fail(QCoreApplication::translate("rd5800-profile", "请给出 read, diff 或 apply"));
         return o;
     }
     const QString command = positional.takeFirst();
@@ -142,18 +138,18 @@ CliOptions ParseCliOptions(const QStringList &arguments)
     else if (command == QStringLiteral("apply"))
         o.command = CliCommand::Apply;
     else
-        fail(Tr("未知的命令 %1 (read, diff 或 apply)").arg(command));
+        fail(QCoreApplication::translate("rd5800-profile", "未知的命令 %1 (read, diff 或 apply)").arg(command));
     const int files = o.command == CliCommand::Read ? 0 : 1;
     if (positional.size() != files)
-        fail(files ? Tr("%1 需要一个配置文件").arg(command) : Tr("read 不需要文件参数 (输出文件用 -o)"));
+        fail(files ? QCoreApplication::translate("rd5800-profile", "%1 需要一个配置文件").arg(command) : QCoreApplication::translate("rd5800-profile", "read 不需要文件参数 (输出文件用 -o)"));
     else if (files)
         o.file = positional.first();
     if (o.port.isEmpty())
-        fail(Tr("请用 --port 给出端口"));
+        fail(QCoreApplication::translate("rd5800-profile", "请用 --port 给出端口"));
     if (!addressGiven)
-        fail(Tr("请用 --address 给出仪表现在的子机地址"));
+        fail(QCoreApplication::translate("rd5800-profile", "请用 --address 给出仪表现在的子机地址"));
     if (o.newAddress && o.command != CliCommand::Apply)
-        fail(Tr("--new-address 只用于 apply"));
+        fail(QCoreApplication::translate("rd5800-profile", "--new-address 只用于 apply"));
     return o;
 }
 

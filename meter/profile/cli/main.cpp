@@ -26,14 +26,10 @@ void Print(FILE *to, const QString &text)
     std::fflush(to);
 }
 
-QString Tr(const char *text)
-{
-    return QCoreApplication::translate("rd5800-profile", text);
-}
 
 QString Table(const std::vector<rdprof::DiffRow> &rows)
 {
-    QString out = Tr("设置\t配置文件\t仪表\t相同/不同\n");
+    QString out = QCoreApplication::translate("rd5800-profile", "设置\t配置文件\t仪表\t相同/不同\n");
     for (const rdprof::DiffRow &r : rows)
         out += QStringLiteral("%1\t%2\t%3\t%4\n")
                    .arg(r.name, r.profileText, r.meterText, r.same ? rdprof::SameText() : rdprof::DifferentText());
@@ -80,7 +76,7 @@ int main(int argc, char *argv[])
     }
     std::unique_ptr<rdlink::SerialPort> port = std::move(std::get<std::unique_ptr<rdlink::SerialPort>>(made));
     if (!rdlink::OpenPort(*port, 1, o.line)) {
-        Print(stderr, Tr("无法打开端口 %1: %2\n").arg(o.port, port->errorString()));
+        Print(stderr, QCoreApplication::translate("rd5800-profile", "无法打开端口 %1: %2\n").arg(o.port, port->errorString()));
         return cannotRead;
     }
     rdlink::SteadyClock clock;
@@ -107,17 +103,17 @@ int main(int argc, char *argv[])
     const int differences = DifferenceCount(rows);
     if (o.command == CliCommand::Diff) {
         Print(stdout, Table(rows));
-        Print(stdout, differences ? Tr("%1 项设置不同。\n").arg(differences) : Tr("仪表的设置与配置文件相同。\n"));
+        Print(stdout, differences ? QCoreApplication::translate("rd5800-profile", "%1 项设置不同。\n").arg(differences) : QCoreApplication::translate("rd5800-profile", "仪表的设置与配置文件相同。\n"));
         return differences ? kExitDiffers : kExitOk;
     }
 
     if (differences && !o.yes) {
-        Print(stdout, Tr("将写入以下 %1 项设置 (仪表 -> 配置文件):\n%2\n写入吗? [y/N] ")
+        Print(stdout, QCoreApplication::translate("rd5800-profile", "将写入以下 %1 项设置 (仪表 -> 配置文件):\n%2\n写入吗? [y/N] ")
                           .arg(differences)
                           .arg(DifferencesText(rows)));
         std::string answer;
         if (!std::getline(std::cin, answer) || (answer != "y" && answer != "Y" && answer != "yes")) {
-            Print(stdout, Tr("没有写入任何设置。\n"));
+            Print(stdout, QCoreApplication::translate("rd5800-profile", "没有写入任何设置。\n"));
             return kExitDiffers;
         }
     }

@@ -20,15 +20,6 @@
 
 using namespace rdprof;
 
-namespace {
-
-QString Tr(const char *text)
-{
-    return QCoreApplication::translate("ProfileWindow", text);
-}
-
-} // namespace
-
 template <class Result>
 void ProfileWindow::post(const Place &at, std::function<Result(rdlink::Link &)> work,
                          std::function<void(const Result &)> done)
@@ -130,7 +121,7 @@ void ProfileWindow::apply()
                         std::vector<DiffRow> rows = Compare(*planned, read.registers);
                         showRows(rows);
                         if (DifferenceCount(rows) == 0) {
-                            m_prompter.message(this, Tr("仪表的设置与配置文件相同, 没有需要写入的设置。"));
+                            m_prompter.message(this, QCoreApplication::translate("ProfileWindow", "仪表的设置与配置文件相同, 没有需要写入的设置。"));
                             return;
                         }
                         if (!confirm(rows))
@@ -159,15 +150,15 @@ void ProfileWindow::apply()
 void ProfileWindow::showStep()
 {
     if (m_nextTarget < 0) {
-        m_step->setText(Tr("给出配置文件、目标地址和新仪表的通讯设置后按 开始调试。"));
+        m_step->setText(QCoreApplication::translate("ProfileWindow", "给出配置文件、目标地址和新仪表的通讯设置后按 开始调试。"));
         return;
     }
     if (m_nextTarget >= int(m_targetList.size())) {
-        m_step->setText(Tr("全部 %1 台仪表已调试, 记录在 %2。").arg(m_targetList.size()).arg(m_record.path()));
+        m_step->setText(QCoreApplication::translate("ProfileWindow", "全部 %1 台仪表已调试, 记录在 %2。").arg(m_targetList.size()).arg(m_record.path()));
         return;
     }
     const Target &t = m_targetList[size_t(m_nextTarget)];
-    m_step->setText(Tr("接好下一台仪表后按 继续") + Tr(" (第 %1/%2 台: 地址 %3 %4)")
+    m_step->setText(QCoreApplication::translate("ProfileWindow", "接好下一台仪表后按 继续") + QCoreApplication::translate("ProfileWindow", " (第 %1/%2 台: 地址 %3 %4)")
                                                       .arg(m_nextTarget + 1)
                                                       .arg(m_targetList.size())
                                                       .arg(t.address)
@@ -215,7 +206,7 @@ void ProfileWindow::continueCommissioning()
                       [this, target](const StepOutcome &step) {
                           if (const auto error = m_record.append(target, step))
                               m_prompter.message(this, *error);
-                          m_results->addItem(Tr("地址 %1 %2").arg(target.address).arg(target.name).trimmed() + QStringLiteral(": ")
+                          m_results->addItem(QCoreApplication::translate("ProfileWindow", "地址 %1 %2").arg(target.address).arg(target.name).trimmed() + QStringLiteral(": ")
                                             + StepResultText(step.result));
                           m_results->scrollToBottom();
                           // A failed step stays where it is, to be repeated.

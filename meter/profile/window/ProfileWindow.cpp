@@ -26,10 +26,6 @@ using namespace rdprof;
 
 namespace {
 
-QString Tr(const char *text)
-{
-    return QCoreApplication::translate("ProfileWindow", text);
-}
 
 QPushButton *Button(const QString &text, QWidget *parent)
 {
@@ -51,24 +47,24 @@ QSpinBox *AddressBox(QWidget *parent, int value)
 ProfileWindow::ProfileWindow(OverviewHost &host, Prompter &prompter, uint8_t address, QWidget *parent)
     : QWidget(parent, Qt::Window), m_host(host), m_prompter(prompter), m_line(host.lineSettings())
 {
-    setWindowTitle(Tr("配置文件"));
+    setWindowTitle(QCoreApplication::translate("ProfileWindow", "配置文件"));
 
     // The profile and the meter at the window's address.
-    m_file = new rdwidgets::ValueLabel(Tr("配置文件"), this, Tr("(未打开)"));
+    m_file = new rdwidgets::ValueLabel(QCoreApplication::translate("ProfileWindow", "配置文件"), this, QCoreApplication::translate("ProfileWindow", "(未打开)"));
     m_file->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto *fileCaption = new QLabel(Tr("配置文件:"), this);
-    m_open = Button(Tr("打开…"), this);
-    m_save = Button(Tr("保存…"), this);
-    auto *addressLabel = new QLabel(Tr("子机地址"), this);
+    auto *fileCaption = new QLabel(QCoreApplication::translate("ProfileWindow", "配置文件:"), this);
+    m_open = Button(QCoreApplication::translate("ProfileWindow", "打开…"), this);
+    m_save = Button(QCoreApplication::translate("ProfileWindow", "保存…"), this);
+    auto *addressLabel = new QLabel(QCoreApplication::translate("ProfileWindow", "子机地址"), this);
     m_address = AddressBox(this, address >= 1 && address <= 247 ? address : 1);
     rdwidgets::LabelFor(addressLabel, m_address);
-    m_read = Button(Tr("读取"), this);
-    m_compare = Button(Tr("比较"), this);
-    m_apply = Button(Tr("应用"), this);
+    m_read = Button(QCoreApplication::translate("ProfileWindow", "读取"), this);
+    m_compare = Button(QCoreApplication::translate("ProfileWindow", "比较"), this);
+    m_apply = Button(QCoreApplication::translate("ProfileWindow", "应用"), this);
 
     m_table = new QTableWidget(0, 4, this);
-    m_table->setHorizontalHeaderLabels({Tr("设置"), Tr("配置文件"), Tr("仪表"), Tr("相同/不同")});
-    m_table->setAccessibleName(Tr("比较结果"));
+    m_table->setHorizontalHeaderLabels({QCoreApplication::translate("ProfileWindow", "设置"), QCoreApplication::translate("ProfileWindow", "配置文件"), QCoreApplication::translate("ProfileWindow", "仪表"), QCoreApplication::translate("ProfileWindow", "相同/不同")});
+    m_table->setAccessibleName(QCoreApplication::translate("ProfileWindow", "比较结果"));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
@@ -78,34 +74,34 @@ ProfileWindow::ProfileWindow(OverviewHost &host, Prompter &prompter, uint8_t add
     m_table->setTabKeyNavigation(false);
 
     // Commissioning one meter after another.
-    auto *commissioning = new QGroupBox(Tr("逐台调试"), this);
-    auto *targetsLabel = new QLabel(Tr("目标地址"), commissioning);
+    auto *commissioning = new QGroupBox(QCoreApplication::translate("ProfileWindow", "逐台调试"), this);
+    auto *targetsLabel = new QLabel(QCoreApplication::translate("ProfileWindow", "目标地址"), commissioning);
     m_targets = new QPlainTextEdit(commissioning);
-    m_targets->setPlaceholderText(Tr("例如 2-21, 或每行一台: 2 进线柜"));
+    m_targets->setPlaceholderText(QCoreApplication::translate("ProfileWindow", "例如 2-21, 或每行一台: 2 进线柜"));
     m_targets->setTabChangesFocus(true);
     m_targets->setFixedHeight(64);
     rdwidgets::LabelFor(targetsLabel, m_targets);
-    auto *factoryLabel = new QLabel(Tr("新仪表地址"), commissioning);
+    auto *factoryLabel = new QLabel(QCoreApplication::translate("ProfileWindow", "新仪表地址"), commissioning);
     m_factoryAddress = AddressBox(commissioning, 1);
     rdwidgets::LabelFor(factoryLabel, m_factoryAddress);
-    auto *baudLabel = new QLabel(Tr("新仪表波特率"), commissioning);
+    auto *baudLabel = new QLabel(QCoreApplication::translate("ProfileWindow", "新仪表波特率"), commissioning);
     m_factoryBaud = new QComboBox(commissioning);
     for (int rate : {1200, 2400, 4800, 9600, 19200})
         m_factoryBaud->addItem(QString::number(rate), rate);
     m_factoryBaud->setCurrentIndex(3);
     rdwidgets::LabelFor(baudLabel, m_factoryBaud);
-    auto *parityLabel = new QLabel(Tr("新仪表校验位"), commissioning);
+    auto *parityLabel = new QLabel(QCoreApplication::translate("ProfileWindow", "新仪表校验位"), commissioning);
     m_factoryParity = new QComboBox(commissioning);
     for (rdlink::Parity p : {rdlink::Parity::None, rdlink::Parity::Odd, rdlink::Parity::Even})
         m_factoryParity->addItem(ParityText(p), int(p));
     rdwidgets::LabelFor(parityLabel, m_factoryParity);
-    m_start = Button(Tr("开始调试…"), commissioning);
-    m_continue = Button(Tr("继续"), commissioning);
+    m_start = Button(QCoreApplication::translate("ProfileWindow", "开始调试…"), commissioning);
+    m_continue = Button(QCoreApplication::translate("ProfileWindow", "继续"), commissioning);
     m_continue->setEnabled(false);
-    m_step = new rdwidgets::ValueLabel(Tr("调试步骤"), commissioning);
+    m_step = new rdwidgets::ValueLabel(QCoreApplication::translate("ProfileWindow", "调试步骤"), commissioning);
     m_step->setWordWrap(true);
     m_results = new QListWidget(commissioning);
-    m_results->setAccessibleName(Tr("调试结果"));
+    m_results->setAccessibleName(QCoreApplication::translate("ProfileWindow", "调试结果"));
     m_results->setFixedHeight(84);
 
     auto *fileRow = new QHBoxLayout;
@@ -140,7 +136,7 @@ ProfileWindow::ProfileWindow(OverviewHost &host, Prompter &prompter, uint8_t add
     layout->addLayout(meterRow);
     layout->addWidget(m_table, 1);
     layout->addWidget(commissioning);
-    resize(640, 620);
+    resize(660, 700);
 
     connect(m_open, &QPushButton::clicked, this, &ProfileWindow::openFile);
     connect(m_save, &QPushButton::clicked, this, &ProfileWindow::saveFile);
@@ -153,10 +149,10 @@ ProfileWindow::ProfileWindow(OverviewHost &host, Prompter &prompter, uint8_t add
     connect(m_address, qOverload<int>(&QSpinBox::valueChanged), this, [this] { m_line = m_host.lineSettings(); });
 
     m_askOpen = [](QWidget *parent) {
-        return QFileDialog::getOpenFileName(parent, Tr("打开配置文件"), QString(), Tr("配置文件 (*.json)"));
+        return QFileDialog::getOpenFileName(parent, QCoreApplication::translate("ProfileWindow", "打开配置文件"), QString(), QCoreApplication::translate("ProfileWindow", "配置文件 (*.json)"));
     };
     m_askSave = [](QWidget *parent, const QString &suggested) {
-        return QFileDialog::getSaveFileName(parent, Tr("保存"), suggested);
+        return QFileDialog::getSaveFileName(parent, QCoreApplication::translate("ProfileWindow", "保存"), suggested);
     };
     showFile();
     showStep();
@@ -202,7 +198,7 @@ void ProfileWindow::openFile()
 void ProfileWindow::saveFile()
 {
     if (!m_profile) {
-        m_prompter.message(this, Tr("没有可保存的配置文件: 请先读取仪表或打开一个文件。"));
+        m_prompter.message(this, QCoreApplication::translate("ProfileWindow", "没有可保存的配置文件: 请先读取仪表或打开一个文件。"));
         return;
     }
     const QString path = m_askSave ? m_askSave(this, m_path.isEmpty() ? QStringLiteral("rd5800.json") : m_path) : QString();
@@ -218,14 +214,14 @@ void ProfileWindow::saveFile()
 
 void ProfileWindow::showFile()
 {
-    m_file->setText(m_path.isEmpty() ? (m_profile ? Tr("(已读取, 未保存)") : Tr("(未打开)")) : m_path);
+    m_file->setText(m_path.isEmpty() ? (m_profile ? QCoreApplication::translate("ProfileWindow", "(已读取, 未保存)") : QCoreApplication::translate("ProfileWindow", "(未打开)")) : m_path);
     m_file->setToolTip(m_path);
 }
 
 std::optional<std::vector<Setting>> ProfileWindow::settings()
 {
     if (!m_profile) {
-        m_prompter.message(this, Tr("请先打开一个配置文件, 或读取一台仪表。"));
+        m_prompter.message(this, QCoreApplication::translate("ProfileWindow", "请先打开一个配置文件, 或读取一台仪表。"));
         return std::nullopt;
     }
     // A profile that came through LoadProfile or ReadMeter has been checked, but a
@@ -268,13 +264,13 @@ void ProfileWindow::setBusy(bool busy)
 bool ProfileWindow::confirm(const std::vector<DiffRow> &rows)
 {
     QDialog dialog(this);
-    dialog.setWindowTitle(Tr("应用"));
-    auto *text = new QLabel(Tr("将写入以下 %1 项设置 (仪表 -> 配置文件):").arg(DifferenceCount(rows)), &dialog);
+    dialog.setWindowTitle(QCoreApplication::translate("ProfileWindow", "应用"));
+    auto *text = new QLabel(QCoreApplication::translate("ProfileWindow", "将写入以下 %1 项设置 (仪表 -> 配置文件):").arg(DifferenceCount(rows)), &dialog);
     auto *list = new QPlainTextEdit(DifferencesText(rows), &dialog);
     list->setReadOnly(true);
-    rdwidgets::LabelFor(text, list, Tr("将写入的设置"));
-    auto *write = Button(Tr("写入"), &dialog);
-    auto *cancel = Button(Tr("取消"), &dialog);
+    rdwidgets::LabelFor(text, list, QCoreApplication::translate("ProfileWindow", "将写入的设置"));
+    auto *write = Button(QCoreApplication::translate("ProfileWindow", "写入"), &dialog);
+    auto *cancel = Button(QCoreApplication::translate("ProfileWindow", "取消"), &dialog);
     cancel->setDefault(true);
     connect(write, &QPushButton::clicked, &dialog, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
