@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QSettings>
 
 #include <atomic>
@@ -246,6 +247,13 @@ void CMeterDlg::openOverview()
 {
     if (!m_overview) {
         m_overview = new OverviewWindow(*this, m_prompter, m_settingsMaker ? m_settingsMaker() : nullptr, this);
+        // "与配置文件比较" compares with the profile of the window "配置文件".
+        m_overview->setAuditHooks([this] { return m_profile ? m_profile->profile() : std::optional<rdprof::Profile>(); },
+                                  [this](uint8_t address) {
+                                      openProfile();
+                                      m_profile->addressBox()->setValue(address);
+                                      m_profile->compare();
+                                  });
         rdwidgets::OpenBeside(m_overview, this);
     } else if (!m_overview->isVisible()) {
         rdwidgets::ReopenBeside(m_overview, this);

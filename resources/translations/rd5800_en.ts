@@ -1381,6 +1381,22 @@ Reading did not finish; reconnect and read again.</translation>
         <source>记录中: %1 (%2 行)</source>
         <translation>Recording: %1 (%2 rows)</translation>
     </message>
+    <message>
+        <source>请先在“配置文件”窗口中打开或读取一个配置文件。</source>
+        <translation>Open or read a profile in the &quot;Profiles&quot; window first.</translation>
+    </message>
+    <message>
+        <source>%1 项不同</source>
+        <translation>%1 differ</translation>
+    </message>
+    <message>
+        <source>配置</source>
+        <translation>Profile</translation>
+    </message>
+    <message>
+        <source>与配置文件比较</source>
+        <translation>Compare with profile</translation>
+    </message>
 </context>
 <context>
     <name>PhasorDiagram</name>

@@ -7,6 +7,9 @@
 #include "link/QtSerialPort.h"
 #include "meter/mainwnd/MeterDlg.h"
 #include "meter/profile/ProfileFile.h"
+#include "meter/overview/OverviewWindow.h"
+
+#include <QTableView>
 
 #include <QAccessible>
 #include <QFile>
@@ -131,4 +134,32 @@ TEST(ProfileWindow, ReadCompareApplyAndCommission)
     QFile record(csv);
     ASSERT_TRUE(record.open(QIODevice::ReadOnly));
     EXPECT_EQ(record.readAll().count("\r\n"), 3);
+
+    // The overview's audit against the profile in the window: 5 and 6 hold it
+    // (their own addresses aside), the third meter still at the factory address 1
+    // does not, nobody answers at 9; with another CT in the profile 5 differs too,
+    // and a double click on its 配置 cell compares it in the window.
+    dlg.openOverview();
+    OverviewWindow &ov = *dlg.overviewWindow();
+    for (int a : {1, 5, 6, 9})
+        ASSERT_TRUE(ov.model().addMeter(a).isEmpty());
+    ov.audit();
+    ov.waitForLine();
+    const auto column = [&ov](int row) { return ov.model().cellText(row, rdov::OverviewModel::kProfile); };
+    EXPECT_EQ(column(0), QStringLiteral("2 项不同"));   // PT and the U1 output it scales
+    EXPECT_EQ(column(1), QStringLiteral("相同"));
+    EXPECT_EQ(column(2), QStringLiteral("相同"));
+    EXPECT_EQ(column(3), QStringLiteral("无应答"));
+    p.ct = 7;
+    ASSERT_FALSE(rdprof::SaveProfile(p, changed).has_value());
+    ASSERT_TRUE(win->loadProfile(changed));
+    ov.audit();
+    ov.waitForLine();
+    EXPECT_TRUE(column(1).endsWith(QStringLiteral("项不同"))) << column(1).toStdString();
+    emit ov.table()->doubleClicked(ov.model().index(1, rdov::OverviewModel::kProfile));
+    win->waitForLine();
+    EXPECT_EQ(win->addressBox()->value(), 5);
+    const int ct = RowOf(win->table(), QStringLiteral("CT"));
+    ASSERT_GE(ct, 0);
+    EXPECT_EQ(win->table()->item(ct, 3)->text(), QStringLiteral("不同"));
 }
