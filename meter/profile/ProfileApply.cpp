@@ -138,7 +138,10 @@ ApplyReport ApplyProfile(rdlink::Link &link, const std::vector<Setting> &profile
         report.portLost = !port.isOpen() && port.errorString().size() > 0;
         // Where is it now? Where it should be, else where it was before this write.
         report.answers = false;
-        for (const Place &candidate : {place, before}) {
+        std::vector<Place> candidates = {place};
+        if (before.address != place.address || before.line != place.line)
+            candidates.push_back(before);
+        for (const Place &candidate : candidates) {
             if (port.settings() != candidate.line || !port.isOpen())
                 ReopenPort(port, candidate.line);
             if (port.isOpen() && Answers(link, candidate.address)) {
