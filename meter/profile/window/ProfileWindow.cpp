@@ -92,8 +92,11 @@ ProfileWindow::ProfileWindow(OverviewHost &host, Prompter &prompter, uint8_t add
     rdwidgets::LabelFor(baudLabel, m_factoryBaud);
     auto *parityLabel = new QLabel(QCoreApplication::translate("ProfileWindow", "新仪表校验位"), commissioning);
     m_factoryParity = new QComboBox(commissioning);
+    // The texts of "通讯设置", in its order (and translation).
+    static const char *const parities[3] = {QT_TRANSLATE_NOOP("CommSetDlg", "无校验"), QT_TRANSLATE_NOOP("CommSetDlg", "奇校验"),
+                                            QT_TRANSLATE_NOOP("CommSetDlg", "偶校验")};
     for (rdlink::Parity p : {rdlink::Parity::None, rdlink::Parity::Odd, rdlink::Parity::Even})
-        m_factoryParity->addItem(ParityText(p), int(p));
+        m_factoryParity->addItem(QCoreApplication::translate("CommSetDlg", parities[int(p)]), int(p));
     rdwidgets::LabelFor(parityLabel, m_factoryParity);
     m_start = Button(QCoreApplication::translate("ProfileWindow", "开始调试…"), commissioning);
     m_continue = Button(QCoreApplication::translate("ProfileWindow", "继续"), commissioning);
