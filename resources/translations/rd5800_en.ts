@@ -1817,6 +1817,14 @@ Nothing was sent.</translation>
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>地址 %1 在任何波特率和校验位下都没有回答。</source>
+        <translation>Nothing answers at address %1 at any baud rate and parity.</translation>
+    </message>
+    <message>
+        <source>查找第一台</source>
+        <translation>Find first meter</translation>
+    </message>
 </context>
 <context>
     <name>Quantities</name>

@@ -12,6 +12,7 @@
 #include <QTableView>
 
 #include <QAccessible>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -63,7 +64,7 @@ TEST(ProfileWindow, ReadCompareApplyAndCommission)
 
     // Named from their labels, as a screen reader finds them.
     for (const char *name : {"子机地址", "读取", "比较", "应用", "打开…", "保存…", "目标地址", "新仪表地址", "新仪表波特率",
-                             "新仪表校验位", "开始调试…", "继续", "比较结果", "调试结果", "配置文件", "调试步骤"}) {
+                             "新仪表校验位", "查找第一台", "开始调试…", "继续", "比较结果", "调试结果", "配置文件", "调试步骤"}) {
         bool found = false;
         for (QWidget *w : win->findChildren<QWidget *>())
             found = found || AccessibleName(w) == QString::fromUtf8(name);
@@ -116,6 +117,12 @@ TEST(ProfileWindow, ReadCompareApplyAndCommission)
     QStringList said(prompter.messages.begin(), prompter.messages.end());
     EXPECT_TRUE(prompter.messages.back().startsWith(QStringLiteral("已写入并读回核对"))) << said.join(QStringLiteral(" | ")).toStdString();
     EXPECT_EQ(win->table()->item(pt, 3)->text(), QStringLiteral("相同"));
+
+    // "查找第一台": a new meter at 1 is found at 9600 baud, whatever the box said.
+    win->factoryBaudBox()->setCurrentIndex(win->factoryBaudBox()->findData(2400));
+    win->findFirstMeter();
+    win->waitForLine();
+    EXPECT_EQ(win->factoryBaudBox()->currentData().toInt(), 9600);
 
     // 逐台调试: the next two meters at the factory address become 5 and 6.
     const QString csv = dir.filePath(QStringLiteral("record.csv"));

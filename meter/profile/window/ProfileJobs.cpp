@@ -219,3 +219,34 @@ void ProfileWindow::continueCommissioning()
                           showStep();
                       });
 }
+
+void ProfileWindow::findFirstMeter()
+{
+    const uint8_t address = uint8_t(m_factoryAddress->value());
+    const Place current{address, rdlink::LineSettings{m_factoryBaud->currentData().toInt(),
+                                                      rdlink::Parity(m_factoryParity->currentData().toInt())}};
+    // The settings in the boxes first, then the common ones, then the rest.
+    std::vector<rdlink::LineSettings> tries = {current.line};
+    for (int rate : {9600, 19200, 4800, 2400, 1200})
+        for (rdlink::Parity parity : {rdlink::Parity::None, rdlink::Parity::Even, rdlink::Parity::Odd})
+            if (rdlink::LineSettings{rate, parity} != current.line)
+                tries.push_back({rate, parity});
+    post<std::optional<Place>>(current,
+                               [address, tries](rdlink::Link &link) -> std::optional<Place> {
+                                   for (const rdlink::LineSettings &line : tries) {
+                                       if (!ReopenPort(link.port(), line))
+                                           return std::nullopt;
+                                       if (Answers(link, address))
+                                           return Place{address, line};
+                                   }
+                                   return std::nullopt;
+                               },
+                               [this, address](const std::optional<Place> &found) {
+                                   if (!found) {
+                                       m_prompter.message(this, QCoreApplication::translate("ProfileWindow", "地址 %1 在任何波特率和校验位下都没有回答。").arg(address));
+                                       return;
+                                   }
+                                   m_factoryBaud->setCurrentIndex(m_factoryBaud->findData(found->line.baudRate));
+                                   m_factoryParity->setCurrentIndex(m_factoryParity->findData(int(found->line.parity)));
+                               });
+}

@@ -98,6 +98,7 @@ ProfileWindow::ProfileWindow(OverviewHost &host, Prompter &prompter, uint8_t add
     for (rdlink::Parity p : {rdlink::Parity::None, rdlink::Parity::Odd, rdlink::Parity::Even})
         m_factoryParity->addItem(QCoreApplication::translate("CommSetDlg", parities[int(p)]), int(p));
     rdwidgets::LabelFor(parityLabel, m_factoryParity);
+    m_find = Button(QCoreApplication::translate("ProfileWindow", "查找第一台"), commissioning);
     m_start = Button(QCoreApplication::translate("ProfileWindow", "开始调试…"), commissioning);
     m_continue = Button(QCoreApplication::translate("ProfileWindow", "继续"), commissioning);
     m_continue->setEnabled(false);
@@ -121,19 +122,20 @@ ProfileWindow::ProfileWindow(OverviewHost &host, Prompter &prompter, uint8_t add
     meterRow->addWidget(m_apply);
     auto *grid = new QGridLayout(commissioning);
     grid->addWidget(targetsLabel, 0, 0);
-    grid->addWidget(m_targets, 0, 1, 1, 5);
+    grid->addWidget(m_targets, 0, 1, 1, 6);
     grid->addWidget(factoryLabel, 1, 0);
     grid->addWidget(m_factoryAddress, 1, 1);
     grid->addWidget(baudLabel, 1, 2);
     grid->addWidget(m_factoryBaud, 1, 3);
     grid->addWidget(parityLabel, 1, 4);
     grid->addWidget(m_factoryParity, 1, 5);
+    grid->addWidget(m_find, 1, 6);
     auto *stepRow = new QHBoxLayout;
     stepRow->addWidget(m_step, 1);
     stepRow->addWidget(m_start);
     stepRow->addWidget(m_continue);
-    grid->addLayout(stepRow, 2, 0, 1, 6);
-    grid->addWidget(m_results, 3, 0, 1, 6);
+    grid->addLayout(stepRow, 2, 0, 1, 7);
+    grid->addWidget(m_results, 3, 0, 1, 7);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fileRow);
     layout->addLayout(meterRow);
@@ -148,6 +150,7 @@ ProfileWindow::ProfileWindow(OverviewHost &host, Prompter &prompter, uint8_t add
     connect(m_apply, &QPushButton::clicked, this, &ProfileWindow::apply);
     connect(m_start, &QPushButton::clicked, this, &ProfileWindow::startCommissioning);
     connect(m_continue, &QPushButton::clicked, this, &ProfileWindow::continueCommissioning);
+    connect(m_find, &QPushButton::clicked, this, &ProfileWindow::findFirstMeter);
     // A new address means the meter there answers at the line settings in force.
     connect(m_address, qOverload<int>(&QSpinBox::valueChanged), this, [this] { m_line = m_host.lineSettings(); });
 
@@ -255,7 +258,7 @@ void ProfileWindow::showRows(const std::vector<DiffRow> &rows)
 
 void ProfileWindow::setBusy(bool busy)
 {
-    for (QWidget *w : std::initializer_list<QWidget *>{m_read, m_compare, m_apply, m_start, m_address, m_open})
+    for (QWidget *w : std::initializer_list<QWidget *>{m_read, m_compare, m_apply, m_start, m_address, m_open, m_find})
         w->setEnabled(!busy);
     m_continue->setEnabled(!busy && m_nextTarget >= 0 && m_nextTarget < int(m_targetList.size()));
     if (busy)

@@ -46,6 +46,9 @@ public:
     void saveFile();
     void startCommissioning();
     void continueCommissioning();
+    // "查找第一台": the first new meter connected, looked for at the address in
+    // "新仪表地址" at every baud rate and parity; where it answers fills the boxes.
+    void findFirstMeter();
 
     // How the window asks for files (tests replace them): open, save, the record.
     void setOpenAsker(std::function<QString(QWidget *)> ask) { m_askOpen = std::move(ask); }
@@ -56,6 +59,7 @@ public:
     QPlainTextEdit *targetsEdit() const { return m_targets; }
     QSpinBox *factoryAddressBox() const { return m_factoryAddress; }
     QComboBox *factoryBaudBox() const { return m_factoryBaud; }
+    QComboBox *factoryParityBox() const { return m_factoryParity; }
     QListWidget *results() const { return m_results; }
     QLabel *stepLabel() const { return m_step; }
     QPushButton *continueButton() const { return m_continue; }
@@ -93,7 +97,7 @@ private:
     QSpinBox *m_factoryAddress = nullptr;
     QComboBox *m_factoryBaud = nullptr;
     QComboBox *m_factoryParity = nullptr;
-    QPushButton *m_start = nullptr, *m_continue = nullptr;
+    QPushButton *m_start = nullptr, *m_continue = nullptr, *m_find = nullptr;
     QLabel *m_step = nullptr;
     QListWidget *m_results = nullptr;
     std::vector<rdprof::Target> m_targetList;
