@@ -110,6 +110,7 @@ CMeterDlg::~CMeterDlg()
     ++m_line->pollGeneration;
     ++m_line->searchGeneration;
     delete m_overview;   // before the worker it posts to
+    delete m_profile;    // the same
     delete m_extras;   // before the worker it reports to
     m_extras = nullptr;
     // Waits for the job in progress and whatever the user confirmed before it,
