@@ -71,7 +71,7 @@ Device::Device(const DeviceConfig &c)
     : m_model(c.seed), m_io(c.seed), m_frozen(c.frozen), m_address(c.address),
       m_wiring(c.wiring), m_parityCode(uint16_t(std::max(0, ParityCode(c.parity)))),
       m_baudCode(uint16_t(std::max(0, BaudCode(c.baud)))), m_pt(c.pt), m_ct(c.ct),
-      m_accuracyFlag(c.accuracyFlag), m_modules(c.modules)
+      m_accuracyFlag(c.accuracyFlag), m_modules(c.modules), m_refusedWrite(c.refusedWrite)
 {
     m_model.setWiring(c.wiring);
     m_model.setExport(c.exporting);
@@ -219,6 +219,8 @@ Exception Device::read(uint16_t first, uint16_t count, std::vector<uint16_t> *ou
 Exception Device::write(uint16_t a, uint16_t value, LineChange *deferred, bool *isDeferred)
 {
     *isDeferred = false;
+    if (int(a) == m_refusedWrite)
+        return kIllegalValue;   // this meter refuses the chosen setting, whatever the value
     auto defer = [&](bool valid) {
         if (!valid)
             return kIllegalValue;

@@ -70,6 +70,7 @@ struct DeviceConfig {
     WiringFaults wiringFaults;
     uint32_t seed = 1;
     double loadScale = 1.0;   // phase currents relative to the model's load
+    int refusedWrite = -1;    // --refuse-write: a register whose writes get exception 3
 };
 
 // A write to address, baud rate or parity, accepted and waiting for its echo.
@@ -122,6 +123,7 @@ private:
     uint16_t m_ct;
     uint8_t m_accuracyFlag;
     uint8_t m_modules;
+    int m_refusedWrite;
     std::array<uint16_t, reg::kRelayLast - reg::kRelayFirst + 1> m_relayRegs{};
     std::array<uint16_t, 2> m_energyPulse{};
     std::array<uint16_t, reg::kAnalogLast - reg::kAnalogFirst + 1> m_analogRegs{};

@@ -23,7 +23,12 @@ const char *UsageText()
         "                     a second connection is closed at once (refused)\n"
         "  --address N        slave address 1..247 (default 1)\n"
         "  --addresses A,B,.. several meters on one line, one per address 1..247, each\n"
-        "                     with its own load; a broadcast write reaches all of them\n"
+        "                     with its own load; a broadcast write reaches all of them.\n"
+        "                     Meters given the same address wait behind each other (only\n"
+        "                     the first still at it answers), as meters at factory\n"
+        "                     settings wired in one after another\n"
+        "  --refuse-write REG[@N]  meter N (default 1, the first) answers every write to\n"
+        "                     register REG (0x0308, 776) with exception 3\n"
         "  --baud B           1200, 2400, 4800, 9600 or 19200 (default 9600)\n"
         "  --parity N|E|O     parity; sets the pacing, a pseudo-terminal cannot carry it (N)\n"
         "  --pt N, --ct N     PT and CT ratios 1..64000 (default 1)\n"
@@ -78,6 +83,20 @@ bool ParseProbability(const std::string &text, double *out)
     return true;
 }
 
+// "0x0308" or "776", optionally "@N" for the N-th meter.
+bool ParseRefusal(const std::string &text, int *reg, size_t *meter)
+{
+    const size_t at = text.find('@');
+    long r, n = 1;
+    if (!ParseLong(text.substr(0, at), 0, 0xFFFF, 0, &r))
+        return false;
+    if (at != std::string::npos && !ParseLong(text.substr(at + 1), 1, 247, 10, &n))
+        return false;
+    *reg = int(r);
+    *meter = size_t(n - 1);
+    return true;
+}
+
 bool ParseAddressList(const std::string &text, std::vector<uint8_t> *out)
 {
     std::vector<uint8_t> list;
@@ -87,9 +106,6 @@ bool ParseAddressList(const std::string &text, std::vector<uint8_t> *out)
         long n;
         if (!ParseLong(text.substr(from, comma - from), 1, 247, 10, &n))
             return false;
-        for (uint8_t seen : list)
-            if (seen == n)
-                return false;   // two meters cannot share an address
         list.push_back(uint8_t(n));
         if (comma == std::string::npos)
             break;
@@ -122,6 +138,7 @@ bool ParseOptions(int argc, const char *const *argv, Options *o, std::string *er
         {"--log", [o](const std::string &v) { o->logPath = v; return !v.empty(); }},
         {"--address", integer(1, 247, [&d](long n) { d.address = uint8_t(n); })},
         {"--addresses", [o](const std::string &v) { return ParseAddressList(v, &o->addresses); }},
+        {"--refuse-write", [o](const std::string &v) { return ParseRefusal(v, &o->refuseRegister, &o->refuseMeter); }},
         {"--baud", [&d](const std::string &v) {
              long n;
              if (!ParseLong(v, 1, 1000000, 10, &n) || BaudCode(int(n)) < 0)

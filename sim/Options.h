@@ -13,7 +13,12 @@ struct Options {
     DeviceConfig device;
     // --addresses: the meters of a simulated bus, one per address, in this order;
     // empty: the one meter of `device`.
+    // Meters that share an address wait behind each other: only the first of them
+    // that still has it answers, as meters wired in one after another.
     std::vector<uint8_t> addresses;
+    // --refuse-write REG[@N]: meter N (1 = the first) refuses every write to REG.
+    int refuseRegister = -1;
+    size_t refuseMeter = 0;
     FaultRates faults;
     std::string linkPath;           // --link: symlink to the pseudo-terminal
     std::string logPath;            // --log: request log, "-" for standard output

@@ -38,7 +38,10 @@ std::vector<Device> MakeDevices(const Options &options)
 {
     std::vector<Device> devices;
     if (options.addresses.empty()) {
-        devices.emplace_back(options.device);
+        DeviceConfig config = options.device;
+        if (options.refuseMeter == 0)
+            config.refusedWrite = options.refuseRegister;
+        devices.emplace_back(config);
         return devices;
     }
     for (size_t i = 0; i < options.addresses.size(); ++i) {
@@ -46,6 +49,8 @@ std::vector<Device> MakeDevices(const Options &options)
         config.address = options.addresses[i];
         config.seed = options.device.seed + uint32_t(i);
         config.loadScale = kBusLoads[i % (sizeof kBusLoads / sizeof kBusLoads[0])];
+        if (i == options.refuseMeter)
+            config.refusedWrite = options.refuseRegister;
         devices.emplace_back(config);
     }
     return devices;
@@ -270,11 +275,13 @@ void Server::readLine(uint64_t nowNs)
 void Server::handleFrame(const std::vector<uint8_t> &frame, uint64_t nowNs)
 {
     const uint64_t ms = msSinceStart(nowNs);
-    const uint64_t cn = charNs();
     size_t meter = 0;
     Device *found = frame.empty() ? nullptr : meterAt(frame[0], &meter);
     Device &device = found ? *found : m_devices.front();
     const uint8_t address = device.address();
+    // The reply goes out at the settings of the meter that sends it (on a bus being
+    // commissioned the meters' settings differ until every one is set).
+    const uint64_t cn = CharTimeNs(device.baud(), device.parity() != 'N');
     Burst burst;
     burst.charNs = cn;
     // The request reached us at once through the pseudo-terminal; on a real line

@@ -23,6 +23,7 @@ const char *const kHelp = QT_TRANSLATE_NOOP("MeterOptions",
     "  --record FILE     启动后把每次读到的数据记录到 CSV 文件 FILE (文件已有同样的记录时接着写)\n"
     "  --lang zh|en      界面语言: 中文或英文 (不给时按系统语言, C/POSIX 时为中文)\n"
     "  --overview        同时打开 \"总览\" 窗口: 总线上的全部仪表\n"
+    "  --profile FILE    同时打开 \"配置文件\" 窗口, 载入配置文件 FILE\n"
     "  -h, --help        显示本说明\n"
     "\n"
     "无人值守记录, 例如: RD5800 --port /dev/ttyUSB0 --address 1 --run --record load.csv\n"
@@ -70,8 +71,9 @@ MeterOptions ParseMeterOptions(const QStringList &arguments)
     const QCommandLineOption address(QStringLiteral("address"), QString(), QStringLiteral("N"));
     const QCommandLineOption run(QStringLiteral("run"));
     const QCommandLineOption overview(QStringLiteral("overview"));
+    const QCommandLineOption profile(QStringLiteral("profile"), QString(), QStringLiteral("FILE"));
     rdcmdline::AddQtApplicationOptions(parser);
-    for (const QCommandLineOption &o : {help, record, lang, port, baud, parity, address, run, overview})
+    for (const QCommandLineOption &o : {help, record, lang, port, baud, parity, address, run, overview, profile})
         parser.addOption(o);
 
     MeterOptions options;
@@ -93,6 +95,13 @@ MeterOptions ParseMeterOptions(const QStringList &arguments)
     if (parser.isSet(lang) && parser.value(lang) != QLatin1String("zh") && parser.value(lang) != QLatin1String("en")) {
         options.error = QCoreApplication::translate("MeterOptions", "--lang 只接受 zh 或 en");
         return options;
+    }
+    if (parser.isSet(profile)) {
+        options.profile = parser.value(profile);
+        if (options.profile.isEmpty()) {
+            options.error = QCoreApplication::translate("MeterOptions", "--profile 需要一个文件名");
+            return options;
+        }
     }
     if (parser.isSet(record)) {
         options.recordPath = parser.value(record);

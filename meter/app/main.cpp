@@ -78,6 +78,8 @@ int main(int argc, char *argv[])
             window.OnRunStop();
         if (options.overview)
             QTimer::singleShot(0, &window, [&window] { window.openOverview(); });
+        if (!options.profile.isEmpty())
+            QTimer::singleShot(0, &window, [&window, file = options.profile] { window.openProfile(file); });
         prompter.exec(window);
     });
     StartSettings preset;

@@ -54,11 +54,12 @@ ExtrasBar::ExtrasBar(rdlink::LinkWorker &worker, Prompter &prompter, QWidget *wi
         const char *key;
         void (ExtrasBar::*action)();
     } buttons[] = {
-        {&m_monitor, QCoreApplication::translate("ExtrasBar", "通讯监视"), 100, StripKeys::kMonitor, &ExtrasBar::openMonitor},
-        {&m_record, m_recording.buttonText(), 104, StripKeys::kRecord, &ExtrasBar::toggleRecording},
-        {&m_trend, QCoreApplication::translate("ExtrasBar", "趋势图"), 88, StripKeys::kTrend, &ExtrasBar::openTrends},
-        {&m_overview, QCoreApplication::translate("ExtrasBar", "总览"), 96, StripKeys::kOverview, &ExtrasBar::overviewRequested},
-        {&m_wiring, QCoreApplication::translate("ExtrasBar", "接线检查"), 96, StripKeys::kWiring, &ExtrasBar::openWiring},
+        {&m_monitor, QCoreApplication::translate("ExtrasBar", "通讯监视"), 92, StripKeys::kMonitor, &ExtrasBar::openMonitor},
+        {&m_record, m_recording.buttonText(), 100, StripKeys::kRecord, &ExtrasBar::toggleRecording},
+        {&m_trend, QCoreApplication::translate("ExtrasBar", "趋势图"), 80, StripKeys::kTrend, &ExtrasBar::openTrends},
+        {&m_overview, QCoreApplication::translate("ExtrasBar", "总览"), 80, StripKeys::kOverview, &ExtrasBar::overviewRequested},
+        {&m_wiring, QCoreApplication::translate("ExtrasBar", "接线检查"), 88, StripKeys::kWiring, &ExtrasBar::openWiring},
+        {&m_profile, QCoreApplication::translate("ExtrasBar", "配置文件"), 80, StripKeys::kProfile, &ExtrasBar::profileRequested},
     };
     constexpr int kGap = 4;
     int x = 8;
@@ -76,13 +77,13 @@ ExtrasBar::ExtrasBar(rdlink::LinkWorker &worker, Prompter &prompter, QWidget *wi
     }
     // The main window's poll: fixed waits (the instrument's pacing) unless checked.
     m_fastRefresh = new QCheckBox(QCoreApplication::translate("ExtrasBar", "快速刷新"), this);
-    m_fastRefresh->setGeometry(x, 7, 104, 26);
+    m_fastRefresh->setGeometry(x, 7, 100, 26);
     rdwidgets::SetCaption(m_fastRefresh, m_fastRefresh->text());
     AddShortcut(m_fastRefresh, StripKeys::kFastRefresh, window, [this] { m_fastRefresh->click(); });
     m_status = new rdwidgets::ValueLabel(QCoreApplication::translate("ExtrasBar", "记录"), this);
     // Two lines beside the check box, so that more of a long file name shows; the
     // whole text is the tooltip.
-    m_status->setGeometry(x + 104 + 2, 2, 136, 36);
+    m_status->setGeometry(x + 100 + 2, 2, 102, 36);
     m_status->setWordWrap(true);
 
     connect(&m_recording, &rdrec::RecordingControls::stateChanged, this, &ExtrasBar::showState);

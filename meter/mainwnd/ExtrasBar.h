@@ -1,7 +1,7 @@
 // The strip below the main window's panel with what the program offers beyond the
 // instrument's own controls: the line monitor "通讯监视", recording
 // ("记录数据" / "停止记录"), the trend chart "趋势图", the overview "总览", the
-// wiring check "接线检查" and "快速刷新", each with a keyboard shortcut
+// wiring check "接线检查", the settings profiles "配置文件" and "快速刷新", each with a keyboard shortcut
 // (StripKeys), with a line that says
 // whether it records, into which file and how many rows. The panel above keeps
 // its controls, texts and order; this strip only adds.
@@ -34,6 +34,7 @@ constexpr const char *kRecord = "Ctrl+R";
 constexpr const char *kTrend = "Ctrl+G";
 constexpr const char *kOverview = "Ctrl+L";
 constexpr const char *kWiring = "Ctrl+W";
+constexpr const char *kProfile = "Ctrl+P";
 constexpr const char *kFastRefresh = "Ctrl+F";
 } // namespace StripKeys
 
@@ -65,11 +66,14 @@ public:
     rdtraffic::TrafficWindow *trafficWindow() const;
     TrendDlg *trendWindow() const;
     QPushButton *wiringButton() const { return m_wiring; }
+    QPushButton *profileButton() const { return m_profile; }
     WiringDlg *wiringWindow() const;
 
 signals:
     // "总览": the main window opens the overview.
     void overviewRequested();
+    // "配置文件": the main window opens the profile window.
+    void profileRequested();
 
 public slots:
     void onReading(const rdacq::Reading &reading);
@@ -89,6 +93,7 @@ private:
     QPushButton *m_trend = nullptr;
     QPushButton *m_wiring = nullptr;
     QPushButton *m_overview = nullptr;
+    QPushButton *m_profile = nullptr;
     QCheckBox *m_fastRefresh = nullptr;
     QLabel *m_status = nullptr;
     QPointer<rdtraffic::TrafficWindow> m_traffic;

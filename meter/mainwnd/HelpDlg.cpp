@@ -49,9 +49,10 @@ QStringList CHelpDlg::Lines()
         QCoreApplication::translate("HelpDlg", "轮询中新输入的子机地址在仪表应答后才生效; 正在轮询的地址不应答时, 请先按\"停止\", 再按\"运行\"。"),
         // The strip below the panel, the overview and the gateways.
         QCoreApplication::translate("HelpDlg", "6. 主界面下方的按钮与快捷键"),
-        QCoreApplication::translate("HelpDlg", "\"通讯监视\" %1, \"记录数据\" %2, \"趋势图\" %3, \"总览\" %4, \"接线检查\" %5, \"快速刷新\" %6。")
+        QCoreApplication::translate("HelpDlg", "\"通讯监视\" %1, \"记录数据\" %2, \"趋势图\" %3, \"总览\" %4, \"接线检查\" %5, \"配置文件\" %6, \"快速刷新\" %7。")
             .arg(Key(StripKeys::kMonitor), Key(StripKeys::kRecord), Key(StripKeys::kTrend),
-                 Key(StripKeys::kOverview), Key(StripKeys::kWiring), Key(StripKeys::kFastRefresh)),
+                 Key(StripKeys::kOverview), Key(StripKeys::kWiring), Key(StripKeys::kProfile),
+                 Key(StripKeys::kFastRefresh)),
         QCoreApplication::translate("HelpDlg", "\"总览\": 总线上全部仪表一览; \"扫描总线\" 找出应答的仪表, 双击一行或按回车由主界面轮询该仪表。"),
         QCoreApplication::translate("HelpDlg", "\"接线检查\": 按轮询到的电压、电流和功率检查接线 (相序、电流方向、缺相), 并画出相量图。"),
         QCoreApplication::translate("HelpDlg", "7. 以太网网关"),

@@ -23,6 +23,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QSettings>
 
 #include <atomic>
@@ -80,6 +81,7 @@ CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &p
     followFocus();
     connect(this, &CMeterDlg::readingTaken, m_extras, &ExtrasBar::onReading);
     connect(m_extras, &ExtrasBar::overviewRequested, this, &CMeterDlg::openOverview);
+    connect(m_extras, &ExtrasBar::profileRequested, this, [this] { openProfile(); });
     connect(m_extras->fastRefreshBox(), &QCheckBox::toggled, this, [this](bool on) {
         setFastRefresh(on);
         if (m_settingsMaker)
@@ -116,6 +118,7 @@ CMeterDlg::~CMeterDlg()
     ++m_line->pollGeneration;
     ++m_line->searchGeneration;
     delete m_overview;   // before the worker it posts to
+    delete m_profile;    // the same
     delete m_extras;   // before the worker it reports to
     m_extras = nullptr;
     // Waits for the job in progress and whatever the user confirmed before it,
@@ -276,6 +279,13 @@ void CMeterDlg::openOverview()
 {
     if (!m_overview) {
         m_overview = new OverviewWindow(*this, m_prompter, m_settingsMaker ? m_settingsMaker() : nullptr, this);
+        // "与配置文件比较" compares with the profile of the window "配置文件".
+        m_overview->setAuditHooks([this] { return m_profile ? m_profile->profile() : std::optional<rdprof::Profile>(); },
+                                  [this](uint8_t address) {
+                                      openProfile();
+                                      m_profile->addressBox()->setValue(address);
+                                      m_profile->compare();
+                                  });
         rdwidgets::OpenBeside(m_overview, this);
     } else if (!m_overview->isVisible()) {
         rdwidgets::ReopenBeside(m_overview, this);
@@ -283,6 +293,23 @@ void CMeterDlg::openOverview()
     m_overview->show();
     m_overview->raise();
     m_overview->activateWindow();
+}
+
+void CMeterDlg::openProfile(const QString &file)
+{
+    if (!m_profile) {
+        // The address the user entered, else the one in force.
+        const std::optional<uint8_t> entered = enteredAddress(false);
+        m_profile = new ProfileWindow(*this, m_prompter, entered ? *entered : m_shown.slaveAddress, this);
+        rdwidgets::OpenBeside(m_profile, this);
+    } else if (!m_profile->isVisible()) {
+        rdwidgets::ReopenBeside(m_profile, this);
+    }
+    if (!file.isEmpty())
+        m_profile->loadProfile(file);
+    m_profile->show();
+    m_profile->raise();
+    m_profile->activateWindow();
 }
 
 void CMeterDlg::stopMainPolling()

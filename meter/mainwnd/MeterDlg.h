@@ -12,6 +12,7 @@
 #include "meter/commands/MeterCommands.h"
 #include "meter/overview/OverviewHost.h"
 #include "meter/overview/OverviewWindow.h"
+#include "meter/profile/window/ProfileWindow.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -89,6 +90,10 @@ public:
     // The window "总览" (the strip's button, --overview): opened once, then raised.
     void openOverview();
     OverviewWindow *overviewWindow() const { return m_overview; }
+    // The window "配置文件" (the strip's button, --profile FILE) for the meter at
+    // the address in force; a file is loaded into it when given.
+    void openProfile(const QString &file = QString());
+    ProfileWindow *profileWindow() const { return m_profile; }
     // Where the window remembers "快速刷新" and the overview its list; set before
     // OnInitDialog. Without it nothing is remembered (tests give a file of their own).
     void setSettingsMaker(std::function<std::unique_ptr<QSettings>()> make) { m_settingsMaker = std::move(make); }
@@ -184,6 +189,7 @@ private:
     DetachedStarter m_start;
     QStringList m_moduleArguments;
     QPointer<OverviewWindow> m_overview;
+    QPointer<ProfileWindow> m_profile;
     std::function<std::unique_ptr<QSettings>()> m_settingsMaker;
     bool m_fastRefresh = false;
 };

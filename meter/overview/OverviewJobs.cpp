@@ -5,6 +5,10 @@
 
 #include "OverviewHost.h"
 #include "common/widgets/Prompter.h"
+#include "meter/profile/MeterRead.h"
+#include "meter/profile/ProfileDiff.h"
+
+#include <QCoreApplication>
 
 void OverviewWindow::postOpen(std::shared_ptr<std::atomic<unsigned>> generation)
 {
@@ -159,3 +163,47 @@ void OverviewWindow::applyProbe(const rdov::ProbeResult &result)
     }
 }
 
+
+void OverviewWindow::audit()
+{
+    const std::optional<rdprof::Profile> profile = m_auditProfile ? m_auditProfile() : std::nullopt;
+    if (!profile) {
+        m_prompter.message(this, QCoreApplication::translate("Overview", "请先在“配置文件”窗口中打开或读取一个配置文件。"));
+        return;
+    }
+    if (m_model.count() == 0)
+        return;
+    // One settings read per meter, at the line's pace; the refresh and the scan
+    // make way, as for the main window's commands.
+    yieldLine();
+    m_host.stopMainPolling();
+    postOpen(m_refreshGeneration);
+    for (int row = 0; row < m_model.count(); ++row) {
+        const uint8_t address = m_model.meter(row).address;
+        m_model.setAudit(address, QString());
+        rdprof::Profile mine = *profile;
+        mine.address = address;   // the meter's own address is not a difference
+        postRead(m_refreshGeneration, &OverviewWindow::m_refreshesInFlight,
+                 [address, mine](rdlink::Link &link) {
+                     AuditResult result;
+                     result.address = address;
+                     const rdprof::MeterRead read = rdprof::ReadMeter(link, address);
+                     result.portLost = read.portLost;
+                     const auto encoded = rdprof::EncodeProfile(mine);
+                     if (!read.profile) {
+                         result.text = QCoreApplication::translate("Overview", "无应答");
+                     } else if (const auto *settings = std::get_if<std::vector<rdprof::Setting>>(&encoded)) {
+                         const int n = rdprof::DifferenceCount(rdprof::Compare(*settings, read.registers));
+                         result.text = n == 0 ? rdprof::SameText()
+                                              : QCoreApplication::translate("Overview", "%1 项不同").arg(n);
+                     }
+                     return result;
+                 },
+                 &OverviewWindow::applyAudit);
+    }
+}
+
+void OverviewWindow::applyAudit(const AuditResult &result)
+{
+    m_model.setAudit(result.address, result.text);
+}

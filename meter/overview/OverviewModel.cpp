@@ -180,6 +180,15 @@ void OverviewModel::save(QSettings &settings) const
     settings.sync();
 }
 
+void OverviewModel::setAudit(uint8_t address, const QString &text)
+{
+    const int row = rowOf(address);
+    if (row < 0)
+        return;
+    m_rows[size_t(row)].audit = text;
+    emit dataChanged(index(row, kProfile), index(row, kProfile));
+}
+
 QString OverviewModel::cellText(int row, int column) const
 {
     const MeterRow &m = m_rows[size_t(row)];
@@ -192,6 +201,7 @@ QString OverviewModel::cellText(int row, int column) const
         return m.requests ? QString::asprintf("%.2f%%", 100.0 * m.replies / m.requests) : QString();
     case kLastReply:
         return m.lastReply.isValid() ? m.lastReply.toString(QStringLiteral("HH:mm:ss")) : QString();
+    case kProfile: return m.audit;
     default: break;
     }
     if (!m.values)
@@ -249,7 +259,7 @@ QVariant OverviewModel::headerData(int section, Qt::Orientation orientation, int
         QT_TRANSLATE_NOOP("Overview", "相电流"), QT_TRANSLATE_NOOP("Overview", "有功功率"),
         QT_TRANSLATE_NOOP("Overview", "功率因数"), QT_TRANSLATE_NOOP("Overview", "频率"),
         QT_TRANSLATE_NOOP("Overview", "正向有功电能"), QT_TRANSLATE_NOOP("Overview", "成功率"),
-        QT_TRANSLATE_NOOP("Overview", "最后应答"),
+        QT_TRANSLATE_NOOP("Overview", "最后应答"), QT_TRANSLATE_NOOP("Overview", "配置"),
     };
     return section >= 0 && section < kColumns ? QVariant(QCoreApplication::translate("Overview", kHeaders[section])) : QVariant();
 }

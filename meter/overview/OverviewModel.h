@@ -26,6 +26,7 @@ struct MeterRow {
     int requests = 0;
     int replies = 0;
     QDateTime lastReply;
+    QString audit;   // 配置: "相同" or how many settings differ from the profile
 };
 
 QString StatusText(MeterStatus status);   // "" / "正常" / "无应答" / "异常"
@@ -40,7 +41,7 @@ class OverviewModel : public QAbstractTableModel {
 public:
     enum Column {
         kAddress, kName, kStatus, kVoltage, kCurrent, kActivePower, kPowerFactor,
-        kFrequency, kEnergy, kSuccessRate, kLastReply, kColumns
+        kFrequency, kEnergy, kSuccessRate, kLastReply, kProfile, kColumns
     };
 
     explicit OverviewModel(QObject *parent = nullptr);
@@ -65,6 +66,9 @@ public:
 
     // What a refresh found; ignored when the meter has been removed meanwhile.
     void apply(const RefreshResult &result);
+
+    // The 配置 column of a meter ("与配置文件比较"); ignored for a meter not listed.
+    void setAudit(uint8_t address, const QString &text);
 
     // The list and the names, under "overview/meters".
     void load(QSettings &settings);

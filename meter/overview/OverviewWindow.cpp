@@ -47,6 +47,7 @@ OverviewWindow::OverviewWindow(OverviewHost &host, Prompter &prompter, std::uniq
     m_addButton = Button(QCoreApplication::translate("Overview", "添加…"), this);
     m_removeButton = Button(QCoreApplication::translate("Overview", "删除"), this);
     m_recordButton = Button(QCoreApplication::translate("Overview", "记录数据"), this);
+    m_auditButton = Button(QCoreApplication::translate("Overview", "与配置文件比较"), this);
 
     auto *fromLabel = new QLabel(QCoreApplication::translate("Overview", "起始地址"), this);
     auto *toLabel = new QLabel(QCoreApplication::translate("Overview", "结束地址"), this);
@@ -77,7 +78,7 @@ OverviewWindow::OverviewWindow(OverviewHost &host, Prompter &prompter, std::uniq
     m_table->installEventFilter(this);
 
     auto *buttons = new QHBoxLayout;
-    for (QPushButton *b : {m_runButton, m_scanButton, m_addButton, m_removeButton, m_recordButton})
+    for (QPushButton *b : {m_runButton, m_scanButton, m_addButton, m_removeButton, m_recordButton, m_auditButton})
         buttons->addWidget(b);
     buttons->addStretch(1);
     auto *scanRow = new QHBoxLayout;
@@ -99,7 +100,13 @@ OverviewWindow::OverviewWindow(OverviewHost &host, Prompter &prompter, std::uniq
     connect(m_addButton, &QPushButton::clicked, this, &OverviewWindow::addMeter);
     connect(m_removeButton, &QPushButton::clicked, this, &OverviewWindow::removeCurrent);
     connect(m_recordButton, &QPushButton::clicked, this, &OverviewWindow::toggleRecording);
-    connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex &i) { handOver(i.row()); });
+    connect(m_table, &QTableView::doubleClicked, this, [this](const QModelIndex &i) {
+        if (i.column() == rdov::OverviewModel::kProfile && m_showComparison && i.row() >= 0 && i.row() < m_model.count())
+            m_showComparison(m_model.meter(i.row()).address);
+        else
+            handOver(i.row());
+    });
+    connect(m_auditButton, &QPushButton::clicked, this, &OverviewWindow::audit);
     connect(&m_model, &rdov::OverviewModel::refused, this,
             [this](const QString &text) { m_prompter.message(this, text); });
 

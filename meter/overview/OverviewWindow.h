@@ -7,6 +7,7 @@
 
 #include "meter/overview/BusScan.h"
 #include "meter/overview/OverviewModel.h"
+#include "meter/profile/Profile.h"
 #include "meter/recording/CsvRecorder.h"
 
 #include <QPointer>
@@ -47,6 +48,16 @@ public:
     void removeCurrent();
     // Double click or Enter on a row: the main window polls that meter.
     void handOver(int row);
+    // "与配置文件比较": every listed meter read once and compared with the profile
+    // the hook gives; the column 配置 shows 相同 or how many settings differ. A
+    // double click on that column asks the other hook to show the comparison.
+    void audit();
+    void setAuditHooks(std::function<std::optional<rdprof::Profile>()> profile, std::function<void(uint8_t)> compare)
+    {
+        m_auditProfile = std::move(profile);
+        m_showComparison = std::move(compare);
+    }
+    QPushButton *auditButton() const { return m_auditButton; }
     // "记录数据" / "停止记录".
     void toggleRecording();
     bool startRecording(const QString &path);
@@ -98,6 +109,12 @@ private:
                   void (OverviewWindow::*apply)(const Result &));
     void applyRefresh(const rdov::RefreshResult &result);
     void applyProbe(const rdov::ProbeResult &result);
+    struct AuditResult {
+        uint8_t address = 0;
+        QString text;
+        bool portLost = false;
+    };
+    void applyAudit(const AuditResult &result);
     void lineLost(const QString &text);
     void showScanState();
     void showRunState();
@@ -118,6 +135,9 @@ private:
     QPushButton *m_addButton = nullptr;
     QPushButton *m_removeButton = nullptr;
     QPushButton *m_recordButton = nullptr;
+    QPushButton *m_auditButton = nullptr;
+    std::function<std::optional<rdprof::Profile>()> m_auditProfile;
+    std::function<void(uint8_t)> m_showComparison;
     QSpinBox *m_from = nullptr;
     QSpinBox *m_to = nullptr;
     QProgressBar *m_progress = nullptr;

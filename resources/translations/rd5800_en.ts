@@ -533,6 +533,10 @@ Baud rate:%2<byte value="xd"/>
         <source>快速刷新</source>
         <translation>Fast refresh</translation>
     </message>
+    <message>
+        <source>配置文件</source>
+        <translation>Profiles</translation>
+    </message>
 </context>
 <context>
     <name>FieldError</name>
@@ -786,10 +790,6 @@ Nothing was sent.</translation>
         <translation>6. The buttons below the main panel and their keys</translation>
     </message>
     <message>
-        <source>&quot;通讯监视&quot; %1, &quot;记录数据&quot; %2, &quot;趋势图&quot; %3, &quot;总览&quot; %4, &quot;接线检查&quot; %5, &quot;快速刷新&quot; %6。</source>
-        <translation>&quot;Line monitor&quot; %1, &quot;Record data&quot; %2, &quot;Trends&quot; %3, &quot;Overview&quot; %4, &quot;Wiring check&quot; %5, &quot;Fast refresh&quot; %6.</translation>
-    </message>
-    <message>
         <source>&quot;总览&quot;: 总线上全部仪表一览; &quot;扫描总线&quot; 找出应答的仪表, 双击一行或按回车由主界面轮询该仪表。</source>
         <translation>&quot;Overview&quot;: every meter of the bus at a glance; &quot;Scan bus&quot; finds the meters that answer; double-click a row or press Enter to poll that meter in the main window.</translation>
     </message>
@@ -804,6 +804,10 @@ Nothing was sent.</translation>
     <message>
         <source>端口也可以是网关: --port tcp://主机:端口 (透明网关) 或 modbus-tcp://主机:端口, 例如 modbus-tcp://192.168.1.20:502。</source>
         <translation>A port can also be a gateway: --port tcp://HOST:PORT (transparent gateway) or modbus-tcp://HOST:PORT, e.g. modbus-tcp://192.168.1.20:502.</translation>
+    </message>
+    <message>
+        <source>&quot;通讯监视&quot; %1, &quot;记录数据&quot; %2, &quot;趋势图&quot; %3, &quot;总览&quot; %4, &quot;接线检查&quot; %5, &quot;配置文件&quot; %6, &quot;快速刷新&quot; %7。</source>
+        <translation>&quot;Line monitor&quot; %1, &quot;Record data&quot; %2, &quot;Trends&quot; %3, &quot;Overview&quot; %4, &quot;Wiring check&quot; %5, &quot;Profiles&quot; %6, &quot;Fast refresh&quot; %7.</translation>
     </message>
 </context>
 <context>
@@ -986,6 +990,10 @@ Gateways: a port name (--port NAME or RD5800_COM1=NAME) may also be an Ethernet 
 </translation>
     </message>
     <message>
+        <source>--port %1 是 Windows 的串口名; 这里请给设备名, 例如 --port /dev/ttyUSB0, 或用环境变量 RD5800_COM1=/dev/ttyUSB0 指定 1 号串口的设备</source>
+        <translation>--port %1 is a Windows port name; give a device name here, e.g. --port /dev/ttyUSB0, or set the device of port 1 with RD5800_COM1=/dev/ttyUSB0</translation>
+    </message>
+    <message>
         <source>用法: RD5800 [选项]
 RD5800 三相电力监测仪的上位机程序: 实时数据、开关量、计数、谐波与仪表设置。
 
@@ -998,6 +1006,7 @@ RD5800 三相电力监测仪的上位机程序: 实时数据、开关量、计�
   --record FILE     启动后把每次读到的数据记录到 CSV 文件 FILE (文件已有同样的记录时接着写)
   --lang zh|en      界面语言: 中文或英文 (不给时按系统语言, C/POSIX 时为中文)
   --overview        同时打开 &quot;总览&quot; 窗口: 总线上的全部仪表
+  --profile FILE    同时打开 &quot;配置文件&quot; 窗口, 载入配置文件 FILE
   -h, --help        显示本说明
 
 无人值守记录, 例如: RD5800 --port /dev/ttyUSB0 --address 1 --run --record load.csv
@@ -1015,6 +1024,7 @@ Options:
   --record FILE     record every reading from the start into the CSV file FILE (continues a file with the same columns)
   --lang zh|en      interface language: Chinese or English (default: the system language; Chinese for C/POSIX)
   --overview        open the &quot;Overview&quot; window too: every meter of the bus
+  --profile FILE    open the &quot;Profiles&quot; window too, with the profile FILE
   -h, --help        show this text
 
 Unattended logging, e.g.: RD5800 --port /dev/ttyUSB0 --address 1 --run --record load.csv
@@ -1022,8 +1032,8 @@ Serial port: the environment variable RD5800_COM&lt;n&gt; names the device of po
 </translation>
     </message>
     <message>
-        <source>--port %1 是 Windows 的串口名; 这里请给设备名, 例如 --port /dev/ttyUSB0, 或用环境变量 RD5800_COM1=/dev/ttyUSB0 指定 1 号串口的设备</source>
-        <translation>--port %1 is a Windows port name; give a device name here, e.g. --port /dev/ttyUSB0, or set the device of port 1 with RD5800_COM1=/dev/ttyUSB0</translation>
+        <source>--profile 需要一个文件名</source>
+        <translation>--profile needs a file name</translation>
     </message>
 </context>
 <context>
@@ -1451,6 +1461,22 @@ Reading did not finish; reconnect and read again.</translation>
         <source>。请检查波特率、校验位、A/B 线是否接反，以及地址范围 %1-%2。</source>
         <translation>. Check the baud rate, the parity, whether A and B are swapped, and the address range %1-%2.</translation>
     </message>
+    <message>
+        <source>请先在“配置文件”窗口中打开或读取一个配置文件。</source>
+        <translation>Open or read a profile in the &quot;Profiles&quot; window first.</translation>
+    </message>
+    <message>
+        <source>%1 项不同</source>
+        <translation>%1 differ</translation>
+    </message>
+    <message>
+        <source>配置</source>
+        <translation>Profile</translation>
+    </message>
+    <message>
+        <source>与配置文件比较</source>
+        <translation>Compare with profile</translation>
+    </message>
 </context>
 <context>
     <name>ParserErrors</name>
@@ -1487,6 +1513,416 @@ Reading did not finish; reconnect and read again.</translation>
     <message>
         <source>端口名 &quot;%1&quot; 中的端口号 %2 不在 1..65535 之内</source>
         <translation>Port name &quot;%1&quot;: port %2 is not within 1..65535</translation>
+    </message>
+</context>
+<context>
+    <name>Profile</name>
+    <message>
+        <source>目标地址 “%1” 无法识别: 每项是 1 至 247 的地址 (可带名称, 如 “2 进线柜”) 或范围 (如 “2-21”), 每个地址只能出现一次。</source>
+        <translation>Target &quot;%1&quot; cannot be read: each entry is an address 1 to 247 (optionally with a name, as in &quot;2 Incomer&quot;) or a range (as in &quot;2-21&quot;), each address once.</translation>
+    </message>
+    <message>
+        <source>请给出至少一个目标地址 (例如 2-21)。</source>
+        <translation>Give at least one target address (for example 2-21).</translation>
+    </message>
+    <message>
+        <source>已设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>已相同, 未写入</source>
+        <translation>Already right, nothing written</translation>
+    </message>
+    <message>
+        <source>未找到仪表</source>
+        <translation>No meter found</translation>
+    </message>
+    <message>
+        <source>失败</source>
+        <translation>Failed</translation>
+    </message>
+    <message>
+        <source>在 %1 和出厂设置 %2 都没有找到仪表。</source>
+        <translation>No meter answered at %1 nor at the factory settings %2.</translation>
+    </message>
+    <message>
+        <source>无法打开调试记录 %1: %2</source>
+        <translation>Cannot open the commissioning record %1: %2</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>精度等级</source>
+        <translation>Accuracy class</translation>
+    </message>
+    <message>
+        <source>模块</source>
+        <translation>modules</translation>
+    </message>
+    <message>
+        <source>调试记录没有打开。</source>
+        <translation>The commissioning record is not open.</translation>
+    </message>
+    <message>
+        <source>无法写入调试记录 %1: %2</source>
+        <translation>Cannot write the commissioning record %1: %2</translation>
+    </message>
+    <message>
+        <source>地址 %1 的仪表没有回答%2的读取。</source>
+        <translation>The meter at address %1 did not answer the read of %2.</translation>
+    </message>
+    <message>
+        <source>仪表参数</source>
+        <translation>the meter settings</translation>
+    </message>
+    <message>
+        <source>模块配置</source>
+        <translation>the module presence</translation>
+    </message>
+    <message>
+        <source>地址 %1, %2</source>
+        <translation>address %1, %2</translation>
+    </message>
+    <message>
+        <source>仪表没有配置文件中的模块 %1。</source>
+        <translation>The meter lacks module %1 of the profile.</translation>
+    </message>
+    <message>
+        <source>仪表以异常码 %1 拒绝了写入。</source>
+        <translation>The meter refused the write with exception code %1.</translation>
+    </message>
+    <message>
+        <source>端口无法以 %1 重新打开: %2</source>
+        <translation>The port would not open again at %1: %2</translation>
+    </message>
+    <message>
+        <source>写入没有回应; </source>
+        <translation>no echo to the write; </translation>
+    </message>
+    <message>
+        <source>写入后在%1读回没有回答。</source>
+        <translation>the read-back at %1 got no answer.</translation>
+    </message>
+    <message>
+        <source>读回的值是 %1, 不是写入的 %2。</source>
+        <translation>the read-back gave %1, not the %2 written.</translation>
+    </message>
+    <message>
+        <source>仪表的设置与配置文件相同, 没有写入任何设置。</source>
+        <translation>The meter already holds the profile; nothing was written.</translation>
+    </message>
+    <message>
+        <source>没有写入任何设置。</source>
+        <translation>Nothing was written.</translation>
+    </message>
+    <message>
+        <source>已写入并读回核对 %1 项设置: %2</source>
+        <translation>Written and read back: %1 settings: %2</translation>
+    </message>
+    <message>
+        <source>写入“%1”失败: %2</source>
+        <translation>Writing &quot;%1&quot; failed: %2</translation>
+    </message>
+    <message>
+        <source>已写入并核对的设置: 无</source>
+        <translation>Written and verified: none</translation>
+    </message>
+    <message>
+        <source>已写入并核对的设置: %1</source>
+        <translation>Written and verified: %1</translation>
+    </message>
+    <message>
+        <source>未写入的设置: 无</source>
+        <translation>Not written: none</translation>
+    </message>
+    <message>
+        <source>未写入的设置: %1</source>
+        <translation>Not written: %1</translation>
+    </message>
+    <message>
+        <source>仪表现在在%1回答。</source>
+        <translation>The meter now answers at %1.</translation>
+    </message>
+    <message>
+        <source>仪表在%1没有回答。</source>
+        <translation>The meter does not answer at %1.</translation>
+    </message>
+    <message>
+        <source>相同</source>
+        <translation>Same</translation>
+    </message>
+    <message>
+        <source>不同</source>
+        <translation>Differs</translation>
+    </message>
+    <message>
+        <source>无此模块</source>
+        <translation>no such module</translation>
+    </message>
+    <message>
+        <source> (PT/CT 改变, 寄存器值随之重写)</source>
+        <translation> (PT/CT change: the register value is rewritten)</translation>
+    </message>
+    <message>
+        <source>文件中缺少此项 (&quot;%1&quot;)</source>
+        <translation>missing from the file (&quot;%1&quot;)</translation>
+    </message>
+    <message>
+        <source>只接受 %1 至 %2 之间的整数</source>
+        <translation>accepts only a whole number from %1 to %2</translation>
+    </message>
+    <message>
+        <source>只接受文字 (&quot;%1&quot;)</source>
+        <translation>accepts only text (&quot;%1&quot;)</translation>
+    </message>
+    <message>
+        <source>未知的项 &quot;%1&quot;</source>
+        <translation>unknown entry &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>配置文件不是有效的 JSON: %1 (第 %2 个字节)。
+参数未发送。</source>
+        <translation>The profile is not valid JSON: %1 (at byte %2).
+Nothing was sent.</translation>
+    </message>
+    <message>
+        <source>最外层不是对象</source>
+        <translation>the top level is not an object</translation>
+    </message>
+    <message>
+        <source>这不是 RD5800 的配置文件 (缺少 &quot;format&quot;: &quot;rd5800-profile&quot;)。
+参数未发送。</source>
+        <translation>This is not an RD5800 profile (&quot;format&quot;: &quot;rd5800-profile&quot; is missing).
+Nothing was sent.</translation>
+    </message>
+    <message>
+        <source>配置文件</source>
+        <translation>Profiles</translation>
+    </message>
+    <message>
+        <source>无校验, 奇校验 或 偶校验</source>
+        <translation>无校验, 奇校验 or 偶校验</translation>
+    </message>
+    <message>
+        <source> 之一</source>
+        <translation> (one of them)</translation>
+    </message>
+    <message>
+        <source>无法读取配置文件 %1: %2</source>
+        <translation>Cannot read the profile %1: %2</translation>
+    </message>
+    <message>
+        <source>无法保存配置文件 %1: %2</source>
+        <translation>Cannot save the profile %1: %2</translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation>Baud rate</translation>
+    </message>
+    <message>
+        <source>校验位</source>
+        <translation>Parity</translation>
+    </message>
+    <message>
+        <source>子机地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>接线方式</source>
+        <translation>wiring</translation>
+    </message>
+    <message>
+        <source>脉冲宽度</source>
+        <translation>Pulse width</translation>
+    </message>
+    <message>
+        <source>%1 至 %2 之间的整数</source>
+        <translation>a whole number from %1 to %2</translation>
+    </message>
+    <message>
+        <source>“仪表设置”中的一种接线方式</source>
+        <translation>one of the wiring modes of &quot;Meter settings&quot;</translation>
+    </message>
+</context>
+<context>
+    <name>ProfileWindow</name>
+    <message>
+        <source>仪表的设置与配置文件相同, 没有需要写入的设置。</source>
+        <translation>The meter already holds the profile; there is nothing to write.</translation>
+    </message>
+    <message>
+        <source>给出配置文件、目标地址和新仪表的通讯设置后按 开始调试。</source>
+        <translation>Give a profile, the target addresses and the new meters&apos; line settings, then press Start commissioning.</translation>
+    </message>
+    <message>
+        <source>全部 %1 台仪表已调试, 记录在 %2。</source>
+        <translation>All %1 meters commissioned, recorded in %2.</translation>
+    </message>
+    <message>
+        <source>接好下一台仪表后按 继续</source>
+        <translation>Connect the next meter, then press Continue</translation>
+    </message>
+    <message>
+        <source> (第 %1/%2 台: 地址 %3 %4)</source>
+        <translation> (meter %1 of %2: address %3 %4)</translation>
+    </message>
+    <message>
+        <source>地址 %1 %2</source>
+        <translation>Address %1 %2</translation>
+    </message>
+    <message>
+        <source>地址 %1 在任何波特率和校验位下都没有回答。</source>
+        <translation>Nothing answers at address %1 at any baud rate and parity.</translation>
+    </message>
+    <message>
+        <source>配置文件</source>
+        <translation>Profiles</translation>
+    </message>
+    <message>
+        <source>(未打开)</source>
+        <translation>(none open)</translation>
+    </message>
+    <message>
+        <source>配置文件:</source>
+        <translation>Profile:</translation>
+    </message>
+    <message>
+        <source>打开…</source>
+        <translation>Open…</translation>
+    </message>
+    <message>
+        <source>保存…</source>
+        <translation>Save…</translation>
+    </message>
+    <message>
+        <source>子机地址</source>
+        <translation>Address</translation>
+    </message>
+    <message>
+        <source>读取</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>比较</source>
+        <translation>Compare</translation>
+    </message>
+    <message>
+        <source>应用</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>仪表</source>
+        <translation>Meters</translation>
+    </message>
+    <message>
+        <source>相同/不同</source>
+        <translation>Same/differs</translation>
+    </message>
+    <message>
+        <source>比较结果</source>
+        <translation>Comparison</translation>
+    </message>
+    <message>
+        <source>逐台调试</source>
+        <translation>Commissioning</translation>
+    </message>
+    <message>
+        <source>目标地址</source>
+        <translation>Target addresses</translation>
+    </message>
+    <message>
+        <source>例如 2-21, 或每行一台: 2 进线柜</source>
+        <translation>for example 2-21, or one per line: 2 Incomer</translation>
+    </message>
+    <message>
+        <source>新仪表地址</source>
+        <translation>New meters&apos; address</translation>
+    </message>
+    <message>
+        <source>新仪表波特率</source>
+        <translation>New meters&apos; baud rate</translation>
+    </message>
+    <message>
+        <source>新仪表校验位</source>
+        <translation>New meters&apos; parity</translation>
+    </message>
+    <message>
+        <source>查找第一台</source>
+        <translation>Find first meter</translation>
+    </message>
+    <message>
+        <source>开始调试…</source>
+        <translation>Start commissioning…</translation>
+    </message>
+    <message>
+        <source>继续</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>调试步骤</source>
+        <translation>Commissioning step</translation>
+    </message>
+    <message>
+        <source>调试结果</source>
+        <translation>Commissioning results</translation>
+    </message>
+    <message>
+        <source>打开配置文件</source>
+        <translation>Open profile</translation>
+    </message>
+    <message>
+        <source>配置文件 (*.json)</source>
+        <translation>Profiles (*.json)</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>没有可保存的配置文件: 请先读取仪表或打开一个文件。</source>
+        <translation>No profile to save: read a meter or open a file first.</translation>
+    </message>
+    <message>
+        <source>(已读取, 未保存)</source>
+        <translation>(read, not saved)</translation>
+    </message>
+    <message>
+        <source>请先打开一个配置文件, 或读取一台仪表。</source>
+        <translation>Open a profile or read a meter first.</translation>
+    </message>
+    <message>
+        <source>将写入以下 %1 项设置 (仪表 -&gt; 配置文件):</source>
+        <translation>These %1 settings will be written (meter -&gt; profile):</translation>
+    </message>
+    <message>
+        <source>将写入的设置</source>
+        <translation>Settings to write</translation>
+    </message>
+    <message>
+        <source>写入</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
@@ -2217,6 +2653,146 @@ Gateways: a port name (--port NAME or RD5800_COM1=NAME) may also be an Ethernet 
     </message>
 </context>
 <context>
+    <name>rd5800-profile</name>
+    <message>
+        <source>设置	配置文件	仪表	相同/不同
+</source>
+        <translation>Setting	Profile	Meter	Same/differs
+</translation>
+    </message>
+    <message>
+        <source>无法打开端口 %1: %2
+</source>
+        <translation>Cannot open port %1: %2
+</translation>
+    </message>
+    <message>
+        <source>%1 项设置不同。
+</source>
+        <translation>%1 settings differ.
+</translation>
+    </message>
+    <message>
+        <source>仪表的设置与配置文件相同。
+</source>
+        <translation>The meter holds the profile.
+</translation>
+    </message>
+    <message>
+        <source>将写入以下 %1 项设置 (仪表 -&gt; 配置文件):
+%2
+写入吗? [y/N] </source>
+        <translation>These %1 settings will be written (meter -&gt; profile):
+%2
+Write them? [y/N] </translation>
+    </message>
+    <message>
+        <source>没有写入任何设置。
+</source>
+        <translation>Nothing was written.
+</translation>
+    </message>
+    <message>
+        <source>用法:
+  rd5800-profile read  --port NAME --address N [--baud B] [--parity N|E|O] [-o FILE]
+  rd5800-profile diff  FILE --port NAME --address N [--baud B] [--parity N|E|O]
+  rd5800-profile apply FILE --port NAME --address N [--baud B] [--parity N|E|O]
+                       [--new-address M] [--yes]
+
+  read   读取仪表的全部设置, 写成配置文件 (没有 -o 时输出到标准输出)
+  diff   比较配置文件与仪表: 退出码 0 相同, 1 不同, 3 仪表无法读取
+  apply  只写入不同的设置 (先 PT, CT, 接线方式, 脉冲宽度, 模块, 再子机地址,
+         最后校验位和波特率), 每项读回核对; 没有 --yes 时先列出不同并询问.
+         退出码 0 已写入并核对 (或本来相同), 1 失败或未确认, 2 输入错误
+
+  --port NAME      串口设备 (/dev/ttyUSB0), tcp://HOST:PORT 或 modbus-tcp://HOST:PORT
+  --address N      仪表现在的子机地址 1..247
+  --baud B         仪表现在的波特率 1200, 2400, 4800, 9600, 19200 (默认 9600)
+  --parity N|E|O   仪表现在的校验方式 (默认 N)
+  --new-address M  apply: 以地址 M 代替配置文件中的子机地址
+  --yes            apply: 不询问, 直接写入
+  --lang zh|en     界面语言
+</source>
+        <translation>Usage:
+  rd5800-profile read  --port NAME --address N [--baud B] [--parity N|E|O] [-o FILE]
+  rd5800-profile diff  FILE --port NAME --address N [--baud B] [--parity N|E|O]
+  rd5800-profile apply FILE --port NAME --address N [--baud B] [--parity N|E|O]
+                       [--new-address M] [--yes]
+
+  read   reads every setting of the meter into a profile (standard output without -o)
+  diff   compares a profile with the meter: exit code 0 same, 1 differs, 3 meter not read
+  apply  writes only the differing settings (PT, CT, wiring, pulse width, modules first,
+         then the slave address, parity and baud rate last), each read back; without
+         --yes it lists the differences and asks first.
+         Exit code 0 written and verified (or already the same), 1 failed or declined, 2 bad input
+
+  --port NAME      serial device (/dev/ttyUSB0), tcp://HOST:PORT or modbus-tcp://HOST:PORT
+  --address N      the meter&apos;s present slave address 1..247
+  --baud B         the meter&apos;s present baud rate 1200, 2400, 4800, 9600, 19200 (default 9600)
+  --parity N|E|O   the meter&apos;s present parity (default N)
+  --new-address M  apply: address M instead of the profile&apos;s slave address
+  --yes            apply: write without asking
+  --lang zh|en     interface language
+</translation>
+    </message>
+    <message>
+        <source>未知的选项 %1</source>
+        <translation>unknown option %1</translation>
+    </message>
+    <message>
+        <source>%1 需要一个值</source>
+        <translation>%1 needs a value</translation>
+    </message>
+    <message>
+        <source>--port 需要一个端口名</source>
+        <translation>--port needs a port name</translation>
+    </message>
+    <message>
+        <source>--address 只接受 1 至 247 之间的整数</source>
+        <translation>--address accepts only a whole number from 1 to 247</translation>
+    </message>
+    <message>
+        <source>--new-address 只接受 1 至 247 之间的整数</source>
+        <translation>--new-address accepts only a whole number from 1 to 247</translation>
+    </message>
+    <message>
+        <source>--baud 只接受 1200, 2400, 4800, 9600 或 19200</source>
+        <translation>--baud accepts only 1200, 2400, 4800, 9600 or 19200</translation>
+    </message>
+    <message>
+        <source>--parity 只接受 N, E 或 O</source>
+        <translation>--parity accepts only N, E or O</translation>
+    </message>
+    <message>
+        <source>请给出 read, diff 或 apply</source>
+        <translation>give read, diff or apply</translation>
+    </message>
+    <message>
+        <source>未知的命令 %1 (read, diff 或 apply)</source>
+        <translation>unknown command %1 (read, diff or apply)</translation>
+    </message>
+    <message>
+        <source>%1 需要一个配置文件</source>
+        <translation>%1 needs a profile file</translation>
+    </message>
+    <message>
+        <source>read 不需要文件参数 (输出文件用 -o)</source>
+        <translation>read takes no file argument (use -o for the output file)</translation>
+    </message>
+    <message>
+        <source>请用 --port 给出端口</source>
+        <translation>give the port with --port</translation>
+    </message>
+    <message>
+        <source>请用 --address 给出仪表现在的子机地址</source>
+        <translation>give the meter&apos;s present slave address with --address</translation>
+    </message>
+    <message>
+        <source>--new-address 只用于 apply</source>
+        <translation>--new-address is for apply only</translation>
+    </message>
+</context>
+<context>
     <name>rd5800d</name>
     <message>
         <source>无法在 %1:%2 上提供 HTTP 服务 (端口被占用或无权使用)</source>
@@ -2561,10 +3137,6 @@ Options (the configuration file takes the same keys, one &quot;key = value&quot;
 Example: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt localhost:1883
          rd5800d --adapter /dev/ttyUSB0 --meter main=1 --influx http://127.0.0.1:8086 --influx-db energy
 </translation>
-    </message>
-    <message>
-        <source>--lang 只接受 zh 或 en</source>
-        <translation>--lang accepts only zh or en</translation>
     </message>
     <message>
         <source>%1: %2 的值中有 &quot; #&quot; 或 &quot; ;&quot;: 注释只能从行首开始, 请把注释写在单独一行</source>

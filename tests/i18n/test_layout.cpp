@@ -159,6 +159,8 @@ TEST_P(Layout, MainWindowAndDialogs)
     window.overviewWindow()->model().addMeter(1);
     window.overviewWindow()->model().addMeter(2);
     Check(window.overviewWindow(), "overview");
+    window.openProfile();
+    Check(window.profileWindow(), "profile");
 
     CCommSetDlg settings;
     settings.m_commPort = 1;

@@ -334,7 +334,8 @@ TEST(SimOptions, CommandLine)
         {"rd5800-sim", "--tcp", "1", "--modbus-tcp", "2"},
         {"rd5800-sim", "--tcp", "0", "--link", "/tmp/com1"},
         {"rd5800-sim", "--addresses", "1,0"},   {"rd5800-sim", "--addresses", "1,248"},
-        {"rd5800-sim", "--addresses", "2,5,2"}, {"rd5800-sim", "--addresses", "1,,2"},
+        {"rd5800-sim", "--refuse-write", "x"},  {"rd5800-sim", "--addresses", "1,,2"},
+        {"rd5800-sim", "--refuse-write", "0x10000"}, {"rd5800-sim", "--refuse-write", "0x0308@0"},
         {"rd5800-sim", "--addresses", ""},      {"rd5800-sim", "--addresses", "1,x"},
     };
     for (const auto &args : bad) {
