@@ -36,6 +36,15 @@ void SetDefaultNetworkMarginMs(uint32_t ms)
     g_networkMarginMs.store(ms > 0 ? ms : kNetworkMarginMs);
 }
 
+std::optional<uint32_t> ParseNetworkMarginMs(const QString &text)
+{
+    bool ok = false;
+    const qlonglong ms = text.trimmed().toLongLong(&ok, 10);
+    if (!ok || ms < kMinNetworkMarginMs || ms > kMaxNetworkMarginMs)
+        return std::nullopt;
+    return uint32_t(ms);
+}
+
 uint32_t DefaultNetworkMarginMs()
 {
     return g_networkMarginMs.load();

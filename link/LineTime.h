@@ -6,7 +6,9 @@
 // programs stands unchanged.
 #pragma once
 
+#include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace rdlink {
 
@@ -28,9 +30,11 @@ constexpr uint32_t kReplyMarginMs = kTurnaroundMs + 20;
 constexpr uint32_t kNetworkMarginMs = 1000;
 void SetDefaultNetworkMarginMs(uint32_t ms);
 uint32_t DefaultNetworkMarginMs();
-// The margins --timeout accepts.
+// The margins --timeout accepts: whole milliseconds, 10..60000. Empty when the
+// text is none of them.
 constexpr uint32_t kMinNetworkMarginMs = 10;
 constexpr uint32_t kMaxNetworkMarginMs = 60000;
+std::optional<uint32_t> ParseNetworkMarginMs(const QString &text);
 
 // Milliseconds that `bytes` bytes take on the line: 11 bits per byte with
 // parity, 10 without, rounded up.

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace rdsvc {
@@ -45,6 +46,12 @@ struct ServiceConfig {
     quint16 httpPort = 0;
 
     QString recordDir;                   // empty: no recording
+
+    // --timeout MS: a gateway's reply margin; "MS@ADAPTER" for one adapter.
+    uint32_t timeoutMs = 0;                              // 0: the link's default
+    std::vector<std::pair<QString, uint32_t>> adapterTimeoutMs;   // adapter as written, margin
+    // The margin for this adapter (0: the link's default).
+    uint32_t timeoutMsFor(const QString &adapter) const;
 };
 
 // `arguments` as QCoreApplication::arguments() gives them, program name first.

@@ -19,6 +19,7 @@ struct MeterOptions {
     std::optional<int> address;                // --address: the slave address box, 0..255
     bool run = false;           // --run: accept "通讯设置" as preset and start polling
     bool overview = false;      // --overview: the window "总览" opens with the main window
+    std::optional<uint32_t> timeoutMs;         // --timeout MS: the reply margin over a gateway
 };
 
 // `arguments` as QCoreApplication::arguments() gives them, program name first.

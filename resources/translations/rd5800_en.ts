@@ -953,6 +953,16 @@ Unattended logging, e.g.: RD5800 --port /dev/ttyUSB0 --address 1 --run --record 
 Serial port: the environment variable RD5800_COM&lt;n&gt; names the device of port number n, e.g. RD5800_COM1=/dev/ttyUSB0.
 </translation>
     </message>
+    <message>
+        <source>  --timeout MS      经网关时应答的等待余量, 毫秒 (10..60000, 默认 1000)
+</source>
+        <translation>  --timeout MS      over a gateway, how long a reply may take, in ms (10..60000, default 1000)
+</translation>
+    </message>
+    <message>
+        <source>--timeout 只接受 10 到 60000 之间的毫秒数</source>
+        <translation>--timeout accepts only milliseconds from 10 to 60000</translation>
+    </message>
 </context>
 <context>
     <name>MeterPanel</name>
@@ -1641,6 +1651,16 @@ Make sure no other program uses the port and that the user is in the dialout gro
         <source>COM%1 (%2) 的连接中断：%3</source>
         <translation>The connection of COM%1 (%2) was lost: %3</translation>
     </message>
+    <message>
+        <source>串口已被其他程序占用</source>
+        <translation>the serial port is in use by another program</translation>
+    </message>
+    <message>
+        <source><byte value="xd"/>
+请先关闭正在使用该串口的程序 (例如 rd5800d 或另一个 RD5800)，再试一次。</source>
+        <translation><byte value="xd"/>
+Close the program that uses the port (for example rd5800d or another RD5800), then try again.</translation>
+    </message>
 </context>
 <context>
     <name>TcpPort</name>
@@ -1663,6 +1683,10 @@ Make sure no other program uses the port and that the user is in the dialout gro
     <message>
         <source>连接已断开 (%1)</source>
         <translation>connection closed (%1)</translation>
+    </message>
+    <message>
+        <source>网关接受连接后随即关闭了它 (可能已有其他程序连接到该网关)</source>
+        <translation>the gateway accepted the connection and closed it at once (another program may already be connected to the gateway)</translation>
     </message>
 </context>
 <context>
@@ -2072,6 +2096,16 @@ Gateways: a port name (--port NAME or RD5800_COM1=NAME) may also be an Ethernet 
   are made on the gateway.
 </translation>
     </message>
+    <message>
+        <source>--timeout MS: 经网关时应答的等待余量, 毫秒 (10..60000, 默认 1000)。
+</source>
+        <translation>--timeout MS: over a gateway, how long a reply may take, in ms (10..60000, default 1000).
+</translation>
+    </message>
+    <message>
+        <source>--timeout 只接受 10 到 60000 之间的毫秒数</source>
+        <translation>--timeout accepts only milliseconds from 10 to 60000</translation>
+    </message>
 </context>
 <context>
     <name>rd5800d</name>
@@ -2310,6 +2344,20 @@ Example: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt loc
     <message>
         <source>--lang 只接受 zh 或 en</source>
         <translation>--lang accepts only zh or en</translation>
+    </message>
+    <message>
+        <source>--timeout MS 或 MS@ADAPTER: 经网关时应答的等待余量, 毫秒 (10..60000, 默认 1000), 可按适配器分别设置
+</source>
+        <translation>--timeout MS or MS@ADAPTER: over a gateway, how long a reply may take, in ms (10..60000, default 1000); may be set per adapter
+</translation>
+    </message>
+    <message>
+        <source>--timeout 应为 10 到 60000 之间的毫秒数, 或 毫秒数@适配器: %1</source>
+        <translation>--timeout must be milliseconds from 10 to 60000, or MS@ADAPTER: %1</translation>
+    </message>
+    <message>
+        <source>--timeout %1@%2: 没有使用这个适配器的仪表</source>
+        <translation>--timeout %1@%2: no meter uses this adapter</translation>
     </message>
 </context>
 </TS>

@@ -182,6 +182,17 @@ TEST(NetworkPort, EveryExchangeEndsWithItsReplyOrAtTheMargin)
     }
 }
 
+TEST(NetworkPort, MarginOnTheCommandLine)
+{
+    const struct {
+        const char *text;
+        uint32_t ms;   // 0: refused
+    } cases[] = {{"1000", 1000}, {" 250 ", 250}, {"10", 10}, {"60000", 60000}, {"9", 0},
+                 {"60001", 0},   {"1e3", 0},     {"-5", 0},  {"", 0},          {"99999999999", 0}};
+    for (const auto &c : cases)
+        EXPECT_EQ(ParseNetworkMarginMs(QString::fromLatin1(c.text)).value_or(0), c.ms) << c.text;
+}
+
 TEST(NetworkPort, ReplyDrivenTimeoutTakesTheMarginInsteadOfTheLinesOwn)
 {
     Rig rig;
