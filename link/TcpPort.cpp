@@ -113,7 +113,7 @@ void TcpPort::lose(const QString &reason)
     // A gateway that takes one client at a time accepts the next connection and
     // closes it at once, before it has answered anything.
     if (!m_answered && m_socket && m_socket->error() == QAbstractSocket::RemoteHostClosedError) {
-        m_error = QCoreApplication::translate("TcpPort", "网关接受连接后随即关闭了它 (可能已有其他程序连接到该网关)");
+        m_error = QCoreApplication::translate("TcpPort", "连接已断开 (网关接受连接后随即将其关闭：可能已有其他程序连接到该网关)");
         close();
         return;
     }

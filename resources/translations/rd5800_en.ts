@@ -1685,8 +1685,8 @@ Close the program that uses the port (for example rd5800d or another RD5800), th
         <translation>connection closed (%1)</translation>
     </message>
     <message>
-        <source>网关接受连接后随即关闭了它 (可能已有其他程序连接到该网关)</source>
-        <translation>the gateway accepted the connection and closed it at once (another program may already be connected to the gateway)</translation>
+        <source>连接已断开 (网关接受连接后随即将其关闭：可能已有其他程序连接到该网关)</source>
+        <translation>connection lost (the gateway closed it right after accepting it: another program may already be connected to the gateway)</translation>
     </message>
 </context>
 <context>
