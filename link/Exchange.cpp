@@ -6,6 +6,12 @@
 #include <cstring>
 
 namespace rdlink {
+namespace {
+
+// How a wait sleeps where the port cannot wait for bytes by itself.
+constexpr uint32_t kSliceMs = 2;
+
+} // namespace
 
 void Link::SendFrame(const Frame &frame)
 {
@@ -21,7 +27,7 @@ int Link::ReadIntoBuffer()
     const int count = m_port.bytesWaiting();
     const QByteArray data = m_port.readAll();
     if (m_observer)
-        m_lastRead = data;
+        m_lastRead = data.left(ReplyBuffer::kKeep);
     const int n = std::clamp(std::min(count, int(data.size())), 0, kRxCapacity);
     if (n > 0)
         std::memcpy(m_rxBuffer.data(), data.constData(), size_t(n));
@@ -36,101 +42,154 @@ uint32_t Link::WaitFor(const Frame &request, uint32_t fixedMs, bool readsReply) 
     return EffectiveWaitMs(fixedMs, line.baudRate, line.parity != Parity::None, int(request.size()), reply);
 }
 
-int Link::WaitObserved(WaitKind kind, uint32_t ms, int expected)
-{
-    // Short slices measured against the tick count, so the whole wait stays the
-    // wait the request asks for, whatever each slice overshoots. Once the whole
-    // reply is in, the rest of the wait goes in one piece: nothing more to time.
-    constexpr uint32_t kSliceMs = 2;
-    const uint32_t start = m_clock.tickMs();
-    int seen = m_port.bytesWaiting();
-    int lastGrowth = -1;
-    for (;;) {
-        const uint32_t elapsed = m_clock.tickMs() - start;
-        if (elapsed >= ms)
-            return lastGrowth;
-        const bool complete = expected > 0 && seen >= expected;
-        const uint32_t slice = complete ? ms - elapsed : std::min(kSliceMs, ms - elapsed);
-        if (kind == WaitKind::BusyWait)
-            m_clock.busyWaitMs(slice);
-        else
-            m_clock.sleepMs(slice);
-        if (complete)
-            continue;
-        const int now = m_port.bytesWaiting();
-        if (now > seen) {
-            seen = now;
-            lastGrowth = int(m_clock.tickMs() - start);
-        }
-    }
-}
-
 uint32_t Link::ReplyTimeoutMs(const Frame &request) const
 {
     const LineSettings line = m_port.settings();
     return rdlink::ReplyTimeoutMs(line.baudRate, line.parity != Parity::None, int(request.size()),
-                                  ExpectedReplyLength(request));
+                                  ExpectedReplyLength(request), m_port.networkMarginMs());
 }
 
-namespace {
-
-// Whether `got` holds the whole reply to `request` or an exception frame for it.
-bool ReplyComplete(const Frame &request, const QByteArray &got, uint8_t *exception)
+void Link::Pause(WaitKind kind, uint32_t ms)
 {
-    const auto *bytes = reinterpret_cast<const uint8_t *>(got.constData());
-    const int n = int(got.size());
-    if (FindReplyFrame(bytes, n, request[1], request[0], ExpectedReplyLength(request)) >= 0)
-        return true;
-    const int at = FindReplyFrame(bytes, n, uint8_t(request[1] | 0x80), request[0], 5);
-    if (at < 0)
-        return false;
-    *exception = bytes[at + 2];
-    return true;
+    if (kind == WaitKind::BusyWait)
+        m_clock.busyWaitMs(ms);
+    else
+        m_clock.sleepMs(ms);
 }
 
-} // namespace
-
-int Link::WaitForReply(const Frame &request, uint32_t ms, QByteArray &got)
+void Link::WaitOnPort(WaitKind kind, uint32_t ms)
 {
-    // Short slices against the tick count, as WaitObserved; every slice takes in
-    // what has come so that the frame search sees it as soon as it is whole.
-    constexpr uint32_t kSliceMs = 2;
+    const uint32_t before = m_clock.tickMs();
+    if (!m_port.waitForReceived(ms)) {
+        Pause(kind, std::min(kSliceMs, ms));
+        return;
+    }
+    // A port whose wait comes back at once with nothing to read (a failure it
+    // reports at the next read, bytes it dropped as strays) must not turn the
+    // wait into a spin.
+    if (m_clock.tickMs() == before && m_port.isOpen() && m_port.bytesWaiting() == 0)
+        Pause(kind, 1);
+}
+
+void Link::SleepForLineTime(WaitKind kind, int bytes, uint32_t ms)
+{
+    const LineSettings line = m_port.settings();
+    const uint32_t onLine = LineTimeMs(bytes, line.baudRate, line.parity != Parity::None);
+    if (onLine > 0)
+        Pause(kind, std::min(onLine, ms));
+}
+
+int Link::WaitObserved(WaitKind kind, uint32_t ms, int expected)
+{
+    // Measured against the tick count, so the whole wait stays the wait the
+    // request asks for. The thread sleeps on the port until bytes come; after
+    // each piece it sleeps while the rest of the reply is still on the line;
+    // once the whole reply is in, the rest of the wait goes in one piece.
+    const uint32_t start = m_clock.tickMs();
+    int seen = m_port.bytesWaiting();
+    int lastGrowth = -1;
+    bool grew = false;
+    for (;;) {
+        const uint32_t elapsed = m_clock.tickMs() - start;
+        if (elapsed >= ms)
+            return lastGrowth;
+        const uint32_t left = ms - elapsed;
+        if (expected > 0 && seen >= expected) {
+            Pause(kind, left);
+            continue;
+        }
+        if (grew && expected > 0)
+            SleepForLineTime(kind, expected - seen, left);
+        else
+            WaitOnPort(kind, left);
+        grew = false;
+        const int now = m_port.bytesWaiting();
+        if (now > seen) {
+            seen = now;
+            grew = true;
+            lastGrowth = int(m_clock.tickMs() - start);
+        }
+    }
+}
+
+int Link::WaitForReply(uint32_t ms, ReplyBuffer &got, bool anyWhole)
+{
+    // Every piece is taken in as it comes, so that the search sees the reply as
+    // soon as it is whole. On a serial line the rest of a reply cannot come
+    // sooner than its line time: the thread sleeps that long before it looks
+    // again. Over a network the pieces come as the network brings them.
+    const bool serial = m_port.networkMarginMs() == 0;
     const uint32_t start = m_clock.tickMs();
     int lastGrowth = -1;
-    uint8_t exception = 0;
+    bool grew = false;
     for (;;) {
         if (m_port.bytesWaiting() > 0) {
-            got += m_port.readAll();
+            got.add(m_port.readAll());
             lastGrowth = int(m_clock.tickMs() - start);
-            if (ReplyComplete(request, got, &exception))
+            if (got.complete() || (anyWhole && got.total() >= got.expectedLength()))
                 return lastGrowth;
+            grew = true;
         }
         const uint32_t elapsed = m_clock.tickMs() - start;
         if (elapsed >= ms || !m_port.isOpen())
             return lastGrowth;
-        m_clock.sleepMs(std::min(kSliceMs, ms - elapsed));
+        if (grew && serial)
+            SleepForLineTime(WaitKind::Sleep, got.fewestStillToCome(), ms - elapsed);
+        else
+            WaitOnPort(WaitKind::Sleep, ms - elapsed);
+        grew = false;
     }
 }
 
-void Link::TakeReceived(const Frame &request, const QByteArray &got, ExchangeResult &result)
+void Link::TakeReceived(const Frame &request, const ReplyBuffer &got, ExchangeResult &result)
 {
-    const int n = std::min(int(got.size()), kRxCapacity);
+    // The receive buffer holds 200 bytes: those around the frame found, else the newest.
+    const QByteArray &bytes = got.bytes();
+    const int size = int(bytes.size());
+    const int found = got.frameAt() >= 0 ? got.frameAt() : got.exceptionAt();
+    const int from = size <= kRxCapacity ? 0 : found >= 0 ? std::min(found, size - kRxCapacity) : size - kRxCapacity;
+    const int n = std::min(size - from, kRxCapacity);
     if (n > 0)
-        std::memcpy(m_rxBuffer.data(), got.constData(), size_t(n));
+        std::memcpy(m_rxBuffer.data(), bytes.constData() + from, size_t(n));
     m_rxCount = n;
     result.received = n;
-    const int expected = ExpectedReplyLength(request);
-    const int position = FindReplyFrame(m_rxBuffer.data(), n, request[1], request[0], expected);
-    if (position >= 0) {
+    if (got.frameAt() >= 0) {
         result.status = ExchangeStatus::Reply;
-        result.frame = m_rxBuffer.data() + position;
-        result.frameLength = expected;
+        result.frame = m_rxBuffer.data() + (got.frameAt() - from);
+        result.frameLength = ExpectedReplyLength(request);
         return;
     }
     result.status = n > 0 ? ExchangeStatus::NoValidFrame : ExchangeStatus::NothingReceived;
-    const int at = FindReplyFrame(m_rxBuffer.data(), n, uint8_t(request[1] | 0x80), request[0], 5);
-    if (at >= 0)
-        result.exception = m_rxBuffer[size_t(at) + 2];
+    if (got.exceptionAt() >= 0)
+        result.exception = m_rxBuffer[size_t(got.exceptionAt() - from) + 2];
+}
+
+ExchangeResult Link::ExchangeUntilReply(const Frame &request, const ExchangeOptions &options, ExchangeRecord &record)
+{
+    uint32_t timeout = ReplyTimeoutMs(request);
+    if (options.endOnReply && options.read == ReadMode::Frame && options.waitMs > 0)
+        timeout = m_port.networkMarginMs() > 0 ? std::max(options.waitMs, timeout) : options.waitMs;
+    ReplyBuffer got(request);
+    record.replyElapsedMs = WaitForReply(timeout, got, options.read != ReadMode::Frame);
+    ExchangeResult result;
+    switch (options.read) {
+    case ReadMode::Frame:
+        TakeReceived(request, got, result);
+        break;
+    case ReadMode::Bytes:
+        TakeReceived(request, got, result);
+        result.status = result.received > 0 ? ExchangeStatus::Received : ExchangeStatus::NothingReceived;
+        result.frame = nullptr;
+        result.frameLength = 0;
+        result.exception = 0;
+        break;
+    case ReadMode::None:
+        // The echo is taken in only to end the wait with it; the caller does not read it.
+        record.replyRead = false;
+        return result;
+    }
+    record.received = got.bytes();
+    return result;
 }
 
 ExchangeResult Link::Exchange(const Frame &request, const ExchangeOptions &options)
@@ -144,56 +203,38 @@ ExchangeResult Link::Exchange(const Frame &request, const ExchangeOptions &optio
         record.sentAt = QDateTime::currentDateTime();
     const uint32_t startTick = m_clock.tickMs();
     SendFrame(request);
-    if (options.endOnReply && options.read == ReadMode::Frame) {
-        const uint32_t timeout = options.waitMs > 0 ? options.waitMs : ReplyTimeoutMs(request);
-        QByteArray got;
-        const int last = WaitForReply(request, timeout, got);
-        ExchangeResult result;
-        TakeReceived(request, got, result);
-        result.elapsedMs = m_clock.tickMs() - startTick;
-        if (!m_port.isOpen() && result.status != ExchangeStatus::Reply)
-            result.status = ExchangeStatus::PortLost;
-        if (observed && wasOpen) {
-            record.request = QByteArray(reinterpret_cast<const char *>(request.data()), int(request.size()));
-            record.received = got;
-            record.replyElapsedMs = last;
-            record.expectedLength = ExpectedReplyLength(request);
-            record.portLost = !m_port.isOpen();
-            const SerialPort::WireTrace wire = m_port.wireTrace();
-            record.mbapSent = wire.sent;
-            record.mbapReceived = wire.received;
-            m_observer(record);
-        }
-        return result;
-    }
+    const int expected = ExpectedReplyLength(request);
     const bool reads = options.read != ReadMode::None;
-    const uint32_t wait = WaitFor(request, options.waitMs, reads);
-    if (observed)
-        record.replyElapsedMs = WaitObserved(options.wait, wait, reads ? ExpectedReplyLength(request) : 0);
-    else if (options.wait == WaitKind::BusyWait)
-        m_clock.busyWaitMs(wait);
-    else
-        m_clock.sleepMs(wait);
 
     ExchangeResult result;
-    const int expected = ExpectedReplyLength(request);
-    if (reads) {
-        m_lastRead.clear();
-        result.received = ReadIntoBuffer();
-        if (options.read == ReadMode::Bytes) {
-            result.status = result.received > 0 ? ExchangeStatus::Received : ExchangeStatus::NothingReceived;
-        } else {
-            const int position = FindReplyFrame(m_rxBuffer.data(), result.received, request[1],
-                                                request[0], expected);
-            if (position >= 0) {
-                result.status = ExchangeStatus::Reply;
-                result.frame = m_rxBuffer.data() + position;
-                result.frameLength = expected;
+    if (m_port.networkMarginMs() > 0 || (options.endOnReply && options.read == ReadMode::Frame)) {
+        result = ExchangeUntilReply(request, options, record);
+    } else {
+        const uint32_t wait = WaitFor(request, options.waitMs, reads);
+        if (observed)
+            record.replyElapsedMs = WaitObserved(options.wait, wait, reads ? expected : 0);
+        else
+            Pause(options.wait, wait);
+        if (reads) {
+            m_lastRead.clear();
+            result.received = ReadIntoBuffer();
+            if (options.read == ReadMode::Bytes) {
+                result.status = result.received > 0 ? ExchangeStatus::Received : ExchangeStatus::NothingReceived;
             } else {
-                result.status = result.received > 0 ? ExchangeStatus::NoValidFrame
-                                                    : ExchangeStatus::NothingReceived;
+                const int position = FindReplyFrame(m_rxBuffer.data(), result.received, request[1],
+                                                    request[0], expected);
+                if (position >= 0) {
+                    result.status = ExchangeStatus::Reply;
+                    result.frame = m_rxBuffer.data() + position;
+                    result.frameLength = expected;
+                } else {
+                    result.status = result.received > 0 ? ExchangeStatus::NoValidFrame
+                                                        : ExchangeStatus::NothingReceived;
+                }
             }
         }
+        record.replyRead = reads;
+        record.received = reads ? m_lastRead : QByteArray();
     }
     if (!m_port.isOpen() && result.status != ExchangeStatus::Reply)
         result.status = ExchangeStatus::PortLost;
@@ -201,13 +242,11 @@ ExchangeResult Link::Exchange(const Frame &request, const ExchangeOptions &optio
 
     if (observed && wasOpen) {
         record.request = QByteArray(reinterpret_cast<const char *>(request.data()), int(request.size()));
-        record.replyRead = reads;
-        record.received = reads ? m_lastRead : QByteArray();
         record.expectedLength = expected;
         record.portLost = !m_port.isOpen();
         const SerialPort::WireTrace wire = m_port.wireTrace();
         record.mbapSent = wire.sent;
-        record.mbapReceived = reads ? wire.received : QByteArray();
+        record.mbapReceived = record.replyRead ? wire.received : QByteArray();
         m_observer(record);
     }
     return result;

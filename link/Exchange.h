@@ -6,6 +6,7 @@
 #include "Clock.h"
 #include "ExchangeRecord.h"
 #include "Framing.h"
+#include "ReplyBuffer.h"
 #include "SerialPort.h"
 
 #include <QString>
@@ -31,7 +32,9 @@ struct ExchangeOptions {
     // Reply-driven (ReadMode::Frame only): the wait ends as soon as the whole
     // expected reply or an exception frame is in; waitMs is then the timeout,
     // ReplyTimeoutMs() when 0. The fixed wait above is the instrument's
-    // documented pacing and stays the default.
+    // documented pacing and stays the default on a serial line. Over a network
+    // port every exchange ends when its reply (or write echo) is whole, or at
+    // ReplyTimeoutMs(): a gateway's delay is the network's, not the line's.
     bool endOnReply = false;
 };
 
@@ -91,14 +94,15 @@ public:
     uint32_t WaitFor(const Frame &request, uint32_t fixedMs, bool readsReply) const;
 
     // The timeout of a reply-driven read at the port's current line settings:
-    // the line time of request and reply plus kReplyMarginMs (LineTime.h).
+    // the line time of request and reply plus kReplyMarginMs, or plus the port's
+    // network margin over a gateway (LineTime.h).
     uint32_t ReplyTimeoutMs(const Frame &request) const;
 
     // Called after every exchange with what went out and what came back. While an
-    // observer is set the wait is taken in short slices until as many bytes as the
-    // reply holds have come, so that the arrival of its last byte can be timed;
-    // the slices add up to the same wait, and counting the waiting bytes puts
-    // nothing on the line. (Stray bytes in front make the time a little early.)
+    // observer is set a fixed wait watches the waiting count until as many bytes
+    // as the reply holds have come, so that the arrival of its last byte can be
+    // timed; the wait ends when it would anyway, and counting the waiting bytes
+    // puts nothing on the line. (Stray bytes in front make the time a little early.)
     using Observer = std::function<void(const ExchangeRecord &)>;
     void setObserver(Observer observer) { m_observer = std::move(observer); }
 
@@ -107,15 +111,25 @@ public:
     const QString &sentTrace() const { return m_sentTrace; }
 
 private:
-    // Waits `ms` in slices, noting when the waiting count last grew (-1: never),
-    // until `expected` bytes are in (0: time every byte).
+    // The fixed wait with an observer: `ms` in all, noting when the waiting count
+    // last grew (-1: never), until `expected` bytes are in (0: time every byte).
     int WaitObserved(WaitKind kind, uint32_t ms, int expected);
-    // The reply-driven wait: reads what comes in 2 ms slices into `got` until a
-    // reply or exception frame for `request` is complete or `ms` have passed.
-    // Returns when the last byte came (-1: none).
-    int WaitForReply(const Frame &request, uint32_t ms, QByteArray &got);
+    // The reply-driven wait: takes what comes into `got` until the reply (or,
+    // with `anyWhole`, as many bytes as it holds) or an exception frame is whole,
+    // or `ms` have passed. Returns when the last byte came (-1: none).
+    int WaitForReply(uint32_t ms, ReplyBuffer &got, bool anyWhole);
+    // Sleeps until the port has more bytes or `ms` pass (WaitKind: how to sleep
+    // where the port cannot wait by itself).
+    void WaitOnPort(WaitKind kind, uint32_t ms);
+    // Sleeps while `bytes` more bytes cannot yet have crossed the serial line, at
+    // most `ms`: nothing can complete sooner, so nothing is looked at meanwhile.
+    void SleepForLineTime(WaitKind kind, int bytes, uint32_t ms);
+    void Pause(WaitKind kind, uint32_t ms);
+    // The exchange over a network port, or a reply-driven read: it ends when the
+    // reply is whole or at its timeout.
+    ExchangeResult ExchangeUntilReply(const Frame &request, const ExchangeOptions &options, ExchangeRecord &record);
     // Copies what was received into the receive buffer and searches the reply.
-    void TakeReceived(const Frame &request, const QByteArray &got, ExchangeResult &result);
+    void TakeReceived(const Frame &request, const ReplyBuffer &got, ExchangeResult &result);
 
     SerialPort &m_port;
     Clock &m_clock;

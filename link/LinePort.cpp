@@ -52,6 +52,8 @@ bool LinePort::open()
     }
     m_backend->setPortNumber(m_portNumber);
     m_backend->setSettings(m_settings);
+    if (m_networkMarginMs > 0)
+        m_backend->setNetworkMarginMs(m_networkMarginMs);
     return m_backend->open();
 }
 
@@ -86,6 +88,23 @@ void LinePort::write(const QByteArray &bytes)
 {
     if (m_backend)
         m_backend->write(bytes);
+}
+
+bool LinePort::waitForReceived(uint32_t ms)
+{
+    return m_backend && m_backend->waitForReceived(ms);
+}
+
+uint32_t LinePort::networkMarginMs() const
+{
+    return m_backend ? m_backend->networkMarginMs() : 0;
+}
+
+void LinePort::setNetworkMarginMs(uint32_t ms)
+{
+    m_networkMarginMs = ms;
+    if (m_backend)
+        m_backend->setNetworkMarginMs(ms);
 }
 
 QString LinePort::deviceName() const

@@ -33,6 +33,11 @@ public:
     int bytesWaiting() override;
     QByteArray readAll() override;
     void write(const QByteArray &bytes) override;
+    bool waitForReceived(uint32_t ms) override;
+    // A gateway's margin: of the open backend; the margin set here goes to every
+    // backend made afterwards (the program's default until set).
+    uint32_t networkMarginMs() const override;
+    void setNetworkMarginMs(uint32_t ms) override;
     // The device or URL: of the open backend, else what the number names now.
     QString deviceName() const override;
     QString errorString() const override;
@@ -44,6 +49,7 @@ private:
     int m_portNumber = 1;
     LineSettings m_settings;
     QString m_error;   // a name that made no backend
+    uint32_t m_networkMarginMs = 0;   // 0: the program's default
 };
 
 } // namespace rdlink

@@ -1,6 +1,7 @@
 #include "LineTime.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace rdlink {
 
@@ -20,9 +21,33 @@ uint32_t EffectiveWaitMs(uint32_t fixedMs, int baudRate, bool parity, int reques
     return std::max(fixedMs, onLine);
 }
 
-uint32_t ReplyTimeoutMs(int baudRate, bool parity, int requestBytes, int replyBytes)
+uint32_t ReplyTimeoutMs(int baudRate, bool parity, int requestBytes, int replyBytes, uint32_t networkMarginMs)
 {
-    return LineTimeMs(requestBytes + std::max(replyBytes, 0), baudRate, parity) + kReplyMarginMs;
+    return LineTimeMs(requestBytes + std::max(replyBytes, 0), baudRate, parity)
+           + (networkMarginMs > 0 ? networkMarginMs : kReplyMarginMs);
+}
+
+namespace {
+std::atomic<uint32_t> g_networkMarginMs{kNetworkMarginMs};
+}
+
+void SetDefaultNetworkMarginMs(uint32_t ms)
+{
+    g_networkMarginMs.store(ms > 0 ? ms : kNetworkMarginMs);
+}
+
+std::optional<uint32_t> ParseNetworkMarginMs(const QString &text)
+{
+    bool ok = false;
+    const qlonglong ms = text.trimmed().toLongLong(&ok, 10);
+    if (!ok || ms < kMinNetworkMarginMs || ms > kMaxNetworkMarginMs)
+        return std::nullopt;
+    return uint32_t(ms);
+}
+
+uint32_t DefaultNetworkMarginMs()
+{
+    return g_networkMarginMs.load();
 }
 
 } // namespace rdlink

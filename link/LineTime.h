@@ -6,7 +6,9 @@
 // programs stands unchanged.
 #pragma once
 
+#include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace rdlink {
 
@@ -21,6 +23,19 @@ constexpr uint32_t kTurnaroundMs = 30;
 // information block, so a scan of 1..247 stays under 30 s).
 constexpr uint32_t kReplyMarginMs = kTurnaroundMs + 20;
 
+// What a reply over a network port (a gateway) may take beyond its line time: a
+// converter on Wi-Fi, a VPN or a cellular router answers in 50-300 ms, and
+// generic Modbus masters give the first byte of a reply a second. Each program
+// may set its own (--timeout); the ports made afterwards take it.
+constexpr uint32_t kNetworkMarginMs = 1000;
+void SetDefaultNetworkMarginMs(uint32_t ms);
+uint32_t DefaultNetworkMarginMs();
+// The margins --timeout accepts: whole milliseconds, 10..60000. Empty when the
+// text is none of them.
+constexpr uint32_t kMinNetworkMarginMs = 10;
+constexpr uint32_t kMaxNetworkMarginMs = 60000;
+std::optional<uint32_t> ParseNetworkMarginMs(const QString &text);
+
 // Milliseconds that `bytes` bytes take on the line: 11 bits per byte with
 // parity, 10 without, rounded up.
 uint32_t LineTimeMs(int bytes, int baudRate, bool parity);
@@ -30,7 +45,9 @@ uint32_t LineTimeMs(int bytes, int baudRate, bool parity);
 uint32_t EffectiveWaitMs(uint32_t fixedMs, int baudRate, bool parity, int requestBytes,
                          int replyBytes);
 
-// Line time of requestBytes + replyBytes plus kReplyMarginMs.
-uint32_t ReplyTimeoutMs(int baudRate, bool parity, int requestBytes, int replyBytes);
+// Line time of requestBytes + replyBytes plus kReplyMarginMs, or plus
+// `networkMarginMs` for a network port (when not 0).
+uint32_t ReplyTimeoutMs(int baudRate, bool parity, int requestBytes, int replyBytes,
+                        uint32_t networkMarginMs = 0);
 
 } // namespace rdlink

@@ -1,6 +1,7 @@
 #include "PortName.h"
 
 #include <QCoreApplication>
+#include <QHostAddress>
 
 namespace rdlink {
 namespace {
@@ -91,6 +92,22 @@ std::variant<PortAddress, QString> ParsePortName(const QString &name)
     address.host = host;
     address.port = quint16(port);
     return address;
+}
+
+} // namespace rdlink
+
+namespace rdlink {
+
+QString NormalisedPortName(const QString &name)
+{
+    const std::variant<PortAddress, QString> parsed = ParsePortName(name);
+    const PortAddress *address = std::get_if<PortAddress>(&parsed);
+    if (!address || !address->isNetwork())
+        return name;
+    PortAddress same = *address;
+    const QHostAddress ip(same.host);
+    same.host = ip.isNull() ? same.host.toLower() : ip.toString().toLower();
+    return (same.kind == PortKind::ModbusTcp ? kModbusTcp : kTcp) + same.endpoint();
 }
 
 } // namespace rdlink

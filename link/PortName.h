@@ -26,6 +26,11 @@ struct PortAddress {
 // 1..65535; anything else is a serial device. The error is a sentence for the user.
 std::variant<PortAddress, QString> ParsePortName(const QString &name);
 
+// The name in one spelling, so that two spellings of one adapter compare equal:
+// a URL's scheme and host in lower case (an IP address in its usual form), a
+// serial device as named. A malformed URL comes back as it is.
+QString NormalisedPortName(const QString &name);
+
 // True for names that begin like one of the URLs (whether or not they are well
 // formed): such a name never opens a serial device.
 bool IsNetworkPortName(const QString &name);

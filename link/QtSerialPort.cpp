@@ -1,9 +1,15 @@
 #include "QtSerialPort.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <QtGlobal>
 #include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace rdlink {
 namespace {
@@ -51,6 +57,18 @@ QStringList OrderSerialDevices(QStringList locations)
         return NaturalLess(a, b);
     });
     return locations;
+}
+
+PortError RefusedOpenKind(const QString &device)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray path = QFile::encodeName(device);
+    if (::access(path.constData(), R_OK | W_OK) == 0)
+        return PortError::Busy;
+#else
+    Q_UNUSED(device);
+#endif
+    return PortError::AccessRefused;
 }
 
 QString ResolvePortDevice(int portNumber)
@@ -121,9 +139,11 @@ bool QtSerialPort::open()
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port->open(QIODevice::ReadWrite)) {
         m_error = m_port->errorString();
-        // Qt reports a refused access, a busy device and a device locked by another
-        // program all as PermissionError: the same hint fits all three.
-        m_errorKind = m_port->error() == QSerialPort::PermissionError ? PortError::AccessRefused : PortError::Other;
+        m_errorKind = m_port->error() == QSerialPort::PermissionError ? RefusedOpenKind(m_device) : PortError::Other;
+        // Qt's words for a held device ("Permission error while locking the
+        // device") send the user after the wrong cause.
+        if (m_errorKind == PortError::Busy)
+            m_error = QCoreApplication::translate("SerialPort", "串口已被其他程序占用");
         m_port.reset();
         return false;
     }
@@ -201,6 +221,16 @@ QByteArray QtSerialPort::readAll()
     const QByteArray data = m_port->readAll();
     checkVanished();
     return data;
+}
+
+bool QtSerialPort::waitForReceived(uint32_t ms)
+{
+    // The thread sleeps in the system until the device has bytes or the time is up.
+    if (isOpen() && ms > 0) {
+        m_port->waitForReadyRead(int(std::min<uint32_t>(ms, 1u << 30)));
+        checkVanished();
+    }
+    return true;
 }
 
 void QtSerialPort::write(const QByteArray &bytes)

@@ -20,6 +20,11 @@ QString ResolvePortDevice(int portNumber);
 // The order used above, for the devices the system lists (exposed for tests).
 QStringList OrderSerialDevices(QStringList systemLocations);
 
+// What a refused open means, for the device Qt reported PermissionError on: Qt
+// says so for a refused access, a busy device and a lock held by another program
+// alike. A device the user may read and write is held by another program.
+PortError RefusedOpenKind(const QString &device);
+
 class QtSerialPort : public SerialPort {
 public:
     QtSerialPort();
@@ -39,6 +44,7 @@ public:
     int bytesWaiting() override;
     QByteArray readAll() override;
     void write(const QByteArray &bytes) override;
+    bool waitForReceived(uint32_t ms) override;
     QString deviceName() const override;
     QString errorString() const override { return m_error; }
     PortError errorKind() const override { return m_errorKind; }

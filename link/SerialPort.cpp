@@ -36,6 +36,8 @@ QString PortOpenFailureText(int portNumber, const QString &device, const QString
         : QCoreApplication::translate("SerialPort", "无法打开串口 COM%1 (%2)：%3").arg(portNumber).arg(device, reason);
     if (kind == PortError::AccessRefused)
         text += QCoreApplication::translate("SerialPort", "\r\n请确认串口未被其他程序占用，并将当前用户加入 dialout 组。");
+    else if (kind == PortError::Busy)
+        text += QCoreApplication::translate("SerialPort", "\r\n请先关闭正在使用该串口的程序 (例如 rd5800d 或另一个 RD5800)，再试一次。");
     return text;
 }
 

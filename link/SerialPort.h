@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 
 namespace rdlink {
 
@@ -17,7 +18,8 @@ namespace rdlink {
 // translated.
 enum class PortError {
     None,
-    AccessRefused,   // no permission, or the device is held by another program
+    AccessRefused,   // no permission to open the device
+    Busy,            // the device is held by another program (its lock, or EBUSY)
     Other,
 };
 
@@ -50,6 +52,18 @@ public:
     // Puts the bytes on the line before returning. Nothing happens while closed.
     virtual void write(const QByteArray &bytes) = 0;
 
+    // Sleeps in the system until more bytes come or `ms` pass, whichever is first;
+    // what came is then counted by bytesWaiting(). Returns false at once for a
+    // port that cannot wait so: the caller then sleeps in short slices itself.
+    virtual bool waitForReceived(uint32_t ms) { (void)ms; return false; }
+
+    // A network port (a gateway): how long a reply may take beyond its time on
+    // the serial line behind the gateway. 0 for a serial line, whose waits follow
+    // the line time alone.
+    virtual uint32_t networkMarginMs() const { return 0; }
+    // No effect on a serial line.
+    virtual void setNetworkMarginMs(uint32_t ms) { (void)ms; }
+
     // The device the port number names (e.g. "/dev/ttyUSB0"), empty when none.
     virtual QString deviceName() const = 0;
     // The reason of the last failure (open refused, device vanished), empty if none.
@@ -78,7 +92,8 @@ void ClosePortIfOpen(SerialPort &port);
 
 namespace rdlink {
 // The message a user sees when a port cannot be opened: port number, device and
-// the system's reason, with the dialout hint when access was refused.
+// the system's reason, with the dialout hint when access was refused (not when
+// another program holds the device: the reason says so, and the group would not help).
 QString PortOpenFailureText(int portNumber, const QString &device, const QString &reason, PortError kind);
 // The message when an open port's device goes away (adapter pulled): port number,
 // device and the system's reason. Callers add what happens next.

@@ -1,5 +1,6 @@
 #include "TcpPort.h"
 
+#include "LineTime.h"
 #include "Mbap.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,16 @@ namespace {
 // The most wire bytes the line monitor is shown for one exchange; a gateway that
 // floods the connection costs no more than this.
 constexpr int kWireKeep = 4096;
+// The most received bytes kept for the link (the newest), and what the socket
+// takes from the system at a time: a reply is at most 256 bytes.
+constexpr int kRxKeep = 1024;
+constexpr int kSocketBuffer = 8192;
+
+void KeepNewest(QByteArray &bytes, int keep)
+{
+    if (bytes.size() > keep)
+        bytes.remove(0, bytes.size() - keep);
+}
 
 // Why a connection could not be made.
 QString ConnectFailure(QAbstractSocket::SocketError error, const QString &systemText)
@@ -40,7 +51,8 @@ QString LossReason(QAbstractSocket::SocketError error, const QString &systemText
 
 } // namespace
 
-TcpPort::TcpPort(const QString &name, const PortAddress &address) : m_name(name), m_address(address)
+TcpPort::TcpPort(const QString &name, const PortAddress &address)
+    : m_name(name), m_address(address), m_marginMs(DefaultNetworkMarginMs())
 {
 }
 
@@ -70,6 +82,10 @@ bool TcpPort::open()
     }
     // Every request is one small write that should leave at once.
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    // A peer that floods the connection fills the system's buffers and then
+    // waits; what is read here stays small.
+    m_socket->setReadBufferSize(kSocketBuffer);
+    m_answered = false;
     m_rx.clear();
     m_pending.clear();
     m_wireSent.clear();
@@ -94,6 +110,13 @@ bool TcpPort::isOpen() const
 
 void TcpPort::lose(const QString &reason)
 {
+    // A gateway that takes one client at a time accepts the next connection and
+    // closes it at once, before it has answered anything.
+    if (!m_answered && m_socket && m_socket->error() == QAbstractSocket::RemoteHostClosedError) {
+        m_error = QCoreApplication::translate("TcpPort", "连接已断开 (网关接受连接后随即将其关闭：可能已有其他程序连接到该网关)");
+        close();
+        return;
+    }
     // The gateway went away or reset the connection: keep the reason and read as
     // closed from now on, as a serial port does when its adapter is pulled.
     m_error = reason;
@@ -108,6 +131,7 @@ bool TcpPort::pull()
     }
     const QByteArray data = m_socket->readAll();
     if (!data.isEmpty()) {
+        m_answered = true;
         if (m_address.kind == PortKind::ModbusTcp) {
             if (m_wireReceived.size() < kWireKeep)
                 m_wireReceived.append(data.left(kWireKeep - m_wireReceived.size()));
@@ -116,6 +140,7 @@ bool TcpPort::pull()
         } else {
             m_rx.append(data);
         }
+        KeepNewest(m_rx, kRxKeep);
     }
     if (m_socket->state() != QAbstractSocket::ConnectedState) {
         lose(LossReason(m_socket->error(), m_socket->errorString()));
@@ -129,8 +154,10 @@ void TcpPort::translate()
     while (const std::optional<MbapHeader> header = ReadMbapHeader(m_pending)) {
         if (!header->plausible()) {
             // Not a Modbus TCP stream any more: nothing after this can be trusted
-            // to start an ADU, so all of it goes (the next request starts afresh).
+            // to start an ADU. It is what came back, a bad reply rather than
+            // silence, so it goes up as it came; the next request starts afresh.
             ++m_strays;
+            m_rx.append(m_pending.left(kRxKeep));
             m_pending.clear();
             return;
         }
@@ -177,11 +204,14 @@ void TcpPort::write(const QByteArray &bytes)
     if (!isOpen())
         return;
     QByteArray out = bytes;
+    // Bytes received before this request are no part of its exchange: a late or
+    // cut reply to an earlier one must not swallow this one's.
+    pull();
+    if (!isOpen())
+        return;
+    m_rx.clear();
+    m_pending.clear();
     if (m_address.kind == PortKind::ModbusTcp) {
-        // Bytes received before this request are no part of its exchange.
-        pull();
-        if (!isOpen())
-            return;
         m_transaction = uint16_t(m_transaction + 1);
         m_unit = bytes.isEmpty() ? 0 : uint8_t(bytes[0]);
         out = MbapFromRtu(bytes, m_transaction);
@@ -197,6 +227,16 @@ void TcpPort::write(const QByteArray &bytes)
     }
     if (m_socket->state() != QAbstractSocket::ConnectedState)
         lose(LossReason(m_socket->error(), m_socket->errorString()));
+}
+
+bool TcpPort::waitForReceived(uint32_t ms)
+{
+    // The thread sleeps in the system until the gateway sends or the time is up.
+    if (isOpen() && ms > 0) {
+        m_socket->waitForReadyRead(int(std::min<uint32_t>(ms, 1u << 30)));
+        pull();
+    }
+    return true;
 }
 
 SerialPort::WireTrace TcpPort::wireTrace() const

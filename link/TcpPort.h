@@ -6,7 +6,10 @@
 // whose transaction id or unit differs is dropped as a stray, and the one that
 // matches is handed up as an RTU frame with a computed CRC, so the link above
 // speaks RTU either way. The gateway's own "no answer" exceptions (0x0A, 0x0B)
-// are silence, as on a cable. The socket exists only while the port is open and is
+// are silence, as on a cable; bytes that are no Modbus TCP at all are handed up
+// as they came, a bad reply. Every request starts from a clean state: what came
+// before it, a cut reply included, is no part of its exchange. What is kept of
+// the received bytes is bounded, whatever the peer sends. The socket exists only while the port is open and is
 // made, used and dropped on the thread that runs the line work.
 #pragma once
 
@@ -36,6 +39,9 @@ public:
     int bytesWaiting() override;
     QByteArray readAll() override;
     void write(const QByteArray &bytes) override;
+    bool waitForReceived(uint32_t ms) override;
+    uint32_t networkMarginMs() const override { return m_marginMs; }
+    void setNetworkMarginMs(uint32_t ms) override { m_marginMs = ms > 0 ? ms : m_marginMs; }
     QString deviceName() const override { return m_name; }
     QString errorString() const override { return m_error; }
     WireTrace wireTrace() const override;
@@ -57,6 +63,8 @@ private:
     LineSettings m_settings;
     QString m_error;
     int m_connectTimeoutMs = 3000;
+    uint32_t m_marginMs;
+    bool m_answered = false;    // the gateway has sent something since the connect
 
     QByteArray m_rx;            // what the link reads: RTU bytes
     QByteArray m_pending;       // Modbus TCP: received bytes not yet a whole ADU

@@ -49,6 +49,8 @@ Poller::Poller(const ServiceConfig &config, const std::vector<MeterEntry> &meter
         auto made = rdlink::MakePort(name);   // the name was checked when the options were read
         a->port = std::move(std::get<std::unique_ptr<rdlink::SerialPort>>(made));
         a->port->setSettings(m_line);
+        if (const uint32_t margin = config.timeoutMsFor(name))
+            a->port->setNetworkMarginMs(margin);
         a->worker = std::make_unique<rdlink::LinkWorker>(*a->port, a->clock);
         for (size_t i = 0; i < meters.size(); ++i)
             if (meters[i].spec.adapter == name)

@@ -2,6 +2,7 @@
 #include "ServiceOptions.h"
 
 #include "SystemText.h"
+#include "link/LineTime.h"
 #include "link/PortName.h"
 
 #include <QCoreApplication>
@@ -55,6 +56,9 @@ const char *const kHelp = QT_TRANSLATE_NOOP("rd5800d",
     "例如: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt localhost:1883\n"
     "      rd5800d --adapter /dev/ttyUSB0 --meter main=1 --influx http://127.0.0.1:8086 --influx-db energy\n");
 
+const char *const kTimeoutHelp = QT_TRANSLATE_NOOP("rd5800d",
+    "--timeout MS 或 MS@ADAPTER: 经网关时应答的等待余量, 毫秒 (10..60000, 默认 1000), 可按适配器分别设置\n");
+
 enum class Arg { None, Value, OptionalValue };
 
 struct OptionDef {
@@ -77,6 +81,7 @@ const OptionDef kOptions[] = {
     {"influx-user", Arg::Value, true},   {"influx-password-file", Arg::Value, true},
     {"influx-token-file", Arg::Value, true}, {"influx-measurement", Arg::Value, true},
     {"influx-queue-size", Arg::Value, true}, {"state-dir", Arg::Value, true},
+    {"timeout", Arg::Value, true},
 };
 
 const OptionDef *FindOption(const QString &name)
@@ -265,6 +270,18 @@ bool SplitHostPort(const QString &text, QString *host, quint16 *port)
     return true;
 }
 
+// The adapter as first listed when `name` is another spelling of it (scheme and
+// host compared in one case), else `name`, now listed.
+QString ListAdapter(ServiceConfig &c, const QString &name)
+{
+    const QString same = rdlink::NormalisedPortName(name);
+    for (const QString &listed : c.adapters)
+        if (rdlink::NormalisedPortName(listed) == same)
+            return listed;
+    c.adapters << name;
+    return name;
+}
+
 QString ApplySetting(const Setting &s, ServiceConfig &c)
 {
     const QString &v = s.value;
@@ -284,8 +301,17 @@ QString ApplySetting(const Setting &s, ServiceConfig &c)
         const auto parsed = rdlink::ParsePortName(port);
         if (const QString *e = std::get_if<QString>(&parsed))
             return QCoreApplication::translate("rd5800d", "--adapter %1: %2").arg(port, *e);
-        if (!c.adapters.contains(port))
-            c.adapters << port;
+        ListAdapter(c, port);
+    } else if (name == QLatin1String("timeout")) {
+        const QString text = v.trimmed();
+        const int at = text.indexOf(QLatin1Char('@'));
+        const std::optional<uint32_t> ms = rdlink::ParseNetworkMarginMs(at < 0 ? text : text.left(at));
+        if (!ms)
+            return QCoreApplication::translate("rd5800d", "--timeout 应为 10 到 60000 之间的毫秒数, 或 毫秒数@适配器: %1").arg(v);
+        if (at < 0)
+            c.timeoutMs = *ms;
+        else
+            c.adapterTimeoutMs.emplace_back(text.mid(at + 1).trimmed(), *ms);
     } else if (name == QLatin1String("baud")) {
         bool ok = false;
         const int b = v.trimmed().toInt(&ok, 10);
@@ -377,9 +403,14 @@ QString CheckWhole(ServiceConfig &c, int *meter)
             const auto parsed = rdlink::ParsePortName(m.adapter);
             if (const QString *e = std::get_if<QString>(&parsed))
                 return QCoreApplication::translate("rd5800d", "--meter %1: %2").arg(m.name, *e);
-            if (!c.adapters.contains(m.adapter))
-                c.adapters << m.adapter;
+            m.adapter = ListAdapter(c, m.adapter);
         }
+    }
+    for (const auto &[adapter, ms] : c.adapterTimeoutMs) {
+        const QString same = rdlink::NormalisedPortName(adapter);
+        if (std::none_of(c.adapters.begin(), c.adapters.end(),
+                         [&](const QString &a) { return rdlink::NormalisedPortName(a) == same; }))
+            return QCoreApplication::translate("rd5800d", "--timeout %1@%2: 没有使用这个适配器的仪表").arg(ms).arg(adapter);
     }
     for (size_t i = 0; i < c.meters.size(); ++i)
         for (size_t j = 0; j < i; ++j)
@@ -409,7 +440,16 @@ bool HasOutput(const ServiceConfig &c)
 
 QString ServiceHelpText()
 {
-    return QCoreApplication::translate("rd5800d", kHelp);
+    return QCoreApplication::translate("rd5800d", kHelp) + QCoreApplication::translate("rd5800d", kTimeoutHelp);
+}
+
+uint32_t ServiceConfig::timeoutMsFor(const QString &adapter) const
+{
+    const QString same = rdlink::NormalisedPortName(adapter);
+    for (const auto &[name, ms] : adapterTimeoutMs)
+        if (rdlink::NormalisedPortName(name) == same)
+            return ms;
+    return timeoutMs;
 }
 
 QString ServiceErrorText(const QString &error)

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace rdsvc {
@@ -48,6 +49,12 @@ struct ServiceConfig {
     QString recordDir;                   // empty: no recording
 
     InfluxConfig influx;                 // InfluxDB and the state directory (its queue)
+
+    // --timeout MS: a gateway's reply margin; "MS@ADAPTER" for one adapter.
+    uint32_t timeoutMs = 0;                              // 0: the link's default
+    std::vector<std::pair<QString, uint32_t>> adapterTimeoutMs;   // adapter as written, margin
+    // The margin for this adapter (0: the link's default).
+    uint32_t timeoutMsFor(const QString &adapter) const;
 };
 
 // `arguments` as QCoreApplication::arguments() gives them, program name first.

@@ -21,6 +21,9 @@ const char *UsageText()
         "  --modbus-tcp PORT  the same with Modbus TCP (MBAP header, unit id = address);\n"
         "                     prints modbus-tcp://127.0.0.1:PORT. One client at a time:\n"
         "                     a second connection is closed at once (refused)\n"
+        "  --reply-delay MS   the gateway's network delay: every reply leaves MS later\n"
+        "  --flood            the gateway answers the first request with 01 03 bytes\n"
+        "                     without end, as fast as the client takes them\n"
         "  --address N        slave address 1..247 (default 1)\n"
         "  --addresses A,B,.. several meters on one line, one per address 1..247, each\n"
         "                     with its own load; a broadcast write reaches all of them.\n"
@@ -164,6 +167,7 @@ bool ParseOptions(int argc, const char *const *argv, Options *o, std::string *er
         {"--vanish-after", integer(0, 86400000L, [o](long n) { o->vanishAfterMs = n; })},
         {"--tcp", integer(0, 65535, [o](long n) { o->tcpPort = int(n); o->modbusTcp = false; })},
         {"--modbus-tcp", integer(0, 65535, [o](long n) { o->tcpPort = int(n); o->modbusTcp = true; })},
+        {"--reply-delay", integer(0, 600000, [o](long n) { o->replyDelayMs = int(n); })},
         {"--drop", probability(&o->faults.drop)},
         {"--bad-crc", probability(&o->faults.badCrc)},
         {"--stray", probability(&o->faults.stray)},
@@ -185,6 +189,7 @@ bool ParseOptions(int argc, const char *const *argv, Options *o, std::string *er
         if (arg == "--help" || arg == "-h") { o->help = true; continue; }
         if (arg == "--freeze") { d.frozen = true; continue; }
         if (arg == "--export") { d.exporting = true; continue; }
+        if (arg == "--flood") { o->flood = true; continue; }
         std::string value;
         bool inlineValue = false;
         const size_t eq = arg.find('=');
@@ -213,6 +218,10 @@ bool ParseOptions(int argc, const char *const *argv, Options *o, std::string *er
             *error = "bad value '" + value + "' for " + arg;
             return false;
         }
+    }
+    if (o->tcpPort < 0 && (o->replyDelayMs > 0 || o->flood)) {
+        *error = "--reply-delay and --flood are a gateway's (--tcp, --modbus-tcp)";
+        return false;
     }
     if (o->tcpPort >= 0 && !o->linkPath.empty()) {
         *error = "--link names a pseudo-terminal; a gateway (--tcp, --modbus-tcp) has none";

@@ -30,6 +30,8 @@ struct Options {
     // pseudo-terminal (-1: not; 0: a free port the system chooses).
     int tcpPort = -1;
     bool modbusTcp = false;            // MBAP framing instead of RTU frames over TCP
+    int replyDelayMs = 0;              // --reply-delay: the gateway's network delay
+    bool flood = false;                // --flood: a gateway that answers with endless garbage
     bool help = false;
 };
 

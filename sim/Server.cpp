@@ -178,6 +178,7 @@ void Server::acceptClient()
 
 void Server::clientLeft(const char *why)
 {
+    m_flooding = false;
     m_tcp.closeClient();
     m_pacing.clear();
     m_mbap.clear();
@@ -286,7 +287,13 @@ void Server::handleFrame(const std::vector<uint8_t> &frame, uint64_t nowNs)
     burst.charNs = cn;
     // The request reached us at once through the pseudo-terminal; on a real line
     // its last byte arrives one request's line time after the master wrote it.
-    burst.startNs = nowNs + frame.size() * cn + uint64_t(m_options.turnaroundMs) * 1000000u;
+    burst.startNs = nowNs + frame.size() * cn + uint64_t(m_options.turnaroundMs + m_options.replyDelayMs) * 1000000u;
+    if (m_options.flood) {
+        if (!m_flooding)
+            m_log.write(ms, "rx", frame, "flooding the client from now on");
+        m_flooding = true;
+        return;
+    }
 
     // A gateway's serial side is set up on the gateway: nothing to compare.
     const int lineBaud = tcp() ? device.baud() : m_line.lineBaud();
@@ -419,6 +426,20 @@ void Server::pump(uint64_t nowNs)
     }
 }
 
+void Server::flood()
+{
+    static const std::vector<uint8_t> garbage = [] {
+        std::vector<uint8_t> bytes(4096);
+        for (size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = i % 2 ? 0x03 : 0x01;
+        return bytes;
+    }();
+    // Until the connection is full; the poll then waits for room.
+    for (int i = 0; i < 64 && dataFd() >= 0; ++i)
+        if (write(dataFd(), garbage.data(), garbage.size()) <= 0)
+            break;
+}
+
 int Server::run()
 {
     uint64_t nextTickNs = NowNs();
@@ -442,6 +463,8 @@ int Server::run()
             handleFrame(request.rtu, now);
         }
         pump(now);
+        if (m_flooding)
+            flood();
 
         uint64_t wake = std::min({nextTickNs, m_pacing.nextDueNs(), m_framer.gapDueNs()});
         if (m_vanishAtNs)
@@ -452,6 +475,8 @@ int Server::run()
         // Signals, then the line (master or client), then the listener.
         pollfd fds[3] = {{m_signalFd, POLLIN, 0}, {-1, POLLIN, 0}, {-1, POLLIN, 0}};
         fds[1].fd = dataFd();
+        if (m_flooding)
+            fds[1].events |= POLLOUT;
         if (tcp())
             fds[2].fd = m_tcp.listenFd();
         const int ready = ppoll(fds, 3, &timeout, nullptr);

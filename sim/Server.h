@@ -59,6 +59,8 @@ private:
     void readLine(uint64_t nowNs);
     void handleFrame(const std::vector<uint8_t> &frame, uint64_t nowNs);
     void pump(uint64_t nowNs);
+    // --flood: as many garbage bytes as the client's connection takes now.
+    void flood();
     void vanish(const char *why);
     // A vanished device comes back (a new pseudo-terminal, the link renewed).
     void reappear();
@@ -79,6 +81,7 @@ private:
     int m_exitStatus = 0;
     uint64_t m_startNs = 0;
     uint64_t m_vanishAtNs = 0;
+    bool m_flooding = false;   // --flood: a request came from the present client
 };
 
 } // namespace rdsim

@@ -3,6 +3,7 @@
 
 #include "common/cmdline/ParserErrors.h"
 #include "common/cmdline/QtOptions.h"
+#include "link/LineTime.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -38,6 +39,9 @@ const char *const kGatewayHelp = QT_TRANSLATE_NOOP("MeterOptions",
     "  例如 RD5800_COM1=modbus-tcp://192.168.1.20:502。经网关时串口参数在网关上设置,\n"
     "  \"通讯设置\" 中的波特率与校验位只决定等待时间。\n");
 
+const char *const kTimeoutHelp = QT_TRANSLATE_NOOP("MeterOptions",
+    "  --timeout MS      经网关时应答的等待余量, 毫秒 (10..60000, 默认 1000)\n");
+
 std::optional<int> WholeNumber(const QString &text)
 {
     bool ok = false;
@@ -50,7 +54,8 @@ std::optional<int> WholeNumber(const QString &text)
 QString MeterHelpText()
 {
     return QCoreApplication::translate("MeterOptions", kHelp)
-           + QCoreApplication::translate("MeterOptions", kGatewayHelp);
+           + QCoreApplication::translate("MeterOptions", kGatewayHelp)
+           + QCoreApplication::translate("MeterOptions", kTimeoutHelp);
 }
 
 QString MeterOptionErrorText(const QString &error)
@@ -72,8 +77,9 @@ MeterOptions ParseMeterOptions(const QStringList &arguments)
     const QCommandLineOption run(QStringLiteral("run"));
     const QCommandLineOption overview(QStringLiteral("overview"));
     const QCommandLineOption profile(QStringLiteral("profile"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("MS"));
     rdcmdline::AddQtApplicationOptions(parser);
-    for (const QCommandLineOption &o : {help, record, lang, port, baud, parity, address, run, overview, profile})
+    for (const QCommandLineOption &o : {help, record, lang, port, baud, parity, address, run, overview, profile, timeout})
         parser.addOption(o);
 
     MeterOptions options;
@@ -154,6 +160,13 @@ MeterOptions ParseMeterOptions(const QStringList &arguments)
             return options;
         }
         options.address = value;
+    }
+    if (parser.isSet(timeout)) {
+        options.timeoutMs = rdlink::ParseNetworkMarginMs(parser.value(timeout));
+        if (!options.timeoutMs) {
+            options.error = QCoreApplication::translate("MeterOptions", "--timeout 只接受 10 到 60000 之间的毫秒数");
+            return options;
+        }
     }
     options.run = parser.isSet(run);
     // Polling starts at once only with an address to poll: the window's own start

@@ -20,6 +20,7 @@ struct MeterOptions {
     bool run = false;           // --run: accept "通讯设置" as preset and start polling
     bool overview = false;      // --overview: the window "总览" opens with the main window
     QString profile;            // --profile FILE: the window "配置文件" opens with FILE
+    std::optional<uint32_t> timeoutMs;         // --timeout MS: the reply margin over a gateway
 };
 
 // `arguments` as QCoreApplication::arguments() gives them, program name first.

@@ -7,6 +7,7 @@
 #include "meter/recording/CsvRecorder.h"
 #include "link/Clock.h"
 #include "link/LinePort.h"
+#include "link/LineTime.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -37,6 +38,8 @@ int main(int argc, char *argv[])
     // settings dialog and every later open see the same device.
     if (!options.port.isEmpty())
         qputenv("RD5800_COM1", options.port.toLocal8Bit());
+    if (options.timeoutMs)
+        rdlink::SetDefaultNetworkMarginMs(*options.timeoutMs);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RD5800"));

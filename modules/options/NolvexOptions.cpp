@@ -1,6 +1,7 @@
 #include "NolvexOptions.h"
 
 #include "common/cmdline/QtOptions.h"
+#include "link/LineTime.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -24,11 +25,15 @@ const char *const kGatewayHelp = QT_TRANSLATE_NOOP("nolvex",
     "  例如 RD5800_COM1=modbus-tcp://192.168.1.20:502。经网关时串口参数 (9600,N,8,1)\n"
     "  在网关上设置。\n");
 
+const char *const kTimeoutHelp = QT_TRANSLATE_NOOP("nolvex",
+    "--timeout MS: 经网关时应答的等待余量, 毫秒 (10..60000, 默认 1000)。\n");
+
 } // namespace
 
 QString NolvexHelpText()
 {
-    return QCoreApplication::translate("nolvex", kHelp) + QCoreApplication::translate("nolvex", kGatewayHelp);
+    return QCoreApplication::translate("nolvex", kHelp) + QCoreApplication::translate("nolvex", kGatewayHelp)
+           + QCoreApplication::translate("nolvex", kTimeoutHelp);
 }
 
 QString NolvexOptionErrorText(const QString &error)
@@ -43,8 +48,9 @@ NolvexOptions ParseNolvexOptions(const QStringList &arguments)
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption lang(QStringLiteral("lang"), QString(), QStringLiteral("LANG"));
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("NAME"));
+    const QCommandLineOption timeout(QStringLiteral("timeout"), QString(), QStringLiteral("MS"));
     rdcmdline::AddQtApplicationOptions(parser);
-    for (const QCommandLineOption &o : {help, lang, port})
+    for (const QCommandLineOption &o : {help, lang, port, timeout})
         parser.addOption(o);
 
     NolvexOptions options;
@@ -61,6 +67,8 @@ NolvexOptions ParseNolvexOptions(const QStringList &arguments)
         options.error = QCoreApplication::translate("nolvex", "--lang 只接受 zh 或 en");
     else if (parser.isSet(port) && parser.value(port).trimmed().isEmpty())
         options.error = QCoreApplication::translate("nolvex", "--port 需要一个设备名, 例如 /dev/ttyUSB0");
+    else if (parser.isSet(timeout) && !(options.timeoutMs = rdlink::ParseNetworkMarginMs(parser.value(timeout))))
+        options.error = QCoreApplication::translate("nolvex", "--timeout 只接受 10 到 60000 之间的毫秒数");
     else
         options.port = parser.value(port).trimmed();
     return options;

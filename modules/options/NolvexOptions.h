@@ -6,11 +6,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+#include <optional>
+
 struct NolvexOptions {
     bool help = false;   // --help: print the usage and end
     QString error;       // a bad command line: print NolvexOptionErrorText and end with 2
     QString language;    // --lang zh|en; empty: the system's
     QString port;        // --port NAME: the device of COM1, as RD5800_COM1=NAME
+    std::optional<uint32_t> timeoutMs;   // --timeout MS: the reply margin over a gateway
 };
 
 // `arguments` as QCoreApplication::arguments() gives them, program name first.

@@ -4,6 +4,7 @@
 #include "common/cmdline/ParserErrors.h"
 #include "common/i18n/Language.h"
 #include "modules/options/NolvexOptions.h"
+#include "link/LineTime.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -31,6 +32,8 @@ int main(int argc, char **argv)
     }
     if (!options.port.isEmpty())
         qputenv("RD5800_COM1", options.port.toLocal8Bit());
+    if (options.timeoutMs)
+        rdlink::SetDefaultNetworkMarginMs(*options.timeoutMs);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("nolvex"));
     // Before any window: every window and message takes this language.

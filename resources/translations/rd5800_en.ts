@@ -1035,6 +1035,16 @@ Serial port: the environment variable RD5800_COM&lt;n&gt; names the device of po
         <source>--profile 需要一个文件名</source>
         <translation>--profile needs a file name</translation>
     </message>
+    <message>
+        <source>  --timeout MS      经网关时应答的等待余量, 毫秒 (10..60000, 默认 1000)
+</source>
+        <translation>  --timeout MS      over a gateway, how long a reply may take, in ms (10..60000, default 1000)
+</translation>
+    </message>
+    <message>
+        <source>--timeout 只接受 10 到 60000 之间的毫秒数</source>
+        <translation>--timeout accepts only milliseconds from 10 to 60000</translation>
+    </message>
 </context>
 <context>
     <name>MeterPanel</name>
@@ -2176,6 +2186,16 @@ Make sure no other program uses the port and that the user is in the dialout gro
         <source>COM%1 (%2) 的连接中断：%3</source>
         <translation>The connection of COM%1 (%2) was lost: %3</translation>
     </message>
+    <message>
+        <source>串口已被其他程序占用</source>
+        <translation>the serial port is in use by another program</translation>
+    </message>
+    <message>
+        <source><byte value="xd"/>
+请先关闭正在使用该串口的程序 (例如 rd5800d 或另一个 RD5800)，再试一次。</source>
+        <translation><byte value="xd"/>
+Close the program that uses the port (for example rd5800d or another RD5800), then try again.</translation>
+    </message>
 </context>
 <context>
     <name>TcpPort</name>
@@ -2198,6 +2218,10 @@ Make sure no other program uses the port and that the user is in the dialout gro
     <message>
         <source>连接已断开 (%1)</source>
         <translation>connection closed (%1)</translation>
+    </message>
+    <message>
+        <source>连接已断开 (网关接受连接后随即将其关闭：可能已有其他程序连接到该网关)</source>
+        <translation>connection lost (the gateway closed it right after accepting it: another program may already be connected to the gateway)</translation>
     </message>
 </context>
 <context>
@@ -2650,6 +2674,16 @@ Gateways: a port name (--port NAME or RD5800_COM1=NAME) may also be an Ethernet 
   For example RD5800_COM1=modbus-tcp://192.168.1.20:502. Over a gateway the serial settings (9600,N,8,1)
   are made on the gateway.
 </translation>
+    </message>
+    <message>
+        <source>--timeout MS: 经网关时应答的等待余量, 毫秒 (10..60000, 默认 1000)。
+</source>
+        <translation>--timeout MS: over a gateway, how long a reply may take, in ms (10..60000, default 1000).
+</translation>
+    </message>
+    <message>
+        <source>--timeout 只接受 10 到 60000 之间的毫秒数</source>
+        <translation>--timeout accepts only milliseconds from 10 to 60000</translation>
     </message>
 </context>
 <context>
@@ -3267,6 +3301,20 @@ Example: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt loc
     <message>
         <source>MQTT 密码取自 systemd 凭据 %1</source>
         <translation>MQTT password taken from the systemd credential %1</translation>
+    </message>
+    <message>
+        <source>--timeout MS 或 MS@ADAPTER: 经网关时应答的等待余量, 毫秒 (10..60000, 默认 1000), 可按适配器分别设置
+</source>
+        <translation>--timeout MS or MS@ADAPTER: over a gateway, how long a reply may take, in ms (10..60000, default 1000); may be set per adapter
+</translation>
+    </message>
+    <message>
+        <source>--timeout 应为 10 到 60000 之间的毫秒数, 或 毫秒数@适配器: %1</source>
+        <translation>--timeout must be milliseconds from 10 to 60000, or MS@ADAPTER: %1</translation>
+    </message>
+    <message>
+        <source>--timeout %1@%2: 没有使用这个适配器的仪表</source>
+        <translation>--timeout %1@%2: no meter uses this adapter</translation>
     </message>
 </context>
 </TS>

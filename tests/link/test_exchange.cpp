@@ -196,14 +196,14 @@ TEST(Exchange, ObserverSeesRequestEveryByteAndWhenTheLastArrived)
     EXPECT_EQ(seen[0].request, Bytes(req));
     EXPECT_EQ(seen[0].received, stray + ReadReply(1, {0x1234}));
     EXPECT_EQ(seen[0].expectedLength, 7);
-    EXPECT_EQ(seen[0].replyElapsedMs, 38);   // the first 2 ms slice that sees the reply
+    EXPECT_EQ(seen[0].replyElapsedMs, 37);   // the port wakes the wait when the reply comes
     EXPECT_FALSE(seen[1].replyRead);
     EXPECT_TRUE(seen[1].received.isEmpty());
     // The unread echo was waiting before the third request: it is what that read
     // takes, and since nothing new arrived during the wait no time is given.
     EXPECT_EQ(seen[2].received, Bytes(BuildWrite(1, 0x0307, 5)));
     EXPECT_EQ(seen[2].replyElapsedMs, -1);
-    // The slices add up to the request's wait.
+    // The pieces of each wait add up to the request's wait.
     uint32_t total = 0;
     for (const auto &w : rig.clock.waits)
         total += w.ms;

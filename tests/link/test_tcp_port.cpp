@@ -52,6 +52,10 @@ TEST(PortName, DevicesAndGatewayUrls)
         {"modbus-tcp://gw.local:502", PortKind::ModbusTcp, "gw.local", 502},
         {"MODBUS-TCP://gw-2_a:1", PortKind::ModbusTcp, "gw-2_a", 1},
         {"tcp://[::1]:65535", PortKind::RtuOverTcp, "::1", 65535},
+        {"modbus-tcp://[fe80::1]:502", PortKind::ModbusTcp, "fe80::1", 502},
+        {"tcp://[fd00::20]:4196", PortKind::RtuOverTcp, "fd00::20", 4196},
+        {"tcp://[FD00:AB::C0A8:1]:502", PortKind::RtuOverTcp, "FD00:AB::C0A8:1", 502},
+        {"tcp://[fe80::g]:502", PortKind::RtuOverTcp, nullptr, 0},
         {"tcp://host:0", PortKind::RtuOverTcp, nullptr, 0},
         {"tcp://host:65536", PortKind::RtuOverTcp, nullptr, 0},
         {"tcp://host:99999999999", PortKind::RtuOverTcp, nullptr, 0},
@@ -209,6 +213,12 @@ TEST(ModbusTcpPort, StraysAreDroppedAndSplitRepliesJoined)
              return std::vector<Piece>{{a}};
          },
          false, 1},
+        {"MBAP length 0",
+         [&](uint16_t t, uint8_t u) { return std::vector<Piece>{{{uint8_t(t >> 8), uint8_t(t), 0, 0, 0, 0, u}}}; },
+         false, 1},
+        {"MBAP length 1",
+         [&](uint16_t t, uint8_t u) { return std::vector<Piece>{{{uint8_t(t >> 8), uint8_t(t), 0, 0, 0, 1, u}}}; },
+         false, 1},
     };
     for (const auto &c : cases) {
         gwtest::ScriptedGateway gateway(true, [&](const std::vector<uint8_t> &request, int) {
@@ -216,6 +226,7 @@ TEST(ModbusTcpPort, StraysAreDroppedAndSplitRepliesJoined)
         });
         TcpPort port = MakeTcp("modbus-tcp", gateway.port());
         ASSERT_TRUE(OpenPort(port, 1, LineSettings{})) << c.name;
+        port.setNetworkMarginMs(150);
         Link link(port, SystemClock());
         const ExchangeResult result = link.Exchange(BuildRead(7, 0x0100, 2), Wait(150));
         EXPECT_EQ(result.ok(), c.reply) << c.name;
@@ -226,6 +237,9 @@ TEST(ModbusTcpPort, StraysAreDroppedAndSplitRepliesJoined)
         } else if (std::string(c.name) == "meter's own exception") {
             EXPECT_EQ(result.status, ExchangeStatus::NoValidFrame);   // handed up, as over a cable
             EXPECT_EQ(link.rxCount(), 5);
+        } else if (QByteArray(c.name).startsWith("MBAP") || std::string(c.name) == "not Modbus TCP") {
+            // What came back is no Modbus TCP: a bad reply, not silence.
+            EXPECT_EQ(result.status, ExchangeStatus::NoValidFrame) << c.name;
         } else {
             EXPECT_EQ(result.status, ExchangeStatus::NothingReceived) << c.name;
         }
@@ -301,6 +315,7 @@ TEST(TcpPortFailure, ListenerThatNeverServesIsASilentMeter)
     TcpPort port = MakeTcp("modbus-tcp", listener.port());
     port.setConnectTimeoutMs(300);
     ASSERT_TRUE(OpenPort(port, 1, LineSettings{}));
+    port.setNetworkMarginMs(50);
     Link link(port, SystemClock());
     EXPECT_EQ(link.Exchange(BuildRead(1, 0x0100, 1), Wait(50)).status, ExchangeStatus::NothingReceived);
     EXPECT_TRUE(port.isOpen());
@@ -340,6 +355,57 @@ TEST(TcpPortFailure, ConnectionDroppedBetweenRequestsIsAPortLoss)
         EXPECT_EQ(gateway.requests(), 2) << what;
         // Run again: a new connection.
         ASSERT_TRUE(OpenPort(port, 2, LineSettings{})) << what;
+    }
+}
+
+// A reply cut short (a proxy dropped its end) loses its own exchange and
+// nothing more: the next request starts clean and gets its reply.
+TEST(TcpPort, CutReplyLosesOnlyItsOwnExchange)
+{
+    const struct {
+        const char *scheme;
+        size_t cutAt;
+    } cases[] = {{"modbus-tcp", 7}, {"modbus-tcp", 8}, {"modbus-tcp", 10}, {"tcp", 5}};
+    for (const auto &c : cases) {
+        const bool mbap = QLatin1String(c.scheme) == QLatin1String("modbus-tcp");
+        const size_t cutAt = c.cutAt;
+        gwtest::ScriptedGateway gateway(mbap, [mbap, cutAt](const std::vector<uint8_t> &request, int index) {
+            std::vector<uint8_t> reply = mbap ? gwtest::Adu(uint16_t(request[0] << 8 | request[1]), request[6],
+                                                           gwtest::ReadReplyPdu(17, uint16_t(index)))
+                                              : gwtest::RtuReadReply(request[0], 17, uint16_t(index));
+            if (index == 0)
+                reply.resize(cutAt);
+            return std::vector<Piece>{{reply}};
+        });
+        const std::string what = std::string(c.scheme) + " cut at " + std::to_string(cutAt);
+        TcpPort port = MakeTcp(c.scheme, gateway.port());
+        ASSERT_TRUE(OpenPort(port, 1, LineSettings{}));
+        port.setNetworkMarginMs(100);
+        Link link(port, SystemClock());
+        EXPECT_FALSE(link.Exchange(BuildRead(1, 0x0300, 17), Wait(100)).ok()) << what;
+        for (uint16_t next = 1; next <= 2; ++next) {
+            const ExchangeResult r = link.Exchange(BuildRead(1, 0x0300, 17), Wait(100));
+            ASSERT_TRUE(r.ok()) << what << ", request " << next;
+            EXPECT_EQ(r.reg(0), next) << what;
+        }
+    }
+}
+
+// A gateway that serves one client at a time accepts a second connection and
+// closes it at once: the reason says so instead of reading like a broken cable.
+TEST(TcpPortFailure, GatewayThatClosesAtOnceMayServeAnotherProgram)
+{
+    for (const char *scheme : {"tcp", "modbus-tcp"}) {
+        gwtest::ScriptedGateway gateway(QLatin1String(scheme) == QLatin1String("modbus-tcp"),
+                                        [](const std::vector<uint8_t> &, int) {
+                                            return std::vector<Piece>{{{}, 0, true}};
+                                        });
+        TcpPort port = MakeTcp(scheme, gateway.port());
+        ASSERT_TRUE(OpenPort(port, 1, LineSettings{}));
+        Link link(port, SystemClock());
+        EXPECT_EQ(link.Exchange(BuildRead(1, 0x0300, 17), Wait(100)).status, ExchangeStatus::PortLost) << scheme;
+        EXPECT_TRUE(port.errorString().contains(QStringLiteral("可能已有其他程序连接到该网关")))
+            << scheme << ": " << port.errorString().toStdString();
     }
 }
 

@@ -77,3 +77,11 @@ TEST(MeterOptions, OverviewOpensWithTheMainWindow)
     EXPECT_FALSE(ParseMeterOptions({QStringLiteral("RD5800"), QStringLiteral("--overview=1")}).error.isEmpty());
     EXPECT_TRUE(MeterHelpText().contains(QStringLiteral("--overview")));
 }
+
+TEST(MeterOptions, GatewayMargin)
+{
+    EXPECT_EQ(ParseMeterOptions({QStringLiteral("RD5800"), QStringLiteral("--timeout"), QStringLiteral("1500")}).timeoutMs,
+              1500u);
+    EXPECT_FALSE(ParseMeterOptions({QStringLiteral("RD5800")}).timeoutMs);
+    EXPECT_FALSE(ParseMeterOptions({QStringLiteral("RD5800"), QStringLiteral("--timeout=0")}).error.isEmpty());
+}

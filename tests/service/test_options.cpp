@@ -46,6 +46,11 @@ TEST(ServiceOptions, EachMistakeIsNamedInOneMessage)
         {{"--baud", "1234"}, "--baud"},
         {{"--parity", "X"}, "--parity"},
         {{"--meter", "b=1"}, "地址重复"},
+        // One gateway, its scheme and host spelt in another case.
+        {{"--meter", "b=1@MODBUS-TCP://127.0.0.1:15020", "--meter", "c=1@modbus-tcp://127.0.0.1:15020"}, "地址重复"},
+        {{"--meter", "b=1@tcp://[FD00::20]:502", "--meter", "c=1@TCP://[fd00:0::20]:502"}, "地址重复"},
+        {{"--timeout", "5"}, "--timeout"},
+        {{"--timeout", "1000@tcp://10.9.9.9:502"}, "--timeout 1000@tcp://10.9.9.9:502"},
         {{"--meter", "a=2"}, "仪表名称重复: a"},
         {{"--meter", "b"}, "--meter"},
         {{"--meter", "b=0"}, "1 到 247"},
@@ -164,4 +169,17 @@ TEST(ServiceOptions, AnUnreadableFileSaysWhy)
     EXPECT_TRUE(missing.contains(QString::fromUtf8("没有那个文件或目录"))) << missing.toStdString();
     const QString folder = ParseServiceConfig({"rd5800d", "--config", "/"}).error;
     EXPECT_TRUE(folder.contains(QString::fromUtf8("是一个目录"))) << folder.toStdString();
+}
+
+TEST(ServiceOptions, GatewayMarginsAndSpellingsOfOneAdapter)
+{
+    g_files = {{"gw.conf", "timeout = 1500@MODBUS-TCP://GW.local:502\nmeter = a=1@modbus-tcp://gw.local:502\n"}};
+    const ServiceConfig c = Parse({"--config", "gw.conf", "--timeout", "800", "--meter", "b=2@Modbus-Tcp://Gw.Local:502",
+                                   "--meter", "c=3@/dev/ttyUSB0"});
+    ASSERT_TRUE(c.error.isEmpty()) << c.error.toStdString();
+    EXPECT_EQ(c.adapters, (QStringList{"modbus-tcp://gw.local:502", "/dev/ttyUSB0"}));
+    EXPECT_EQ(c.meters[1].adapter, "modbus-tcp://gw.local:502");
+    EXPECT_EQ(c.timeoutMsFor(QStringLiteral("modbus-tcp://gw.local:502")), 1500u);
+    EXPECT_EQ(c.timeoutMsFor(QStringLiteral("/dev/ttyUSB0")), 800u);
+    EXPECT_EQ(Parse({"--adapter", "tcp://gw:1", "--meter", "a=1"}).timeoutMsFor(QStringLiteral("tcp://gw:1")), 0u);
 }

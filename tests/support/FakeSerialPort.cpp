@@ -100,6 +100,19 @@ void FakeSerialPort::write(const QByteArray &bytes)
         m_scheduled.push_back({m_clock.tickMs() + c.delayMs, c.bytes});
 }
 
+bool FakeSerialPort::waitForReceived(uint32_t ms)
+{
+    uint32_t step = ms;
+    if (m_open) {
+        const uint32_t now = m_clock.tickMs();
+        for (const Timed &t : m_scheduled)
+            step = std::min(step, uint32_t(std::max<int32_t>(int32_t(t.at - now), 0)));
+    }
+    if (step > 0)
+        m_clock.sleepMs(step);
+    return true;
+}
+
 int FakeSerialPort::pendingCount() const
 {
     int n = int(m_arrived.size());

@@ -59,6 +59,12 @@ public:
     int bytesWaiting() override;
     QByteArray readAll() override;
     void write(const QByteArray &bytes) override;
+    // Advances the fake clock to the next arrival, or by `ms` when none comes sooner.
+    bool waitForReceived(uint32_t ms) override;
+    // Not 0: the port stands for a gateway with this margin.
+    uint32_t networkMargin = 0;
+    uint32_t networkMarginMs() const override { return networkMargin; }
+    void setNetworkMarginMs(uint32_t ms) override { networkMargin = ms; }
     QString deviceName() const override { return device; }
     QString errorString() const override { return m_error; }
     rdlink::PortError errorKind() const override { return m_errorKind; }
