@@ -1,7 +1,7 @@
 #include "Service.h"
 
 #include "HttpApi.h"
-#include "MqttLink.h"
+#include "MqttPublisher.h"
 #include "Payloads.h"
 #include "Poller.h"
 #include "meter/recording/CsvRecorder.h"
@@ -16,13 +16,6 @@
 
 namespace rdsvc {
 
-void LogLine(const QString &text)
-{
-    const QByteArray line = QDateTime::currentDateTime().toString(Qt::ISODate).toUtf8() + ' ' + text.toUtf8() + '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
-    std::fflush(stderr);
-}
-
 Service::Service(const ServiceConfig &config, const QString &mqttPassword, QObject *parent)
     : QObject(parent), m_config(config), m_mqttPassword(mqttPassword)
 {
@@ -36,6 +29,7 @@ Service::Service(const ServiceConfig &config, const QString &mqttPassword, QObje
 
 Service::~Service()
 {
+    RegisterServiceFigures(nullptr);
     if (m_poller)
         m_poller->stop();
 }
@@ -67,33 +61,25 @@ bool Service::start(QString *error)
         log(QCoreApplication::translate("rd5800d", "HTTP 服务: http://%1:%2/metrics").arg(m_config.httpAddress.toString()).arg(m_config.httpPort));
     }
     if (!m_config.once && !m_config.mqttHost.isEmpty()) {
-        MqttSettings s;
-        s.host = m_config.mqttHost;
-        s.port = m_config.mqttPort;
-        s.user = m_config.mqttUser;
-        s.password = m_mqttPassword;
-        s.prefix = m_config.mqttPrefix;
-        m_mqtt = std::make_unique<MqttLink>(s);
-        connect(m_mqtt.get(), &MqttLink::connected, this, [this] {
-            m_mqttDownSaid = false;
-            log(QCoreApplication::translate("rd5800d", "已连接 MQTT 服务器 %1:%2").arg(m_config.mqttHost).arg(m_config.mqttPort));
-            publishAll();
-        });
-        connect(m_mqtt.get(), &MqttLink::disconnected, this, [this](const QString &reason, int retrySeconds) {
-            // The first failure is an event; the retries after it only with --verbose.
-            if (m_mqttDownSaid && !m_config.verbose)
-                return;
-            m_mqttDownSaid = true;
-            log(QCoreApplication::translate("rd5800d", "MQTT 服务器 %1:%2 不可用 (%3), %4 秒后重试")
-                    .arg(m_config.mqttHost).arg(m_config.mqttPort).arg(reason).arg(retrySeconds));
-        });
+        m_mqtt = std::make_unique<MqttPublisher>(m_config, m_mqttPassword, QCoreApplication::applicationVersion(), m_meters);
         m_mqtt->start();
     }
+    m_figures.version = QCoreApplication::applicationVersion();
+    m_figures.mqttConfigured = m_mqtt != nullptr;
+    for (const QString &adapter : m_config.adapters)
+        m_figures.adapters.push_back({adapter, false, 0});
+    RegisterServiceFigures(&m_figures);
 
     m_poller = std::make_unique<Poller>(m_config, m_meters);
     connect(m_poller.get(), &Poller::polled, this, &Service::onPolled);
-    connect(m_poller.get(), &Poller::portFailed, this,
-            [this](const QString &, const QString &text) { log(text); });
+    connect(m_poller.get(), &Poller::portFailed, this, [this](const QString &adapter, const QString &text) {
+        for (ServiceFigures::Adapter &a : m_figures.adapters)
+            if (a.name == adapter) {
+                a.up = false;
+                ++a.portErrors;
+            }
+        log(text);
+    });
     connect(m_poller.get(), &Poller::portOpened, this,
             [this](const QString &adapter, const QString &) { log(QCoreApplication::translate("rd5800d", "%1 已重新打开").arg(adapter)); });
     connect(m_poller.get(), &Poller::allDone, this, &Service::onOnceDone);
@@ -129,32 +115,12 @@ void Service::onPolled(int index, const PollResult &result)
         if (rec.isOpen() && !rec.append(*m.reading, &error))
             log(error);
     }
-    if (m_mqtt && (fresh || change != Change::None))
-        publishMeter(m);
-}
-
-void Service::publishMeter(const MeterEntry &m)
-{
-    const QString base = m_config.mqttPrefix + QLatin1Char('/') + m.spec.name;
-    if (m.availability != Availability::Unknown)
-        m_mqtt->publish(base + QStringLiteral("/availability"),
-                        m.availability == Availability::Online ? "online" : "offline");
-    const QJsonObject state = StateJson(m);
-    if (!state.isEmpty())
-        m_mqtt->publish(base + QStringLiteral("/state"), QJsonDocument(state).toJson(QJsonDocument::Compact));
-}
-
-// On every (re)connection: the discovery configs, the service's status, each
-// meter's availability and its last state, all retained.
-void Service::publishAll()
-{
-    if (!m_mqtt)
-        return;
-    for (const MeterEntry &m : m_meters)
-        for (const auto &[topic, payload] : DiscoveryConfigs(m, m_config.mqttPrefix))
-            m_mqtt->publish(topic, payload);
-    for (const MeterEntry &m : m_meters)
-        publishMeter(m);
+    for (ServiceFigures::Adapter &a : m_figures.adapters)
+        if (a.name == m.spec.adapter)
+            a.up = !result.refresh.portLost;
+    m_figures.mqttConnected = m_mqtt && m_mqtt->isConnected();
+    if (m_mqtt)
+        m_mqtt->polled(index, change, fresh);
 }
 
 void Service::onOnceDone()
@@ -181,11 +147,8 @@ void Service::shutdown()
         m_poller->stop();
     for (auto &r : m_recorders)
         r->close();
-    if (m_mqtt) {
-        for (const MeterEntry &m : m_meters)
-            m_mqtt->publish(m_config.mqttPrefix + QLatin1Char('/') + m.spec.name + QStringLiteral("/availability"), "offline");
-        m_mqtt->stop();   // publishes the service's own offline, waits a bounded time for delivery
-    }
+    if (m_mqtt)
+        m_mqtt->shutdown();   // every meter and the service offline, a bounded wait for delivery
     emit finished(0);
 }
 

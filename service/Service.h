@@ -5,6 +5,7 @@
 #pragma once
 
 #include "MeterBook.h"
+#include "service/Payloads.h"
 #include "ServiceOptions.h"
 
 #include <QObject>
@@ -18,7 +19,7 @@ class CsvRecorder;
 namespace rdsvc {
 
 class HttpApi;
-class MqttLink;
+class MqttPublisher;
 class Poller;
 
 class Service : public QObject {
@@ -42,8 +43,6 @@ signals:
 private:
     void onPolled(int index, const PollResult &result);
     void onOnceDone();
-    void publishMeter(const MeterEntry &m);
-    void publishAll();
     void log(const QString &text) const;
 
     ServiceConfig m_config;
@@ -51,13 +50,13 @@ private:
     std::vector<MeterEntry> m_meters;
     std::vector<std::unique_ptr<rdrec::CsvRecorder>> m_recorders;   // per meter, empty without --record-dir
     std::unique_ptr<Poller> m_poller;
-    std::unique_ptr<MqttLink> m_mqtt;
+    std::unique_ptr<MqttPublisher> m_mqtt;
     std::unique_ptr<HttpApi> m_http;
     bool m_shuttingDown = false;
-    bool m_mqttDownSaid = false;   // the broker's loss was logged since the last connection
+    ServiceFigures m_figures;      // for /metrics: adapters, MQTT, version
 };
 
-// One line on stderr with the local time: the events that matter.
+// One line on stderr with the local time: the events that matter (LogWriter.h).
 void LogLine(const QString &text);
 
 } // namespace rdsvc

@@ -1,5 +1,6 @@
 // rd5800d: the monitoring service. Reads the options, then runs the Service
 // until SIGTERM or SIGINT (or the end of --once).
+#include "LogWriter.h"
 #include "Service.h"
 #include "ServiceOptions.h"
 
@@ -87,6 +88,7 @@ int main(int argc, char *argv[])
                      Qt::QueuedConnection);
     QString error;
     if (!service.start(&error)) {
+        rdsvc::StderrLog().flush(1000);   // the log lines before the mistake come first
         Print(stderr, QStringLiteral("rd5800d: %1\n").arg(error));
         return 1;
     }

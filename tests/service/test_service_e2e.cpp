@@ -20,6 +20,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <map>
+
+#include <QSet>
 
 
 namespace {
@@ -127,7 +130,7 @@ TEST(ServiceRun, PublishesSurvivesTheBrokerAndServesMetrics)
     service.setReadChannel(QProcess::StandardError);
     service.start(kService, {"--adapter", QString::fromStdString(sim.device()), "--meter", "main=1",
                              "--meter", "pump=2", "--meter", "gone=9", "--mqtt",
-                             QStringLiteral("127.0.0.1:%1").arg(mqttPort), "--mqtt-prefix", "site",
+                             QStringLiteral("127.0.0.1:%1").arg(mqttPort), "--mqtt-prefix", "site", "--instance", "e2e",
                              "--http", QStringLiteral("127.0.0.1:%1").arg(httpPort), "--record-dir", dir.path()});
     ASSERT_TRUE(service.waitForStarted(5000));
 
@@ -143,8 +146,7 @@ TEST(ServiceRun, PublishesSurvivesTheBrokerAndServesMetrics)
         EXPECT_EQ(sub.waitFor("site/gone/availability", 10000), "offline");
 
         const QJsonObject voltage = QJsonDocument::fromJson(
-            sub.waitFor("homeassistant/sensor/rd5800_dev_pts_" + QString::fromStdString(sim.device()).section('/', -1)
-                            + "_1/voltage_a/config", 5000)).object();
+            sub.waitFor("homeassistant/sensor/rd5800_e2e/main_voltage_a/config", 5000)).object();
         EXPECT_EQ(voltage.value("device_class").toString(), "voltage");
         EXPECT_EQ(voltage.value("unit_of_measurement").toString(), "V");
         EXPECT_EQ(voltage.value("state_class").toString(), "measurement");
@@ -155,7 +157,7 @@ TEST(ServiceRun, PublishesSurvivesTheBrokerAndServesMetrics)
         EXPECT_EQ(voltage.value("availability").toArray().size(), 2);
         int energies = 0;
         for (const QByteArray &line : sub.lines())
-            if (line.startsWith("homeassistant/sensor/") && line.contains("/energy_import/config"))
+            if (line.startsWith("homeassistant/sensor/") && line.contains("_energy_import/config") && !line.contains("reactive"))
                 energies += QJsonDocument::fromJson(line.mid(line.indexOf(' ') + 1))
                                 .object().value("state_class").toString() == "total_increasing";
         EXPECT_EQ(energies, 3);   // one per meter
@@ -196,8 +198,7 @@ TEST(ServiceRun, PublishesSurvivesTheBrokerAndServesMetrics)
         // Retained again by the service after it reconnected (backoff: at most 4 s here).
         EXPECT_FALSE(sub.waitFor("site/main/state", 15000).isEmpty());
         EXPECT_EQ(sub.waitFor("site/status", 5000), "online");
-        EXPECT_FALSE(sub.waitFor("homeassistant/sensor/rd5800_dev_pts_" + QString::fromStdString(sim.device()).section('/', -1)
-                                     + "_2/frequency/config", 5000).isEmpty());
+        EXPECT_FALSE(sub.waitFor("homeassistant/sensor/rd5800_e2e/pump_frequency/config", 5000).isEmpty());
     }
     const QList<QByteArray> rows = CsvRows(dir.filePath("main.csv"));
     EXPECT_GT(rows.size(), rowsBefore + 2);
@@ -232,10 +233,21 @@ TEST(ServiceRun, APortLostIsLoggedOnceAndTheMetersGoOffline)
     ASSERT_TRUE(sim.started());
     QTemporaryDir dir;
     QProcess service;
+    const quint16 httpPort = svctest::FreePort();
     service.start(kService, {"--adapter", QString::fromStdString(sim.device()), "--meter", "a=1", "--meter", "b=2",
-                             "--record-dir", dir.path()});
+                             "--record-dir", dir.path(), "--http", QStringLiteral("127.0.0.1:%1").arg(httpPort)});
     ASSERT_TRUE(service.waitForStarted(5000));
     QThread::msleep(7000);   // 1.5 s of answers, then at least four cycles without the device
+    // Offline: no gauges at their last values; up, counters, the time of the
+    // last reading and the adapter's state stay.
+    int status = 0;
+    const QString metrics = QString::fromUtf8(Get(QStringLiteral("http://127.0.0.1:%1/metrics").arg(httpPort), &status));
+    EXPECT_EQ(status, 200);
+    EXPECT_FALSE(metrics.contains("rd5800_phase_voltage_volts{meter=\"a\"")) << metrics.toStdString();
+    EXPECT_TRUE(metrics.contains("rd5800_up{meter=\"a\"} 0\n"));
+    EXPECT_TRUE(metrics.contains("rd5800_last_reading_timestamp_seconds{meter=\"a\"}"));
+    EXPECT_TRUE(metrics.contains(QStringLiteral("rd5800_adapter_up{adapter=\"%1\"} 0\n").arg(QString::fromStdString(sim.device()))));
+    EXPECT_TRUE(metrics.contains(QStringLiteral("rd5800_port_errors_total{adapter=\"%1\"} 1\n").arg(QString::fromStdString(sim.device()))));
     ::kill(service.processId(), SIGTERM);
     ASSERT_TRUE(service.waitForFinished(10000));
     EXPECT_EQ(service.exitCode(), 0);
@@ -246,4 +258,104 @@ TEST(ServiceRun, APortLostIsLoggedOnceAndTheMetersGoOffline)
     EXPECT_EQ(log.count(QString::fromUtf8("在线")), 2) << log.toStdString();
     EXPECT_EQ(log.count(QString::fromUtf8("离线")), 2) << log.toStdString();
     EXPECT_GE(CsvRows(dir.filePath("a.csv")).size(), 1);
+}
+
+namespace {
+
+// The retained messages under `topics` as a fresh subscriber gets them
+// (topic -> payload), taking whatever comes within `ms`.
+std::map<QString, QByteArray> Retained(quint16 port, const QStringList &topics, int ms)
+{
+    svctest::Subscriber sub(port, topics);
+    sub.waitFor(QStringLiteral("never/arrives"), ms);
+    std::map<QString, QByteArray> out;
+    for (const QByteArray &line : sub.lines()) {
+        const int space = line.indexOf(' ');
+        if (space > 0)
+            out[QString::fromUtf8(line.left(space))] = line.mid(space + 1);
+    }
+    return out;
+}
+
+QSet<QString> UniqueIdsOf(const std::map<QString, QByteArray> &configs, const QString &meter)
+{
+    QSet<QString> ids;
+    for (const auto &[topic, payload] : configs)
+        if (topic.contains(QStringLiteral("/") + meter + QStringLiteral("_")))
+            ids.insert(QJsonDocument::fromJson(payload).object().value("unique_id").toString());
+    return ids;
+}
+
+} // namespace
+
+// Home Assistant's view across restarts: the same entities when the adapter is
+// named another way and the prefix changes, a dropped meter's entities removed,
+// and everything again when Home Assistant announces itself.
+TEST(ServiceRun, HomeAssistantKeepsItsEntitiesAndLosesTheDroppedOnes)
+{
+    if (QStandardPaths::findExecutable("mosquitto").isEmpty() && !QFile::exists("/usr/sbin/mosquitto"))
+        GTEST_SKIP() << "mosquitto not installed";
+    simtest::SimProcess sim({"--freeze", "--addresses", "1,2"});
+    ASSERT_TRUE(sim.started());
+    QTemporaryDir dir;
+    const quint16 mqttPort = svctest::FreePort();
+    svctest::Broker broker(mqttPort, dir.path());
+    ASSERT_TRUE(broker.started());
+    const QString broker_ = QStringLiteral("127.0.0.1:%1").arg(mqttPort);
+    const QStringList configs{"homeassistant/+/rd5800_e2e/+/config"};
+
+    QProcess first;
+    first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    first.start(kService, {"--adapter", QString::fromStdString(sim.device()), "--meter", "main=1", "--meter", "pump=2",
+                           "--mqtt", broker_, "--instance", "e2e"});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    {
+        svctest::Subscriber sub(mqttPort, {"rd5800/main/state"});
+        ASSERT_FALSE(sub.waitFor("rd5800/main/state", 10000).isEmpty());
+    }
+    const auto before = Retained(mqttPort, configs, 1500);
+    ::kill(first.processId(), SIGTERM);
+    ASSERT_TRUE(first.waitForFinished(10000));
+    const QSet<QString> mainIds = UniqueIdsOf(before, "main");
+    EXPECT_GT(mainIds.size(), 40);
+    EXPECT_EQ(UniqueIdsOf(before, "pump").size(), mainIds.size());
+
+    // Through a symlink (to a bus of its own: a pseudo-terminal is best not
+    // reopened at once), another topic prefix, pump dropped.
+    simtest::SimProcess sim2({"--freeze", "--addresses", "1"});
+    ASSERT_TRUE(sim2.started());
+    const QString link = dir.filePath("bus");
+    ASSERT_TRUE(QFile::link(QString::fromStdString(sim2.device()), link));
+    QProcess second;
+    second.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    second.start(kService, {"--adapter", link, "--meter", "main=1", "--mqtt", broker_, "--mqtt-prefix", "moved",
+                            "--instance", "e2e"});
+    ASSERT_TRUE(second.waitForStarted(5000));
+    {
+        svctest::Subscriber sub(mqttPort, {"moved/main/state"});
+        ASSERT_FALSE(sub.waitFor("moved/main/state", 10000).isEmpty());
+    }
+    const auto after = Retained(mqttPort, configs, 1500);
+    EXPECT_EQ(UniqueIdsOf(after, "main"), mainIds);
+    EXPECT_TRUE(UniqueIdsOf(after, "pump").isEmpty());
+    for (const auto &[topic, payload] : after)
+        EXPECT_EQ(QJsonDocument::fromJson(payload).object().value("state_topic").toString().toStdString(), "moved/main/state")
+            << topic.toStdString();
+
+    // Home Assistant restarted: its birth message brings the configs and the
+    // availability again.
+    svctest::Subscriber watch(mqttPort, {"homeassistant/sensor/rd5800_e2e/main_frequency/config", "moved/main/availability"});
+    ASSERT_FALSE(watch.waitFor("moved/main/availability", 5000).isEmpty());   // the retained one
+    ASSERT_EQ(svctest::Run("mosquitto_pub", {"-h", "127.0.0.1", "-p", QString::number(mqttPort), "-t",
+                                             "homeassistant/status", "-m", "online"}, nullptr, nullptr, 5000), 0);
+    EXPECT_EQ(watch.waitFor("moved/main/availability", 5000, 2), "online");
+    EXPECT_FALSE(watch.waitFor("homeassistant/sensor/rd5800_e2e/main_frequency/config", 5000, 2).isEmpty());
+    // Availability is said when it changes, not after every poll.
+    watch.waitFor(QStringLiteral("never/arrives"), 2500);   // two polls and more
+    int said = 0;
+    for (const QByteArray &line : watch.lines())
+        said += line.startsWith("moved/main/availability ");
+    EXPECT_EQ(said, 2) << watch.lines().join("\n").left(3000).toStdString();
+    ::kill(second.processId(), SIGTERM);
+    ASSERT_TRUE(second.waitForFinished(10000));
 }

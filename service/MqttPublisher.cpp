@@ -1,0 +1,172 @@
+#include "MqttPublisher.h"
+
+#include "LogWriter.h"
+#include "MqttLink.h"
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+
+namespace rdsvc {
+
+namespace {
+
+constexpr int kSweepMs = 5000;
+
+} // namespace
+
+MqttSettings MqttPublisher::LinkSettings(const ServiceConfig &config, const QString &password)
+{
+    MqttSettings s;
+    s.host = config.mqttHost;
+    s.port = config.mqttPort;
+    s.tls = config.mqttTls;
+    s.caFile = config.mqttCaFile;
+    s.certFile = config.mqttCertFile;
+    s.keyFile = config.mqttKeyFile;
+    s.user = config.mqttUser;
+    s.password = password;
+    s.clientId = config.mqttClientId.isEmpty() ? QStringLiteral("rd5800d-") + config.instance : config.mqttClientId;
+    s.statusTopic = config.mqttPrefix + QStringLiteral("/status");
+    s.qos = config.mqttQos;
+    return s;
+}
+
+MqttPublisher::MqttPublisher(const ServiceConfig &config, const QString &password, const QString &version,
+                             const std::vector<MeterEntry> &meters, QObject *parent)
+    : QObject(parent), m_config(config), m_meters(meters),
+      m_link(std::make_unique<MqttLink>(LinkSettings(config, password))),
+      m_saidAvailability(meters.size(), Availability::Unknown), m_saidStateTime(meters.size())
+{
+    m_discovery.haPrefix = config.haPrefix;
+    m_discovery.topicPrefix = config.mqttPrefix;
+    m_discovery.instance = config.instance;
+    m_discovery.version = version;
+    if (!config.haPrefix.isEmpty())
+        for (const MeterEntry &m : meters)
+            for (const auto &config : DiscoveryConfigs(m, m_discovery))
+                m_ownConfigs.insert(config.first);
+    m_sweepEnd.setSingleShot(true);
+    connect(&m_sweepEnd, &QTimer::timeout, this, [this] {
+        for (const QString &filter : OwnDiscoveryFilters(m_discovery))
+            m_link->unsubscribe(filter);
+    });
+
+    const QString where = QStringLiteral("%1:%2").arg(config.mqttHost).arg(config.mqttPort);
+    connect(m_link.get(), &MqttLink::connected, this, [this, where] {
+        m_downSaid = false;
+        LogLine(QCoreApplication::translate("rd5800d", "已连接 MQTT 服务器 %1").arg(where));
+        publishAll();
+        if (!m_config.haPrefix.isEmpty()) {
+            for (const QString &filter : OwnDiscoveryFilters(m_discovery))
+                m_link->subscribe(filter);
+            m_sweepEnd.start(kSweepMs);
+        }
+    });
+    connect(m_link.get(), &MqttLink::disconnected, this, [this, where](const QString &reason, int retrySeconds) {
+        m_sweepEnd.stop();
+        // The first failure is an event; the retries after it only with --verbose.
+        if (m_downSaid && !m_config.verbose)
+            return;
+        m_downSaid = true;
+        LogLine(QCoreApplication::translate("rd5800d", "MQTT 服务器 %1 不可用 (%2), %3 秒后重试")
+                    .arg(where, reason).arg(retrySeconds));
+    });
+    connect(m_link.get(), &MqttLink::message, this, &MqttPublisher::onMessage);
+}
+
+MqttPublisher::~MqttPublisher() = default;
+
+void MqttPublisher::start()
+{
+    if (!m_config.haPrefix.isEmpty())
+        m_link->subscribe(m_config.haPrefix + QStringLiteral("/status"));
+    m_link->start();
+}
+
+bool MqttPublisher::isConnected() const
+{
+    return m_link->isConnected();
+}
+
+void MqttPublisher::polled(int index, Change change, bool fresh)
+{
+    if (!m_link->isConnected())
+        return;
+    if (change != Change::None)
+        publishAvailability(index);
+    const MeterEntry &m = m_meters[size_t(index)];
+    if (!fresh || !m.reading)
+        return;
+    const QDateTime &last = m_saidStateTime[size_t(index)];
+    const qint64 intervalMs = qint64(m_config.publishIntervalSeconds * 1000);
+    if (intervalMs > 0 && last.isValid() && last.msecsTo(m.reading->time) < intervalMs)
+        return;
+    publishState(index);
+}
+
+void MqttPublisher::publishAvailability(int index)
+{
+    const MeterEntry &m = m_meters[size_t(index)];
+    if (m.availability == Availability::Unknown || m_saidAvailability[size_t(index)] == m.availability)
+        return;
+    m_link->publish(m_config.mqttPrefix + QLatin1Char('/') + m.spec.name + QStringLiteral("/availability"),
+                    m.availability == Availability::Online ? "online" : "offline");
+    m_saidAvailability[size_t(index)] = m.availability;
+}
+
+void MqttPublisher::publishState(int index)
+{
+    const MeterEntry &m = m_meters[size_t(index)];
+    const QJsonObject state = StateJson(m);
+    if (state.isEmpty())
+        return;
+    m_link->publish(m_config.mqttPrefix + QLatin1Char('/') + m.spec.name + QStringLiteral("/state"),
+                    QJsonDocument(state).toJson(QJsonDocument::Compact), m_config.mqttRetain);
+    m_saidStateTime[size_t(index)] = m.reading->time;
+}
+
+// On every (re)connection and at Home Assistant's birth: the discovery configs,
+// each meter's availability and its last state.
+void MqttPublisher::publishAll()
+{
+    if (!m_config.haPrefix.isEmpty()) {
+        if (!m_legacySwept) {
+            m_legacySwept = true;
+            for (const MeterEntry &m : m_meters)
+                for (const QString &topic : LegacyDiscoveryTopics(m))
+                    m_link->publish(topic, QByteArray());
+        }
+        for (const MeterEntry &m : m_meters)
+            for (const auto &[topic, payload] : DiscoveryConfigs(m, m_discovery))
+                m_link->publish(topic, payload);
+    }
+    for (size_t i = 0; i < m_meters.size(); ++i) {
+        m_saidAvailability[i] = Availability::Unknown;
+        publishAvailability(int(i));
+        publishState(int(i));
+    }
+}
+
+void MqttPublisher::onMessage(const QString &topic, const QByteArray &payload)
+{
+    if (m_config.haPrefix.isEmpty())
+        return;
+    if (topic == m_config.haPrefix + QStringLiteral("/status")) {
+        if (payload == "online" && m_link->isConnected())
+            publishAll();
+        return;
+    }
+    // Under this instance's own node (the only subscription left): a config
+    // that no configured meter owns is emptied, which removes its entity.
+    if (!payload.isEmpty() && topic.endsWith(QStringLiteral("/config")) && !m_ownConfigs.contains(topic))
+        m_link->publish(topic, QByteArray());
+}
+
+void MqttPublisher::shutdown()
+{
+    for (const MeterEntry &m : m_meters)
+        m_link->publish(m_config.mqttPrefix + QLatin1Char('/') + m.spec.name + QStringLiteral("/availability"), "offline");
+    m_link->stop();   // publishes the service's own offline, waits a bounded time for delivery
+}
+
+} // namespace rdsvc

@@ -1,0 +1,54 @@
+// The log writer never blocks its caller: a reader that stops reading costs
+// lines (counted, and said once the reader is back), never the poll.
+#include "service/LogWriter.h"
+
+#include <QByteArray>
+#include <QList>
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <unistd.h>
+
+TEST(LogWriter, AStalledReaderCostsLinesNotTheCaller)
+{
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    QByteArray text;
+    std::thread reader;
+    quint64 dropped = 0;
+    {
+        rdsvc::LogWriter writer(fds[1]);
+        // Far more than the pipe and the queue hold, with nobody reading: each
+        // call returns (were one to block, the test would never end).
+        for (int i = 0; i < 2000; ++i)
+            writer.write(QByteArray::number(i).rightJustified(8, '0') + QByteArray(391, 'x') + '\n');
+        dropped = writer.dropped();
+        EXPECT_GT(dropped, 0u);
+        reader = std::thread([&text, fd = fds[0]] {
+            char buffer[65536];
+            for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+                text.append(buffer, n);
+        });
+        ASSERT_TRUE(writer.flush(30000));
+        writer.write("last\n");
+        ASSERT_TRUE(writer.flush(30000));
+    }
+    ::close(fds[1]);
+    reader.join();
+    ::close(fds[0]);
+
+    QList<QByteArray> lines = text.split('\n');
+    ASSERT_EQ(lines.takeLast(), QByteArray());
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines.takeLast(), "last");
+    EXPECT_EQ(QString::fromUtf8(lines.takeLast()), QString::fromUtf8("(日志输出阻塞, %1 行未写出)").arg(dropped));
+    // What was written is whole lines, in order, and with the dropped ones all of them.
+    EXPECT_EQ(quint64(lines.size()) + dropped, 2000u);
+    int previous = -1;
+    for (const QByteArray &line : lines) {
+        ASSERT_EQ(line.size(), 399);
+        const int n = line.left(8).toInt();
+        EXPECT_GT(n, previous);
+        previous = n;
+    }
+}
