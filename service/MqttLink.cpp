@@ -233,12 +233,12 @@ void MqttLink::Callbacks::OnDisconnectFailed(void *context, MQTTAsync_failureDat
 
 int MqttLink::Callbacks::OnTlsError(const char *text, size_t length, void *context)
 {
-    // OpenSSL's error lines ("...:certificate verify failed:..."): the last
-    // part of each is its reason.
+    // OpenSSL's error lines, "error:CODE:LIBRARY:FUNCTION:REASON:FILE:LINE:":
+    // the reason is what a reader needs.
     QString line = QString::fromUtf8(text, qsizetype(length)).trimmed();
     const QStringList parts = line.split(QLatin1Char(':'));
-    if (parts.size() >= 5)
-        line = parts.at(parts.size() - 3);
+    if (parts.size() >= 5 && parts.at(0).endsWith(QLatin1String("error")))
+        line = parts.at(4);
     WithLink(context, [line](MqttLink *self) {
         if (!self->m_tlsError.contains(line))
             self->m_tlsError += (self->m_tlsError.isEmpty() ? QString() : QStringLiteral("; ")) + line;

@@ -39,7 +39,7 @@ QString MqttFailureText(int code, const QString &libraryText, const QString &tls
     if (!tlsText.isEmpty()) {
         const QString own = tlsText.contains(QLatin1String("certificate verify failed"))
                                 || tlsText.contains(QLatin1String("verify"))
-                                ? Tr("TLS 握手失败: 服务器证书未通过验证 (mqtt-cafile)")
+                                ? Tr("TLS 握手失败: 服务器证书未通过验证, 请检查 mqtt-cafile 和服务器地址")
                                 : Tr("TLS 握手失败");
         return WithOriginal(own, tlsText.trimmed());
     }

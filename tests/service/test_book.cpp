@@ -1,6 +1,7 @@
 // The meter book's availability and counts, the MQTT reconnect backoff and the
 // Prometheus text of a reading: what the service announces, without a line.
 #include "service/MeterBook.h"
+#include "service/MqttReason.h"
 #include "service/MqttRetry.h"
 #include "service/Payloads.h"
 #include "FakeClock.h"
@@ -109,6 +110,29 @@ TEST(MqttRetry, DoublesUpToAMinuteAndStartsAgainAfterAConnectionThatHeld)
     retry.connected();
     clock.advance(MqttRetry::kStableMs);
     EXPECT_EQ(retry.failed(), 1);
+}
+
+TEST(MqttReason, OwnWordsFirstTheLibrarysInParentheses)
+{
+    const struct {
+        int code;
+        const char *library;
+        const char *tls;
+        const char *expected;
+    } cases[] = {
+        {4, "", "", "用户名或密码错误"},
+        {5, "", "", "未获授权 (用户或客户端标识无权连接)"},
+        {-1, "TCP/TLS connect failure", "", "无法建立连接 (服务器未运行, 地址或端口有误, 或被防火墙拦截) (TCP/TLS connect failure)"},
+        {-1, "TCP connect timeout", "", "连接超时 (TCP connect timeout)"},
+        {-1, "TCP/TLS connect failure", "certificate verify failed",
+         "TLS 握手失败: 服务器证书未通过验证, 请检查 mqtt-cafile 和服务器地址 (certificate verify failed)"},
+        {-1, "", "", "错误 -1"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MqttFailureText(c.code, QString::fromUtf8(c.library), QString::fromUtf8(c.tls)), QString::fromUtf8(c.expected))
+            << c.code << ' ' << c.library;
+    EXPECT_EQ(MqttLostText(QString()), QString::fromUtf8("连接中断"));
+    EXPECT_EQ(MqttLostText(QStringLiteral("socket error")), QString::fromUtf8("连接中断 (socket error)"));
 }
 
 TEST(Metrics, EnergiesInJoulesWithTheirDirectionAndOneHeaderPerFamily)

@@ -6,6 +6,7 @@
 #include "ServiceRig.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
@@ -358,4 +359,89 @@ TEST(ServiceRun, HomeAssistantKeepsItsEntitiesAndLosesTheDroppedOnes)
     EXPECT_EQ(said, 2) << watch.lines().join("\n").left(3000).toStdString();
     ::kill(second.processId(), SIGTERM);
     ASSERT_TRUE(second.waitForFinished(10000));
+}
+
+namespace {
+
+// A certificate authority and a server certificate for 127.0.0.1 it signed,
+// made with openssl in `folder`: ca.pem, server.pem, server.key. False when
+// openssl is missing or fails.
+bool MakeCertificates(const QString &folder, const QString &caName)
+{
+    const QString ext = QDir(folder).filePath("ext.cnf");
+    QFile f(ext);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    f.write("subjectAltName=IP:127.0.0.1,DNS:localhost\n");
+    f.close();
+    const QStringList ec{"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"};
+    auto in = [&](const char *name) { return QDir(folder).filePath(QString::fromLatin1(name)); };
+    const QList<QStringList> steps = {
+        QStringList{"req", "-x509"} + ec + QStringList{"-keyout", in("ca.key"), "-out", in("ca.pem"), "-days", "2", "-subj", "/CN=" + caName},
+        QStringList{"req"} + ec + QStringList{"-keyout", in("server.key"), "-out", in("server.csr"), "-subj", "/CN=localhost"},
+        QStringList{"x509", "-req", "-in", in("server.csr"), "-CA", in("ca.pem"), "-CAkey", in("ca.key"),
+                    "-CAcreateserial", "-out", in("server.pem"), "-days", "2", "-extfile", ext},
+    };
+    for (const QStringList &args : steps)
+        if (svctest::Run("openssl", args, nullptr, nullptr, 30000) != 0)
+            return false;
+    // mosquitto started as root reads its files as its own user.
+    const auto all = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    return QFile::setPermissions(folder, all | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther)
+           && QFile::setPermissions(in("server.key"), all) && QFile::setPermissions(in("server.pem"), all);
+}
+
+// Reads the service's log until a line contains `text` (up to timeoutMs); all of it read so far.
+QString LogUntil(QProcess &service, const QString &text, int timeoutMs)
+{
+    QString log;
+    QElapsedTimer t;
+    t.start();
+    while (!log.contains(text) && t.elapsed() < timeoutMs) {
+        service.waitForReadyRead(200);
+        log += QString::fromUtf8(service.readAllStandardError());
+    }
+    return log;
+}
+
+} // namespace
+
+// The broker over TLS: a certificate signed by the CA given connects; one the
+// CA did not sign is refused, and the log says that the certificate is why.
+TEST(ServiceRun, TlsToTheBrokerChecksItsCertificate)
+{
+    if (QStandardPaths::findExecutable("mosquitto").isEmpty() && !QFile::exists("/usr/sbin/mosquitto"))
+        GTEST_SKIP() << "mosquitto not installed";
+    if (QStandardPaths::findExecutable("openssl").isEmpty())
+        GTEST_SKIP() << "openssl not installed";
+    QTemporaryDir dir, other;
+    ASSERT_TRUE(MakeCertificates(dir.path(), "site-ca"));
+    ASSERT_TRUE(MakeCertificates(other.path(), "other-ca"));
+    simtest::SimProcess sim({"--freeze", "--addresses", "1"});
+    ASSERT_TRUE(sim.started());
+    const quint16 port = svctest::FreePort();
+    svctest::Broker broker(port, dir.path(),
+                           QStringLiteral("certfile %1\nkeyfile %2").arg(dir.filePath("server.pem"), dir.filePath("server.key")));
+    ASSERT_TRUE(broker.started());
+
+    const struct {
+        QString ca;
+        const char *says;
+    } cases[] = {
+        {dir.filePath("ca.pem"), "已连接 MQTT 服务器"},
+        {other.filePath("ca.pem"), "服务器证书未通过验证"},
+    };
+    for (const auto &c : cases) {
+        QProcess service;
+        service.start(kService, {"--adapter", QString::fromStdString(sim.device()), "--meter", "main=1", "--mqtt",
+                                 QStringLiteral("mqtts://127.0.0.1:%1").arg(port), "--mqtt-cafile", c.ca, "--instance", "tls"});
+        ASSERT_TRUE(service.waitForStarted(5000));
+        const QString log = LogUntil(service, QString::fromUtf8(c.says), 15000);
+        EXPECT_TRUE(log.contains(QString::fromUtf8(c.says))) << log.toStdString();
+        if (c.ca.startsWith(other.path()))
+            EXPECT_FALSE(log.contains(QString::fromUtf8("已连接"))) << log.toStdString();
+        ::kill(service.processId(), SIGTERM);
+        ASSERT_TRUE(service.waitForFinished(15000));
+        EXPECT_EQ(service.exitCode(), 0);
+    }
 }
