@@ -20,6 +20,9 @@ packages=(
   # rd5800d: MQTT client, HTTP server; the broker and promtool for its tests.
   # qt6-httpserver-dev needs Qt6WebSockets's CMake files but does not depend on their package.
   libpaho-mqtt-dev qt6-httpserver-dev qt6-websockets-dev mosquitto mosquitto-clients prometheus
+  # The SSL variant of the MQTT client names OpenSSL in its CMake files; openssl
+  # makes the certificates of the TLS test.
+  libssl-dev openssl
 )
 # clang builds the fuzz targets; the tests run without it when it is missing.
 optional=(clang libclang-rt-dev)

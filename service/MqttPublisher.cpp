@@ -51,10 +51,9 @@ MqttPublisher::MqttPublisher(const ServiceConfig &config, const QString &passwor
             m_link->unsubscribe(filter);
     });
 
-    const QString where = QStringLiteral("%1:%2").arg(config.mqttHost).arg(config.mqttPort);
-    connect(m_link.get(), &MqttLink::connected, this, [this, where] {
+    connect(m_link.get(), &MqttLink::connected, this, [this] {
         m_downSaid = false;
-        LogLine(QCoreApplication::translate("rd5800d", "已连接 MQTT 服务器 %1").arg(where));
+        LogLine(QCoreApplication::translate("rd5800d", "已连接 MQTT 服务器 %1:%2").arg(m_config.mqttHost).arg(m_config.mqttPort));
         publishAll();
         if (!m_config.haPrefix.isEmpty()) {
             for (const QString &filter : OwnDiscoveryFilters(m_discovery))
@@ -62,14 +61,14 @@ MqttPublisher::MqttPublisher(const ServiceConfig &config, const QString &passwor
             m_sweepEnd.start(kSweepMs);
         }
     });
-    connect(m_link.get(), &MqttLink::disconnected, this, [this, where](const QString &reason, int retrySeconds) {
+    connect(m_link.get(), &MqttLink::disconnected, this, [this](const QString &reason, int retrySeconds) {
         m_sweepEnd.stop();
         // The first failure is an event; the retries after it only with --verbose.
         if (m_downSaid && !m_config.verbose)
             return;
         m_downSaid = true;
-        LogLine(QCoreApplication::translate("rd5800d", "MQTT 服务器 %1 不可用 (%2), %3 秒后重试")
-                    .arg(where, reason).arg(retrySeconds));
+        LogLine(QCoreApplication::translate("rd5800d", "MQTT 服务器 %1:%2 不可用 (%3), %4 秒后重试")
+                    .arg(m_config.mqttHost).arg(m_config.mqttPort).arg(reason).arg(retrySeconds));
     });
     connect(m_link.get(), &MqttLink::message, this, &MqttPublisher::onMessage);
 }
