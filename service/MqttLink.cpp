@@ -233,12 +233,13 @@ void MqttLink::Callbacks::OnDisconnectFailed(void *context, MQTTAsync_failureDat
 
 int MqttLink::Callbacks::OnTlsError(const char *text, size_t length, void *context)
 {
-    // OpenSSL's error lines, "error:CODE:LIBRARY:FUNCTION:REASON:FILE:LINE:":
+    // OpenSSL's error lines, "[THREAD:]error:CODE:LIBRARY:FUNCTION:REASON:FILE:LINE:":
     // the reason is what a reader needs.
     QString line = QString::fromUtf8(text, qsizetype(length)).trimmed();
     const QStringList parts = line.split(QLatin1Char(':'));
-    if (parts.size() >= 5 && parts.at(0).endsWith(QLatin1String("error")))
-        line = parts.at(4);
+    const qsizetype error = parts.indexOf(QStringLiteral("error"));
+    if (error >= 0 && error + 4 < parts.size())
+        line = parts.at(error + 4);
     WithLink(context, [line](MqttLink *self) {
         if (!self->m_tlsError.contains(line))
             self->m_tlsError += (self->m_tlsError.isEmpty() ? QString() : QStringLiteral("; ")) + line;

@@ -433,7 +433,7 @@ TEST(ServiceRun, TlsToTheBrokerChecksItsCertificate)
         const char *says;
     } cases[] = {
         {dir.filePath("ca.pem"), "已连接 MQTT 服务器"},
-        {other.filePath("ca.pem"), "服务器证书未通过验证"},
+        {other.filePath("ca.pem"), "服务器证书未通过验证, 请检查 mqtt-cafile 和服务器地址 (certificate verify failed)"},
     };
     for (const auto &c : cases) {
         QProcess service;
