@@ -43,8 +43,8 @@ MqttPublisher::MqttPublisher(const ServiceConfig &config, const QString &passwor
     m_discovery.version = version;
     if (!config.haPrefix.isEmpty())
         for (const MeterEntry &m : meters)
-            for (const auto &config : DiscoveryConfigs(m, m_discovery))
-                m_ownConfigs.insert(config.first);
+            for (const auto &discovery : DiscoveryConfigs(m, m_discovery))
+                m_ownConfigs.insert(discovery.first);
     m_sweepEnd.setSingleShot(true);
     connect(&m_sweepEnd, &QTimer::timeout, this, [this] {
         for (const QString &filter : OwnDiscoveryFilters(m_discovery))
