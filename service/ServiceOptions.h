@@ -48,7 +48,22 @@ struct ServiceConfig {
     QString recordDir;                   // empty: no recording
 
     InfluxConfig influx;                 // InfluxDB and the state directory (its queue)
+
+    // MQTT and Home Assistant beyond the broker's address.
+    bool mqttTls = false;                // mqtts://HOST:PORT
+    QString mqttCaFile;                  // empty: the system's certificate authorities
+    QString mqttCertFile;                // a client certificate, with its key file
+    QString mqttKeyFile;
+    QString mqttClientId;                // empty: rd5800d-<instance>
+    int mqttQos = 1;
+    bool mqttRetain = true;              // the state messages; status, availability and discovery always are
+    QString instance;                    // letters, digits, '-'; empty: from the host name
+    QString haPrefix = QStringLiteral("homeassistant");   // empty ("none"): no discovery
+    double publishIntervalSeconds = 0;   // 0: each meter's state after every poll
 };
+
+// The instance name from a host name: letters, digits and '-' ("pi.local" -> "pi-local").
+QString InstanceFromHostName(const QString &hostName);
 
 // `arguments` as QCoreApplication::arguments() gives them, program name first.
 // A --config file is read here; `readFile` stands in for the file system in tests
