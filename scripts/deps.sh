@@ -22,6 +22,9 @@ packages=(
   libpaho-mqtt-dev libmicrohttpd-dev mosquitto mosquitto-clients prometheus systemd
   # rd5800d's InfluxDB writer: zlib for the gzip bodies; InfluxDB 1.x for its tests.
   zlib1g-dev influxdb
+  # The SSL variant of the MQTT client names OpenSSL in its CMake files; openssl
+  # makes the certificates of the TLS test.
+  libssl-dev openssl
 )
 # clang builds the fuzz targets; the tests run without it when it is missing.
 optional=(clang libclang-rt-dev)

@@ -60,6 +60,19 @@ QString AdapterId(const QString &adapter)
     return id;
 }
 
+QString EntitySlug(const QString &text)
+{
+    QString out;
+    for (const QChar c : text.toLower()) {
+        const bool keep = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+        if (keep)
+            out += c;
+        else if (!out.endsWith(QLatin1Char('_')))
+            out += QLatin1Char('_');
+    }
+    return out;
+}
+
 QJsonObject StateJson(const MeterEntry &meter)
 {
     QJsonObject o;
@@ -67,8 +80,12 @@ QJsonObject StateJson(const MeterEntry &meter)
         return o;
     o.insert(QStringLiteral("time"), QString::fromLatin1(rdrec::IsoTime(meter.reading->time)));
     o.insert(QStringLiteral("address"), int(meter.spec.address));
-    for (const Published &p : PublishedQuantities())
-        o.insert(p.key, Rounded(rdrec::QuantityValue(*p.quantity, *meter.reading), p.quantity->decimals));
+    for (const Published &p : PublishedQuantities()) {
+        const QJsonValue value = Rounded(rdrec::QuantityValue(*p.quantity, *meter.reading), p.quantity->decimals);
+        o.insert(p.key, value);
+        if (!p.oldKey.isEmpty())
+            o.insert(p.oldKey, value);   // deprecated: the README lists these
+    }
     return o;
 }
 
@@ -98,43 +115,112 @@ QByteArray MetersJson(const std::vector<MeterEntry> &meters)
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-std::vector<std::pair<QString, QByteArray>> DiscoveryConfigs(const MeterEntry &meter, const QString &prefix)
+QString DeviceId(const QString &instance, const QString &meter)
 {
-    const QString node = QStringLiteral("rd5800_%1_%2").arg(AdapterId(meter.spec.adapter)).arg(meter.spec.address);
-    const QString base = prefix + QLatin1Char('/') + meter.spec.name;
+    return QStringLiteral("rd5800_%1_%2").arg(instance, meter);
+}
+
+namespace {
+
+const char *const kComponents[] = {"sensor", "binary_sensor"};
+
+QString Node(const DiscoverySettings &settings)
+{
+    return QStringLiteral("rd5800_") + settings.instance;
+}
+
+} // namespace
+
+QStringList OwnDiscoveryFilters(const DiscoverySettings &settings)
+{
+    QStringList filters;
+    for (const char *component : kComponents)
+        filters << QStringLiteral("%1/%2/%3/+/config").arg(settings.haPrefix, QLatin1String(component), Node(settings));
+    return filters;
+}
+
+std::vector<std::pair<QString, QByteArray>> DiscoveryConfigs(const MeterEntry &meter, const DiscoverySettings &settings)
+{
+    const QString id = DeviceId(settings.instance, meter.spec.name);
+    const QString base = settings.topicPrefix + QLatin1Char('/') + meter.spec.name;
     QJsonObject device;
     device.insert(QStringLiteral("name"), meter.spec.name);
     device.insert(QStringLiteral("model"), QStringLiteral("RD5800"));
-    device.insert(QStringLiteral("identifiers"), QJsonArray{node});
+    device.insert(QStringLiteral("identifiers"), QJsonArray{id});
+    QJsonObject origin;
+    origin.insert(QStringLiteral("name"), QStringLiteral("rd5800d"));
+    if (!settings.version.isEmpty())
+        origin.insert(QStringLiteral("sw_version"), settings.version);
+    // Available only while both the service and the meter say so: the service's
+    // own status alone would show an offline meter as available.
     QJsonArray availability;
-    availability.append(QJsonObject{{QStringLiteral("topic"), prefix + QStringLiteral("/status")}});
+    availability.append(QJsonObject{{QStringLiteral("topic"), settings.topicPrefix + QStringLiteral("/status")}});
     availability.append(QJsonObject{{QStringLiteral("topic"), base + QStringLiteral("/availability")}});
+    const QString slugBase = EntitySlug(settings.instance + QLatin1Char('_') + meter.spec.name);
 
     std::vector<std::pair<QString, QByteArray>> out;
     for (const Published &p : PublishedQuantities()) {
         QJsonObject c;
-        c.insert(QStringLiteral("name"), rdrec::DisplayWords(p.quantity->name));
-        c.insert(QStringLiteral("unique_id"), node + QLatin1Char('_') + p.key);
-        c.insert(QStringLiteral("object_id"), meter.spec.name + QLatin1Char('_') + p.key);
+        c.insert(QStringLiteral("name"), rdrec::DisplayWords(p.name));
+        c.insert(QStringLiteral("unique_id"), id + QLatin1Char('_') + p.key);
+        // Entity ids in ASCII whatever the language of the names; object_id for
+        // Home Assistant versions before default_entity_id.
+        const QString slug = slugBase + QLatin1Char('_') + p.key;
+        c.insert(QStringLiteral("default_entity_id"), p.component + QLatin1Char('.') + slug);
+        c.insert(QStringLiteral("object_id"), slug);
         c.insert(QStringLiteral("state_topic"), base + QStringLiteral("/state"));
         c.insert(QStringLiteral("value_template"), QStringLiteral("{{ value_json.%1 }}").arg(p.key));
-        c.insert(QStringLiteral("state_class"), p.totalIncreasing ? QStringLiteral("total_increasing")
-                                                                   : QStringLiteral("measurement"));
+        if (p.component == QLatin1String("binary_sensor")) {
+            c.insert(QStringLiteral("payload_on"), QStringLiteral("1"));
+            c.insert(QStringLiteral("payload_off"), QStringLiteral("0"));
+        } else {
+            c.insert(QStringLiteral("state_class"), p.stateClass);
+            c.insert(QStringLiteral("suggested_display_precision"), p.quantity->decimals);
+        }
         if (!p.deviceClass.isEmpty())
             c.insert(QStringLiteral("device_class"), p.deviceClass);
         if (!p.unit.isEmpty())
             c.insert(QStringLiteral("unit_of_measurement"), p.unit);
-        c.insert(QStringLiteral("suggested_display_precision"), p.quantity->decimals);
+        if (p.diagnostic)
+            c.insert(QStringLiteral("entity_category"), QStringLiteral("diagnostic"));
+        if (!p.enabledByDefault)
+            c.insert(QStringLiteral("enabled_by_default"), false);
         c.insert(QStringLiteral("availability"), availability);
         c.insert(QStringLiteral("availability_mode"), QStringLiteral("all"));
         c.insert(QStringLiteral("device"), device);
-        out.emplace_back(QStringLiteral("homeassistant/sensor/%1/%2/config").arg(node, p.key),
+        c.insert(QStringLiteral("origin"), origin);
+        out.emplace_back(QStringLiteral("%1/%2/%3/%4_%5/config")
+                             .arg(settings.haPrefix, p.component, Node(settings), meter.spec.name, p.key),
                          QJsonDocument(c).toJson(QJsonDocument::Compact));
     }
     return out;
 }
 
+QStringList LegacyDiscoveryTopics(const MeterEntry &meter)
+{
+    // The earlier layout: every quantity a sensor, the three-phase column "_total".
+    const QString node = QStringLiteral("rd5800_%1_%2").arg(AdapterId(meter.spec.adapter)).arg(meter.spec.address);
+    QStringList topics;
+    for (const Published &p : PublishedQuantities())
+        topics << QStringLiteral("homeassistant/sensor/%1/%2/config").arg(node, p.oldKey.isEmpty() ? p.key : p.oldKey);
+    return topics;
+}
+
+namespace {
+const ServiceFigures *g_figures = nullptr;
+} // namespace
+
+void RegisterServiceFigures(const ServiceFigures *figures)
+{
+    g_figures = figures;
+}
+
 QByteArray MetricsText(const std::vector<MeterEntry> &meters)
+{
+    return MetricsText(meters, g_figures);
+}
+
+QByteArray MetricsText(const std::vector<MeterEntry> &meters, const ServiceFigures *figures)
 {
     // Families in the order first met, each with its samples of every meter.
     struct Family {
@@ -151,11 +237,27 @@ QByteArray MetricsText(const std::vector<MeterEntry> &meters)
             order.push_back(name);
             it = families.emplace(name, Family{help, type, {}}).first;
         }
-        it->second.samples += name + '{' + labels + "} " + Number(value) + '\n';
+        it->second.samples += name + (labels.isEmpty() ? QByteArray() : '{' + labels + '}') + ' ' + Number(value) + '\n';
     };
 
+    if (figures) {
+        sample("rd5800_build_info", "gauge", "The running rd5800d; always 1",
+               "version=\"" + LabelValue(figures->version) + '"', 1);
+        for (const ServiceFigures::Adapter &a : figures->adapters) {
+            const QByteArray adapter = "adapter=\"" + LabelValue(a.name) + '"';
+            sample("rd5800_adapter_up", "gauge", "1 when the last poll on the adapter reached its port", adapter,
+                   a.up ? 1 : 0);
+            sample("rd5800_port_errors_total", "counter", "Times the adapter's port could not be opened or was lost",
+                   adapter, double(a.portErrors));
+        }
+        if (figures->mqttConfigured)
+            sample("rd5800_mqtt_connected", "gauge", "1 while the service is connected to its MQTT broker", {},
+                   figures->mqttConnected ? 1 : 0);
+    }
     for (const MeterEntry &m : meters) {
         const QByteArray meter = "meter=\"" + LabelValue(m.spec.name) + '"';
+        sample("rd5800_meter_info", "gauge", "The configured meters; always 1",
+               meter + ",address=\"" + QByteArray::number(m.spec.address) + "\",adapter=\"" + LabelValue(m.spec.adapter) + '"', 1);
         sample("rd5800_up", "gauge", "1 when the meter answered its last poll", meter,
                m.lastStatus == rdov::MeterStatus::Ok ? 1 : 0);
         sample("rd5800_requests_total", "counter", "Requests sent to the meter", meter, double(m.requests));
@@ -167,8 +269,12 @@ QByteArray MetricsText(const std::vector<MeterEntry> &meters)
             continue;
         sample("rd5800_last_reading_timestamp_seconds", "gauge", "Time of the last reading", meter,
                double(m.reading->time.toMSecsSinceEpoch()) / 1000.0);
+        const bool offline = m.availability == Availability::Offline;
         for (const Published &p : PublishedQuantities()) {
             if (p.metric.isEmpty())
+                continue;
+            const bool counter = p.metricType == QLatin1String("counter");
+            if (offline && !counter)
                 continue;
             const double value = rdrec::QuantityValue(*p.quantity, *m.reading);
             if (std::isnan(value))
@@ -176,8 +282,8 @@ QByteArray MetricsText(const std::vector<MeterEntry> &meters)
             QByteArray labels = meter;
             if (!p.labelName.isEmpty())
                 labels += ',' + p.labelName.toLatin1() + "=\"" + p.labelValue.toLatin1() + '"';
-            sample(p.metric.toLatin1(), p.metricType == QLatin1String("counter") ? "counter" : "gauge",
-                   p.metricHelp.toLatin1(), labels, value * p.metricScale);
+            sample(p.metric.toLatin1(), counter ? "counter" : "gauge", p.metricHelp.toLatin1(), labels,
+                   value * p.metricScale);
         }
     }
     QByteArray out;

@@ -2,7 +2,7 @@
 
 #include "HttpApi.h"
 #include "InfluxWriter.h"
-#include "MqttLink.h"
+#include "MqttPublisher.h"
 #include "Payloads.h"
 #include "Poller.h"
 #include "RecordFile.h"
@@ -20,13 +20,6 @@
 
 namespace rdsvc {
 
-void LogLine(const QString &text)
-{
-    const QByteArray line = QDateTime::currentDateTime().toString(Qt::ISODate).toUtf8() + ' ' + text.toUtf8() + '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
-    std::fflush(stderr);
-}
-
 Service::Service(const ServiceConfig &config, const QString &mqttPassword, QObject *parent)
     : QObject(parent), m_config(config), m_mqttPassword(mqttPassword)
 {
@@ -40,6 +33,7 @@ Service::Service(const ServiceConfig &config, const QString &mqttPassword, QObje
 
 Service::~Service()
 {
+    RegisterServiceFigures(nullptr);
     if (m_poller)
         m_poller->stop();
 }
@@ -71,8 +65,28 @@ bool Service::start(QString *error)
         return false;
     if (!m_config.once && !m_config.mqttHost.isEmpty())
         startMqtt();
+    m_figures.version = QCoreApplication::applicationVersion();
+    setFigures();
+    RegisterServiceFigures(&m_figures);
     startPoller();
     return true;
+}
+
+// /metrics's figures after a start or a reload: the adapters in use (a kept
+// one keeps its count of port errors) and whether MQTT is configured.
+void Service::setFigures()
+{
+    std::vector<ServiceFigures::Adapter> adapters;
+    for (const QString &name : m_config.adapters) {
+        ServiceFigures::Adapter adapter{name, false, 0};
+        for (const ServiceFigures::Adapter &before : m_figures.adapters)
+            if (before.name == name)
+                adapter = before;
+        adapters.push_back(adapter);
+    }
+    m_figures.adapters = std::move(adapters);
+    m_figures.mqttConfigured = m_mqtt != nullptr;
+    m_figures.mqttConnected = m_mqtt && m_mqtt->isConnected();
 }
 
 bool Service::startHttp(QString *error)
@@ -92,26 +106,7 @@ bool Service::startHttp(QString *error)
 
 void Service::startMqtt()
 {
-    MqttSettings s;
-    s.host = m_config.mqttHost;
-    s.port = m_config.mqttPort;
-    s.user = m_config.mqttUser;
-    s.password = m_mqttPassword;
-    s.prefix = m_config.mqttPrefix;
-    m_mqtt = std::make_unique<MqttLink>(s);
-    connect(m_mqtt.get(), &MqttLink::connected, this, [this] {
-        m_mqttDownSaid = false;
-        log(QCoreApplication::translate("rd5800d", "已连接 MQTT 服务器 %1:%2").arg(m_config.mqttHost).arg(m_config.mqttPort));
-        publishAll();
-    });
-    connect(m_mqtt.get(), &MqttLink::disconnected, this, [this](const QString &reason, int retrySeconds) {
-        // The first failure is an event; the retries after it only with --verbose.
-        if (m_mqttDownSaid && !m_config.verbose)
-            return;
-        m_mqttDownSaid = true;
-        log(QCoreApplication::translate("rd5800d", "MQTT 服务器 %1:%2 不可用 (%3), %4 秒后重试")
-                .arg(m_config.mqttHost).arg(m_config.mqttPort).arg(reason).arg(retrySeconds));
-    });
+    m_mqtt = std::make_unique<MqttPublisher>(m_config, m_mqttPassword, QCoreApplication::applicationVersion(), m_meters);
     m_mqtt->start();
 }
 
@@ -119,8 +114,14 @@ void Service::startPoller()
 {
     m_poller = std::make_unique<Poller>(m_config, m_meters);
     connect(m_poller.get(), &Poller::polled, this, &Service::onPolled);
-    connect(m_poller.get(), &Poller::portFailed, this,
-            [this](const QString &, const QString &text) { log(text); });
+    connect(m_poller.get(), &Poller::portFailed, this, [this](const QString &adapter, const QString &text) {
+        for (ServiceFigures::Adapter &a : m_figures.adapters)
+            if (a.name == adapter) {
+                a.up = false;
+                ++a.portErrors;
+            }
+        log(text);
+    });
     connect(m_poller.get(), &Poller::portOpened, this,
             [this](const QString &adapter, const QString &) { log(QCoreApplication::translate("rd5800d", "%1 已重新打开").arg(adapter)); });
     connect(m_poller.get(), &Poller::allDone, this, &Service::onOnceDone);
@@ -151,8 +152,12 @@ void Service::onPolled(int index, const PollResult &result)
     const bool fresh = result.refresh.status == rdov::MeterStatus::Ok && m.reading;
     if (fresh && !m_recorders.empty())
         record(size_t(index));
-    if (m_mqtt && (fresh || change != Change::None))
-        publishMeter(m);
+    for (ServiceFigures::Adapter &a : m_figures.adapters)
+        if (a.name == m.spec.adapter)
+            a.up = !result.refresh.portLost;
+    m_figures.mqttConnected = m_mqtt && m_mqtt->isConnected();
+    if (m_mqtt)
+        m_mqtt->polled(index, change, fresh);
     if (fresh && m_influx)
         m_influx->add(InfluxPoint(m_config.influx.measurement, m));
 }
@@ -220,30 +225,6 @@ QByteArray Service::recordProblems() const
     return lines;
 }
 
-void Service::publishMeter(const MeterEntry &m)
-{
-    const QString base = m_config.mqttPrefix + QLatin1Char('/') + m.spec.name;
-    if (m.availability != Availability::Unknown)
-        m_mqtt->publish(base + QStringLiteral("/availability"),
-                        m.availability == Availability::Online ? "online" : "offline");
-    const QJsonObject state = StateJson(m);
-    if (!state.isEmpty())
-        m_mqtt->publish(base + QStringLiteral("/state"), QJsonDocument(state).toJson(QJsonDocument::Compact));
-}
-
-// On every (re)connection: the discovery configs, the service's status, each
-// meter's availability and its last state, all retained.
-void Service::publishAll()
-{
-    if (!m_mqtt)
-        return;
-    for (const MeterEntry &m : m_meters)
-        for (const auto &[topic, payload] : DiscoveryConfigs(m, m_config.mqttPrefix))
-            m_mqtt->publish(topic, payload);
-    for (const MeterEntry &m : m_meters)
-        publishMeter(m);
-}
-
 void Service::onOnceDone()
 {
     QJsonDocument doc(QJsonDocument::fromJson(MetersJson(m_meters)));
@@ -277,11 +258,8 @@ void Service::shutdown()
         r->close();
     if (m_influx)
         m_influx->stop();   // what is not sent yet waits in the queue for the next start
-    if (m_mqtt) {
-        for (const MeterEntry &m : m_meters)
-            m_mqtt->publish(m_config.mqttPrefix + QLatin1Char('/') + m.spec.name + QStringLiteral("/availability"), "offline");
-        m_mqtt->stop();   // publishes the service's own offline, waits a bounded time for delivery
-    }
+    if (m_mqtt)
+        m_mqtt->shutdown();   // every meter and the service offline, a bounded wait for delivery
     emit finished(0);
 }
 
@@ -314,26 +292,13 @@ void Service::reload(const ServiceConfig &next, const QString &mqttPassword)
         if (std::none_of(next.meters.begin(), next.meters.end(), [&m](const MeterSpec &s) { return s.name == m.spec.name; }))
             removed << m.spec.name;
 
-    const bool mqttChanged = next.mqttHost != m_config.mqttHost || next.mqttPort != m_config.mqttPort
-                             || next.mqttUser != m_config.mqttUser || mqttPassword != m_mqttPassword
-                             || next.mqttPrefix != m_config.mqttPrefix;
-    if (m_mqtt) {
-        // A meter that is gone or changed: its discovery configs cleared (an
-        // empty retained message), so Home Assistant drops its sensors; one
-        // that is gone is published offline as well.
-        for (size_t i = 0; i < m_meters.size(); ++i) {
-            const MeterEntry &m = m_meters[i];
-            const QString availability = m_config.mqttPrefix + QLatin1Char('/') + m.spec.name + QStringLiteral("/availability");
-            if (!kept[i])
-                for (const auto &config : DiscoveryConfigs(m, m_config.mqttPrefix))
-                    m_mqtt->publish(config.first, QByteArray());
-            if (removed.contains(m.spec.name) || mqttChanged)
-                m_mqtt->publish(availability, "offline");
-        }
-        if (mqttChanged) {
-            m_mqtt->stop();
-            m_mqtt.reset();
-        }
+    // A change of any MQTT or Home Assistant setting ends this connection: it
+    // empties the discovery configs the next one will not publish, says every
+    // meter offline and goes; a new one starts below. Otherwise the same
+    // connection goes on with the new meters (MqttPublisher::metersChanged).
+    if (m_mqtt && !MqttPublisher::SameSettings(m_config, m_mqttPassword, next, mqttPassword)) {
+        m_mqtt->retire(next);
+        m_mqtt.reset();
     }
 
     std::vector<MeterEntry> meters;
@@ -363,7 +328,7 @@ void Service::reload(const ServiceConfig &next, const QString &mqttPassword)
     if (httpChanged)
         m_http.reset();
 
-    m_meters = std::move(meters);   // the same vector object: the HTTP answers read it
+    m_meters = std::move(meters);   // the same vector object: the HTTP answers and the publisher read it
     m_recorders = std::move(recorders);
     const InfluxConfig influxBefore = m_config.influx;
     m_config = next;
@@ -380,9 +345,10 @@ void Service::reload(const ServiceConfig &next, const QString &mqttPassword)
         if (!m_mqtt)
             startMqtt();
         else
-            publishAll();   // the discovery of new meters
+            m_mqtt->metersChanged(m_config, removed);
     }
     restartInfluxIfChanged(influxBefore);
+    setFigures();
     startPoller();
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "MeterBook.h"
+#include "service/Payloads.h"
 #include "ServiceOptions.h"
 
 #include <QObject>
@@ -15,7 +16,7 @@ namespace rdsvc {
 
 class HttpApi;
 class InfluxWriter;
-class MqttLink;
+class MqttPublisher;
 class Poller;
 class RecordFile;
 
@@ -46,10 +47,9 @@ signals:
 private:
     void onPolled(int index, const PollResult &result);
     void onOnceDone();
-    void publishMeter(const MeterEntry &m);
-    void publishAll();
     bool startInflux(QString *error);
     void restartInfluxIfChanged(const InfluxConfig &before);
+    void setFigures();
     void log(const QString &text) const;
     void startMqtt();
     void startPoller();
@@ -63,14 +63,14 @@ private:
     std::vector<MeterEntry> m_meters;
     std::vector<std::unique_ptr<RecordFile>> m_recorders;   // per meter, empty without --record-dir
     std::unique_ptr<Poller> m_poller;
-    std::unique_ptr<MqttLink> m_mqtt;
+    std::unique_ptr<MqttPublisher> m_mqtt;
     std::unique_ptr<HttpApi> m_http;
     std::unique_ptr<InfluxWriter> m_influx;
     bool m_shuttingDown = false;
-    bool m_mqttDownSaid = false;   // the broker's loss was logged since the last connection
+    ServiceFigures m_figures;      // for /metrics: adapters, MQTT, version
 };
 
-// One line on stderr with the local time: the events that matter.
+// One line on stderr with the local time: the events that matter (LogWriter.h).
 void LogLine(const QString &text);
 
 } // namespace rdsvc

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSysInfo>
 
 #include <algorithm>
 #include <cerrno>
@@ -58,6 +59,18 @@ const char *const kHelp = QT_TRANSLATE_NOOP("rd5800d",
 
 const char *const kTimeoutHelp = QT_TRANSLATE_NOOP("rd5800d",
     "--timeout MS 或 MS@ADAPTER: 经网关时应答的等待余量, 毫秒 (10..60000, 默认 1000), 可按适配器分别设置\n");
+const char *const kHelpMqtt = QT_TRANSLATE_NOOP("rd5800d",
+    "\n"
+    "MQTT 与 Home Assistant:\n"
+    "  --mqtt mqtts://HOST:PORT   经 TLS 连接 (服务器证书默认受检)\n"
+    "  --mqtt-cafile FILE         签发服务器证书的 CA (PEM); 不给时用系统的 CA\n"
+    "  --mqtt-certfile FILE       客户端证书 (PEM), 与 --mqtt-keyfile FILE 一起\n"
+    "  --mqtt-client-id ID        MQTT 客户端标识 (默认 rd5800d-INSTANCE)\n"
+    "  --mqtt-qos 0|1|2           消息的 QoS (默认 1)\n"
+    "  --mqtt-retain true|false   状态消息是否保留 (默认 true; 状态, 在线与发现消息总是保留)\n"
+    "  --instance NAME            本服务的名称 (字母, 数字和 -; 默认主机名), 用于 Home Assistant 的标识\n"
+    "  --ha-prefix PREFIX|none    Home Assistant 发现主题前缀 (默认 homeassistant); none: 不发布发现消息\n"
+    "  --publish-interval SECONDS 每台仪表的状态最多每 SECONDS 秒发布一次 (默认 0: 每次轮询后)\n");
 
 enum class Arg { None, Value, OptionalValue };
 
@@ -82,6 +95,12 @@ const OptionDef kOptions[] = {
     {"influx-token-file", Arg::Value, true}, {"influx-measurement", Arg::Value, true},
     {"influx-queue-size", Arg::Value, true}, {"state-dir", Arg::Value, true},
     {"timeout", Arg::Value, true},
+    // MQTT security and Home Assistant.
+    {"mqtt-cafile", Arg::Value, true},   {"mqtt-certfile", Arg::Value, true},
+    {"mqtt-keyfile", Arg::Value, true},  {"mqtt-client-id", Arg::Value, true},
+    {"mqtt-qos", Arg::Value, true},      {"mqtt-retain", Arg::Value, true},
+    {"instance", Arg::Value, true},      {"ha-prefix", Arg::Value, true},
+    {"publish-interval", Arg::Value, true},
 };
 
 const OptionDef *FindOption(const QString &name)
@@ -282,8 +301,63 @@ QString ListAdapter(ServiceConfig &c, const QString &name)
     return name;
 }
 
+// The MQTT and Home Assistant keys beyond the broker: false when `s` is not
+// one of them; otherwise true, with the mistake in `error` if there is one.
+bool ApplyMqttSetting(const Setting &s, ServiceConfig &c, QString *error)
+{
+    const QString v = s.value.trimmed();
+    const QString &name = s.name;
+    static const QRegularExpression topic(QStringLiteral("^[^#+\\s]+$"));
+    if (name == QLatin1String("mqtt-cafile") || name == QLatin1String("mqtt-certfile")
+        || name == QLatin1String("mqtt-keyfile")) {
+        if (v.isEmpty())
+            *error = QCoreApplication::translate("rd5800d", "--%1 需要一个文件名").arg(name);
+        (name == QLatin1String("mqtt-cafile") ? c.mqttCaFile
+         : name == QLatin1String("mqtt-certfile") ? c.mqttCertFile : c.mqttKeyFile) = v;
+    } else if (name == QLatin1String("mqtt-client-id")) {
+        // MQTT 3.1.1 allows any UTF-8; brokers take 1..23 plain characters at least.
+        static const QRegularExpression id(QStringLiteral("^[\\x21-\\x7e]{1,128}$"));
+        if (!id.match(v).hasMatch())
+            *error = QCoreApplication::translate("rd5800d", "--mqtt-client-id 应为 1 到 128 个可见的 ASCII 字符");
+        c.mqttClientId = v;
+    } else if (name == QLatin1String("mqtt-qos")) {
+        if (v != QLatin1String("0") && v != QLatin1String("1") && v != QLatin1String("2"))
+            *error = QCoreApplication::translate("rd5800d", "--mqtt-qos 只接受 0, 1 或 2");
+        c.mqttQos = v.toInt();
+    } else if (name == QLatin1String("mqtt-retain")) {
+        if (v != QLatin1String("true") && v != QLatin1String("false"))
+            *error = QCoreApplication::translate("rd5800d", "--mqtt-retain 只接受 true 或 false");
+        c.mqttRetain = v == QLatin1String("true");
+    } else if (name == QLatin1String("instance")) {
+        static const QRegularExpression form(QStringLiteral("^[A-Za-z0-9-]{1,64}$"));
+        if (!form.match(v).hasMatch())
+            *error = QCoreApplication::translate("rd5800d", "--instance 只能含字母, 数字和 - (1 到 64 个)");
+        c.instance = v;
+    } else if (name == QLatin1String("ha-prefix")) {
+        if (v == QLatin1String("none")) {
+            c.haPrefix.clear();
+        } else {
+            if (!topic.match(v).hasMatch() || v.startsWith(QLatin1Char('/')) || v.endsWith(QLatin1Char('/')))
+                *error = QCoreApplication::translate("rd5800d", "--ha-prefix 应为 MQTT 主题前缀 (不含 #, + 或空白) 或 none");
+            c.haPrefix = v;
+        }
+    } else if (name == QLatin1String("publish-interval")) {
+        bool ok = false;
+        const double seconds = v.toDouble(&ok);
+        if (!ok || !(seconds >= 0) || seconds > 86400)
+            *error = QCoreApplication::translate("rd5800d", "--publish-interval 只接受 0 到 86400 之间的秒数");
+        c.publishIntervalSeconds = seconds;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 QString ApplySetting(const Setting &s, ServiceConfig &c)
 {
+    QString mqttError;
+    if (ApplyMqttSetting(s, c, &mqttError))
+        return mqttError;
     const QString &v = s.value;
     const QString &name = s.name;
     if (name == QLatin1String("help")) {
@@ -348,8 +422,14 @@ QString ApplySetting(const Setting &s, ServiceConfig &c)
             return QCoreApplication::translate("rd5800d", "--interval 只接受 1 到 86400 之间的秒数");
         c.intervalSeconds = seconds;
     } else if (name == QLatin1String("mqtt")) {
-        if (!SplitHostPort(v.trimmed(), &c.mqttHost, &c.mqttPort))
-            return QCoreApplication::translate("rd5800d", "--mqtt 应为 主机:端口, 例如 localhost:1883");
+        QString address = v.trimmed();
+        c.mqttTls = address.startsWith(QLatin1String("mqtts://"));
+        if (c.mqttTls)
+            address.remove(0, 8);
+        else if (address.startsWith(QLatin1String("mqtt://")))
+            address.remove(0, 7);
+        if (!SplitHostPort(address, &c.mqttHost, &c.mqttPort))
+            return QCoreApplication::translate("rd5800d", "--mqtt 应为 主机:端口 或 mqtts://主机:端口, 例如 localhost:1883");
     } else if (name == QLatin1String("mqtt-user")) {
         c.mqttUser = v;
     } else if (name == QLatin1String("mqtt-password-file")) {
@@ -428,6 +508,12 @@ QString CheckWhole(ServiceConfig &c, int *meter)
             return QCoreApplication::translate("rd5800d", "适配器 %1 上没有仪表: 请用 --meter NAME=ADDRESS@%1 指定, 或去掉这个 --adapter").arg(adapter);
     if (!c.mqttUser.isEmpty() && c.mqttHost.isEmpty())
         return QCoreApplication::translate("rd5800d", "--mqtt-user 需要 --mqtt");
+    if ((!c.mqttCaFile.isEmpty() || !c.mqttCertFile.isEmpty()) && !c.mqttTls)
+        return QCoreApplication::translate("rd5800d", "证书文件只用于 TLS: 请写 --mqtt mqtts://主机:端口");
+    if (c.mqttCertFile.isEmpty() != c.mqttKeyFile.isEmpty())
+        return QCoreApplication::translate("rd5800d", "--mqtt-certfile 与 --mqtt-keyfile 需要一起给出");
+    if (c.instance.isEmpty())
+        c.instance = InstanceFromHostName(QSysInfo::machineHostName());
     return CheckInflux(c.influx);
 }
 
@@ -438,9 +524,23 @@ bool HasOutput(const ServiceConfig &c)
     return !c.mqttHost.isEmpty() || c.httpPort != 0 || !c.recordDir.isEmpty() || !c.influx.url.isEmpty();
 }
 
+QString InstanceFromHostName(const QString &hostName)
+{
+    static const QRegularExpression other(QStringLiteral("[^A-Za-z0-9-]+"));
+    QString id = hostName;
+    id.replace(other, QStringLiteral("-"));
+    id = id.left(64);
+    while (id.startsWith(QLatin1Char('-')))
+        id.remove(0, 1);
+    while (id.endsWith(QLatin1Char('-')))
+        id.chop(1);
+    return id.isEmpty() ? QStringLiteral("rd5800d") : id;
+}
+
 QString ServiceHelpText()
 {
-    return QCoreApplication::translate("rd5800d", kHelp) + QCoreApplication::translate("rd5800d", kTimeoutHelp);
+    return QCoreApplication::translate("rd5800d", kHelp) + QCoreApplication::translate("rd5800d", kTimeoutHelp)
+           + QCoreApplication::translate("rd5800d", kHelpMqtt);
 }
 
 uint32_t ServiceConfig::timeoutMsFor(const QString &adapter) const

@@ -55,7 +55,22 @@ struct ServiceConfig {
     std::vector<std::pair<QString, uint32_t>> adapterTimeoutMs;   // adapter as written, margin
     // The margin for this adapter (0: the link's default).
     uint32_t timeoutMsFor(const QString &adapter) const;
+
+    // MQTT and Home Assistant beyond the broker's address.
+    bool mqttTls = false;                // mqtts://HOST:PORT
+    QString mqttCaFile;                  // empty: the system's certificate authorities
+    QString mqttCertFile;                // a client certificate, with its key file
+    QString mqttKeyFile;
+    QString mqttClientId;                // empty: rd5800d-<instance>
+    int mqttQos = 1;
+    bool mqttRetain = true;              // the state messages; status, availability and discovery always are
+    QString instance;                    // letters, digits, '-'; empty: from the host name
+    QString haPrefix = QStringLiteral("homeassistant");   // empty ("none"): no discovery
+    double publishIntervalSeconds = 0;   // 0: each meter's state after every poll
 };
+
+// The instance name from a host name: letters, digits and '-' ("pi.local" -> "pi-local").
+QString InstanceFromHostName(const QString &hostName);
 
 // `arguments` as QCoreApplication::arguments() gives them, program name first.
 // A --config file is read here; `readFile` stands in for the file system in tests

@@ -2,6 +2,7 @@
 // until SIGTERM or SIGINT (or the end of --once); SIGHUP reads the options
 // again and applies them.
 #include "HttpApi.h"
+#include "LogWriter.h"
 #include "Service.h"
 #include "ServiceOptions.h"
 #include "SystemText.h"
@@ -118,6 +119,7 @@ int main(int argc, char *argv[])
     }
     QString password, passwordError;
     if (!ReadPassword(config, &password, &passwordError)) {
+        rdsvc::StderrLog().flush(1000);   // a warning before the mistake comes first
         Print(stderr, rdsvc::ServiceErrorText(passwordError));
         return 2;
     }
@@ -160,6 +162,7 @@ int main(int argc, char *argv[])
                      Qt::QueuedConnection);
     QString error;
     if (!service.start(&error)) {
+        rdsvc::StderrLog().flush(1000);   // the log lines before the mistake come first
         Print(stderr, QStringLiteral("rd5800d: %1\n").arg(error));
         return 1;
     }

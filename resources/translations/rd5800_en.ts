@@ -2021,6 +2021,14 @@ Nothing was sent.</translation>
         <source>通讯成功率</source>
         <translation>Success rate</translation>
     </message>
+    <message>
+        <source>三相平均</source>
+        <translation>3-phase mean</translation>
+    </message>
+    <message>
+        <source>三相合计</source>
+        <translation>3-phase sum</translation>
+    </message>
 </context>
 <context>
     <name>RecordFileQuestion</name>
@@ -2957,10 +2965,6 @@ Write them? [y/N] </translation>
         <translation>--interval accepts only seconds from 1 to 86400</translation>
     </message>
     <message>
-        <source>--mqtt 应为 主机:端口, 例如 localhost:1883</source>
-        <translation>--mqtt must be HOST:PORT, e.g. localhost:1883</translation>
-    </message>
-    <message>
         <source>--mqtt-password-file 需要一个文件名</source>
         <translation>--mqtt-password-file needs a file name</translation>
     </message>
@@ -3315,6 +3319,116 @@ Example: rd5800d --adapter /dev/ttyUSB0 --meter main=1 --meter pump=2 --mqtt loc
     <message>
         <source>--timeout %1@%2: 没有使用这个适配器的仪表</source>
         <translation>--timeout %1@%2: no meter uses this adapter</translation>
+    </message>
+    <message>
+        <source>(日志输出阻塞, %1 行未写出)</source>
+        <translation>(log output blocked, %1 lines not written)</translation>
+    </message>
+    <message>
+        <source>服务器不支持 MQTT 3.1.1</source>
+        <translation>the broker does not support MQTT 3.1.1</translation>
+    </message>
+    <message>
+        <source>服务器拒绝了客户端标识 (mqtt-client-id)</source>
+        <translation>the broker refused the client id (mqtt-client-id)</translation>
+    </message>
+    <message>
+        <source>服务器暂不提供服务</source>
+        <translation>the broker is unavailable for now</translation>
+    </message>
+    <message>
+        <source>用户名或密码错误</source>
+        <translation>wrong user name or password</translation>
+    </message>
+    <message>
+        <source>未获授权 (用户或客户端标识无权连接)</source>
+        <translation>not authorised (the user or client id may not connect)</translation>
+    </message>
+    <message>
+        <source>TLS 握手失败: 服务器证书未通过验证, 请检查 mqtt-cafile 和服务器地址</source>
+        <translation>TLS handshake failed: the server certificate did not pass, check mqtt-cafile and the broker address</translation>
+    </message>
+    <message>
+        <source>TLS 握手失败</source>
+        <translation>TLS handshake failed</translation>
+    </message>
+    <message>
+        <source>连接超时</source>
+        <translation>connection timed out</translation>
+    </message>
+    <message>
+        <source>无法建立连接 (服务器未运行, 地址或端口有误, 或被防火墙拦截)</source>
+        <translation>cannot connect (broker not running, wrong address or port, or blocked by a firewall)</translation>
+    </message>
+    <message>
+        <source>服务器未应答</source>
+        <translation>the broker did not answer</translation>
+    </message>
+    <message>
+        <source>连接失败</source>
+        <translation>connection failed</translation>
+    </message>
+    <message>
+        <source>
+MQTT 与 Home Assistant:
+  --mqtt mqtts://HOST:PORT   经 TLS 连接 (服务器证书默认受检)
+  --mqtt-cafile FILE         签发服务器证书的 CA (PEM); 不给时用系统的 CA
+  --mqtt-certfile FILE       客户端证书 (PEM), 与 --mqtt-keyfile FILE 一起
+  --mqtt-client-id ID        MQTT 客户端标识 (默认 rd5800d-INSTANCE)
+  --mqtt-qos 0|1|2           消息的 QoS (默认 1)
+  --mqtt-retain true|false   状态消息是否保留 (默认 true; 状态, 在线与发现消息总是保留)
+  --instance NAME            本服务的名称 (字母, 数字和 -; 默认主机名), 用于 Home Assistant 的标识
+  --ha-prefix PREFIX|none    Home Assistant 发现主题前缀 (默认 homeassistant); none: 不发布发现消息
+  --publish-interval SECONDS 每台仪表的状态最多每 SECONDS 秒发布一次 (默认 0: 每次轮询后)
+</source>
+        <translation>
+MQTT and Home Assistant:
+  --mqtt mqtts://HOST:PORT   connect over TLS (the server certificate is checked by default)
+  --mqtt-cafile FILE         the CA that signed the server certificate (PEM); the system&apos;s CAs if not given
+  --mqtt-certfile FILE       client certificate (PEM), together with --mqtt-keyfile FILE
+  --mqtt-client-id ID        MQTT client id (default rd5800d-INSTANCE)
+  --mqtt-qos 0|1|2           QoS of the messages (default 1)
+  --mqtt-retain true|false   whether state messages are retained (default true; status, availability and discovery always are)
+  --instance NAME            name of this service (letters, digits and -; default the host name), used in Home Assistant&apos;s identifiers
+  --ha-prefix PREFIX|none    Home Assistant discovery prefix (default homeassistant); none: no discovery messages
+  --publish-interval SECONDS publish each meter&apos;s state at most every SECONDS (default 0: after every poll)
+</translation>
+    </message>
+    <message>
+        <source>--mqtt-client-id 应为 1 到 128 个可见的 ASCII 字符</source>
+        <translation>--mqtt-client-id must be 1 to 128 visible ASCII characters</translation>
+    </message>
+    <message>
+        <source>--mqtt-qos 只接受 0, 1 或 2</source>
+        <translation>--mqtt-qos accepts only 0, 1 or 2</translation>
+    </message>
+    <message>
+        <source>--mqtt-retain 只接受 true 或 false</source>
+        <translation>--mqtt-retain accepts only true or false</translation>
+    </message>
+    <message>
+        <source>--instance 只能含字母, 数字和 - (1 到 64 个)</source>
+        <translation>--instance may only contain letters, digits and - (1 to 64)</translation>
+    </message>
+    <message>
+        <source>--ha-prefix 应为 MQTT 主题前缀 (不含 #, + 或空白) 或 none</source>
+        <translation>--ha-prefix must be an MQTT topic prefix (without #, + or white space) or none</translation>
+    </message>
+    <message>
+        <source>--publish-interval 只接受 0 到 86400 之间的秒数</source>
+        <translation>--publish-interval accepts only seconds from 0 to 86400</translation>
+    </message>
+    <message>
+        <source>--mqtt 应为 主机:端口 或 mqtts://主机:端口, 例如 localhost:1883</source>
+        <translation>--mqtt must be HOST:PORT or mqtts://HOST:PORT, e.g. localhost:1883</translation>
+    </message>
+    <message>
+        <source>证书文件只用于 TLS: 请写 --mqtt mqtts://主机:端口</source>
+        <translation>Certificate files are for TLS only: write --mqtt mqtts://HOST:PORT</translation>
+    </message>
+    <message>
+        <source>--mqtt-certfile 与 --mqtt-keyfile 需要一起给出</source>
+        <translation>--mqtt-certfile and --mqtt-keyfile must be given together</translation>
     </message>
 </context>
 </TS>

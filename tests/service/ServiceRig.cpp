@@ -32,13 +32,14 @@ int Run(const QString &program, const QStringList &args, QByteArray *out, QByteA
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
-Broker::Broker(quint16 port, const QString &folder)
+Broker::Broker(quint16 port, const QString &folder, const QString &listenerLines)
 {
     const QString conf = QDir(folder).filePath(QStringLiteral("mosquitto-%1.conf").arg(port));
     QFile f(conf);
     if (!f.open(QIODevice::WriteOnly))
         return;
-    f.write(QStringLiteral("listener %1 127.0.0.1\nallow_anonymous true\npersistence false\nlog_dest none\n").arg(port).toUtf8());
+    f.write(QStringLiteral("listener %1 127.0.0.1\n%2\nallow_anonymous true\npersistence false\nlog_dest none\n")
+                .arg(port).arg(listenerLines).toUtf8());
     f.close();
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral("mosquitto"), {QStringLiteral("-c"), conf});

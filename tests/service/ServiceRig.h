@@ -16,9 +16,10 @@ quint16 FreePort();
 int Run(const QString &program, const QStringList &args, QByteArray *out, QByteArray *err, int timeoutMs);
 
 // mosquitto listening on 127.0.0.1:port only; started() says whether it came up.
+// `listenerLines` go into the listener's block (e.g. "certfile ..." for TLS).
 class Broker {
 public:
-    explicit Broker(quint16 port, const QString &folder);
+    explicit Broker(quint16 port, const QString &folder, const QString &listenerLines = QString());
     ~Broker();
     bool started() const { return m_started; }
     void kill();

@@ -5,6 +5,7 @@
 #include "service/InfluxQueue.h"
 #include "service/InfluxWriter.h"
 #include "service/Payloads.h"
+#include "service/Published.h"
 #include "service/ServiceOptions.h"
 
 #include <QDir>
@@ -110,11 +111,15 @@ TEST(InfluxLine, OnePointWithTheStateFieldsAndTheReplyTime)
     EXPECT_FALSE(point.contains('\n'));
 
     // The same names and values as the MQTT state; what the state has as null is left out.
+    // The state's keys of earlier releases are not fields: InfluxDB never had them.
     const QJsonObject state = StateJson(m);
     const std::map<QString, QByteArray> fields = Fields(point);
+    QStringList oldKeys;
+    for (const Published &p : PublishedQuantities())
+        oldKeys << p.oldKey;
     int compared = 0;
     for (auto it = state.begin(); it != state.end(); ++it) {
-        if (it.key() == QLatin1String("time") || it.key() == QLatin1String("address"))
+        if (it.key() == QLatin1String("time") || it.key() == QLatin1String("address") || oldKeys.contains(it.key()))
             continue;
         const auto f = fields.find(it.key());
         if (it.value().isNull()) {

@@ -229,7 +229,7 @@ TEST(ServiceInflux, EveryReadingArrivesOnceThroughAnOutageAndARestart)
     for (const char *meter : {"main", "pump"}) {
         const std::vector<Row> rows = CsvRows(dir.filePath(QStringLiteral("rec/%1.csv").arg(meter)));
         const QJsonArray values = influx.select("energy",
-            QStringLiteral("SELECT meter, address, adapter, voltage_a, current_b, power_total, frequency, "
+            QStringLiteral("SELECT meter, address, adapter, voltage_a, current_b, power_sum, frequency, "
                            "energy_import, di1, do1 FROM rd5800 WHERE meter = '%1'").arg(meter));
         points += values.size();
         std::map<qint64, QJsonArray> byTime;
@@ -248,7 +248,7 @@ TEST(ServiceInflux, EveryReadingArrivesOnceThroughAnOutageAndARestart)
             EXPECT_EQ(p.at(1).toString(), QString::fromLatin1(meter));
             EXPECT_EQ(p.at(2).toString(), QString::number(QString::fromLatin1(meter) == "main" ? 1 : 2));
             EXPECT_EQ(p.at(3).toString(), dev);
-            const char *keys[] = {"voltage_a", "current_b", "power_total", "frequency", "energy_import", "di1", "do1"};
+            const char *keys[] = {"voltage_a", "current_b", "power_sum", "frequency", "energy_import", "di1", "do1"};
             for (int k = 0; k < 7; ++k) {
                 const QByteArray cell = row.cells[columns.at(QString::fromLatin1(keys[k]))];
                 // The CSV rounds a half to even, the state JSON away from zero.

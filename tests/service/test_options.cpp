@@ -53,8 +53,6 @@ TEST(ServiceOptions, EachMistakeIsNamedInOneMessage)
         {{"--timeout", "1000@tcp://10.9.9.9:502"}, "--timeout 1000@tcp://10.9.9.9:502"},
         {{"--meter", "a=2"}, "仪表名称重复: a"},
         {{"--meter", "b"}, "--meter"},
-        {{"--meter", "b=0"}, "1 到 247"},
-        {{"--meter", "b=248"}, "1 到 247"},
         {{"--meter", "b/c=3"}, "--meter"},
         {{"--meter", "b=3@tcp://host"}, "--meter b"},
         {{"--interval", "0.5"}, "--interval"},
@@ -65,6 +63,15 @@ TEST(ServiceOptions, EachMistakeIsNamedInOneMessage)
         {{"--http", "localhost:9580"}, "--http"},
         {{"--once=1"}, "--once"},
         {{"stray"}, "stray"},
+        {{"--mqtt", "mqtts://broker"}, "--mqtt"},
+        {{"--mqtt", "broker:1883", "--mqtt-cafile", "ca.pem"}, "mqtts://"},
+        {{"--mqtt", "mqtts://broker:8883", "--mqtt-certfile", "c.pem"}, "--mqtt-keyfile"},
+        {{"--mqtt-qos", "3"}, "--mqtt-qos"},
+        {{"--mqtt-retain", "yes"}, "--mqtt-retain"},
+        {{"--mqtt-client-id", "two words"}, "--mqtt-client-id"},
+        {{"--instance", "a_b"}, "--instance"},
+        {{"--ha-prefix", "home/#"}, "--ha-prefix"},
+        {{"--publish-interval", "-1"}, "--publish-interval"},
         {{"--config", "bad.conf"}, "bad.conf:3"},
         {{"--config", "flag.conf"}, "flag.conf:1"},
         {{"--config", "novalue.conf"}, "novalue.conf:1"},
@@ -182,4 +189,49 @@ TEST(ServiceOptions, GatewayMarginsAndSpellingsOfOneAdapter)
     EXPECT_EQ(c.timeoutMsFor(QStringLiteral("modbus-tcp://gw.local:502")), 1500u);
     EXPECT_EQ(c.timeoutMsFor(QStringLiteral("/dev/ttyUSB0")), 800u);
     EXPECT_EQ(Parse({"--adapter", "tcp://gw:1", "--meter", "a=1"}).timeoutMsFor(QStringLiteral("tcp://gw:1")), 0u);
+}
+
+TEST(ServiceOptions, MeterAddressesOneTo247)
+{
+    const struct {
+        const char *meter;
+        bool accepted;
+    } cases[] = {{"m=1", true}, {"m=247", true}, {"m=0", false}, {"m=248", false}};
+    for (const auto &c : cases) {
+        const ServiceConfig config = Parse({"--adapter", "/dev/ttyUSB0", "--meter", c.meter});
+        EXPECT_EQ(config.error.isEmpty(), c.accepted) << c.meter << " -> " << config.error.toStdString();
+        if (c.accepted) {
+            ASSERT_EQ(config.meters.size(), 1u);
+            EXPECT_EQ(config.meters[0].address, QString::fromLatin1(c.meter).mid(2).toInt());
+        } else {
+            EXPECT_TRUE(config.error.contains(QString::fromUtf8("1 到 247"))) << config.error.toStdString();
+        }
+    }
+}
+
+TEST(ServiceOptions, BrokerOverTlsAndHomeAssistantSettings)
+{
+    const ServiceConfig c = Parse({"--adapter", "/dev/ttyUSB0", "--meter", "a=1", "--mqtt", "mqtts://[fd00::20]:8883",
+                                   "--mqtt-cafile", "/etc/ca.pem", "--mqtt-certfile", "c.pem", "--mqtt-keyfile", "k.pem",
+                                   "--mqtt-qos", "0", "--mqtt-retain", "false", "--instance", "panel-3",
+                                   "--ha-prefix", "none", "--publish-interval", "10"});
+    ASSERT_TRUE(c.error.isEmpty()) << c.error.toStdString();
+    EXPECT_TRUE(c.mqttTls);
+    EXPECT_EQ(c.mqttHost, "fd00::20");
+    EXPECT_EQ(c.mqttPort, 8883);
+    EXPECT_EQ(c.mqttCaFile, "/etc/ca.pem");
+    EXPECT_EQ(c.mqttQos, 0);
+    EXPECT_FALSE(c.mqttRetain);
+    EXPECT_EQ(c.instance, "panel-3");
+    EXPECT_TRUE(c.haPrefix.isEmpty());
+    EXPECT_DOUBLE_EQ(c.publishIntervalSeconds, 10);
+
+    // Without TLS and an instance: plain, named after the host.
+    const ServiceConfig plain = Parse({"--adapter", "/dev/ttyUSB0", "--meter", "a=1", "--mqtt", "mqtt://broker:1883"});
+    ASSERT_TRUE(plain.error.isEmpty()) << plain.error.toStdString();
+    EXPECT_FALSE(plain.mqttTls);
+    EXPECT_EQ(plain.haPrefix, "homeassistant");
+    EXPECT_FALSE(plain.instance.isEmpty());
+    EXPECT_EQ(rdsvc::InstanceFromHostName("pi.local_2"), "pi-local-2");
+    EXPECT_EQ(rdsvc::InstanceFromHostName("..."), "rd5800d");
 }

@@ -339,7 +339,8 @@ TEST(ServiceReload, AppliesAChangedFileAndKeepsTheOldOneOnAMistake)
     }
     const QByteArray common = "adapter = " + QFile::encodeName(QString::fromStdString(sim.device())) + "\nrecord-dir = "
                               + QFile::encodeName(dir.path()) + "\nhttp = 127.0.0.1:" + QByteArray::number(port) + "\n"
-                              + (broker ? "mqtt = 127.0.0.1:" + QByteArray::number(mqttPort) + "\n" : QByteArray("# no broker\n"));
+                              + (broker ? "mqtt = 127.0.0.1:" + QByteArray::number(mqttPort) + "\ninstance = reload\n"
+                                        : QByteArray("# no broker\n\n"));
     write(common + "meter = a=1\nmeter = b=2\n");
     Daemon d(kService, {"--config", conf});
     ASSERT_TRUE(WaitForHttp(port)) << d.log().toStdString();
@@ -351,8 +352,11 @@ TEST(ServiceReload, AppliesAChangedFileAndKeepsTheOldOneOnAMistake)
     std::unique_ptr<svctest::Subscriber> sub;
     if (broker)
         sub = std::make_unique<svctest::Subscriber>(mqttPort, QStringList{"rd5800/#"});
-    if (sub)
+    if (sub) {
         EXPECT_FALSE(sub->waitFor("rd5800/b/availability", 10000).isEmpty());
+        svctest::Subscriber configs(mqttPort, {"homeassistant/sensor/rd5800_reload/b_frequency/config"});
+        EXPECT_FALSE(configs.waitFor("homeassistant/sensor/rd5800_reload/b_frequency/config", 10000).isEmpty());
+    }
     write(common + "meter = a=1\nmeter = c=5\n");
     d.signal(SIGHUP);
     ASSERT_TRUE(d.waitForLog(QString::fromUtf8("已重新读取配置"), 15000)) << d.log().toStdString();
@@ -364,6 +368,18 @@ TEST(ServiceReload, AppliesAChangedFileAndKeepsTheOldOneOnAMistake)
             if (line.startsWith("rd5800/b/availability "))
                 last = line;
         EXPECT_EQ(last, "rd5800/b/availability offline");
+        // Home Assistant's view: the removed meter's configs are gone from the
+        // broker, the kept and the added meter's are there.
+        svctest::Subscriber retained(mqttPort, {"homeassistant/+/rd5800_reload/+/config"});
+        retained.waitFor("never/arrives", 2000);
+        int perMeter[3] = {};
+        for (const QByteArray &line : retained.lines())
+            for (int i = 0; i < 3; ++i)
+                if (line.contains("/rd5800_reload/" + QByteArray(1, char('a' + i)) + '_'))
+                    ++perMeter[i];
+        EXPECT_GT(perMeter[0], 40);
+        EXPECT_EQ(perMeter[1], 0);
+        EXPECT_EQ(perMeter[2], perMeter[0]);
     }
     for (int i = 0; i < 150 && Lines(dir.filePath("c.csv")).size() < 3; ++i)
         QThread::msleep(200);
@@ -376,12 +392,23 @@ TEST(ServiceReload, AppliesAChangedFileAndKeepsTheOldOneOnAMistake)
     for (const QByteArray &line : a)
         EXPECT_EQ(line.count(','), a.first().count(',')) << line.toStdString();
 
+    if (sub) {
+        // Another instance name: a new connection, the entities under the old name go.
+        write(QByteArray(common).replace("instance = reload", "instance = moved") + "meter = a=1\nmeter = c=5\n");
+        d.signal(SIGHUP);
+        svctest::Subscriber moved(mqttPort, {"homeassistant/sensor/rd5800_moved/c_frequency/config"});
+        EXPECT_FALSE(moved.waitFor("homeassistant/sensor/rd5800_moved/c_frequency/config", 15000).isEmpty());
+        svctest::Subscriber old(mqttPort, {"homeassistant/+/rd5800_reload/+/config"});
+        old.waitFor("never/arrives", 2000);
+        for (const QByteArray &line : old.lines())
+            EXPECT_TRUE(line.isEmpty()) << line.left(120).toStdString();
+    }
     write(common + "meter = a=1\nbaud = 1234\n");
     d.signal(SIGHUP);
     ASSERT_TRUE(d.waitForLog(QString::fromUtf8("重新读取配置失败"), 15000)) << d.log().toStdString();
     const QStringList failed = d.log().split('\n').filter(QString::fromUtf8("重新读取配置失败"));
     ASSERT_EQ(failed.size(), 1);
-    EXPECT_TRUE(failed.first().contains("rd5800d.conf:6")) << failed.first().toStdString();
+    EXPECT_TRUE(failed.first().contains("rd5800d.conf:7")) << failed.first().toStdString();
     EXPECT_EQ(MeterNames(port), (QStringList{"a", "c"}));   // the old configuration runs on
     EXPECT_EQ(d.stop(), 0);
 }
