@@ -113,6 +113,7 @@ CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &p
 
 CMeterDlg::~CMeterDlg()
 {
+    disconnect(m_focusFollower);
     m_pollTimer.stop();
     m_searchTimer.stop();
     ++m_line->pollGeneration;

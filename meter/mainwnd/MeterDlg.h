@@ -166,6 +166,7 @@ private:
     std::unique_ptr<rdlink::LinkWorker> m_worker;
     QWidget *m_content = nullptr;
     QScrollArea *m_scroll = nullptr;   // only while the screen is too small
+    QMetaObject::Connection m_focusFollower;   // followFocus()
     bool m_screenWatched = false;
     MeterPanel m_panel;
     ExtrasBar *m_extras = nullptr;

@@ -14,8 +14,10 @@
 
 void CMeterDlg::followFocus()
 {
-    // Whatever the keyboard reaches on a scrolled page is scrolled into view.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+    // Whatever the keyboard reaches on a scrolled page is scrolled into view. The
+    // destructor ends the connection: QWidget's own destructor still moves the
+    // focus, when this is no longer a CMeterDlg.
+    m_focusFollower = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         if (m_scroll && now && m_content->isAncestorOf(now))
             m_scroll->ensureWidgetVisible(now);
     });

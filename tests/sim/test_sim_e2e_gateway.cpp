@@ -14,6 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/allocator_interface.h>
+#endif
 #include <string>
 
 namespace {
@@ -39,8 +42,14 @@ Once RunOnce(const std::string &url, int meters, const QStringList &extra = {})
     return out;
 }
 
-long ResidentKb()
+// What this process holds, in KiB. AddressSanitizer keeps freed memory in
+// quarantine, which the resident figure would count: there, its count of the
+// bytes in use is taken instead.
+long HeldKb()
 {
+#if defined(__SANITIZE_ADDRESS__)
+    return long(__sanitizer_get_current_allocated_bytes() / 1024);
+#else
     std::ifstream status("/proc/self/status");
     std::string key;
     long kb = 0;
@@ -51,7 +60,8 @@ long ResidentKb()
         }
         status.ignore(1 << 10, '\n');
     }
-    return 0;
+    return kb;
+#endif
 }
 
 TEST(SimGateway, RepliesWithinTheMarginAreAllTakenPastItATimeout)
@@ -102,7 +112,7 @@ TEST(SimGateway, FloodEndsEachExchangeWithBoundedMemory)
         port.setNetworkMarginMs(300);
         ASSERT_TRUE(rdlink::OpenPort(port, 3, rdlink::LineSettings{})) << kind;
         rdlink::Link link(port, rdlink::SystemClock());
-        const long before = ResidentKb();
+        const long before = HeldKb();
         rdlink::ExchangeOptions fixed;
         fixed.waitMs = 300;
         rdlink::ExchangeOptions replyDriven;
@@ -115,7 +125,7 @@ TEST(SimGateway, FloodEndsEachExchangeWithBoundedMemory)
             EXPECT_LE(link.rxCount(), rdlink::Link::kRxCapacity);
         }
         // Unbounded, this took hundreds of megabytes in a second of flood.
-        EXPECT_LT(ResidentKb() - before, 16 * 1024) << kind;
+        EXPECT_LT(HeldKb() - before, 16 * 1024) << kind;
         EXPECT_TRUE(port.isOpen()) << kind;
         qunsetenv("RD5800_COM3");
     }
