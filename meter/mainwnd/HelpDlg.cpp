@@ -96,6 +96,7 @@ CHelpDlg::CHelpDlg(QWidget *parent) : QDialog(parent)
 
     m_scroll = new QScrollArea(this);
     m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setAccessibleName(windowTitle());   // a screen reader meets it when it scrolls
     m_scroll->setWidget(m_page);
     fitToScreen(QRect(QPoint(0, 0), m_page->size().grownBy(rdwidgets::kAssumedFrame)));
 }
