@@ -123,8 +123,9 @@ int Link::WaitForReply(uint32_t ms, ReplyBuffer &got, bool anyWhole)
     int lastGrowth = -1;
     bool grew = false;
     for (;;) {
-        if (m_port.bytesWaiting() > 0) {
-            got.add(m_port.readAll());
+        // A read that finds nothing is as cheap as a count, so it reads straight away.
+        if (QByteArray piece = m_port.readAll(); !piece.isEmpty()) {
+            got.add(std::move(piece));
             lastGrowth = int(m_clock.tickMs() - start);
             if (got.complete() || (anyWhole && got.total() >= got.expectedLength()))
                 return lastGrowth;

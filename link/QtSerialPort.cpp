@@ -1,5 +1,7 @@
 #include "QtSerialPort.h"
 
+#include "DeviceReady.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QSerialPort>
@@ -167,6 +169,8 @@ bool QtSerialPort::isOpen() const
 bool QtSerialPort::checkVanished()
 {
     const QSerialPort::SerialPortError error = m_port->error();
+    if (error == QSerialPort::NoError)
+        return false;   // clearing would make a text and a signal for nothing
     if (error == QSerialPort::ResourceError || error == QSerialPort::DeviceNotFoundError
         || error == QSerialPort::ReadError || error == QSerialPort::WriteError) {
         // The adapter was pulled or the pseudo-terminal closed (a hung-up line
@@ -199,8 +203,11 @@ void QtSerialPort::discardInput()
 bool QtSerialPort::pullReceived()
 {
     // Without an event loop nothing moves bytes from the system into QSerialPort's
-    // buffer; a zero wait does, as often as there is something to take.
-    for (int guard = 0; guard < 64 && m_port->waitForReadyRead(0); ++guard) {
+    // buffer; a zero wait does, as often as there is something to take. The
+    // system is asked first, so that a quiet line costs one call and no error.
+    for (int guard = 0; guard < 64; ++guard) {
+        if (WaitForDevice(m_port->handle(), 0) == DeviceState::Quiet || !m_port->waitForReadyRead(0))
+            break;
     }
     return !checkVanished();
 }
@@ -225,9 +232,13 @@ QByteArray QtSerialPort::readAll()
 
 bool QtSerialPort::waitForReceived(uint32_t ms)
 {
-    // The thread sleeps in the system until the device has bytes or the time is up.
-    if (isOpen() && ms > 0) {
-        m_port->waitForReadyRead(int(std::min<uint32_t>(ms, 1u << 30)));
+    // The thread sleeps in the system until the device has bytes or the time is
+    // up; the next count or read takes them in (and finds a hung-up device).
+    if (!isOpen() || ms == 0 || m_port->bytesAvailable() > 0)
+        return true;
+    const int wait = int(std::min<uint32_t>(ms, 1u << 30));
+    if (WaitForDevice(m_port->handle(), wait) == DeviceState::Unknown) {
+        m_port->waitForReadyRead(wait);
         checkVanished();
     }
     return true;

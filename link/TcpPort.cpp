@@ -1,5 +1,6 @@
 #include "TcpPort.h"
 
+#include "DeviceReady.h"
 #include "LineTime.h"
 #include "Mbap.h"
 
@@ -126,8 +127,11 @@ void TcpPort::lose(const QString &reason)
 bool TcpPort::pull()
 {
     // Without an event loop nothing moves bytes from the system into the socket's
-    // buffer; a zero wait does, as often as there is something to take.
-    for (int guard = 0; guard < 64 && m_socket->waitForReadyRead(0); ++guard) {
+    // buffer; a zero wait does, as often as there is something to take. The
+    // system is asked first, so that a quiet connection costs one call and no error.
+    for (int guard = 0; guard < 64; ++guard) {
+        if (WaitForDevice(m_socket->socketDescriptor(), 0) == DeviceState::Quiet || !m_socket->waitForReadyRead(0))
+            break;
     }
     const QByteArray data = m_socket->readAll();
     if (!data.isEmpty()) {
@@ -232,8 +236,10 @@ void TcpPort::write(const QByteArray &bytes)
 bool TcpPort::waitForReceived(uint32_t ms)
 {
     // The thread sleeps in the system until the gateway sends or the time is up.
-    if (isOpen() && ms > 0) {
-        m_socket->waitForReadyRead(int(std::min<uint32_t>(ms, 1u << 30)));
+    if (isOpen() && ms > 0 && m_socket->bytesAvailable() == 0) {
+        const int wait = int(std::min<uint32_t>(ms, 1u << 30));
+        if (WaitForDevice(m_socket->socketDescriptor(), wait) == DeviceState::Unknown)
+            m_socket->waitForReadyRead(wait);
         pull();
     }
     return true;
