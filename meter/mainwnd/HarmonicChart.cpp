@@ -48,8 +48,10 @@ CHarmonicChart::CHarmonicChart(QWidget *parent) : QChartView(parent)
 
 void CHarmonicChart::setRowValues(const std::array<double, 18> &values)
 {
+    // Each replaced value lays its bar out again; a bar that keeps its height is left alone.
     for (int i = 0; i < rdacq::kChartRows; ++i)
-        m_set->replace(i, values[i]);
+        if (m_set->at(i) != values[i])
+            m_set->replace(i, values[i]);
     // The value axis follows the tallest bar, as an auto-scaled chart does, but is
     // rescaled only when the bars outgrow it or shrink well below it: laying out
     // the axis labels again is most of what a poll tick costs.

@@ -56,6 +56,15 @@ int PollPeriodFor(int baudRate)
     }
 }
 
+// A box is given a reading's text only when the text differs: a line edit given
+// the text it already shows lays it out and repaints it all the same, and a
+// repaint of the read-only boxes is most of what a poll tick costs the window.
+void Show(QLineEdit *box, const QString &text)
+{
+    if (box->text() != text)
+        box->setText(text);
+}
+
 } // namespace
 
 CMeterDlg::CMeterDlg(rdlink::SerialPort &port, rdlink::Clock &clock, Prompter &prompter, QWidget *parent)
@@ -476,7 +485,7 @@ void CMeterDlg::applyTick(const rdacq::TickResult &r, const MeterState &state, c
         // A box the user is editing ("修改") keeps what is typed in it: a tick
         // that was under way when editing began must not overwrite it.
         if (m_panel.pulseWidth->isReadOnly())
-            m_panel.pulseWidth->setText(r.deviceTexts->first);
+            Show(m_panel.pulseWidth, r.deviceTexts->first);
         m_panel.accuracy->setText(r.deviceTexts->second);
     }
     if (r.stats) {
@@ -490,21 +499,21 @@ void CMeterDlg::applyTick(const rdacq::TickResult &r, const MeterState &state, c
         const rdacq::MeasurementTexts &t = *r.measurements;
         for (int row = 0; row < rdacq::kGridRows; ++row)
             for (int c = 0; c < 4; ++c)
-                m_panel.grid[row][c]->setText(t.grid[row][c]);
-        m_panel.frequency->setText(t.frequency);
+                Show(m_panel.grid[row][c], t.grid[row][c]);
+        Show(m_panel.frequency, t.frequency);
         for (int i = 0; i < 6; ++i) {
             m_panel.lamps[i]->setOn(t.inputs[i]);
-            m_panel.relays[i]->setText(t.relays[i]);
+            Show(m_panel.relays[i], t.relays[i]);
         }
         for (int i = 0; i < 4; ++i)
-            m_panel.energy[i]->setText(t.energy[i]);
+            Show(m_panel.energy[i], t.energy[i]);
     }
     if (r.counters)
         for (int i = 0; i < 6; ++i)
-            m_panel.counters[i]->setText((*r.counters)[i]);
+            Show(m_panel.counters[i], (*r.counters)[i]);
     if (r.harmonics) {
         const rdacq::HarmonicView &view = *r.harmonics;
-        m_panel.fundamental->setText(view.fundamentalText);
+        Show(m_panel.fundamental, view.fundamentalText);
         for (int i = 0; i < 6; ++i)
             m_panel.scaleLabels[i]->setText(view.scaleLabels[i]);
         // An empty range would make the bar a busy indicator; scale 0 shows it empty.
