@@ -2,16 +2,10 @@
 // on a pseudo-terminal: the scan finds exactly the served addresses, in order,
 // each meter shows its own load, a broadcast write reaches every meter and none
 // answers, and an address change moves one meter.
-#include "../sim/SimProcess.h"
-#include "ScriptedPrompter.h"
-#include "link/Clock.h"
-#include "link/QtSerialPort.h"
-#include "meter/mainwnd/MeterDlg.h"
+#include "WindowOnSim.h"
 #include "meter/overview/OverviewWindow.h"
 
-#include <QSettings>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -31,18 +25,10 @@ int ReadRegister(rdlink::Link &link, uint8_t address, uint16_t reg)
 
 TEST(OverviewBus, ScanFindsTheServedMetersAndTheBusBehavesAsOne)
 {
-    simtest::SimProcess sim({"--freeze", "--addresses", "12,3,7"});
-    ASSERT_TRUE(sim.started());
-    qputenv("RD5800_COM1", QByteArray::fromStdString(sim.device()));
-    QTemporaryDir dir;
-    rdlink::QtSerialPort port;
-    ScriptedPrompter prompter;
-    CMeterDlg dlg(port, rdlink::SystemClock(), prompter);
-    dlg.setLineSettings(9600, rdlink::Parity::None, 1);
-    const QString ini = dir.filePath(QStringLiteral("overview.ini"));
-    dlg.setSettingsMaker([ini] { return std::make_unique<QSettings>(ini, QSettings::IniFormat); });
-    dlg.OnInitDialog();
-    dlg.waitForLine();
+    WindowOnSim w({"--freeze", "--addresses", "12,3,7"});
+    ASSERT_TRUE(w.started()) << w.said();
+    simtest::SimProcess &sim = w.sim;
+    CMeterDlg &dlg = w.dlg;
     dlg.openOverview();
     OverviewWindow &ov = *dlg.overviewWindow();
 
@@ -53,7 +39,7 @@ TEST(OverviewBus, ScanFindsTheServedMetersAndTheBusBehavesAsOne)
     ov.startScan();
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished; }, 20000));
     ov.waitForLine();
-    ASSERT_EQ(ov.model().count(), 3) << (prompter.messages.empty() ? "" : prompter.messages[0].toStdString());
+    ASSERT_EQ(ov.model().count(), 3) << w.said();
     EXPECT_EQ(ov.model().meter(0).address, 3);
     EXPECT_EQ(ov.model().meter(1).address, 7);
     EXPECT_EQ(ov.model().meter(2).address, 12);

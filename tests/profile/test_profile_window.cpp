@@ -1,11 +1,7 @@
 // The window "配置文件" on the main window's worker against rd5800-sim: read and
 // save, compare, apply only after the confirmation, commissioning two meters into
 // a record, every control named from its label.
-#include "../sim/SimProcess.h"
-#include "ScriptedPrompter.h"
-#include "link/Clock.h"
-#include "link/QtSerialPort.h"
-#include "meter/mainwnd/MeterDlg.h"
+#include "../meter/WindowOnSim.h"
 #include "meter/profile/ProfileFile.h"
 #include "meter/overview/OverviewWindow.h"
 
@@ -18,10 +14,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSettings>
 #include <QSpinBox>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,17 +38,12 @@ int RowOf(QTableWidget *t, const QString &name)
 
 TEST(ProfileWindow, ReadCompareApplyAndCommission)
 {
-    simtest::SimProcess sim({"--freeze", "--addresses", "1,1,1"});
-    ASSERT_TRUE(sim.started());
-    qputenv("RD5800_COM1", QByteArray::fromStdString(sim.device()));
-    QTemporaryDir dir;
-    rdlink::QtSerialPort port;
-    ScriptedPrompter prompter;
-    CMeterDlg dlg(port, rdlink::SystemClock(), prompter);
-    dlg.setLineSettings(9600, rdlink::Parity::None, 1);
-    const QString ini = dir.filePath(QStringLiteral("rd.ini"));
-    dlg.setSettingsMaker([ini] { return std::make_unique<QSettings>(ini, QSettings::IniFormat); });
-    dlg.OnInitDialog();
+    WindowOnSim w({"--freeze", "--addresses", "1,1,1"});
+    ASSERT_TRUE(w.started()) << w.said();
+    simtest::SimProcess &sim = w.sim;
+    QTemporaryDir &dir = w.dir;
+    ScriptedPrompter &prompter = w.prompter;
+    CMeterDlg &dlg = w.dlg;
     dlg.setEnteredAddress(1);
     dlg.waitForLine();
     dlg.extras().profileButton()->click();

@@ -7,13 +7,13 @@
 #include "service/Payloads.h"
 #include "service/Published.h"
 #include "service/ServiceOptions.h"
+#include "Gunzip.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cmath>
 #include <map>
@@ -59,21 +59,6 @@ std::map<QString, QByteArray> Fields(const QByteArray &point)
         out[QString::fromLatin1(f.left(eq))] = f.mid(eq + 1);
     }
     return out;
-}
-
-QByteArray Gunzip(const QByteArray &data)
-{
-    z_stream z = {};
-    inflateInit2(&z, 15 + 16);
-    QByteArray out(8 << 20, '\0');
-    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
-    z.avail_in = uInt(data.size());
-    z.next_out = reinterpret_cast<Bytef *>(out.data());
-    z.avail_out = uInt(out.size());
-    const int result = inflate(&z, Z_FINISH);
-    out.resize(qsizetype(z.total_out));
-    inflateEnd(&z);
-    return result == Z_STREAM_END ? out : QByteArray("(not gzip)");
 }
 
 } // namespace
@@ -181,8 +166,8 @@ TEST(InfluxLine, GzipIsWhatADecoderReadsBack)
     EXPECT_EQ(uchar(packed[0]), 0x1f);
     EXPECT_EQ(uchar(packed[1]), 0x8b);
     EXPECT_LT(packed.size(), body.size() / 4);
-    EXPECT_EQ(Gunzip(packed), body);
-    EXPECT_EQ(Gunzip(Gzip(QByteArray())), QByteArray());
+    EXPECT_EQ(svctest::Gunzip(packed), body);
+    EXPECT_EQ(svctest::Gunzip(Gzip(QByteArray())), QByteArray());
 }
 
 TEST(InfluxOptions, GoodAndBadCombinations)

@@ -10,6 +10,7 @@
 #include "service/InfluxQueue.h"
 #include "service/InfluxWriter.h"
 #include "service/Published.h"
+#include "Gunzip.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -27,7 +28,6 @@
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <cmath>
 #include <csignal>
@@ -274,21 +274,6 @@ void Spin(int ms)
     loop.exec();
 }
 
-QByteArray Gunzip(const QByteArray &data)
-{
-    z_stream z = {};
-    inflateInit2(&z, 15 + 16);
-    QByteArray out(1 << 16, '\0');
-    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
-    z.avail_in = uInt(data.size());
-    z.next_out = reinterpret_cast<Bytef *>(out.data());
-    z.avail_out = uInt(out.size());
-    const int result = inflate(&z, Z_FINISH);
-    out.resize(qsizetype(z.total_out));
-    inflateEnd(&z);
-    return result == Z_STREAM_END ? out : QByteArray("(not gzip)");
-}
-
 // A point as the service makes it, for meter `n` of ten at second `s` of an hour.
 QByteArray HourPoint(int n, int s)
 {
@@ -349,7 +334,7 @@ private:
             const qint64 length = m.hasMatch() ? m.captured(1).toLongLong() : 0;
             if (buffer.size() - headerEnd - 4 < length)
                 return;
-            Request r{buffer.left(headerEnd), Gunzip(buffer.mid(headerEnd + 4, length))};
+            Request r{buffer.left(headerEnd), svctest::Gunzip(buffer.mid(headerEnd + 4, length), 1 << 16)};
             buffer.remove(0, headerEnd + 4 + length);
             requests.push_back(r);
             socket->write(answer ? answer(r) : QByteArray("HTTP/1.1 204 No Content\r\nContent-Length: 0\r\n\r\n"));
