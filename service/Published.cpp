@@ -67,26 +67,24 @@ void FillKind(Published &p, const KindInfo &k, const rdrec::Quantity &q)
     }
     // The three-phase column: "合相" in the table; here what it is.
     const QString words = q.name.section(QLatin1Char(' '), 1);
-    switch (k.combined) {
-    case Combined::Mean:
-        p.key = L(k.key) + L("_avg");
-        p.metric = L("rd5800_") + L(k.metric) + L("_avg_") + L(k.unit);
-        p.metricHelp = L(k.help) + L(", mean of the three");
-        p.name = QStringLiteral("三相平均 ") + words;
-        break;
-    case Combined::Sum:
-        p.key = L(k.key) + L("_sum");
-        p.metric = L("rd5800_") + L(k.metric) + L("_sum_") + L(k.unit);
-        p.metricHelp = L(k.help) + L(", sum of the three phases");
-        p.name = QStringLiteral("三相合计 ") + words;
-        break;
-    case Combined::Overall:
-        p.key = L(k.key) + L("_overall");
-        p.metric = L("rd5800_") + L(k.metric) + L("_overall_") + L(k.unit);
-        p.metricHelp = L(k.help) + L(" of the three phases together (total active over total apparent power)");
+    struct Column {
+        const char *suffix;
+        const char *help;
+        const char *caption;   // replaces the table's "合相"; none: the table's name stays
+    };
+    static const Column columns[] = {
+        {"avg", ", mean of the three", "三相平均 "},
+        {"sum", ", sum of the three phases", "三相合计 "},
+        {"overall", " of the three phases together (total active over total apparent power)", nullptr},
+    };
+    const Column &c = columns[int(k.combined)];
+    p.key = L(k.key) + '_' + L(c.suffix);
+    p.metric = L("rd5800_") + L(k.metric) + '_' + L(c.suffix) + '_' + L(k.unit);
+    p.metricHelp = L(k.help) + L(c.help);
+    if (c.caption)
+        p.name = QString::fromUtf8(c.caption) + words;
+    else
         p.enabledByDefault = true;
-        break;
-    }
     p.oldKey = L(k.key) + L("_total");
 }
 
