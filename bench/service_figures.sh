@@ -13,14 +13,7 @@ build=${1:?usage: service_figures.sh BUILD_DIR [SECONDS] [METERS] [BAUD]}
 seconds=${2:-60}
 meters=${3:-10}
 baud=${4:-9600}
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/common.sh"
 
 port=$((30000 + RANDOM % 20000))
 printf 'listener %s 127.0.0.1\nallow_anonymous true\n' "$port" >"$work/mosquitto.conf"
@@ -28,10 +21,7 @@ mosquitto -c "$work/mosquitto.conf" >"$work/mosquitto.log" 2>&1 &
 pids+=($!)
 
 addresses=$(seq -s, 1 "$meters")
-"$build/bin/rd5800-sim" --addresses "$addresses" --baud "$baud" >"$work/sim.out" 2>"$work/sim.err" &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
-device=$(head -n 1 "$work/sim.out")
+start_sim "$build" "$work" --addresses "$addresses" --baud "$baud"
 
 mosquitto_sub -h 127.0.0.1 -p "$port" -t 'rd5800/+/state' -F '%U|%p' >"$work/states.txt" 2>/dev/null &
 pids+=($!)

@@ -12,19 +12,9 @@
 set -uo pipefail
 build=${1:?usage: service_http_attack.sh BUILD_DIR}
 ulimit -n 4096 2>/dev/null || ulimit -n "$(ulimit -Hn)"
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/common.sh"
 
-"$build/bin/rd5800-sim" --addresses 1 >"$work/sim.out" 2>"$work/sim.err" &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
-device=$(head -n 1 "$work/sim.out")
+start_sim "$build" "$work" --addresses 1
 port=$((30000 + RANDOM % 20000))
 "$build/bin/rd5800d" --adapter "$device" --meter main=1 --http "127.0.0.1:$port" 2>"$work/service.log" &
 service=$!

@@ -9,19 +9,9 @@ build=${1:?usage: window_figures.sh BUILD_DIR [SECONDS] [BAUD] [OPTIONS...]}
 seconds=${2:-60}
 baud=${3:-9600}
 shift $(( $# < 3 ? $# : 3 ))
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/common.sh"
 
-"$build/bin/rd5800-sim" --baud "$baud" >"$work/sim.out" 2>"$work/sim.err" &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
-device=$(head -n 1 "$work/sim.out")
+start_sim "$build" "$work" --baud "$baud"
 
 HOME="$work" XDG_CONFIG_HOME="$work" QT_QPA_PLATFORM=offscreen \
   "$build/bin/RD5800" --port "$device" --baud "$baud" --address 1 --run "$@" >"$work/window.log" 2>&1 &
