@@ -7,6 +7,7 @@
 #include "ScriptedPrompter.h"
 #include "common/traffic/TrafficModel.h"
 #include "common/traffic/TrafficWindow.h"
+#include "meter/acquisition/Measurements.h"
 #include "meter/mainwnd/MeterDlg.h"
 #include "meter/trends/TrendDlg.h"
 
@@ -224,6 +225,26 @@ TEST_F(MeterExtras, TrendWindowOpensFromItsButton)
     dlg->extras().trendButton()->click();
     ASSERT_NE(dlg->extras().trendWindow(), nullptr);
     EXPECT_EQ(dlg->extras().trendWindow()->windowTitle(), QStringLiteral("趋势图"));
+}
+
+// A screen reader user reads a value with the caret in its box: a poll that
+// brings the same value leaves the caret where the user put it; a new value
+// takes it to the end, as a new text does.
+TEST_F(MeterExtras, ThePollKeepsTheCaretInABoxWhoseValueStays)
+{
+    Tick();
+    QLineEdit *voltage = dlg->panel().grid[rdacq::kRowPhaseVoltage][rdacq::kColA];
+    const QString shown = voltage->text();
+    ASSERT_GE(shown.size(), 3);
+    voltage->setCursorPosition(2);
+    Tick();   // the same reading again
+    EXPECT_EQ(voltage->text(), shown);
+    EXPECT_EQ(voltage->cursorPosition(), 2);
+
+    meter.regs[0x0000] = 2210;   // phase A 221.0 V
+    Tick();
+    EXPECT_NE(voltage->text(), shown);
+    EXPECT_EQ(voltage->cursorPosition(), voltage->text().size());
 }
 
 } // namespace
