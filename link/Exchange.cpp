@@ -132,7 +132,7 @@ int Link::WaitForReply(uint32_t ms, ReplyBuffer &got, bool anyWhole)
             grew = true;
         }
         const uint32_t elapsed = m_clock.tickMs() - start;
-        if (elapsed >= ms || !m_port.isOpen())
+        if (elapsed >= ms || !m_port.isOpen() || m_port.replyRefused())
             return lastGrowth;
         if (grew && serial)
             SleepForLineTime(WaitKind::Sleep, got.fewestStillToCome(), ms - elapsed);

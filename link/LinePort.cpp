@@ -126,6 +126,11 @@ PortError LinePort::errorKind() const
     return m_backend->errorKind();
 }
 
+bool LinePort::replyRefused() const
+{
+    return m_backend && m_backend->replyRefused();
+}
+
 SerialPort::WireTrace LinePort::wireTrace() const
 {
     return m_backend ? m_backend->wireTrace() : WireTrace();

@@ -38,6 +38,7 @@ public:
     // backend made afterwards (the program's default until set).
     uint32_t networkMarginMs() const override;
     void setNetworkMarginMs(uint32_t ms) override;
+    bool replyRefused() const override;
     // The device or URL: of the open backend, else what the number names now.
     QString deviceName() const override;
     QString errorString() const override;

@@ -63,6 +63,10 @@ public:
     virtual uint32_t networkMarginMs() const { return 0; }
     // No effect on a serial line.
     virtual void setNetworkMarginMs(uint32_t ms) { (void)ms; }
+    // True once a gateway has said that no reply to the last request will come
+    // (its meter kept silent): the wait can end there, with the same outcome as
+    // a silence that lasts the whole margin. Always false on a serial line.
+    virtual bool replyRefused() const { return false; }
 
     // The device the port number names (e.g. "/dev/ttyUSB0"), empty when none.
     virtual QString deviceName() const = 0;

@@ -175,8 +175,10 @@ void TcpPort::translate()
         }
         // A protocol gateway answers for a meter that kept silent; over a cable
         // that silence is what the link sees, and the address search relies on it.
-        if (IsGatewayNoAnswer(adu))
+        if (IsGatewayNoAnswer(adu)) {
+            m_refused = true;
             continue;
+        }
         m_rx.append(RtuFromMbap(adu));
     }
 }
@@ -215,6 +217,7 @@ void TcpPort::write(const QByteArray &bytes)
         return;
     m_rx.clear();
     m_pending.clear();
+    m_refused = false;
     if (m_address.kind == PortKind::ModbusTcp) {
         m_transaction = uint16_t(m_transaction + 1);
         m_unit = bytes.isEmpty() ? 0 : uint8_t(bytes[0]);

@@ -6,7 +6,7 @@
 // whose transaction id or unit differs is dropped as a stray, and the one that
 // matches is handed up as an RTU frame with a computed CRC, so the link above
 // speaks RTU either way. The gateway's own "no answer" exceptions (0x0A, 0x0B)
-// are silence, as on a cable; bytes that are no Modbus TCP at all are handed up
+// are silence, as on a cable, that ends the wait at once; bytes that are no Modbus TCP at all are handed up
 // as they came, a bad reply. Every request starts from a clean state: what came
 // before it, a cut reply included, is no part of its exchange. What is kept of
 // the received bytes is bounded, whatever the peer sends. The socket exists only while the port is open and is
@@ -50,6 +50,7 @@ public:
     void setConnectTimeoutMs(int ms) { m_connectTimeoutMs = ms; }
     // Modbus TCP replies dropped as strays since the port was made (for tests).
     int straysDropped() const { return m_strays; }
+    bool replyRefused() const override { return m_refused; }
 
 private:
     bool pull();
@@ -71,6 +72,7 @@ private:
     uint16_t m_transaction = 0; // of the last request
     uint8_t m_unit = 0;
     int m_strays = 0;
+    bool m_refused = false;     // the gateway said its meter did not answer this request
     QByteArray m_wireSent;      // Modbus TCP: the last ADU sent
     QByteArray m_wireReceived;  // Modbus TCP: every byte received since (bounded)
 };

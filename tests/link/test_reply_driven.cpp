@@ -182,6 +182,24 @@ TEST(NetworkPort, EveryExchangeEndsWithItsReplyOrAtTheMargin)
     }
 }
 
+// A gateway that says its meter kept silent (Modbus TCP 0x0A, 0x0B) ends the
+// wait there, for a reply-driven read and a window's fixed wait alike: the
+// outcome of a silence, without waiting out the margin.
+TEST(NetworkPort, AGatewaysNoAnswerEndsTheWaitAsASilence)
+{
+    ExchangeOptions fixed;
+    fixed.waitMs = 300;
+    for (const ExchangeOptions &o : {ReplyDriven(), fixed}) {
+        Rig rig;
+        rig.port.networkMargin = 1000;
+        rig.port.refuseAfterMs = 120;
+        rig.port.queueSilence();
+        const ExchangeResult r = rig.link.Exchange(BuildRead(1, 0x0300, 17), o);
+        EXPECT_EQ(r.status, ExchangeStatus::NothingReceived);
+        EXPECT_EQ(r.elapsedMs, 120u);
+    }
+}
+
 TEST(NetworkPort, MarginOnTheCommandLine)
 {
     const struct {

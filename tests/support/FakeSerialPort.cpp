@@ -100,6 +100,11 @@ void FakeSerialPort::write(const QByteArray &bytes)
         m_scheduled.push_back({m_clock.tickMs() + c.delayMs, c.bytes});
 }
 
+bool FakeSerialPort::replyRefused() const
+{
+    return refuseAfterMs >= 0 && !writeTimes.empty() && m_clock.tickMs() - writeTimes.back() >= uint32_t(refuseAfterMs);
+}
+
 bool FakeSerialPort::waitForReceived(uint32_t ms)
 {
     uint32_t step = ms;
@@ -107,6 +112,8 @@ bool FakeSerialPort::waitForReceived(uint32_t ms)
         const uint32_t now = m_clock.tickMs();
         for (const Timed &t : m_scheduled)
             step = std::min(step, uint32_t(std::max<int32_t>(int32_t(t.at - now), 0)));
+        if (refuseAfterMs >= 0 && !writeTimes.empty())
+            step = std::min(step, uint32_t(std::max<int32_t>(int32_t(writeTimes.back() + uint32_t(refuseAfterMs) - now), 0)));
     }
     if (step > 0)
         m_clock.sleepMs(step);
