@@ -6,11 +6,12 @@
 // whose transaction id or unit differs is dropped as a stray, and the one that
 // matches is handed up as an RTU frame with a computed CRC, so the link above
 // speaks RTU either way. The gateway's own "no answer" exceptions (0x0A, 0x0B)
-// are silence, as on a cable, that ends the wait at once; bytes that are no Modbus TCP at all are handed up
-// as they came, a bad reply. Every request starts from a clean state: what came
-// before it, a cut reply included, is no part of its exchange. What is kept of
-// the received bytes is bounded, whatever the peer sends. The socket exists only while the port is open and is
-// made, used and dropped on the thread that runs the line work.
+// are silence, as on a cable, that ends the wait at once; bytes that are no
+// Modbus TCP at all are handed up as they came, a bad reply. Every request
+// starts from a clean state: what came before it, a cut reply included, is no
+// part of its exchange. What is kept of the received bytes is bounded, whatever
+// the peer sends. The socket exists only while the port is open and is made,
+// used and dropped on the thread that runs the line work.
 #pragma once
 
 #include "PortName.h"
