@@ -2,6 +2,8 @@
 # RD5800's CPU while its main window polls one simulated meter (offscreen, no
 # display needed): the share of a core over SECONDS, after the start-up.
 #   bash bench/window_figures.sh BUILD_DIR [SECONDS] [BAUD] [EXTRA RD5800 OPTIONS...]
+# SIM_OPTIONS, when set, are passed to rd5800-sim too ("--freeze": readings that
+# stay the same from one poll to the next, as a meter at rest gives).
 # BUILD_DIR holds bin/RD5800 and bin/rd5800-sim (a Release build for figures).
 # Prints one line of figures; everything is ended here.
 set -euo pipefail
@@ -11,7 +13,7 @@ baud=${3:-9600}
 shift $(( $# < 3 ? $# : 3 ))
 . "$(dirname "$0")/common.sh"
 
-start_sim "$build" "$work" --baud "$baud"
+start_sim "$build" "$work" ${SIM_OPTIONS:-} --baud "$baud"
 
 HOME="$work" XDG_CONFIG_HOME="$work" QT_QPA_PLATFORM=offscreen \
   "$build/bin/RD5800" --port "$device" --baud "$baud" --address 1 --run "$@" >"$work/window.log" 2>&1 &
