@@ -64,11 +64,11 @@ public:
     // Not 0: the port stands for a gateway with this margin.
     uint32_t networkMargin = 0;
     uint32_t networkMarginMs() const override { return networkMargin; }
+    void setNetworkMarginMs(uint32_t ms) override { networkMargin = ms; }
     // As a gateway whose meter kept silent: this long after each write it says
     // that no reply will come. -1: it never says so.
     int refuseAfterMs = -1;
     bool replyRefused() const override;
-    void setNetworkMarginMs(uint32_t ms) override { networkMargin = ms; }
     QString deviceName() const override { return device; }
     QString errorString() const override { return m_error; }
     rdlink::PortError errorKind() const override { return m_errorKind; }
