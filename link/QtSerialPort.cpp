@@ -8,8 +8,10 @@
 #include <QSerialPortInfo>
 #include <QtGlobal>
 #include <algorithm>
+#include <utility>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <unistd.h>
 #endif
 
@@ -159,6 +161,7 @@ void QtSerialPort::close()
     if (m_port && m_port->isOpen())
         m_port->close();
     m_port.reset();
+    m_taken.clear();
 }
 
 bool QtSerialPort::isOpen() const
@@ -197,14 +200,51 @@ void QtSerialPort::discardInput()
         return;
     m_port->clear(QSerialPort::Input);
     m_port->readAll();
+    m_taken.clear();
     checkVanished();
+}
+
+QtSerialPort::SystemRead QtSerialPort::readFromSystem()
+{
+#ifdef Q_OS_UNIX
+    // Bytes that QSerialPort took in (its notifier, while the thread ran its
+    // event loop) are older than anything still in the system: they go first.
+    if (m_port->bytesAvailable() > 0)
+        m_taken += m_port->readAll();
+    char chunk[4096];
+    for (int guard = 0; guard < 64; ++guard) {
+        const ssize_t n = ::read(int(m_port->handle()), chunk, sizeof chunk);
+        if (n > 0) {
+            m_taken.append(chunk, int(n));
+            if (size_t(n) < sizeof chunk)
+                return SystemRead::Done;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            return SystemRead::Failed;
+        // A terminal with no minimum count answers an empty read with 0, as a
+        // hung-up one does: only the latter still reports itself ready.
+        if (n == 0 && WaitForDevice(m_port->handle(), 0) == DeviceState::Ready)
+            return SystemRead::Failed;
+        return SystemRead::Done;
+    }
+    return SystemRead::Done;
+#else
+    return SystemRead::Unsupported;
+#endif
 }
 
 bool QtSerialPort::pullReceived()
 {
     // Without an event loop nothing moves bytes from the system into QSerialPort's
-    // buffer; a zero wait does, as often as there is something to take. The
-    // system is asked first, so that a quiet line costs one call and no error.
+    // buffer. The port reads the device itself, one call for what is there; a
+    // failed read is left to QSerialPort, which reads again and records why
+    // (a pulled adapter, a closed pseudo-terminal) as it always did.
+    const SystemRead read = readFromSystem();
+    if (read == SystemRead::Done)
+        return true;
     for (int guard = 0; guard < 64; ++guard) {
         if (WaitForDevice(m_port->handle(), 0) == DeviceState::Quiet || !m_port->waitForReadyRead(0))
             break;
@@ -216,7 +256,7 @@ int QtSerialPort::bytesWaiting()
 {
     if (!isOpen() || !pullReceived())
         return 0;
-    return static_cast<int>(std::min<qint64>(m_port->bytesAvailable(), 1 << 30));
+    return static_cast<int>(std::min<qint64>(m_taken.size() + m_port->bytesAvailable(), 1 << 30));
 }
 
 QByteArray QtSerialPort::readAll()
@@ -225,7 +265,8 @@ QByteArray QtSerialPort::readAll()
     // the line and nothing stale survives into the next exchange.
     if (!isOpen() || !pullReceived())
         return {};
-    const QByteArray data = m_port->readAll();
+    QByteArray data = std::exchange(m_taken, QByteArray());
+    data += m_port->readAll();
     checkVanished();
     return data;
 }
@@ -234,7 +275,7 @@ bool QtSerialPort::waitForReceived(uint32_t ms)
 {
     // The thread sleeps in the system until the device has bytes or the time is
     // up; the next count or read takes them in (and finds a hung-up device).
-    if (!isOpen() || ms == 0 || m_port->bytesAvailable() > 0)
+    if (!isOpen() || ms == 0 || !m_taken.isEmpty() || m_port->bytesAvailable() > 0)
         return true;
     const int wait = int(std::min<uint32_t>(ms, 1u << 30));
     if (WaitForDevice(m_port->handle(), wait) == DeviceState::Unknown) {
@@ -248,7 +289,23 @@ void QtSerialPort::write(const QByteArray &bytes)
 {
     if (!isOpen())
         return;
-    m_port->write(bytes);
+    QByteArray rest = bytes;
+#ifdef Q_OS_UNIX
+    // Straight to the device when nothing waits before it: one call instead of
+    // QSerialPort's buffer and its wait. What the device does not take at once,
+    // and every failure, goes the way it always went.
+    if (m_port->bytesToWrite() == 0 && !rest.isEmpty()) {
+        ssize_t n;
+        do {
+            n = ::write(int(m_port->handle()), rest.constData(), size_t(rest.size()));
+        } while (n < 0 && errno == EINTR);
+        if (n == rest.size())
+            return;
+        if (n > 0)
+            rest.remove(0, int(n));
+    }
+#endif
+    m_port->write(rest);
     // Put the bytes on the line now: without an event loop they would otherwise
     // stay in QSerialPort's buffer and leave in front of the next request.
     for (int guard = 0; guard < 100 && m_port->bytesToWrite() > 0; ++guard) {

@@ -50,8 +50,10 @@ public:
     PortError errorKind() const override { return m_errorKind; }
 
 private:
+    enum class SystemRead { Done, Failed, Unsupported };
     bool checkVanished();
     bool pullReceived();
+    SystemRead readFromSystem();
 
     std::unique_ptr<QSerialPort> m_port;
     int m_portNumber = 1;
@@ -60,6 +62,9 @@ private:
     QString m_fixedDevice;
     QString m_error;
     PortError m_errorKind = PortError::None;
+    // Received bytes read from the device by this port (not by QSerialPort),
+    // oldest first; QSerialPort's own buffer is moved in front before each read.
+    QByteArray m_taken;
 };
 
 } // namespace rdlink

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <chrono>
@@ -156,6 +157,20 @@ TEST_F(PtyPort, SecondOpenOfTheSameDeviceFails)
         ASSERT_EQ(::chmod(pty.path.toLocal8Bit().constData(), 0), 0);
         EXPECT_EQ(RefusedOpenKind(pty.path), PortError::AccessRefused);
     }
+}
+
+// Bytes QSerialPort takes in while the thread runs its event loop come before
+// the bytes the port reads from the device afterwards.
+TEST_F(PtyPort, BytesTakenInByTheEventLoopKeepTheirPlace)
+{
+    QtSerialPort port;
+    ASSERT_TRUE(OpenPort(port, 7, LineSettings{}));
+    ASSERT_EQ(::write(pty.master, "AB", 2), 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    QCoreApplication::processEvents();   // QSerialPort's notifier reads "AB"
+    ASSERT_EQ(::write(pty.master, "CD", 2), 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(port.readAll(), QByteArray("ABCD"));
 }
 
 TEST_F(PtyPort, VanishedDeviceReadsClosedAndKeepsTheReason)
