@@ -138,11 +138,11 @@ void MqttPublisher::publishAvailability(int index)
 void MqttPublisher::publishState(int index)
 {
     const MeterEntry &m = m_meters[size_t(index)];
-    const QJsonObject state = StateJson(m);
+    const QByteArray state = StateJsonText(m);
     if (state.isEmpty())
         return;
     m_link->publish(m_config.mqttPrefix + QLatin1Char('/') + m.spec.name + QStringLiteral("/state"),
-                    QJsonDocument(state).toJson(QJsonDocument::Compact), m_config.mqttRetain);
+                    state, m_config.mqttRetain);
     m_saidStateTime[size_t(index)] = m.reading->time;
 }
 

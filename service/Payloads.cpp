@@ -6,8 +6,10 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLocale>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -87,6 +89,80 @@ QJsonObject StateJson(const MeterEntry &meter)
             o.insert(p.oldKey, value);   // deprecated: the README lists these
     }
     return o;
+}
+
+namespace {
+
+// A number as QJsonDocument writes it: a whole value as an integer (so -0 is
+// "0"), else the shortest text that reads back the same; null when not finite.
+void AppendJsonNumber(QByteArray &out, double value)
+{
+    if (!std::isfinite(value)) {
+        out += "null";
+        return;
+    }
+    constexpr double kExact = 9007199254740992.0;   // 2^53
+    if (value == std::trunc(value) && std::fabs(value) < kExact)
+        out += QByteArray::number(qint64(value));
+    else
+        out += QByteArray::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+// The keys of StateJson in the order a QJsonObject keeps them (sorted), each
+// with what it holds: -2 the time, -1 the address, else the index of the
+// published quantity.
+struct StateKey {
+    QByteArray key;
+    int what;
+};
+
+const std::vector<StateKey> &StateKeys()
+{
+    static const std::vector<StateKey> keys = [] {
+        std::vector<StateKey> k{{"time", -2}, {"address", -1}};
+        const std::vector<Published> &all = PublishedQuantities();
+        for (size_t i = 0; i < all.size(); ++i) {
+            k.push_back({all[i].key.toLatin1(), int(i)});
+            if (!all[i].oldKey.isEmpty())
+                k.push_back({all[i].oldKey.toLatin1(), int(i)});
+        }
+        std::stable_sort(k.begin(), k.end(), [](const StateKey &a, const StateKey &b) { return a.key < b.key; });
+        return k;
+    }();
+    return keys;
+}
+
+} // namespace
+
+QByteArray StateJsonText(const MeterEntry &meter)
+{
+    if (!meter.reading)
+        return {};
+    const std::vector<Published> &all = PublishedQuantities();
+    QByteArray out;
+    out.reserve(2048);
+    out += '{';
+    for (const StateKey &k : StateKeys()) {
+        if (out.size() > 1)
+            out += ',';
+        out += '"';
+        out += k.key;
+        out += "\":";
+        if (k.what == -2) {
+            out += '"';
+            out += rdrec::IsoTime(meter.reading->time);
+            out += '"';
+        } else if (k.what == -1) {
+            out += QByteArray::number(int(meter.spec.address));
+        } else {
+            const Published &p = all[size_t(k.what)];
+            const double value = rdrec::QuantityValue(*p.quantity, *meter.reading);
+            const double scale = std::pow(10.0, p.quantity->decimals);
+            AppendJsonNumber(out, std::isfinite(value) ? std::round(value * scale) / scale : value);
+        }
+    }
+    out += '}';
+    return out;
 }
 
 QJsonObject MeterSummary(const MeterEntry &meter)

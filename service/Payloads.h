@@ -18,6 +18,10 @@ namespace rdsvc {
 // reading. The keys of earlier releases (`voltage_total`, ...) are still there
 // beside the new ones for one release.
 QJsonObject StateJson(const MeterEntry &meter);
+// The same object as compact JSON text, byte for byte what QJsonDocument writes
+// for StateJson(), written directly: it is made for every published reading.
+// Empty before the first reading.
+QByteArray StateJsonText(const MeterEntry &meter);
 
 // One object per meter: name, address, adapter, online, counts and "state".
 QJsonObject MeterSummary(const MeterEntry &meter);

@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace rdrec {
@@ -13,13 +15,17 @@ namespace rdrec {
 QByteArray IsoTime(const QDateTime &time)
 {
     // Built by hand: Qt writes "Z" rather than "+00:00" for UTC and leaves the
-    // offset out for some time specs; a log must always carry it.
+    // offset out for some time specs; a log must always carry it. The fields are
+    // the time's own (local for a local time), as toString() would give them.
     const int offset = time.offsetFromUtc();
     const int minutes = std::abs(offset) / 60;
-    QByteArray text = time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")).toLatin1();
-    text += QString::asprintf("%c%02d:%02d", offset < 0 ? '-' : '+', minutes / 60, minutes % 60)
-                .toLatin1();
-    return text;
+    const QDate d = time.date();
+    const QTime t = time.time();
+    char text[48];
+    const int n = std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", d.year(),
+                                d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec(),
+                                offset < 0 ? '-' : '+', minutes / 60, minutes % 60);
+    return QByteArray(text, std::clamp(n, 0, int(sizeof text) - 1));
 }
 
 QByteArray CsvNumber(double value, int decimals)

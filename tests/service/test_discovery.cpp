@@ -7,8 +7,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <map>
 #include <set>
 
@@ -168,4 +171,32 @@ TEST(StateJson, NamesSayMeanOrSumAndTheEarlierKeysStay)
     // Deprecated, kept for one release (README).
     EXPECT_DOUBLE_EQ(state.value("current_total").toDouble(), 17.801);
     EXPECT_DOUBLE_EQ(state.value("power_total").toDouble(), 6000);
+}
+
+// The published text is what QJsonDocument would write for the same object:
+// key order, whole numbers, negative zero, fractions, large and absent values.
+TEST(StateJson, TheTextIsWhatQJsonDocumentWrites)
+{
+    MeterEntry m = Meter("main", "/dev/ttyUSB0", 7);
+    EXPECT_TRUE(StateJsonText(m).isEmpty());
+    const struct { double voltage; double current; double power; double pf; } cases[] = {
+        {230.0, 17.801, 6000, 0.999},
+        {-0.0004, -0.0001, -1.5, -0.25},
+        {1.0e15, 123456.789, 2.5e-4, 1},
+        {std::nan(""), std::numeric_limits<double>::infinity(), 9007199254740993.0, 0},
+    };
+    for (const auto &c : cases) {
+        PollResult p;
+        p.refresh.status = rdov::MeterStatus::Ok;
+        p.refresh.requests = p.refresh.replies = 1;
+        p.refresh.values = rdacq::Measurements{};
+        p.refresh.values->phaseVoltage = {c.voltage, c.voltage, -c.voltage, c.voltage};
+        p.refresh.values->current = {c.current, c.current / 3, 0, c.current};
+        p.refresh.values->activePower = {c.power, c.power, c.power, c.power};
+        p.refresh.values->powerFactor = {c.pf, c.pf, c.pf, c.pf};
+        p.refresh.values->frequency = 49.99;
+        p.refresh.replyTime = QDateTime(QDate(2026, 12, 8), QTime(9, 30, 0, 45), QTimeZone(8 * 3600));
+        ApplyPoll(m, p);
+        EXPECT_EQ(StateJsonText(m), QJsonDocument(StateJson(m)).toJson(QJsonDocument::Compact)) << c.voltage;
+    }
 }
