@@ -122,9 +122,13 @@ int Link::WaitForReply(uint32_t ms, ReplyBuffer &got, bool anyWhole)
     const uint32_t start = m_clock.tickMs();
     int lastGrowth = -1;
     bool grew = false;
+    // The moment the request has left, a serial line has brought nothing of the
+    // reply yet: the first look is the wait on the port, which returns at once
+    // for bytes that are there (an adapter's echo).
+    bool look = !serial;
     for (;;) {
         // A read that finds nothing is as cheap as a count, so it reads straight away.
-        if (QByteArray piece = m_port.readAll(); !piece.isEmpty()) {
+        if (QByteArray piece = look ? m_port.readAll() : QByteArray(); !piece.isEmpty()) {
             got.add(std::move(piece));
             lastGrowth = int(m_clock.tickMs() - start);
             if (got.complete() || (anyWhole && got.total() >= got.expectedLength()))
@@ -139,6 +143,7 @@ int Link::WaitForReply(uint32_t ms, ReplyBuffer &got, bool anyWhole)
         else
             WaitOnPort(WaitKind::Sleep, ms - elapsed);
         grew = false;
+        look = true;
     }
 }
 
