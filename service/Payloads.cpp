@@ -17,12 +17,20 @@ namespace rdsvc {
 
 namespace {
 
+// A published value to the quantity's decimals; one that is not finite stays so.
+double RoundedValue(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return value;
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale;
+}
+
 QJsonValue Rounded(double value, int decimals)
 {
     if (!std::isfinite(value))
         return QJsonValue(QJsonValue::Null);
-    const double scale = std::pow(10.0, decimals);
-    return QJsonValue(std::round(value * scale) / scale);
+    return QJsonValue(RoundedValue(value, decimals));
 }
 
 // A label value with backslash, quote and newline escaped.
@@ -157,8 +165,7 @@ QByteArray StateJsonText(const MeterEntry &meter)
         } else {
             const Published &p = all[size_t(k.what)];
             const double value = rdrec::QuantityValue(*p.quantity, *meter.reading);
-            const double scale = std::pow(10.0, p.quantity->decimals);
-            AppendJsonNumber(out, std::isfinite(value) ? std::round(value * scale) / scale : value);
+            AppendJsonNumber(out, RoundedValue(value, p.quantity->decimals));
         }
     }
     out += '}';
