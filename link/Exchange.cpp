@@ -112,7 +112,7 @@ int Link::WaitObserved(WaitKind kind, uint32_t ms, int expected)
     }
 }
 
-int Link::WaitForReply(uint32_t ms, ReplyBuffer &got, bool anyWhole)
+int Link::WaitForReply(uint32_t ms, ReplyBuffer &got, bool anyWhole, ReplyStart &first)
 {
     // Every piece is taken in as it comes, so that the search sees the reply as
     // soon as it is whole. On a serial line the rest of a reply cannot come
@@ -124,11 +124,26 @@ int Link::WaitForReply(uint32_t ms, ReplyBuffer &got, bool anyWhole)
     bool grew = false;
     // The moment the request has left, a serial line has brought nothing of the
     // reply yet: the first look is the wait on the port, which returns at once
-    // for bytes that are there (an adapter's echo).
+    // for bytes that are there (an adapter's echo). Where the slave's answer
+    // time is known, the first look is planned for when an exception frame
+    // would be whole instead (AnswerTimes).
     bool look = !serial;
+    bool planned = false;
+    if (serial && first.lookMs > 0) {
+        Pause(WaitKind::Sleep, std::min(first.lookMs, ms));
+        look = planned = true;
+    }
     for (;;) {
         // A read that finds nothing is as cheap as a count, so it reads straight away.
-        if (QByteArray piece = look ? m_port.readAll() : QByteArray(); !piece.isEmpty()) {
+        QByteArray piece = look ? m_port.readAll() : QByteArray();
+        if (planned)
+            first.lookedBytes = int(piece.size());
+        else if (!piece.isEmpty() && got.total() == 0) {
+            first.firstPieceMs = int(m_clock.tickMs() - start);
+            first.firstPieceBytes = int(piece.size());
+        }
+        planned = false;
+        if (!piece.isEmpty()) {
             got.add(std::move(piece));
             lastGrowth = int(m_clock.tickMs() - start);
             if (got.complete() || (anyWhole && got.total() >= got.expectedLength()))
@@ -176,7 +191,13 @@ ExchangeResult Link::ExchangeUntilReply(const Frame &request, const ExchangeOpti
     if (options.endOnReply && options.read == ReadMode::Frame && options.waitMs > 0)
         timeout = m_port.networkMarginMs() > 0 ? std::max(options.waitMs, timeout) : options.waitMs;
     ReplyBuffer got(request);
-    record.replyElapsedMs = WaitForReply(timeout, got, options.read != ReadMode::Frame);
+    const bool serial = m_port.networkMarginMs() == 0;
+    ReplyStart first;
+    if (serial)
+        first.lookMs = m_answers.firstLookMs(request, m_port.settings());
+    record.replyElapsedMs = WaitForReply(timeout, got, options.read != ReadMode::Frame, first);
+    if (serial)
+        m_answers.update(request, m_port.settings(), first);
     ExchangeResult result;
     switch (options.read) {
     case ReadMode::Frame:

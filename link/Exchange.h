@@ -3,6 +3,7 @@
 // the bytes into a 200-byte receive buffer, and search for the reply frame.
 #pragma once
 
+#include "AnswerTimes.h"
 #include "Clock.h"
 #include "ExchangeRecord.h"
 #include "Framing.h"
@@ -116,8 +117,10 @@ private:
     int WaitObserved(WaitKind kind, uint32_t ms, int expected);
     // The reply-driven wait: takes what comes into `got` until the reply (or,
     // with `anyWhole`, as many bytes as it holds) or an exception frame is whole,
-    // or `ms` have passed. Returns when the last byte came (-1: none).
-    int WaitForReply(uint32_t ms, ReplyBuffer &got, bool anyWhole);
+    // or `ms` have passed. Returns when the last byte came (-1: none). On a
+    // serial line its first look is `first.lookMs` after the request (0: the
+    // wait on the port), and `first` takes in what it saw of the reply's start.
+    int WaitForReply(uint32_t ms, ReplyBuffer &got, bool anyWhole, ReplyStart &first);
     // Sleeps until the port has more bytes or `ms` pass (WaitKind: how to sleep
     // where the port cannot wait by itself).
     void WaitOnPort(WaitKind kind, uint32_t ms);
@@ -138,6 +141,7 @@ private:
     QString m_sentTrace;
     Observer m_observer;
     QByteArray m_lastRead;   // every byte of the last read, for the observer
+    AnswerTimes m_answers;   // when each slave began to answer, for the first look
 };
 
 } // namespace rdlink

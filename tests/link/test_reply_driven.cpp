@@ -38,6 +38,16 @@ QByteArray ExceptionReply(uint8_t address, uint8_t code)
     return Framed(body);
 }
 
+// The bytes one at a time, as a 9600-baud line brings them, the first `firstAt` ms
+// after the request.
+std::vector<Chunk> Paced(const QByteArray &bytes, uint32_t firstAt)
+{
+    std::vector<Chunk> chunks;
+    for (int i = 0; i < bytes.size(); ++i)
+        chunks.push_back({bytes.mid(i, 1), firstAt + uint32_t((i * 10000 + 9599) / 9600)});
+    return chunks;
+}
+
 ExchangeOptions ReplyDriven()
 {
     ExchangeOptions o;
@@ -91,6 +101,56 @@ TEST(ReplyDriven, EndsWithTheLastByteOfTheReplyOrAnExceptionOrAtTheTimeout)
         EXPECT_EQ(rig.clock.tickMs(), c.endsAt);
         EXPECT_EQ(r.exception, c.exception);
         EXPECT_EQ(r.ok() ? int(r.frame - rig.link.rxBuffer()) : -1, c.frameAt);
+        if (r.ok()) {
+            EXPECT_EQ(r.reg(40), 41);
+        }
+    }
+}
+
+// Once a meter's answer time is known, the first look at its reply comes once
+// an exception frame would be whole instead of at the first byte: a wake fewer,
+// and each read ends where a link that knew nothing ends it. An exception frame
+// from a meter that answers sooner than before is seen that much late, and one
+// from a meter that answers later may be seen a millisecond late (rounding).
+// A line that hands a reply over whole is never looked at by plan.
+TEST(ReplyDriven, AKnownAnswerTimeSparesTheWakeAtTheFirstByte)
+{
+    const Frame request = BuildRead(5, 0x0000, 41);
+    const QByteArray reply = ReadReply(5, 41);
+    const QByteArray exception = ExceptionReply(5, 2);
+    struct Case {
+        const char *name;
+        std::vector<Chunk> learn, chunks;
+        int lateMs;
+        int wakesSpared;
+    };
+    const std::vector<Case> cases = {
+        {"at the same time", Paced(reply, 20), Paced(reply, 20), 0, 1},
+        {"an exception frame", Paced(reply, 20), Paced(exception, 20), 0, 1},
+        {"1 ms later", Paced(reply, 20), Paced(reply, 21), 0, 1},
+        {"an exception frame 1 ms later", Paced(reply, 20), Paced(exception, 21), 1, 0},
+        {"2 ms sooner", Paced(reply, 20), Paced(reply, 18), 0, 1},
+        {"an exception frame 2 ms sooner", Paced(reply, 20), Paced(exception, 18), 2, 1},
+        {"5 ms later", Paced(reply, 20), Paced(reply, 25), 0, 0},
+        {"silence", Paced(reply, 20), {}, 0, -1},
+        {"handed over whole", {{reply, 20}}, {{reply, 20}}, 0, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig fresh;
+        fresh.port.queueChunks(c.chunks);
+        const ExchangeResult expected = fresh.link.Exchange(request, ReplyDriven());
+
+        Rig rig;
+        rig.port.queueChunks(c.learn);
+        ASSERT_TRUE(rig.link.Exchange(request, ReplyDriven()).ok());
+        rig.port.queueChunks(c.chunks);
+        const size_t before = rig.clock.waits.size();
+        const ExchangeResult r = rig.link.Exchange(request, ReplyDriven());
+        EXPECT_EQ(r.status, expected.status);
+        EXPECT_EQ(r.exception, expected.exception);
+        EXPECT_EQ(int(r.elapsedMs) - int(expected.elapsedMs), c.lateMs);
+        EXPECT_EQ(int(fresh.clock.waits.size()) - int(rig.clock.waits.size() - before), c.wakesSpared);
         if (r.ok()) {
             EXPECT_EQ(r.reg(40), 41);
         }
