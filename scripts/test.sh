@@ -17,13 +17,18 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:fast_unwind_
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp}
 
-cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRD_SANITIZE=ON -DRD_BENCH=ON >/dev/null
+# -g1 keeps the line tables, all a sanitizer's report needs to name file and line,
+# and leaves out the full debug information, which cost about a fifth of the build.
+debug_flags="-O2 -g1 -DNDEBUG"
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$debug_flags" \
+  -DRD_SANITIZE=ON -DRD_BENCH=ON >/dev/null
 # Everything the configure found must come from the packages deps.sh installs.
 bash scripts/check-deps.sh build-test
 cmake --build build-test -j"$jobs"
 
 if command -v clang++ >/dev/null 2>&1 && [ -d tests/fuzz ]; then
-  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRD_FUZZ=ON >/dev/null
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$debug_flags" -DRD_FUZZ=ON >/dev/null
   cmake --build build-fuzz -j"$jobs" --target fuzzers
   bash scripts/fuzz.sh "${FUZZ_SECONDS:-20}" build-fuzz
 else

@@ -64,6 +64,13 @@ void SimProcess::start(const std::string &program, const std::vector<std::string
     m_logPath = m_folder + "/sim.log";
     std::vector<std::string> all = {program, "--log", m_logPath};
     all.insert(all.end(), args.begin(), args.end());
+    // Everything the child needs is prepared here: the test process may have other
+    // threads, and a child that allocated after fork() could wait for ever on a
+    // lock one of them held at the fork.
+    std::vector<char *> argv;
+    for (std::string &a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
     int out[2];
     if (pipe(out) != 0)
         return;
@@ -81,10 +88,6 @@ void SimProcess::start(const std::string &program, const std::vector<std::string
         }
         close(out[0]);
         close(out[1]);
-        std::vector<char *> argv;
-        for (std::string &a : all)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
         execv(argv[0], argv.data());
         _exit(127);
     }
@@ -94,9 +97,10 @@ void SimProcess::start(const std::string &program, const std::vector<std::string
         return;
     }
     m_stdout = out[0];
-    // The first line is the device path.
+    // The first line is the device path. It comes within milliseconds; the long
+    // limit is for a machine busy with other tests, and costs nothing otherwise.
     std::string line;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
         pollfd p{m_stdout, POLLIN, 0};
         if (poll(&p, 1, 100) <= 0)
