@@ -820,4 +820,28 @@ TEST_F(MeterWindow, ReadOnlyBoxesTakeTheDialogColourWritableOnesStayWhite)
     EXPECT_EQ(rendered(p.pulseWidth), shade);
 }
 
+TEST_F(MeterWindow, ANewReadingRepaintsItsBoxesNotTheGroupBehindThem)
+{
+    Open();
+    dlg->show();
+    QCoreApplication::processEvents();
+    struct PaintCount : QObject {
+        int count = 0;
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            count += event->type() == QEvent::Paint;
+            return false;
+        }
+    } boxPaints, groupPaints;
+    QLineEdit *const box = dlg->panel().grid[0][0];
+    QWidget *const group = box->parentWidget();
+    ASSERT_TRUE(group->inherits("QGroupBox"));
+    box->installEventFilter(&boxPaints);
+    group->installEventFilter(&groupPaints);
+    box->setText(QStringLiteral("231.5"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(boxPaints.count, 1);
+    EXPECT_EQ(groupPaints.count, 0);
+}
+
 } // namespace
