@@ -15,22 +15,10 @@ meters=${3:-10}
 baud=${4:-9600}
 . "$(dirname "$0")/common.sh"
 
-port=$((30000 + RANDOM % 20000))
-printf 'listener %s 127.0.0.1\nallow_anonymous true\n' "$port" >"$work/mosquitto.conf"
-mosquitto -c "$work/mosquitto.conf" >"$work/mosquitto.log" 2>&1 &
+start_broker "$work"
+mosquitto_sub -h 127.0.0.1 -p "$broker" -t 'rd5800/+/state' -F '%U|%p' >"$work/states.txt" 2>/dev/null &
 pids+=($!)
-
-addresses=$(seq -s, 1 "$meters")
-start_sim "$build" "$work" --addresses "$addresses" --baud "$baud"
-
-mosquitto_sub -h 127.0.0.1 -p "$port" -t 'rd5800/+/state' -F '%U|%p' >"$work/states.txt" 2>/dev/null &
-pids+=($!)
-
-args=(--adapter "$device" --baud "$baud" --mqtt "127.0.0.1:$port" --record-dir "$work/csv")
-for a in $(seq 1 "$meters"); do args+=(--meter "m$a=$a"); done
-"$build/bin/rd5800d" "${args[@]}" 2>"$work/service.log" &
-service=$!
-pids+=("$service")
+start_service "$build" "$work" "$meters" "$baud"
 
 ticks=$(getconf CLK_TCK)
 cpu() { awk '{print $14 + $15}' "/proc/$service/stat"; }

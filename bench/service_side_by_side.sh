@@ -17,19 +17,11 @@ baud=${5:-9600}
 # Starts one rig in $work/TAG; the service's pid goes to $work/TAG/pid.
 rig() {
   local tag=$1 build=$2 folder="$work/$1"
-  local port=$((30000 + RANDOM % 20000))
-  start_sim "$build" "$folder" --addresses "$(seq -s, 1 "$meters")" --baud "$baud"
-  printf 'listener %s 127.0.0.1\nallow_anonymous true\n' "$port" >"$folder/mosquitto.conf"
-  mosquitto -c "$folder/mosquitto.conf" >"$folder/mosquitto.log" 2>&1 &
+  start_broker "$folder"
+  mosquitto_sub -h 127.0.0.1 -p "$broker" -t 'rd5800/+/state' >/dev/null 2>&1 &
   pids+=($!)
-  sleep 0.5
-  mosquitto_sub -h 127.0.0.1 -p "$port" -t 'rd5800/+/state' >/dev/null 2>&1 &
-  pids+=($!)
-  local args=(--adapter "$device" --baud "$baud" --mqtt "127.0.0.1:$port" --record-dir "$folder/csv")
-  for m in $(seq 1 "$meters"); do args+=(--meter "m$m=$m"); done
-  "$build/bin/rd5800d" "${args[@]}" 2>"$folder/service.log" &
-  pids+=($!)
-  echo $! >"$folder/pid"
+  start_service "$build" "$folder" "$meters" "$baud"
+  echo "$service" >"$folder/pid"
 }
 rig A "$a"
 rig B "$b"

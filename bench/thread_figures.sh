@@ -14,28 +14,22 @@ seconds=${3:-30}
 
 case "$what" in
 service)
-  meters=10
-  port=$((30000 + RANDOM % 20000))
-  printf 'listener %s 127.0.0.1\nallow_anonymous true\n' "$port" >"$work/mosquitto.conf"
-  mosquitto -c "$work/mosquitto.conf" >"$work/mosquitto.log" 2>&1 &
-  pids+=($!)
-  start_sim "$build" "$work" ${SIM_OPTIONS:-} --addresses "$(seq -s, 1 $meters)" --baud 9600
-  args=(--adapter "$device" --baud 9600 --mqtt "127.0.0.1:$port" --record-dir "$work/csv")
-  for a in $(seq 1 "$meters"); do args+=(--meter "m$a=$a"); done
-  "$build/bin/rd5800d" "${args[@]}" 2>"$work/service.log" &
+  start_broker "$work"
+  start_service "$build" "$work" 10 9600 ${SIM_OPTIONS:-}
+  process=$service
   ;;
 window)
   start_sim "$build" "$work" ${SIM_OPTIONS:-} --baud 9600
   HOME="$work" XDG_CONFIG_HOME="$work" QT_QPA_PLATFORM=offscreen \
     "$build/bin/RD5800" --port "$device" --baud 9600 --address 1 --run >"$work/window.log" 2>&1 &
+  process=$!
+  pids+=("$process")
   ;;
 *)
   echo "thread_figures.sh: say service or window" >&2
   exit 2
   ;;
 esac
-process=$!
-pids+=("$process")
 sleep 10                                  # start-up is not counted
 
 # thread id, name, nanoseconds on a core, voluntary switches (each one a sleep)
