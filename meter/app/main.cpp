@@ -2,6 +2,7 @@
 #include "meter/app/MeterApp.h"
 #include "meter/app/MeterOptions.h"
 #include "common/i18n/Language.h"
+#include "common/widgets/CaretRest.h"
 #include "common/widgets/Prompter.h"
 #include "meter/mainwnd/MeterDlg.h"
 #include "meter/recording/CsvRecorder.h"
@@ -43,6 +44,7 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RD5800"));
+    const rdwidgets::CaretRest caretRest;
     // Before any text is made: every window and message takes this language.
     const rdi18n::Language language = rdi18n::ChosenLanguage(options.language);
     rdi18n::InstallLanguage(language);

@@ -3,6 +3,7 @@
 #include "HarmonicChart.h"
 #include "Lamp.h"
 #include "common/widgets/AccessibleNames.h"
+#include "common/widgets/FrameCache.h"
 #include "common/widgets/ReadOnlyShade.h"
 #include "common/widgets/ValueLabel.h"
 #include "meter/acquisition/Harmonics.h"
@@ -250,4 +251,6 @@ void MeterPanel::Build(QWidget *w)
     // Read-only boxes in the dialog colour, writable ones white; the pulse width
     // follows "修改" and "写入".
     rdwidgets::ShadeReadOnlyBoxes(w);
+    // About thirty boxes change at every reading: their frames come from a cache.
+    rdwidgets::CacheLineEditFrames(w);
 }

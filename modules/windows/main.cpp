@@ -3,6 +3,7 @@
 
 #include "common/cmdline/ParserErrors.h"
 #include "common/i18n/Language.h"
+#include "common/widgets/CaretRest.h"
 #include "modules/options/NolvexOptions.h"
 #include "link/LineTime.h"
 
@@ -36,6 +37,7 @@ int main(int argc, char **argv)
         rdlink::SetDefaultNetworkMarginMs(*options.timeoutMs);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("nolvex"));
+    const rdwidgets::CaretRest caretRest;
     // Before any window: every window and message takes this language.
     rdi18n::InstallLanguage(rdi18n::ChosenLanguage(options.language));
     return rdmod::CModuleSetApp().Run();

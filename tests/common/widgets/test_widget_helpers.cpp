@@ -1,23 +1,36 @@
 // The control helpers as a screen reader meets them: names from labels and texts,
-// values readable, radio choices stored however they were made, read-only shade.
+// values readable, radio choices stored however they were made, read-only shade;
+// the caret that rests and the frames drawn from a cache, as a user sees them.
 #include "common/widgets/AccessibleNames.h"
+#include "common/widgets/CaretRest.h"
+#include "common/widgets/FrameCache.h"
 #include "common/widgets/RadioChoice.h"
 #include "common/widgets/ReadOnlyShade.h"
 #include "common/widgets/ValueLabel.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QApplication>
 #include <QComboBox>
+#include <QImage>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleHints>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <map>
+#include <string>
 
 namespace {
 
@@ -165,6 +178,112 @@ TEST(ReadOnlyShade, FollowsTheReadOnlyStateOfEveryBox)
     edit->setReadOnly(true);
     EXPECT_EQ(edit->palette().color(QPalette::Base), shade);
     EXPECT_EQ(edit->palette().color(QPalette::Text), QColor(Qt::black));
+}
+
+// The caret stops blinking as a desktop's does, and blinks again at the next key,
+// click or change of focus; what is not input leaves it still. Gone, it leaves the
+// desktop's blink as it found it.
+TEST(CaretRest, BlinksAgainAtInputOnly)
+{
+    QStyleHints *hints = QGuiApplication::styleHints();
+    const int desktop = hints->cursorFlashTime();
+    ASSERT_GT(desktop, 0);
+    QWidget window;
+    auto *box = new QLineEdit(&window);
+    auto *other = new QLineEdit(&window);
+    other->move(0, 40);
+    window.show();
+    const std::pair<const char *, std::function<void()>> inputs[] = {
+        {"key", [&] { QTest::keyClick(box, Qt::Key_A); }},
+        {"click", [&] { QTest::mouseClick(box, Qt::LeftButton); }},
+        {"focus", [&] {
+             QFocusEvent in(QEvent::FocusIn, Qt::TabFocusReason);
+             QCoreApplication::sendEvent(other, &in);
+         }},
+    };
+    const std::pair<const char *, std::function<void()>> others[] = {
+        {"repaint", [&] { box->repaint(); }},
+        {"text set by the program", [&] { box->setText(QStringLiteral("230.15 V")); }},
+        {"mouse moving over", [&] {
+             QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
+                              Qt::NoModifier);
+             QCoreApplication::sendEvent(box, &move);
+         }},
+    };
+    {
+        rdwidgets::CaretRest caret(nullptr, std::chrono::hours(1));
+        for (const auto &[what, send] : inputs) {
+            caret.rest();
+            ASSERT_EQ(hints->cursorFlashTime(), 0) << what;
+            send();
+            EXPECT_EQ(hints->cursorFlashTime(), desktop) << what;
+            EXPECT_FALSE(caret.resting()) << what;
+        }
+        for (const auto &[what, send] : others) {
+            caret.rest();
+            send();
+            EXPECT_EQ(hints->cursorFlashTime(), 0) << what;
+        }
+    }
+    EXPECT_EQ(hints->cursorFlashTime(), desktop);
+}
+
+// A frame from the cache is the style's own drawing in every look a box takes
+// (read-only shade, writable, focused, disabled) and in none it had before: a
+// box drawn by the style beside one drawn from the cache, in the same state.
+TEST(FrameCache, FramesAreTheStylesOwnInEveryState)
+{
+    ASSERT_EQ(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
+    QWidget window;
+    window.resize(300, 100);
+    auto *drawn = new QLineEdit(&window);
+    drawn->setGeometry(10, 10, 110, 22);
+    auto *holder = new QWidget(&window);
+    holder->setGeometry(150, 10, 130, 40);
+    auto *cached = new QLineEdit(holder);
+    cached->setGeometry(0, 0, 110, 22);
+    auto *button = new QPushButton(QStringLiteral("确定"), &window);
+    button->move(10, 60);
+    rdwidgets::ShadeReadOnlyBoxes(&window);
+    rdwidgets::CacheLineEditFrames(holder);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    button->setFocus();
+
+    // The largest difference of a colour channel between the two boxes' pixels.
+    const auto apart = [](const QImage &a, const QImage &b) {
+        int most = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                most = std::max({most, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                 std::abs(qBlue(p) - qBlue(q))});
+            }
+        return most;
+    };
+    const std::pair<const char *, std::function<void(QLineEdit *)>> states[] = {
+        {"writable", [](QLineEdit *b) { b->setReadOnly(false); }},
+        {"focused", [](QLineEdit *b) { b->setFocus(); }},
+        {"read-only", [button](QLineEdit *b) { button->setFocus(); b->setReadOnly(true); }},
+        {"disabled", [](QLineEdit *b) { b->setEnabled(false); }},
+        {"enabled and focused again", [](QLineEdit *b) { b->setEnabled(true); b->setReadOnly(false); b->setFocus(); }},
+        {"unfocused again", [button](QLineEdit *) { button->setFocus(); }},
+    };
+    std::map<std::string, QImage> seen;
+    for (const auto &[what, apply] : states) {
+        apply(drawn);
+        const QImage expected = drawn->grab().toImage();
+        apply(cached);
+        const QImage got = cached->grab().toImage();
+        ASSERT_EQ(got.size(), expected.size()) << what;
+        // Antialiased edges composed in two steps: within 2 levels in 255.
+        EXPECT_LE(apart(got, expected), 2) << what;
+        seen[what] = got;
+    }
+    // The focus outline is there and goes again: the cache kept the two apart.
+    EXPECT_GT(apart(seen["focused"], seen["writable"]), 2);
+    EXPECT_LE(apart(seen["unfocused again"], seen["writable"]), 2);
 }
 
 } // namespace
