@@ -549,13 +549,19 @@ void CMeterDlg::adopt(const MeterState &state, const QString &trace, bool portOp
 {
     m_shown = state;
     m_portOpen = portOpen;
-    m_panel.sentTrace->setText(trace);
+    // Both are the same from one tick to the next as a rule: set only on a
+    // change, as a line edit lays its text out again and a tooltip is announced.
+    if (m_panel.sentTrace->text() != trace)
+        m_panel.sentTrace->setText(trace);
     // The poll takes a newly typed address only after a good reply from the one it
     // polls: say which one that is, where the mouse and a screen reader find it
     // (a tooltip is the success rate's accessible description).
-    m_panel.successRate->setToolTip(
-        QCoreApplication::translate("MeterDlg", "正在轮询子机地址 %1。新输入的地址在收到应答后生效；仪表不应答时请先按“停止”，再按“运行”。")
-            .arg(state.slaveAddress));
+    if (m_tooltipAddress != state.slaveAddress) {
+        m_tooltipAddress = state.slaveAddress;
+        m_panel.successRate->setToolTip(
+            QCoreApplication::translate("MeterDlg", "正在轮询子机地址 %1。新输入的地址在收到应答后生效；仪表不应答时请先按“停止”，再按“运行”。")
+                .arg(state.slaveAddress));
+    }
 }
 
 void CMeterDlg::setBusy(bool busy)

@@ -174,6 +174,7 @@ private:
     QTimer m_searchTimer;
 
     MeterState m_shown;           // the state as the last job handed it back
+    int m_tooltipAddress = -1;   // the address the success rate's tooltip names
     int m_pollPeriodMs = 800;     // chosen once from the start-up baud rate
     bool m_running = false;
     bool m_portOpen = false;      // as the last job saw it
