@@ -7,6 +7,9 @@
 #   start_service BUILD_DIR FOLDER METERS BAUD [rd5800-sim options...]
 # starts rd5800-sim with meters 1..METERS and rd5800d polling all of them,
 # publishing to $broker and recording in FOLDER/csv; sets $service to its pid.
+#   start_window BUILD_DIR FOLDER BAUD [RD5800 options...]
+# starts RD5800 offscreen, polling address 1 on $device (start_sim first), with
+# its settings in FOLDER; sets $window to its pid.
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -45,4 +48,13 @@ start_service() {
   "$build/bin/rd5800d" "${args[@]}" 2>"$folder/service.log" &
   service=$!
   pids+=("$service")
+}
+
+start_window() {
+  local build=$1 folder=$2 baud=$3
+  shift 3
+  HOME="$folder" XDG_CONFIG_HOME="$folder" QT_QPA_PLATFORM=offscreen \
+    "$build/bin/RD5800" --port "$device" --baud "$baud" --address 1 --run "$@" >"$folder/window.log" 2>&1 &
+  window=$!
+  pids+=("$window")
 }

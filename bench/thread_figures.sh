@@ -20,10 +20,8 @@ service)
   ;;
 window)
   start_sim "$build" "$work" ${SIM_OPTIONS:-} --baud 9600
-  HOME="$work" XDG_CONFIG_HOME="$work" QT_QPA_PLATFORM=offscreen \
-    "$build/bin/RD5800" --port "$device" --baud 9600 --address 1 --run >"$work/window.log" 2>&1 &
-  process=$!
-  pids+=("$process")
+  start_window "$build" "$work" 9600
+  process=$window
   ;;
 *)
   echo "thread_figures.sh: say service or window" >&2

@@ -15,10 +15,7 @@ shift $(( $# < 3 ? $# : 3 ))
 
 start_sim "$build" "$work" ${SIM_OPTIONS:-} --baud "$baud"
 
-HOME="$work" XDG_CONFIG_HOME="$work" QT_QPA_PLATFORM=offscreen \
-  "$build/bin/RD5800" --port "$device" --baud "$baud" --address 1 --run "$@" >"$work/window.log" 2>&1 &
-window=$!
-pids+=("$window")
+start_window "$build" "$work" "$baud" "$@"
 
 ticks=$(getconf CLK_TCK)
 cpu() { awk '{print $14 + $15}' "/proc/$window/stat"; }
