@@ -19,12 +19,11 @@ packages=(
   xvfb xauth
   # rd5800d: MQTT client, HTTP server; the broker and promtool for its tests;
   # systemd-analyze (package systemd) scores the unit's hardening.
-  libpaho-mqtt-dev libmicrohttpd-dev mosquitto mosquitto-clients prometheus systemd
+  libmosquitto-dev libmicrohttpd-dev mosquitto mosquitto-clients prometheus systemd
   # rd5800d's InfluxDB writer: zlib for the gzip bodies; InfluxDB 1.x for its tests.
   zlib1g-dev influxdb
-  # The SSL variant of the MQTT client names OpenSSL in its CMake files; openssl
-  # makes the certificates of the TLS test.
-  libssl-dev openssl
+  # openssl makes the certificates of the TLS tests.
+  openssl
 )
 # clang builds the fuzz targets; the tests run without it when it is missing.
 optional=(clang libclang-rt-dev)

@@ -1,19 +1,18 @@
-// The connection to the MQTT broker through Paho's asynchronous C client: its
-// network work runs on the library's own threads, so connecting, publishing and
-// a lost broker never hold up the poll. MQTT 3.1.1 only (every broker in use
-// speaks it), so that a broker that does not answer is reported after one
-// connect timeout (5 s; the library checks it every 3 s, so 5 to 8 s) instead
-// of two, one per protocol version. The
-// service's status topic is "online" while connected and "offline" as the
-// connection's last will. A failed or lost connection is tried again as
-// MqttRetry says; connected() then asks for the retained topics anew.
+// The connection to the MQTT broker, through libmosquitto without its threads:
+// the client's socket is watched by the main thread's event loop, a state
+// message goes out in the publish call itself, and its PUBACK is read when the
+// socket says so. The poll runs on its own worker, so a slow or lost broker
+// never holds it up.
 //
-// The library's callbacks never hold a pointer to the link: they carry a
-// number that a process-wide table maps to the live link under a mutex, and
-// the destructor takes the link out of the table before it destroys the
-// client, so a callback that comes late finds nothing and does nothing.
+// MQTT 3.1.1 only (every broker in use speaks it). An attempt has
+// connectTimeoutSeconds from its start (the host name looked up beforehand,
+// off the main thread) to the broker's CONNACK. The service's status topic is
+// "online" while connected and "offline" as the connection's last will. A
+// failed or lost connection is tried again as MqttRetry says, with a new
+// client; connected() then asks for the retained topics anew.
 #pragma once
 
+#include "service/MqttReason.h"
 #include "service/MqttRetry.h"
 
 #include <QByteArray>
@@ -22,7 +21,11 @@
 #include <QStringList>
 #include <QTimer>
 
-#include <atomic>
+#include <memory>
+
+class QSocketNotifier;
+struct mosquitto;
+struct mosquitto_message;
 
 namespace rdsvc {
 
@@ -49,18 +52,17 @@ public:
     ~MqttLink() override;
 
     void start();
-    // Queues a message at the settings' QoS; dropped while not connected (the
+    // Sends a message at the settings' QoS; dropped while not connected (the
     // caller republishes what matters on connected()).
     void publish(const QString &topic, const QByteArray &payload, bool retained = true);
     // Subscribed at every connection from now on (at once when connected).
     void subscribe(const QString &filter);
     void unsubscribe(const QString &filter);
     // Publishes the status "offline" and disconnects, waiting at most about two
-    // seconds for the broker to take what was queued. A connect in flight is
-    // waited for (at most its timeout and 4 s) so that the client is not
-    // destroyed under it.
+    // seconds for the broker to acknowledge it (and so everything sent before
+    // it). An attempt still connecting is dropped.
     void stop();
-    bool isConnected() const { return m_connected.load(); }
+    bool isConnected() const { return m_phase == Phase::Up; }
 
 signals:
     void connected();
@@ -68,32 +70,49 @@ signals:
     void message(const QString &topic, const QByteArray &payload);
 
 private:
-    void connectNow();
-    void failed(const QString &reason);   // on the main thread
-    void succeeded();                     // on the main thread
+    enum class Phase { Idle, Resolving, Connecting, Up };
 
-    // The library's callbacks (on its threads), defined beside the library's header.
-    struct Callbacks;
-    friend struct Callbacks;
+    void connectNow();
+    void attempt(const QString &target);
+    bool configureTls(QString *why);
+    void onActivity(bool readable, bool writable);
+    void settle();                        // after every call into the library
+    void watchWrites();
+    void dropClient();
+    void failed(const QString &reason);
+    void succeeded(int generation);
+
+    // The library's callbacks: they only record what happened; settle() acts on it.
+    static void OnConnect(mosquitto *, void *self, int rc);
+    static void OnDisconnect(mosquitto *, void *self, int rc);
+    static void OnPublish(mosquitto *, void *self, int mid);
+    static void OnMessage(mosquitto *, void *self, const mosquitto_message *message);
+    static void OnLog(mosquitto *, void *self, int level, const char *text);
 
     MqttSettings m_settings;
-    quintptr m_token = 0;            // this link's number in the table of live links
-    void *m_client = nullptr;
     QByteArray m_statusTopic;
-    QByteArray m_user;
-    QByteArray m_password;
-    QByteArray m_caFile, m_certFile, m_keyFile;
     QStringList m_filters;
+    mosquitto *m_client = nullptr;
+    std::unique_ptr<QSocketNotifier> m_readable;
+    std::unique_ptr<QSocketNotifier> m_writable;
     QTimer m_retryTimer;
+    QTimer m_deadline;    // the attempt's connect timeout
+    QTimer m_handshake;   // moves the TCP connect and the TLS handshake on while they are pending
+    QTimer m_keepAlive;   // PINGREQ when nothing else went out, and the check of its answer
     rdlink::SteadyClock m_clock;
     MqttRetry m_retry{m_clock};
+    Phase m_phase = Phase::Idle;
     bool m_stopped = false;
-    bool m_connecting = false;
-    std::atomic<bool> m_connected{false};
-    std::atomic<bool> m_inFlight{false};       // a connect was sent and its outcome has not come
-    std::atomic<bool> m_libraryUp{false};      // the library reported the connection up, not yet down
-    std::atomic<bool> m_disconnected{false};   // stop()'s disconnect is done
-    QString m_tlsError;                        // the TLS layer's last words (under the table's mutex)
+    int m_lookup = -1;           // the host lookup in flight
+    int m_generation = 0;        // one per client: a queued success of an older one is ignored
+    // What the callbacks recorded during a call into the library.
+    bool m_connack = false;
+    int m_connackCode = 0;
+    bool m_ended = false;
+    int m_endCode = 0;
+    int m_endErrno = 0;
+    int m_lastAcked = -1;
+    QString m_tlsText;           // the TLS layer's errors during this attempt
 };
 
 } // namespace rdsvc

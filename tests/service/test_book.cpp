@@ -112,27 +112,33 @@ TEST(MqttRetry, DoublesUpToAMinuteAndStartsAgainAfterAConnectionThatHeld)
     EXPECT_EQ(retry.failed(), 1);
 }
 
-TEST(MqttReason, OwnWordsFirstTheLibrarysInParentheses)
+TEST(MqttReason, OwnWordsFirstTheOriginalInParentheses)
 {
+    using rdsvc::MqttFailure;
     const struct {
+        MqttFailure kind;
         int code;
-        const char *library;
-        const char *tls;
+        const char *original;
         const char *expected;
     } cases[] = {
-        {4, "", "", "用户名或密码错误"},
-        {5, "", "", "未获授权 (用户或客户端标识无权连接)"},
-        {-1, "TCP/TLS connect failure", "", "无法建立连接 (服务器未运行, 地址或端口有误, 或被防火墙拦截) (TCP/TLS connect failure)"},
-        {-1, "TCP connect timeout", "", "连接超时 (TCP connect timeout)"},
-        {-1, "TCP/TLS connect failure", "certificate verify failed",
+        {MqttFailure::Refused, 4, "", "用户名或密码错误"},
+        {MqttFailure::Refused, 5, "", "未获授权 (用户或客户端标识无权连接)"},
+        {MqttFailure::Refused, 9, "", "错误 9"},
+        {MqttFailure::Unreachable, 14, "Connection refused", "无法建立连接 (服务器未运行, 地址或端口有误, 或被防火墙拦截) (Connection refused)"},
+        {MqttFailure::Timeout, 0, "", "连接超时"},
+        {MqttFailure::Tls, 8, "certificate verify failed",
          "TLS 握手失败: 服务器证书未通过验证, 请检查 mqtt-cafile 和服务器地址 (certificate verify failed)"},
-        {-1, "", "", "错误 -1"},
+        {MqttFailure::Tls, 8, "host name verification failed.; certificate verify failed",
+         "TLS 握手失败: 服务器证书未通过验证, 请检查 mqtt-cafile 和服务器地址 (host name verification failed.; certificate verify failed)"},
+        {MqttFailure::Tls, 0, "/etc/ca.pem: No such file or directory", "TLS 握手失败 (/etc/ca.pem: No such file or directory)"},
+        {MqttFailure::Other, 7, "The connection was lost.", "连接失败 (The connection was lost.)"},
+        {MqttFailure::Other, -1, "", "错误 -1"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(MqttFailureText(c.code, QString::fromUtf8(c.library), QString::fromUtf8(c.tls)), QString::fromUtf8(c.expected))
-            << c.code << ' ' << c.library;
+        EXPECT_EQ(MqttFailureText(c.kind, c.code, QString::fromUtf8(c.original)), QString::fromUtf8(c.expected))
+            << c.code << ' ' << c.original;
     EXPECT_EQ(MqttLostText(QString()), QString::fromUtf8("连接中断"));
-    EXPECT_EQ(MqttLostText(QStringLiteral("socket error")), QString::fromUtf8("连接中断 (socket error)"));
+    EXPECT_EQ(MqttLostText(QStringLiteral("The connection was lost.")), QString::fromUtf8("连接中断 (The connection was lost.)"));
 }
 
 TEST(Metrics, EnergiesInJoulesWithTheirDirectionAndOneHeaderPerFamily)
