@@ -112,11 +112,13 @@ void MqttLink::connectNow()
     if (m_stopped || m_phase != Phase::Idle)
         return;
     if (!QHostAddress(m_settings.host).isNull()) {
-        attempt(m_settings.host);
+        attempt();
         return;
     }
-    // The library would look the name up on this thread, which a dead name
-    // server holds for seconds: Qt looks it up on its own.
+    // The library looks the name up on this thread, which a dead name server
+    // would hold for seconds: Qt looks it up first, on its own thread, so that
+    // such a server fails there. The library then asks again (answered at once
+    // by a server that just answered) and tries each address it gets.
     m_phase = Phase::Resolving;
     m_lookup = QHostInfo::lookupHost(m_settings.host, this, [this](const QHostInfo &info) {
         m_lookup = -1;
@@ -127,13 +129,11 @@ void MqttLink::connectNow()
             failed(MqttFailureText(MqttFailure::Unreachable, 0, info.errorString()));
             return;
         }
-        // Over TLS the certificate is checked against the name; without TLS
-        // the address found saves the library a second lookup.
-        attempt(m_settings.tls ? m_settings.host : info.addresses().constFirst().toString());
+        attempt();
     });
 }
 
-void MqttLink::attempt(const QString &target)
+void MqttLink::attempt()
 {
     ++m_generation;
     m_tlsText.clear();
@@ -162,7 +162,7 @@ void MqttLink::attempt(const QString &target)
         failed(MqttFailureText(MqttFailure::Tls, 0, why));
         return;
     }
-    const int rc = mosquitto_connect_async(m_client, target.toUtf8().constData(), m_settings.port, kKeepAliveSeconds);
+    const int rc = mosquitto_connect_async(m_client, m_settings.host.toUtf8().constData(), m_settings.port, kKeepAliveSeconds);
     const int error = errno;
     if (rc != MOSQ_ERR_SUCCESS || mosquitto_socket(m_client) < 0) {
         const MqttFailure kind = rc == MOSQ_ERR_SUCCESS ? MqttFailure::Unreachable : KindOf(rc);
@@ -242,14 +242,15 @@ void MqttLink::settle()
         m_endCode = MOSQ_ERR_CONN_LOST;
         m_endErrno = 0;
     }
+    // A refusal ends the connection in the same call; the refusal is the reason.
+    if (m_connack && m_connackCode != 0) {
+        const QString reason = MqttFailureText(MqttFailure::Refused, m_connackCode);
+        dropClient();
+        failed(reason);
+        return;
+    }
     if (m_connack && !m_ended) {
         m_connack = false;
-        if (m_connackCode != 0) {
-            const QString reason = MqttFailureText(MqttFailure::Refused, m_connackCode);
-            dropClient();
-            failed(reason);
-            return;
-        }
         m_phase = Phase::Up;
         m_deadline.stop();
         m_handshake.stop();

@@ -73,7 +73,7 @@ private:
     enum class Phase { Idle, Resolving, Connecting, Up };
 
     void connectNow();
-    void attempt(const QString &target);
+    void attempt();
     bool configureTls(QString *why);
     void onActivity(bool readable, bool writable);
     void settle();                        // after every call into the library

@@ -139,3 +139,31 @@ TEST(MqttLink, PublishesAndReceivesThroughABrokerReachedByName)
     EXPECT_FALSE(link.isConnected());
     EXPECT_EQ(Seen(sub, "t/status", 5000, 2), "offline");
 }
+
+// A broker that refuses the user: the refusal in the service's words, not the
+// connection that ended with it.
+TEST(MqttLink, ABrokersRefusalIsSaidInItsOwnWords)
+{
+    if (QStandardPaths::findExecutable("mosquitto_passwd").isEmpty())
+        GTEST_SKIP() << "mosquitto not installed";
+    QTemporaryDir dir;
+    const QString passwords = dir.filePath("passwords");
+    ASSERT_EQ(svctest::Run("mosquitto_passwd", {"-c", "-b", passwords, "u", "right"}, nullptr, nullptr, 10000), 0);
+    // Started as root, mosquitto reads the file as its own user.
+    QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ReadOther | QFile::ExeOther);
+    QFile::setPermissions(passwords, QFile::permissions(passwords) | QFile::ReadOther);
+    const quint16 port = svctest::FreePort();
+    svctest::Broker broker(port, dir.path(), "password_file " + passwords);
+    ASSERT_TRUE(broker.started());
+    MqttSettings s = Silent(port);
+    s.user = QStringLiteral("u");
+    s.password = QStringLiteral("wrong");
+    MqttLink link(s);
+    QSignalSpy down(&link, &MqttLink::disconnected);
+    link.start();
+    ASSERT_TRUE(down.wait(10000));
+    const QString reason = down.first().at(0).toString();
+    EXPECT_TRUE(reason == QString::fromUtf8("用户名或密码错误") || reason == QString::fromUtf8("未获授权 (用户或客户端标识无权连接)"))
+        << reason.toStdString();
+    link.stop();
+}
