@@ -1,5 +1,7 @@
 #include "MqttLink.h"
 
+#include "MqttReason.h"
+
 #include <mosquitto.h>
 
 #include <QElapsedTimer>

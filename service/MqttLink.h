@@ -12,7 +12,6 @@
 // client; connected() then asks for the retained topics anew.
 #pragma once
 
-#include "service/MqttReason.h"
 #include "service/MqttRetry.h"
 
 #include <QByteArray>

@@ -1,7 +1,8 @@
 // MqttLink against real sockets on loopback: a listener that accepts and never
 // answers CONNECT (stopping and destroying the link while the connect hangs,
 // many times in a row, ends cleanly and reports nothing after the stop), a port
-// nobody listens on, and a mosquitto reached by its name.
+// nobody listens on, a mosquitto reached by its name and one that refuses the
+// user.
 #include "ServiceRig.h"
 #include "service/MqttLink.h"
 
