@@ -1,7 +1,5 @@
 #include "MqttLink.h"
 
-#include "MqttReason.h"
-
 #include <mosquitto.h>
 
 #include <QElapsedTimer>
@@ -167,10 +165,9 @@ void MqttLink::attempt()
     const int rc = mosquitto_connect_async(m_client, m_settings.host.toUtf8().constData(), m_settings.port, kKeepAliveSeconds);
     const int error = errno;
     if (rc != MOSQ_ERR_SUCCESS || mosquitto_socket(m_client) < 0) {
-        const MqttFailure kind = rc == MOSQ_ERR_SUCCESS ? MqttFailure::Unreachable : KindOf(rc);
-        const QString text = kind == MqttFailure::Tls && !m_tlsText.isEmpty() ? m_tlsText : LibraryText(rc, error);
+        const QString reason = failureText(rc == MOSQ_ERR_SUCCESS ? MqttFailure::Unreachable : KindOf(rc), rc, error);
         dropClient();
-        failed(MqttFailureText(kind, rc, text));
+        failed(reason);
         return;
     }
     m_phase = Phase::Connecting;
@@ -183,6 +180,13 @@ void MqttLink::attempt()
     m_deadline.start(m_settings.connectTimeoutSeconds * 1000);
     m_handshake.start();
     onActivity(true, true);
+}
+
+QString MqttLink::failureText(MqttFailure kind, int rc, int error) const
+{
+    // What the TLS layer said is the better reason for a TLS failure.
+    const bool tls = kind == MqttFailure::Tls && !m_tlsText.isEmpty();
+    return MqttFailureText(kind, rc, tls ? m_tlsText : LibraryText(rc, error));
 }
 
 bool MqttLink::configureTls(QString *why)
@@ -270,9 +274,8 @@ void MqttLink::settle()
         if (m_phase == Phase::Up) {
             reason = MqttLostText(m_endCode == MOSQ_ERR_SUCCESS ? QString() : LibraryText(m_endCode, m_endErrno));
         } else {
-            const MqttFailure kind = m_settings.tls && !m_tlsText.isEmpty() ? MqttFailure::Tls : KindOf(m_endCode);
-            reason = MqttFailureText(kind, m_endCode,
-                                     kind == MqttFailure::Tls && !m_tlsText.isEmpty() ? m_tlsText : LibraryText(m_endCode, m_endErrno));
+            reason = failureText(m_settings.tls && !m_tlsText.isEmpty() ? MqttFailure::Tls : KindOf(m_endCode),
+                                 m_endCode, m_endErrno);
         }
         dropClient();
         failed(reason);

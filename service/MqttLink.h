@@ -12,6 +12,7 @@
 // client; connected() then asks for the retained topics anew.
 #pragma once
 
+#include "service/MqttReason.h"
 #include "service/MqttRetry.h"
 
 #include <QByteArray>
@@ -74,6 +75,7 @@ private:
     void connectNow();
     void attempt();
     bool configureTls(QString *why);
+    QString failureText(MqttFailure kind, int rc, int error) const;
     void onActivity(bool readable, bool writable);
     void settle();                        // after every call into the library
     void watchWrites();

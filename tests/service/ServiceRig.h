@@ -34,8 +34,8 @@ class Subscriber {
 public:
     Subscriber(quint16 port, const QStringList &topics);
     ~Subscriber();
-    // Waits (real time, up to timeoutMs) for a line beginning with `topic`+' ';
-    // returns its payload, or an empty array.
+    // Waits (real time, up to timeoutMs, running the caller's event loop) for a
+    // line beginning with `topic`+' '; returns its payload, or an empty array.
     QByteArray waitFor(const QString &topic, int timeoutMs, int occurrence = 1);
     QList<QByteArray> lines();
 

@@ -7,7 +7,6 @@
 #include "service/MqttLink.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -31,23 +30,6 @@ MqttSettings Silent(quint16 port)
     s.statusTopic = QStringLiteral("t/status");
     s.connectTimeoutSeconds = 1;
     return s;
-}
-
-// The subscriber's payload for `topic` (its `occurrence`-th), while the link
-// goes on working on this thread's event loop; empty after `ms`.
-QByteArray Seen(svctest::Subscriber &sub, const QString &topic, int ms, int occurrence = 1)
-{
-    QElapsedTimer t;
-    t.start();
-    do {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        const QByteArray head = topic.toUtf8() + ' ';
-        int seen = 0;
-        for (const QByteArray &line : sub.lines())
-            if (line.startsWith(head) && ++seen == occurrence)
-                return line.mid(head.size());
-    } while (t.elapsed() < ms);
-    return {};
 }
 
 } // namespace
@@ -123,12 +105,12 @@ TEST(MqttLink, PublishesAndReceivesThroughABrokerReachedByName)
     link.start();
     ASSERT_TRUE(up.wait(10000));
     EXPECT_TRUE(link.isConnected());
-    EXPECT_EQ(Seen(sub, "t/status", 5000), "online");
+    EXPECT_EQ(sub.waitFor("t/status", 5000), "online");
     // More than the library keeps unacknowledged at once (20): all of them arrive.
     for (int i = 0; i < 30; ++i)
         link.publish(QStringLiteral("t/n%1").arg(i), QByteArray::number(i), false);
-    EXPECT_EQ(Seen(sub, "t/n29", 5000), "29");
-    EXPECT_EQ(Seen(sub, "t/n0", 100), "0");
+    EXPECT_EQ(sub.waitFor("t/n29", 5000), "29");
+    EXPECT_EQ(sub.waitFor("t/n0", 100), "0");
 
     svctest::Run("mosquitto_pub", {"-h", "127.0.0.1", "-p", QString::number(port), "-t", "t/in", "-m", "hello"},
                  nullptr, nullptr, 5000);
@@ -138,7 +120,7 @@ TEST(MqttLink, PublishesAndReceivesThroughABrokerReachedByName)
 
     link.stop();
     EXPECT_FALSE(link.isConnected());
-    EXPECT_EQ(Seen(sub, "t/status", 5000, 2), "offline");
+    EXPECT_EQ(sub.waitFor("t/status", 5000, 2), "offline");
 }
 
 // A broker that refuses the user: the refusal in the service's words, not the
