@@ -222,7 +222,7 @@ ExchangeResult Link::ExchangeUntilReply(const Frame &request, const ExchangeOpti
 ExchangeResult Link::Exchange(const Frame &request, const ExchangeOptions &options)
 {
     if (options.discardFirst)
-        m_port.readAll();
+        m_port.discardInput();
     ExchangeRecord record;
     const bool observed = bool(m_observer);
     const bool wasOpen = m_port.isOpen();

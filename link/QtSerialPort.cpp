@@ -196,7 +196,16 @@ bool QtSerialPort::checkVanished()
 
 void QtSerialPort::discardInput()
 {
-    if (!isOpen() || !pullReceived())
+    if (!isOpen())
+        return;
+    // Before most requests there is nothing to drop: one look at the device says
+    // so, where reading would take two calls (an empty read, then the check that
+    // the line has not hung up). A hung-up device reports itself ready and goes
+    // the whole way, where the read finds it.
+    if (m_taken.isEmpty() && m_port->bytesAvailable() == 0
+        && WaitForDevice(m_port->handle(), 0) == DeviceState::Quiet)
+        return;
+    if (!pullReceived())
         return;
     m_port->clear(QSerialPort::Input);
     m_port->readAll();
@@ -266,7 +275,8 @@ QByteArray QtSerialPort::readAll()
     if (!isOpen() || !pullReceived())
         return {};
     QByteArray data = std::exchange(m_taken, QByteArray());
-    data += m_port->readAll();
+    if (m_port->bytesAvailable() > 0)
+        data += m_port->readAll();
     checkVanished();
     return data;
 }

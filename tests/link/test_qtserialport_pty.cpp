@@ -187,6 +187,20 @@ TEST_F(PtyPort, VanishedDeviceReadsClosedAndKeepsTheReason)
     EXPECT_FALSE(port.errorString().isEmpty());
 }
 
+// The discard before a request looks at the device before it reads: a pulled
+// adapter must still be found there, not first by the next write.
+TEST_F(PtyPort, VanishedDeviceIsFoundByTheDiscardBeforeARequest)
+{
+    QtSerialPort port;
+    ASSERT_TRUE(OpenPort(port, 7, LineSettings{}));
+    port.discardInput();
+    EXPECT_TRUE(port.isOpen());   // nothing waiting, nothing wrong
+    pty.closeAll();
+    port.discardInput();
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(port.errorString().isEmpty());
+}
+
 TEST(QtSerialPortOpen, FailuresAreReportedNotThrown)
 {
     qputenv("RD5800_COM8", "/nonexistent/ttyUSB9");
