@@ -1,5 +1,6 @@
 #include "PollCycle.h"
 
+#include "LocalNow.h"
 #include "Measurements.h"
 #include "RegisterValues.h"
 #include "Switching.h"
@@ -92,7 +93,7 @@ void PollCycle::StepMeasurements(rdlink::Link &link, const TickInput &input, Tic
     m_fundamentals = Fundamentals(m);
     out.measurements = FormatMeasurements(m);
     Reading reading;
-    reading.time = QDateTime::currentDateTime();
+    reading.time = LocalNow();
     reading.values = m;
     reading.counters = m_counters;
     reading.successRate = out.stats->rate.toDouble();

@@ -1,5 +1,6 @@
 #include "OverviewLine.h"
 
+#include "meter/acquisition/LocalNow.h"
 #include "meter/acquisition/RegisterValues.h"
 
 namespace rdov {
@@ -61,7 +62,7 @@ RefreshResult RefreshMeter(rdlink::Link &link, uint8_t address, const std::optio
             return out;
         }
         ++out.replies;
-        out.replyTime = QDateTime::currentDateTime();
+        out.replyTime = rdacq::LocalNow();
         info = rdacq::DecodeDeviceInfo(rdacq::Registers(read.result.data(), size_t(read.result.dataLength())));
         out.info = info;
     }
@@ -73,7 +74,7 @@ RefreshResult RefreshMeter(rdlink::Link &link, uint8_t address, const std::optio
         return out;
     }
     ++out.replies;
-    out.replyTime = QDateTime::currentDateTime();
+    out.replyTime = rdacq::LocalNow();
     out.status = MeterStatus::Ok;
     out.values = rdacq::DecodeMeasurements(rdacq::Registers(read.result.data(), size_t(read.result.dataLength())),
                                            info->ptRatio, info->ctRatio);

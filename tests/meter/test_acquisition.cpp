@@ -4,11 +4,14 @@
 #include "meter/acquisition/Formatting.h"
 #include "meter/acquisition/Harmonics.h"
 #include "meter/acquisition/LinkStats.h"
+#include "meter/acquisition/LocalNow.h"
 #include "meter/acquisition/Measurements.h"
 #include "meter/acquisition/RegisterValues.h"
 #include "meter/acquisition/Switching.h"
 
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <ctime>
 
 using namespace rdacq;
 using rdtest::DataBytes;
@@ -333,6 +336,30 @@ TEST(MeterLinkStats, RateCoversTheTicksBefore)
     EXPECT_EQ(eleventh.rate, QStringLiteral("54.55"));
     EXPECT_EQ(stats.attemptCount(), 12);
     EXPECT_EQ(stats.successCount(), 6);
+}
+
+// A reading's time is the instant and the local offset Qt's local time gives,
+// also after the zone changes while the program runs (a service runs for months).
+// POSIX zone rules, so no zone files are needed: whole and half hours, both signs,
+// and a zone in summer time in December.
+TEST(MeterReadingTime, FollowsTheZoneAsQtsLocalTimeDoes)
+{
+    const QByteArray saved = qgetenv("TZ");
+    const bool hadZone = qEnvironmentVariableIsSet("TZ");
+    for (const char *zone : {"UTC0", "CET-1CEST,M3.5.0,M10.5.0/3", "<-0330>3:30", "IST-5:30",
+                             "AEST-10AEDT,M10.1.0,M4.1.0/3", "UTC0"}) {
+        qputenv("TZ", zone);
+        tzset();
+        const QDateTime reading = LocalNow();
+        const QDateTime qt = QDateTime::currentDateTime();
+        EXPECT_EQ(reading.offsetFromUtc(), qt.offsetFromUtc()) << zone;
+        EXPECT_LT(std::abs(qt.toMSecsSinceEpoch() - reading.toMSecsSinceEpoch()), 1000) << zone;
+    }
+    if (hadZone)
+        qputenv("TZ", saved);
+    else
+        qunsetenv("TZ");
+    tzset();
 }
 
 } // namespace
