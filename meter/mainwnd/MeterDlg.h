@@ -70,7 +70,9 @@ public:
     // including the jobs those results post. For tests and measuring tools.
     void waitForLine();
 
-    bool pollingActive() const { return m_pollTimer.isActive(); }
+    bool pollingActive() const { return m_pollTimer.isActive() || m_pollResting; }
+    // False while the timer rests with a tick running and one queued behind it.
+    bool pollTimerRunning() const { return m_pollTimer.isActive(); }
     bool searchActive() const { return m_searchTimer.isActive(); }
     int timerInterval() const { return m_pollTimer.interval(); }
     bool busy() const { return m_busy; }
@@ -180,6 +182,7 @@ private:
     bool m_portOpen = false;      // as the last job saw it
     int m_searchAddress = 1;      // next address the search probes
     int m_ticksPending = 0;       // ticks posted whose result is not yet shown (at most 2)
+    bool m_pollResting = false;   // polling, the timer stopped until the running tick ends
     bool m_probeInFlight = false;
     unsigned m_opensPosted = 0;   // only the last open posted tells its failure
     bool m_probeDue = false;

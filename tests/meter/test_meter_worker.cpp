@@ -134,9 +134,13 @@ TEST_F(MeterWorker, TicksThatFallDueDuringATickRunOnce)
     HoldTick();
     for (int i = 0; i < 3; ++i)
         dlg->onPollTick();   // the timer while the tick is held
+    // The queue is full: the timer rests instead of waking the window for nothing.
+    EXPECT_FALSE(dlg->pollTimerRunning());
+    EXPECT_TRUE(dlg->pollingActive());
     gate.release();
     dlg->waitForLine();      // the held tick, then the one that fell due
     dlg->waitForLine();
+    EXPECT_TRUE(dlg->pollTimerRunning());   // and polling goes on
     dlg->panel().runStop->click();
     dlg->waitForLine();
     EXPECT_EQ(Sent().size(), 10u);
