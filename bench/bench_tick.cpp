@@ -167,6 +167,25 @@ void BM_ChartUpdate(benchmark::State &state)
 }
 BENCHMARK(BM_ChartUpdate)->Unit(benchmark::kMicrosecond);
 
+// The same with the repaint of the chart that each change causes, as a poll
+// tick with new harmonic values brings it to the screen.
+void BM_ChartUpdateAndRepaint(benchmark::State &state)
+{
+    Rig rig;
+    std::array<double, 18> a{}, b{};
+    for (int i = 1; i < 18; ++i) {
+        a[size_t(i)] = 3.0 / i;
+        b[size_t(i)] = 2.0 / i;
+    }
+    bool flip = false;
+    for (auto _ : state) {
+        rig.window.panel().chart->setRowValues(flip ? a : b);
+        flip = !flip;
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_ChartUpdateAndRepaint)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 int main(int argc, char **argv)
