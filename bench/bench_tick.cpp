@@ -150,8 +150,9 @@ BENCHMARK(BM_TickLogicOnly)->Unit(benchmark::kMicrosecond);
 
 // The chart's share: the eighteen bar values of a harmonic reply and the axis
 // that follows the tallest bar, alternating between two sets so that each call
-// changes every bar.
-void BM_ChartUpdate(benchmark::State &state)
+// changes every bar. With `repaint`, each change is also brought to the
+// (offscreen) screen, as a poll tick with new harmonic values does.
+void ChartUpdates(benchmark::State &state, bool repaint)
 {
     Rig rig;
     std::array<double, 18> a{}, b{};
@@ -163,26 +164,20 @@ void BM_ChartUpdate(benchmark::State &state)
     for (auto _ : state) {
         rig.window.panel().chart->setRowValues(flip ? a : b);
         flip = !flip;
+        if (repaint)
+            QApplication::processEvents();
     }
+}
+
+void BM_ChartUpdate(benchmark::State &state)
+{
+    ChartUpdates(state, false);
 }
 BENCHMARK(BM_ChartUpdate)->Unit(benchmark::kMicrosecond);
 
-// The same with the repaint of the chart that each change causes, as a poll
-// tick with new harmonic values brings it to the screen.
 void BM_ChartUpdateAndRepaint(benchmark::State &state)
 {
-    Rig rig;
-    std::array<double, 18> a{}, b{};
-    for (int i = 1; i < 18; ++i) {
-        a[size_t(i)] = 3.0 / i;
-        b[size_t(i)] = 2.0 / i;
-    }
-    bool flip = false;
-    for (auto _ : state) {
-        rig.window.panel().chart->setRowValues(flip ? a : b);
-        flip = !flip;
-        QApplication::processEvents();
-    }
+    ChartUpdates(state, true);
 }
 BENCHMARK(BM_ChartUpdateAndRepaint)->Unit(benchmark::kMicrosecond);
 
